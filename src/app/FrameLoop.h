@@ -1,0 +1,50 @@
+#pragma once
+#include "app/Clock.h"
+
+// One fixed simulation step: 1/60 second as the nearest 32-bit float.
+inline constexpr float FixedStep = 0.016666668f;
+
+// The window messages the game reacts to; everything else is handled by the platform.
+enum class WindowMessage { None, Quit, Close, Activate, Deactivate };
+
+// The platform's message queue. `takeMessage` pumps the platform's events, moves key
+// events into the keyboard buffer and hands back at most one window message.
+class MessageSource {
+public:
+    virtual ~MessageSource() = default;
+    virtual WindowMessage takeMessage() = 0;
+    // Called while the window is inactive: may block briefly until something happens.
+    virtual void waitWhileInactive() {}
+};
+
+// What the frame loop drives. The game wires these to the world, graphics, keyboard
+// and sound; tests wire them to recorders.
+class FrameHooks {
+public:
+    virtual ~FrameHooks() = default;
+    virtual void pollInput() = 0;
+    virtual int updateWorld() = 0;
+    virtual void beginFrame() = 0;
+    virtual void renderWorld() = 0;
+    virtual void endFrame() = 0;
+    virtual void setKeyboardActive(bool active) = 0;
+    virtual void stopAllSounds() = 0;
+};
+
+// The frame loop's own state, one instance for the whole run.
+struct Engine {
+    bool windowActive = true;
+    bool quitLoop = false;
+    float prevTime = 0.0f;
+    float curTime = 0.0f;
+    float frameDelta = 0.0f;
+    float stepAccumulator = 0.0f;
+    Clock clock;
+};
+
+// Reacts to one window message: activation, deactivation and close.
+void windowProcedure(Engine& engine, WindowMessage message, FrameHooks& hooks);
+
+// Runs passes until `quitLoop` is set: at most one message, the clock, the fixed
+// steps the accumulated time allows, then exactly one frame while active.
+void runFrameLoop(Engine& engine, MessageSource& messages, FrameHooks& hooks);
