@@ -1,0 +1,218 @@
+#include "app/FrameLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A counter in microseconds that the scripted message source moves at each pass.
+class FakeTicks : public TickSource {
+public:
+    std::int64_t now = 5'000'000;
+    std::int64_t frequency() override { return 1'000'000; }
+    std::int64_t counter() override { return now; }
+};
+
+// Each pass takes one scripted entry: how far the clock moves before the pass reads it,
+// and the message the pass finds. When the script runs out the window is closed.
+struct Pass {
+    std::int64_t advanceMicros = 0;
+    WindowMessage message = WindowMessage::None;
+};
+
+class ScriptedMessages : public MessageSource {
+public:
+    explicit ScriptedMessages(FakeTicks& ticks) : ticks(ticks) {}
+    std::deque<Pass> script;
+    int passes = 0;
+    int waits = 0;
+
+    WindowMessage takeMessage() override {
+        ++passes;
+        if (script.empty())
+            return WindowMessage::Close;
+        Pass p = script.front();
+        script.pop_front();
+        ticks.now += p.advanceMicros;
+        return p.message;
+    }
+    void waitWhileInactive() override { ++waits; }
+
+private:
+    FakeTicks& ticks;
+};
+
+class RecordingHooks : public FrameHooks {
+public:
+    std::vector<std::string> log;
+    std::function<int(int)> onUpdate = [](int) { return 0; };
+    int updates = 0;
+
+    void pollInput() override { log.push_back("poll"); }
+    int updateWorld() override {
+        log.push_back("step");
+        return onUpdate(++updates);
+    }
+    void beginFrame() override { log.push_back("begin"); }
+    void renderWorld() override { log.push_back("render"); }
+    void endFrame() override { log.push_back("frame"); }
+    void setKeyboardActive(bool active) override { log.push_back(active ? "keys-on" : "keys-off"); }
+    void stopAllSounds() override { log.push_back("silence"); }
+
+    int count(const std::string& what) const {
+        int n = 0;
+        for (const auto& e : log)
+            n += e == what;
+        return n;
+    }
+    // Steps run between the previous frame and the end of frame number `frame` (0-based).
+    std::vector<int> stepsPerFrame() const {
+        std::vector<int> out;
+        int steps = 0;
+        for (const auto& e : log) {
+            if (e == "step")
+                ++steps;
+            if (e == "frame") {
+                out.push_back(steps);
+                steps = 0;
+            }
+        }
+        return out;
+    }
+};
+
+struct LoopFixture : ::testing::Test {
+    FakeTicks ticks;
+    ScriptedMessages messages{ticks};
+    RecordingHooks hooks;
+    Engine engine;
+
+    void SetUp() override { engine.clock.ticks = &ticks; }
+    void passes(int n, std::int64_t micros, WindowMessage m = WindowMessage::None) {
+        for (int i = 0; i < n; ++i)
+            messages.script.push_back({micros, m});
+    }
+    void run() { runFrameLoop(engine, messages, hooks); }
+};
+
+TEST_F(LoopFixture, FirstPassDrawsOneFrameAndRunsNoStep) {
+    passes(1, 0);
+    run();
+    EXPECT_EQ(hooks.log, (std::vector<std::string>{"begin", "render", "frame"}));
+    EXPECT_EQ(engine.curTime, 0.0f);
+}
+
+TEST_F(LoopFixture, FastFramesStepRoughlyEverySecondPass) {
+    passes(1, 0);
+    passes(240, 8'333); // 120 frames per second for two seconds
+    run();
+    auto perFrame = hooks.stepsPerFrame();
+    ASSERT_EQ(perFrame.size(), 241u);
+    for (int s : perFrame)
+        EXPECT_LE(s, 1);
+    // The clock reads 1999 whole milliseconds after 240 passes: 119 steps.
+    EXPECT_EQ(hooks.count("step"), 119);
+}
+
+TEST_F(LoopFixture, SlowFramesStepTwicePerPass) {
+    passes(1, 0);
+    passes(60, 33'333); // 30 frames per second for two seconds
+    run();
+    auto perFrame = hooks.stepsPerFrame();
+    EXPECT_EQ(perFrame[0], 0);
+    int twos = 0;
+    for (size_t i = 1; i < perFrame.size(); ++i) {
+        EXPECT_GE(perFrame[i], 1) << "pass " << i;
+        EXPECT_LE(perFrame[i], 3) << "pass " << i;
+        twos += perFrame[i] == 2;
+    }
+    EXPECT_GT(twos, 50);
+    EXPECT_EQ(hooks.count("step"), 119); // 1999 ms
+}
+
+TEST_F(LoopFixture, StallIsCaughtUpWithEveryStepPollingItsOwnInput) {
+    passes(1, 0);
+    passes(1, 2'000'000);
+    run();
+    ASSERT_EQ(hooks.stepsPerFrame(), (std::vector<int>{0, 120}));
+    // Each step is preceded by its own poll.
+    for (size_t i = 0; i < hooks.log.size(); ++i) {
+        if (hooks.log[i] == "step") {
+            EXPECT_EQ(hooks.log[i - 1], "poll");
+        }
+    }
+}
+
+TEST_F(LoopFixture, InactiveTimeIsNeverCaughtUp) {
+    passes(1, 0);
+    passes(1, 100'000, WindowMessage::Deactivate);
+    passes(50, 100'000); // five seconds away
+    passes(1, 50'000, WindowMessage::Activate);
+    run();
+    EXPECT_EQ(hooks.count("keys-off"), 1);
+    EXPECT_EQ(hooks.count("silence"), 1);
+    EXPECT_EQ(hooks.count("keys-on"), 1);
+    EXPECT_EQ(messages.waits, 51);
+    // Nothing stepped or drawn while inactive; on return only the 50 ms since the previous
+    // pass counts: three steps.
+    EXPECT_EQ(hooks.stepsPerFrame(), (std::vector<int>{0, 3}));
+}
+
+TEST_F(LoopFixture, QuitFromTheWorldStopsTheCatchUpAndDrawsOneMoreFrame) {
+    hooks.onUpdate = [](int n) { return n == 5 ? 1 : 0; };
+    passes(1, 0);
+    passes(1, 2'000'000);
+    passes(10, 16'000); // never reached
+    run();
+    EXPECT_EQ(hooks.count("step"), 5);
+    EXPECT_EQ(hooks.stepsPerFrame(), (std::vector<int>{0, 5}));
+    EXPECT_EQ(hooks.log.back(), "frame");
+    EXPECT_EQ(messages.passes, 2);
+}
+
+TEST_F(LoopFixture, CloseEndsTheLoopWithoutAnotherStepOrFrame) {
+    passes(1, 0);
+    passes(1, 1'000'000, WindowMessage::Close);
+    run();
+    EXPECT_EQ(hooks.log, (std::vector<std::string>{"begin", "render", "frame"}));
+    EXPECT_TRUE(engine.quitLoop);
+}
+
+TEST_F(LoopFixture, AQuitRequestedBeforeTheLoopReturnsAtOnce) {
+    engine.quitLoop = true;
+    passes(3, 16'000);
+    run();
+    EXPECT_TRUE(hooks.log.empty());
+    EXPECT_EQ(messages.passes, 0);
+}
+
+TEST_F(LoopFixture, OneMessagePerPassInterleavedWithFrames) {
+    passes(1, 0);
+    passes(1, 20'000, WindowMessage::Deactivate);
+    passes(1, 20'000, WindowMessage::Activate);
+    passes(1, 20'000, WindowMessage::Deactivate);
+    passes(1, 20'000, WindowMessage::Activate);
+    passes(1, 20'000);
+    run();
+    EXPECT_EQ(hooks.count("frame"), 4); // first pass, two reactivations, the last pass
+    EXPECT_EQ(hooks.count("keys-off"), 2);
+    EXPECT_EQ(hooks.count("keys-on"), 2);
+}
+
+TEST(FrameLoopArithmetic, AccumulatorUsesSinglePrecisionSteps) {
+    // 120 steps of FixedStep from 2.0 leave the float remainder the game would see.
+    float acc = 2.0f;
+    int steps = 0;
+    while (acc >= FixedStep) {
+        acc = acc - FixedStep;
+        ++steps;
+    }
+    EXPECT_EQ(steps, 120);
+    EXPECT_EQ(FixedStep, 1.0f / 60.0f);
+}
+
+} // namespace
