@@ -1,0 +1,87 @@
+#include "platform/SdlPlatform.h"
+
+#include <cstdlib>
+
+SdlSession::~SdlSession() {
+    if (started)
+        SDL_Quit();
+}
+
+bool SdlSession::start(std::string& error) {
+    // X11 takes the window class from here, Wayland its application id; a name the
+    // user set in the environment wins.
+    setenv("SDL_VIDEO_X11_WMCLASS", "Tallowbrook", 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", "Tallowbrook", 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, "Marrowgast");
+    // The game refuses the screen saver while it runs.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        error = std::string("cannot start SDL video: ") + SDL_GetError();
+        return false;
+    }
+    started = true;
+    return true;
+}
+
+SdlWindow::~SdlWindow() {
+    if (window)
+        SDL_DestroyWindow(window);
+}
+
+bool SdlWindow::create(int clientWidth, int clientHeight, std::string& error) {
+    window = SDL_CreateWindow("Marrowgast", 0, 0, clientWidth, clientHeight, SDL_WINDOW_SHOWN);
+    if (!window) {
+        error = std::string("cannot create the window: ") + SDL_GetError();
+        return false;
+    }
+    SDL_RaiseWindow(window);
+    return true;
+}
+
+std::int64_t SdlTicks::frequency() { return static_cast<std::int64_t>(SDL_GetPerformanceFrequency()); }
+
+std::int64_t SdlTicks::counter() { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); }
+
+WindowMessage windowMessageFor(const SDL_Event& event) {
+    if (event.type == SDL_QUIT)
+        return WindowMessage::Quit;
+    if (event.type != SDL_WINDOWEVENT)
+        return WindowMessage::None;
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        return WindowMessage::Close;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        return WindowMessage::Activate;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+        return WindowMessage::Deactivate;
+    default:
+        return WindowMessage::None;
+    }
+}
+
+WindowMessage SdlMessageSource::takeMessage() {
+    SDL_PumpEvents();
+
+    SDL_Event keys[64];
+    int n;
+    while ((n = SDL_PeepEvents(keys, 64, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP)) > 0) {
+        for (int i = 0; i < n; ++i)
+            if (onKey)
+                onKey(keys[i].key);
+    }
+    SDL_FlushEvents(SDL_TEXTEDITING, SDL_KEYMAPCHANGED);
+    SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
+
+    SDL_Event event;
+    if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1)
+        return WindowMessage::None;
+    if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET) {
+        if (onRenderReset)
+            onRenderReset();
+        return WindowMessage::None;
+    }
+    return windowMessageFor(event);
+}
+
+void SdlMessageSource::waitWhileInactive() { SDL_WaitEventTimeout(nullptr, 20); }

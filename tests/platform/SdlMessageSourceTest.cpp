@@ -1,0 +1,80 @@
+#include "platform/SdlPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct SdlEvents : ::testing::Test {
+    SdlSession sdl;
+    SdlMessageSource messages;
+    std::vector<SDL_Keycode> keys;
+    int resets = 0;
+
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(sdl.start(error)) << error;
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        messages.onKey = [this](const SDL_KeyboardEvent& k) { keys.push_back(k.keysym.sym); };
+        messages.onRenderReset = [this] { ++resets; };
+    }
+    static void pushWindowEvent(Uint8 what) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = what;
+        SDL_PushEvent(&e);
+    }
+    static void pushKey(SDL_Keycode sym) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = sym;
+        SDL_PushEvent(&e);
+    }
+    static void pushType(Uint32 type) {
+        SDL_Event e{};
+        e.type = type;
+        SDL_PushEvent(&e);
+    }
+};
+
+TEST_F(SdlEvents, KeysAllGoToTheKeyboardAndOneWindowMessageIsTakenPerPass) {
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushKey(SDLK_a);
+    pushType(SDL_MOUSEMOTION);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    pushKey(SDLK_b);
+    pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
+    EXPECT_EQ(keys, (std::vector<SDL_Keycode>{SDLK_a, SDLK_b}));
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::Activate);
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::Close);
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
+}
+
+TEST_F(SdlEvents, QuitMinimiseAndRenderResetsAreRecognised) {
+    pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    pushType(SDL_RENDER_TARGETS_RESET);
+    pushType(SDL_RENDER_DEVICE_RESET);
+    pushType(SDL_QUIT);
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
+    EXPECT_EQ(resets, 2);
+    EXPECT_EQ(messages.takeMessage(), WindowMessage::Quit);
+}
+
+TEST_F(SdlEvents, TheWindowOpensAtTheTopLeftWithTheRequestedClientSize) {
+    SdlWindow window;
+    std::string error;
+    ASSERT_TRUE(window.create(640, 480, error)) << error;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.handle(), &w, &h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_STREQ(SDL_GetWindowTitle(window.handle()), "Marrowgast");
+    EXPECT_FALSE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_RESIZABLE);
+}
+
+} // namespace
