@@ -1,0 +1,269 @@
+#include "actors/Player.h"
+
+#include "actors/Random.h"
+#include "app/FrameLoop.h"
+#include "input/KeyCodes.h"
+#include "sound/Sound.h"
+#include "world/Room.h"
+
+#include <cmath>
+
+RandomGenerator gameRandom;
+
+namespace {
+
+constexpr float RunSpeed = 0.15f;
+constexpr float JumpImpulse = 0.22f;
+constexpr float LargestFall = 0.2f;
+constexpr float LandingTolerance = 0.25f;
+// 30 units per second squared, per step squared.
+constexpr float Gravity = 30.0f * (FixedStep * FixedStep);
+
+} // namespace
+
+const Player::Action Player::entryActions[6] = {
+    &Player::enterGround, &Player::enterJump,   &Player::enterFall,
+    &Player::enterRideLift, &Player::enterSearch, &Player::enterDying,
+};
+
+const Player::Action Player::stepActions[6] = {
+    &Player::groundStep, &Player::jumpStep, &Player::fallStep, nullptr, &Player::searchStep, nullptr,
+};
+
+Player::Player() {
+    x = 30.0f;
+    y = 29.0f;
+    w = 2.0f;
+    h = 3.0f;
+    drawLayer = 1;
+    animation.load("res/textures/player.set");
+}
+
+void Player::handleKey(int code, int pressed) {
+    std::uint32_t bit = 0;
+    switch (code) {
+    case KeyCodeLeft:
+        bit = KeyLeft;
+        break;
+    case KeyCodeRight:
+        bit = KeyRight;
+        break;
+    case KeyCodeUp:
+        bit = KeyUp;
+        break;
+    case KeyCodeDown:
+        bit = KeyDown;
+        break;
+    case KeyCodeSpace:
+        bit = KeyJump;
+        break;
+    default:
+        return;
+    }
+    if (pressed != 0)
+        keys |= bit;
+    else
+        keys &= ~bit;
+}
+
+void Player::setState(int s) {
+    if (s == state)
+        return;
+    state = s;
+    if (s >= 0 && s < 6)
+        (this->*entryActions[s])();
+}
+
+void Player::playByFacing(const char* left, const char* right) {
+    animation.play(facing == FacingLeft ? left : right);
+}
+
+void Player::enterGround() {
+    if (facing == FacingLeft)
+        animation.play((keys & KeyLeft) != 0 ? "RunLeft" : "FaceLeft");
+    else
+        animation.play((keys & KeyRight) != 0 ? "RunRight" : "FaceRight");
+}
+
+void Player::enterJump() {
+    const char* name = facing == FacingLeft ? "JumpLeft" : "JumpRight";
+    animation.play(name);
+    jumpLength = static_cast<float>(animation.length(name));
+    jumpTime = jumpLength;
+}
+
+void Player::enterFall() {
+    h = 3.0f;
+    playByFacing("FallLeft", "FallRight");
+}
+
+void Player::enterRideLift() { playByFacing("FaceLeft", "FaceRight"); }
+
+void Player::enterSearch() { animation.play("Search"); }
+
+void Player::enterDying() {
+    stopAllSounds();
+    const int r = gameRandom.next();
+    const int i = static_cast<int>(static_cast<float>(r) * 9.155553e-05f);
+    if (i == 0)
+        playSound("res/sound/die1.wav");
+    else if (i == 1)
+        playSound("res/sound/die2.wav");
+    else
+        playSound("res/sound/die3.wav");
+}
+
+void Player::groundStep() {
+    if ((keys & KeyLeft) != 0) {
+        x -= RunSpeed;
+        if (facing != FacingLeft || (prevKeys & KeyLeft) == 0) {
+            facing = FacingLeft;
+            animation.play("RunLeft");
+        }
+    }
+    if ((keys & KeyRight) != 0) {
+        x += RunSpeed;
+        if (facing != FacingRight || (prevKeys & KeyRight) == 0) {
+            facing = FacingRight;
+            animation.play("RunRight");
+        }
+    }
+    // Restarted every step while nothing is held: the standing pose holds its first frame.
+    if (keys == 0)
+        playByFacing("FaceLeft", "FaceRight");
+    if ((keys & KeyJump) != 0) {
+        // Cleared here and set again only by a new press: holding the bar jumps once.
+        keys &= ~KeyJump;
+        prevY += JumpImpulse;
+        setState(Jump);
+    }
+}
+
+void Player::jumpStep() {
+    jumpTime -= FixedStep;
+    if (facing == FacingLeft)
+        x -= RunSpeed;
+    else
+        x += RunSpeed;
+    // The box crouches to 2 high at mid-jump and stands up again. A jump animation that
+    // lasts no time at all would divide by zero and leave a box that can never land or
+    // die: the player then keeps its full height.
+    if (jumpLength != 0.0f)
+        h = 2.0f + std::fabs(2.0f * jumpTime / jumpLength - 1.0f);
+    else
+        h = 3.0f;
+    if (animation.finished)
+        setState(Fall);
+}
+
+void Player::fallStep() {
+    if (facing == FacingLeft)
+        x -= RunSpeed;
+    else
+        x += RunSpeed;
+    if (room == nullptr)
+        return;
+    room->collectOverlapping(x, y, w, h, fallContacts);
+    for (const ObjectRef& object : fallContacts) {
+        const int k = object->kind();
+        if (k != 1 && k != 3)
+            continue;
+        const float top = object->y - object->h;
+        if (top + LandingTolerance > y) {
+            playByFacing("RunLeft", "RunRight");
+            setState(Ground);
+        }
+    }
+    fallContacts.clear();
+}
+
+void Player::searchStep() {
+    if ((keys & KeyUp) == 0)
+        setState(Ground);
+}
+
+void Player::supportRule(const GameObject& object) {
+    const float top = object.y - object.h;
+    if (top + LandingTolerance > y) {
+        y = top;
+    } else if (y - h < object.y && y >= object.y && prevY > y) {
+        // Moving up into the object from below: the head stops at its underside.
+        y = object.y + h;
+    } else {
+        x = prevX;
+    }
+}
+
+void Player::update() {
+    if (state != Dying)
+        animation.advance();
+    prevX = x;
+    if (state >= 0 && state < 6 && stepActions[state] != nullptr)
+        (this->*stepActions[state])();
+
+    const float old = y;
+    y = 2.0f * y - prevY + Gravity;
+    prevY = old;
+    if (y - old > LargestFall)
+        y = old + LargestFall;
+
+    if (y > h + 30.0f)
+        setState(Dying);
+
+    if (room != nullptr)
+        room->collectOverlapping(x, y, w, h, contacts);
+    for (const ObjectRef& ref : contacts) {
+        GameObject& object = *ref;
+        switch (object.kind()) {
+        case 4:
+            setState(Dying);
+            break;
+        case 2:
+            if (((keys & KeyUp) != 0 && state == Ground) || state == Search)
+                setState(object.interactUp(this) ? Search : Ground);
+            break;
+        case 3:
+            if ((keys & (KeyLeft | KeyRight)) == 0) {
+                if ((keys & KeyUp) != 0 && object.interactUp(this))
+                    setState(RideLift);
+                else if ((keys & KeyDown) != 0 && object.interactDown(this))
+                    setState(RideLift);
+            }
+            supportRule(object);
+            break;
+        case 1:
+            supportRule(object);
+            break;
+        default:
+            break;
+        }
+    }
+
+    if (prevY < y && state == Ground)
+        setState(Fall);
+    prevKeys = keys;
+    contacts.clear();
+}
+
+void Player::reset() {
+    if (room != nullptr)
+        room->resetAll();
+    animation.play("FaceLeft");
+    x = prevX = 30.0f;
+    facing = FacingLeft;
+    y = prevY = 29.0f;
+    keys = prevKeys = 0;
+    h = 3.0f;
+    state = -1;
+    setState(Ground);
+}
+
+void Player::draw() { animation.draw(x, y, w, h, 1); }
+
+void Player::rideFinished() {
+    if (state == RideLift) {
+        setState(Ground);
+        // The lift's speed is not carried over.
+        prevY = y;
+    }
+}

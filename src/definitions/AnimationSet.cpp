@@ -1,0 +1,80 @@
+#include "definitions/AnimationSet.h"
+
+#include "app/FrameLoop.h"
+#include "definitions/DefinitionFile.h"
+
+void AnimationSet::load(const std::string& fileName) {
+    DefinitionFile file;
+    if (!file.open(fileName))
+        return;
+    TokenList tokens;
+    while (!file.atEnd()) {
+        file.readLine(tokens);
+        handleLine(tokens);
+    }
+}
+
+void AnimationSet::handleLine(TokenList& tokens) {
+    if (tokens.empty())
+        return;
+    if (tokens.takeWord() != "set")
+        return;
+    if (!tokens.hasValues("set", 2))
+        return;
+    std::string name = tokens.takeWord();
+    Animation animation;
+    animation.ticksPerFrame = tokens.takeInt();
+    while (!tokens.empty()) {
+        animation.frames.emplace_back();
+        animation.frames.back().loadTexture(tokens.front());
+        tokens.popFront();
+    }
+    // A later definition of a known name is dropped; its images stay in the cache.
+    animations.try_emplace(std::move(name), std::move(animation));
+}
+
+void AnimationSet::play(std::string_view name) {
+    auto found = animations.find(name);
+    if (found == animations.end())
+        return;
+    current = &found->second;
+    tick = 0;
+    current->currentFrame = 0;
+}
+
+void AnimationSet::advance() {
+    if (current == nullptr)
+        return;
+    tick = tick + 1;
+    if (tick < current->ticksPerFrame) {
+        finished = false;
+        return;
+    }
+    tick = 0;
+    current->currentFrame = current->currentFrame + 1;
+    // An animation without images still keeps time as if it had one frame, so that a jump
+    // or a turn waiting for its wrap still ends.
+    const std::size_t count = current->frames.empty() ? 1 : current->frames.size();
+    if (current->currentFrame >= count) {
+        current->currentFrame = 0;
+        finished = true;
+        return;
+    }
+    finished = false;
+}
+
+void AnimationSet::draw(float x, float y, float w, float h, int layer) const {
+    if (current == nullptr || current->frames.empty())
+        return;
+    current->frames[current->currentFrame].draw(x, y, w, h, 1.0f, 1.0f, layer);
+}
+
+double AnimationSet::length(std::string_view name) const {
+    auto found = animations.find(name);
+    if (found == animations.end())
+        return -1.0;
+    const Animation& a = found->second;
+    const std::uint32_t ticks =
+        static_cast<std::uint32_t>(a.ticksPerFrame) * static_cast<std::uint32_t>(a.frames.size());
+    return static_cast<double>(ticks) * static_cast<double>(FixedStep);
+}

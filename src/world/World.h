@@ -1,0 +1,39 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+class EntryPoint;
+class Player;
+class Room;
+
+// The world's state: the room being played, the player, the ring of room files, and the
+// curtain that runs while the player dies or changes rooms. One instance for the run.
+struct World {
+    std::vector<std::string> roomFiles;
+    std::size_t currentRoom = 0;
+    // The entry points of the room being played, by side: 0 "left", 1 "right". Cleared
+    // whenever a room file is read, so it never names an object of an emptied room.
+    std::array<EntryPoint*, 2> entryPoints{};
+    int entrySide = 0;
+    bool roomChangePending = false;
+    float curtainTimer = 0.0f;
+    bool quitRequested = false;
+    std::unique_ptr<Room> room;
+    std::unique_ptr<Player> player;
+};
+
+extern World world;
+
+// Start-up: drawing objects, the player, the room ring, room 1 read and the player placed
+// at its left entry point. False, with a message in `error`, when room 1 cannot be read.
+bool loadWorld(std::string& error);
+// One fixed step; non-zero when the game is to quit.
+int updateWorld();
+// One frame: background, room objects in their passes, the player, the curtain, and the
+// screenshot when one was asked for.
+void renderWorld();
+// Frees what loadWorld made; `world` is as new afterwards.
+void shutdownWorld();

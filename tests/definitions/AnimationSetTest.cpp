@@ -1,0 +1,166 @@
+#include "definitions/AnimationSet.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Set files written into a fresh directory; the images they name need not exist, since
+// playback only counts frames (a missing image is an empty frame).
+class SetFiles : public ::testing::Test {
+protected:
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("mg-anim-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return (dir / name).string();
+    }
+};
+
+std::size_t frameOf(const AnimationSet& set) { return set.playing()->currentFrame; }
+
+TEST_F(SetFiles, ThreeFramesOfTwoTicksWrapAfterTheSixthAdvance) {
+    AnimationSet set;
+    set.load(write("a.set", "set Walk 2 a.png b.png c.png\n"));
+    set.play("Walk");
+    std::vector<std::size_t> frames;
+    std::vector<bool> finished;
+    for (int i = 0; i < 7; ++i) {
+        set.advance();
+        frames.push_back(frameOf(set));
+        finished.push_back(set.finished);
+    }
+    EXPECT_EQ(frames, (std::vector<std::size_t>{0, 1, 1, 2, 2, 0, 0}));
+    EXPECT_EQ(finished, (std::vector<bool>{false, false, false, false, false, true, false}));
+}
+
+TEST_F(SetFiles, OneFrameAnimationReportsEveryFourthAdvance) {
+    AnimationSet set;
+    set.load(write("a.set", "set Idle 4 a.png"));
+    set.play("Idle");
+    for (int i = 1; i <= 12; ++i) {
+        set.advance();
+        EXPECT_EQ(set.finished, i % 4 == 0) << "advance " << i;
+    }
+}
+
+TEST_F(SetFiles, TicksOfZeroOrNoNumberChangeTheFrameEveryAdvance) {
+    AnimationSet set;
+    set.load(write("a.set", "set Zero 0 a.png b.png\nset Word abc a.png b.png\nset Neg -3 a.png b.png\n"));
+    for (const char* name : {"Zero", "Word", "Neg"}) {
+        set.play(name);
+        set.advance();
+        EXPECT_EQ(frameOf(set), 1u) << name;
+        set.advance();
+        EXPECT_EQ(frameOf(set), 0u) << name;
+        EXPECT_TRUE(set.finished) << name;
+    }
+}
+
+TEST_F(SetFiles, BeforeAnyPlayNothingAdvances) {
+    AnimationSet set;
+    set.load(write("a.set", "set Walk 1 a.png b.png\n"));
+    set.advance();
+    EXPECT_EQ(set.playing(), nullptr);
+    EXPECT_FALSE(set.finished);
+}
+
+TEST_F(SetFiles, PlayingEveryStepHoldsTheFirstFrameAndNeverFinishes) {
+    AnimationSet set;
+    set.load(write("a.set", "set Face 2 a.png b.png\n"));
+    for (int i = 0; i < 10; ++i) {
+        set.advance();
+        set.play("Face");
+        EXPECT_EQ(frameOf(set), 0u);
+        EXPECT_FALSE(set.finished);
+    }
+}
+
+TEST_F(SetFiles, UnknownNameKeepsThePlayingAnimationAndItsFrame) {
+    AnimationSet set;
+    set.load(write("a.set", "set Walk 1 a.png b.png c.png\n"));
+    set.play("Walk");
+    set.advance();
+    set.play("walk"); // names match exactly
+    EXPECT_EQ(frameOf(set), 1u);
+    set.play("Nothing");
+    EXPECT_EQ(frameOf(set), 1u);
+}
+
+TEST_F(SetFiles, FinishedKeepsItsValueAcrossAPlay) {
+    AnimationSet set;
+    set.load(write("a.set", "set One 1 a.png\nset Two 1 a.png b.png\n"));
+    set.play("One");
+    set.advance();
+    ASSERT_TRUE(set.finished);
+    set.play("Two");
+    EXPECT_TRUE(set.finished);
+    set.advance();
+    EXPECT_FALSE(set.finished);
+}
+
+TEST_F(SetFiles, LengthIsFramesTimesTicksInSixtiethsOfASecond) {
+    AnimationSet set;
+    set.load(write("a.set", "set Jump 6 a.png b.png c.png d.png\n"));
+    EXPECT_NEAR(set.length("Jump"), 0.4, 1e-6);
+    EXPECT_EQ(set.length("Jump"), 24.0 * static_cast<double>(0.016666668f));
+    EXPECT_EQ(set.length("Fall"), -1.0);
+}
+
+TEST_F(SetFiles, FirstDefinitionWinsWithinAFileAndAcrossFiles) {
+    AnimationSet set;
+    set.load(write("a.set", "set Walk 2 a.png\nset Walk 5 a.png b.png\n"));
+    set.load(write("b.set", "set Walk 7 a.png b.png c.png\nset Run 3 a.png\n"));
+    EXPECT_EQ(set.length("Walk"), 2.0 * static_cast<double>(0.016666668f));
+    EXPECT_EQ(set.length("Run"), 3.0 * static_cast<double>(0.016666668f));
+}
+
+TEST_F(SetFiles, OnlyLinesStartingWithExactlySetDefineAnimations) {
+    AnimationSet set;
+    set.load(write("a.set", "Set A 1 a.png\nsets B 1 a.png\n\n   \nset C 1 a.png\nset D\nset\n"));
+    EXPECT_FALSE(set.defines("A"));
+    EXPECT_FALSE(set.defines("B"));
+    EXPECT_TRUE(set.defines("C"));
+    EXPECT_FALSE(set.defines("D"));
+}
+
+TEST_F(SetFiles, AMissingFileChangesNothing) {
+    AnimationSet set;
+    set.load(write("a.set", "set Walk 1 a.png b.png\n"));
+    set.play("Walk");
+    set.advance();
+    set.load((dir / "missing.set").string());
+    set.load(dir.string()); // a directory
+    EXPECT_EQ(frameOf(set), 1u);
+    EXPECT_TRUE(set.defines("Walk"));
+}
+
+TEST_F(SetFiles, AnAnimationWithoutImagesStillWrapsSoItsOwnerCanMoveOn) {
+    AnimationSet set;
+    set.load(write("a.set", "set Empty 3\nset EmptyZero 0\n"));
+    set.play("Empty");
+    set.advance();
+    set.advance();
+    EXPECT_FALSE(set.finished);
+    set.advance();
+    EXPECT_TRUE(set.finished);
+    set.play("EmptyZero");
+    set.advance();
+    EXPECT_TRUE(set.finished);
+    EXPECT_EQ(set.length("Empty"), 0.0);
+}
+
+} // namespace
