@@ -11,7 +11,9 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::size_t skipSpace(std::string_view word) {
     std::size_t i = 0;
@@ -112,8 +114,8 @@ double readDecimal(std::string_view word, NumberForm* form) {
 
     const std::string_view number = word.substr(mantissaStart, i - mantissaStart);
     double value = 0.0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
-                                        std::chars_format::general);
+    const auto result =
+        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         // Out of the double range, from_chars leaves the value alone: decide between
         // overflow and underflow from the power of ten of the first significant digit.
@@ -150,4 +152,6 @@ float narrowToFloat(double value) {
     return static_cast<float>(value);
 }
 
-float readFloat(std::string_view word, NumberForm* form) { return narrowToFloat(readDecimal(word, form)); }
+float readFloat(std::string_view word, NumberForm* form) {
+    return narrowToFloat(readDecimal(word, form));
+}

@@ -20,7 +20,7 @@ void splitLine(std::string_view text, std::string_view separators, TokenList& to
 // which always ends: the end of the file and a read error both end it, and a file
 // that ends with a line break gives one last pass with no words.
 class DefinitionFile {
-public:
+  public:
     // Longest line, not counting its line break. Longer lines are cut here and the rest
     // of the line is dropped.
     static constexpr std::size_t MaxLineLength = 1023;
@@ -40,7 +40,7 @@ public:
     // Told about every line read; none in the game.
     DefinitionObserver* observer = nullptr;
 
-private:
+  private:
     struct FileCloser {
         void operator()(std::FILE* stream) const { std::fclose(stream); }
     };

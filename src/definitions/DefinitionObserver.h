@@ -8,7 +8,7 @@
 // checker does, to tell authors about their typos with file and line. Every call
 // belongs to the line last announced by `lineRead`.
 class DefinitionObserver {
-public:
+  public:
     virtual ~DefinitionObserver() = default;
     // A line has been read and split; `cut` when it was longer than the line limit.
     virtual void lineRead(int /*lineNumber*/, bool /*cut*/) {}

@@ -10,7 +10,7 @@ class DefinitionObserver;
 // The words of one definition-file line, consumed from the front by the line handler.
 // Taking from an empty list gives "" / 0 / 0.0f: handlers check `hasValues` first.
 class TokenList {
-public:
+  public:
     bool empty() const { return head == tail; }
     std::size_t size() const { return tail - head; }
     // The first word; "" when the list is empty.
@@ -36,7 +36,7 @@ public:
     // Set by tools that report what the game absorbs silently; none in the game.
     DefinitionObserver* observer = nullptr;
 
-private:
+  private:
     // Words are kept between lines so that their storage is reused.
     std::vector<std::string> words;
     std::size_t head = 0;

@@ -6,9 +6,15 @@ void GameObject::load(TokenList& /*tokens*/) {}
 void GameObject::reset() {}
 void GameObject::update() {}
 void GameObject::draw() {}
-bool GameObject::interactUp(GameObject* /*user*/) { return false; }
-bool GameObject::interactDown(GameObject* /*user*/) { return false; }
-int GameObject::kind() { return 0; }
+bool GameObject::interactUp(GameObject* /*user*/) {
+    return false;
+}
+bool GameObject::interactDown(GameObject* /*user*/) {
+    return false;
+}
+int GameObject::kind() {
+    return 0;
+}
 void GameObject::rideFinished() {}
 
 bool GameObject::overlaps(float ox, float oy, float ow, float oh) {

@@ -8,7 +8,7 @@ class TokenList;
 // edge, y the bottom edge, y grows downward) with the ten operations the world calls.
 // The base versions do nothing, except `overlaps`.
 class GameObject {
-public:
+  public:
     GameObject() = default;
     GameObject(const GameObject&) = delete;
     GameObject& operator=(const GameObject&) = delete;

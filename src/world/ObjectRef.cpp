@@ -26,7 +26,9 @@ ObjectRef& ObjectRef::operator=(ObjectRef&& other) noexcept {
     return *this;
 }
 
-ObjectRef::~ObjectRef() { reset(); }
+ObjectRef::~ObjectRef() {
+    reset();
+}
 
 void ObjectRef::reset() {
     GameObject* dropped = std::exchange(object, nullptr);

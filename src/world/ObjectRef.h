@@ -4,7 +4,7 @@
 // A counted reference to a GameObject, possibly empty. The object is deleted when the
 // last reference to it goes. Counting is not atomic: everything runs on one thread.
 class ObjectRef {
-public:
+  public:
     ObjectRef() = default;
     explicit ObjectRef(GameObject* object);
     ObjectRef(const ObjectRef& other);
@@ -21,6 +21,6 @@ public:
     GameObject& operator*() const { return *object; }
     explicit operator bool() const { return object != nullptr; }
 
-private:
+  private:
     GameObject* object = nullptr;
 };

@@ -12,7 +12,9 @@ ObjectRef ObjectRegistry::create(std::string_view name) const {
     return ObjectRef(found->second());
 }
 
-bool ObjectRegistry::contains(std::string_view name) const { return factories.find(name) != factories.end(); }
+bool ObjectRegistry::contains(std::string_view name) const {
+    return factories.find(name) != factories.end();
+}
 
 ObjectRegistry& objectRegistry() {
     static ObjectRegistry registry;

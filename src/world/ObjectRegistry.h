@@ -12,11 +12,13 @@ class GameObject;
 using ObjectFactory = GameObject* (*)();
 
 // The factory of a type that is default-constructible.
-template <class T> GameObject* makeObject() { return new T; }
+template <class T> GameObject* makeObject() {
+    return new T;
+}
 
 // Object types by the name room files give them. Names compare byte by byte.
 class ObjectRegistry {
-public:
+  public:
     // Adds the type unless the name is taken: the first factory for a name stays.
     void registerType(std::string_view name, ObjectFactory factory);
     // A new object of the named type, held by the returned reference (its only one);
@@ -25,7 +27,7 @@ public:
     bool contains(std::string_view name) const;
     void clear() { factories.clear(); }
 
-private:
+  private:
     std::map<std::string, ObjectFactory, std::less<>> factories;
 };
 

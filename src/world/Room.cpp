@@ -6,7 +6,9 @@
 
 Room::Room(ObjectRegistry& registry) : registry(&registry) {}
 
-Room::~Room() { dropObjects(); }
+Room::~Room() {
+    dropObjects();
+}
 
 void Room::dropObjects() {
     // In list order, so that objects go in the order the room file named them.

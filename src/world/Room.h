@@ -12,7 +12,7 @@ class TokenList;
 // The objects of the room being played, in room-file order. The room owns them through
 // its references; plain pointers to them elsewhere are valid while the room holds them.
 class Room {
-public:
+  public:
     explicit Room(ObjectRegistry& registry = objectRegistry());
     Room(const Room&) = delete;
     Room& operator=(const Room&) = delete;
@@ -38,7 +38,7 @@ public:
     // Told about every line and about what loading absorbs silently; none in the game.
     DefinitionObserver* observer = nullptr;
 
-private:
+  private:
     void dropObjects();
     void handleLine(TokenList& tokens);
 

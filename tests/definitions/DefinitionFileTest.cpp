@@ -127,7 +127,7 @@ TEST(DefinitionFile, OnlyRegularFilesOpen) {
 }
 
 class LineRecorder : public DefinitionObserver {
-public:
+  public:
     std::vector<std::pair<int, bool>> lines;
     void lineRead(int lineNumber, bool cut) override { lines.emplace_back(lineNumber, cut); }
 };

@@ -1,6 +1,6 @@
+#include "definitions/TokenList.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
-#include "definitions/TokenList.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 namespace {
 
 class ProblemRecorder : public DefinitionObserver {
-public:
+  public:
     std::vector<std::string> problems;
     void unknownKey(std::string_view key) override { problems.push_back("key " + std::string(key)); }
     void incompleteGroup(std::string_view key, std::size_t present, std::size_t needed) override {
@@ -68,7 +68,8 @@ TEST(TokenList, IncompleteGroupDropsTheRestOfTheLine) {
     EXPECT_FALSE(tokens.hasValues("position", 2));
     EXPECT_TRUE(tokens.empty());
     EXPECT_FALSE(tokens.hasValues("side", 1));
-    EXPECT_EQ(recorder.problems, (std::vector<std::string>{"incomplete position 1/2", "incomplete side 0/1"}));
+    EXPECT_EQ(recorder.problems,
+              (std::vector<std::string>{"incomplete position 1/2", "incomplete side 0/1"}));
     EXPECT_TRUE(tokens.hasValues("patrol", 0));
 }
 

@@ -8,7 +8,7 @@
 // A fresh directory under the system's temporary directory, removed with everything in
 // it when the test ends.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "marrowgast-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr)
@@ -31,6 +31,6 @@ public:
     }
     std::string path(const std::string& name) const { return (root / name).string(); }
 
-private:
+  private:
     std::filesystem::path root;
 };

@@ -76,12 +76,12 @@ TEST(Overlaps, BoxInsideBoxEitherWayRound) {
 int deletions = 0;
 
 class Counted : public GameObject {
-public:
+  public:
     ~Counted() override { ++deletions; }
 };
 
 class ObjectRefTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { deletions = 0; }
 };
 
@@ -143,11 +143,15 @@ TEST_F(ObjectRefTest, AssigningDropsTheOldObject) {
     EXPECT_EQ(deletions, 2);
 }
 
-GameObject* makeCounted() { return new Counted; }
-GameObject* makeNothing() { return nullptr; }
+GameObject* makeCounted() {
+    return new Counted;
+}
+GameObject* makeNothing() {
+    return nullptr;
+}
 
 class Marked : public GameObject {
-public:
+  public:
     int kind() override { return 3; }
 };
 

@@ -17,7 +17,7 @@ std::vector<std::string> events;
 // A room object that reads its keys by the game's key reading pattern and logs what the
 // room does with it.
 class Probe : public GameObject {
-public:
+  public:
     std::string name = "?";
     std::vector<std::string> tags;
     int count = 0;
@@ -59,7 +59,9 @@ public:
     void draw() override { events.push_back("draw " + name); }
 };
 
-Probe& probeAt(const Room& room, std::size_t index) { return static_cast<Probe&>(*room.objects().at(index)); }
+Probe& probeAt(const Room& room, std::size_t index) {
+    return static_cast<Probe&>(*room.objects().at(index));
+}
 
 std::vector<std::string> namesIn(const Room& room) {
     std::vector<std::string> names;
@@ -69,7 +71,7 @@ std::vector<std::string> namesIn(const Room& room) {
 }
 
 class RoomTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         events.clear();
         registry.registerType("probe", makeObject<Probe>);
@@ -90,7 +92,8 @@ TEST_F(RoomTest, BuildsObjectsFromRegisteredLinesThenResetsThem) {
     Room room(registry);
     EXPECT_TRUE(room.loadFile(path));
     EXPECT_EQ(namesIn(room), (std::vector<std::string>{"a", "b", "e"}));
-    EXPECT_EQ(events, (std::vector<std::string>{"load a", "load b", "load e", "reset a", "reset b", "reset e"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"load a", "load b", "load e", "reset a", "reset b", "reset e"}));
     for (const ObjectRef& object : room.objects())
         EXPECT_EQ(object->refCount, 1u);
 }
@@ -145,8 +148,7 @@ TEST_F(RoomTest, ReloadDropsOldObjectsBeforeTheHookAndTheFirstLine) {
     };
     events.clear();
     ASSERT_TRUE(room.loadFile(two));
-    EXPECT_EQ(events,
-              (std::vector<std::string>{"delete a", "delete b", "opened two", "load c", "reset c"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"delete a", "delete b", "opened two", "load c", "reset c"}));
     // An empty file opens: the room is left without objects.
     events.clear();
     ASSERT_TRUE(room.loadFile(dir.write("empty.txt", "")));
@@ -222,7 +224,7 @@ TEST_F(RoomTest, DeletingTheRoomDeletesItsObjectsInListOrder) {
 }
 
 class Problems : public DefinitionObserver {
-public:
+  public:
     std::vector<std::string> seen;
     int line = 0;
     void lineRead(int lineNumber, bool cut) override {
@@ -249,9 +251,9 @@ TEST_F(RoomTest, ObserverHearsEveryProblemWithItsLine) {
                                                     "\n"
                                                     "probe at 1\n" +
                                                         std::string(1030, 'q') + "\n")));
-    EXPECT_EQ(problems.seen, (std::vector<std::string>{"2: type Probe", "3: key colour", "3: key 1",
-                                                        "3: number 2x", "5: incomplete at", "6: cut",
-                                                        "6: type " + std::string(1023, 'q')}));
+    EXPECT_EQ(problems.seen,
+              (std::vector<std::string>{"2: type Probe", "3: key colour", "3: key 1", "3: number 2x",
+                                        "5: incomplete at", "6: cut", "6: type " + std::string(1023, 'q')}));
 }
 
 } // namespace
