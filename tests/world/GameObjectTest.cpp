@@ -16,18 +16,6 @@ void place(GameObject& object, float x, float y, float w, float h) {
     object.h = h;
 }
 
-TEST(GameObject, BaseStartsEmptyAndDoesNothing) {
-    GameObject object;
-    EXPECT_EQ(object.x, 0.0f);
-    EXPECT_EQ(object.y, 0.0f);
-    EXPECT_EQ(object.drawLayer, 0);
-    EXPECT_EQ(object.room, nullptr);
-    EXPECT_EQ(object.refCount, 0u);
-    EXPECT_EQ(object.kind(), 0);
-    EXPECT_FALSE(object.interactUp(&object));
-    EXPECT_FALSE(object.interactDown(&object));
-}
-
 TEST(Overlaps, SharedEdgesTouchAndAGapDoesNot) {
     GameObject platform;
     place(platform, 10.0f, 20.0f, 4.0f, 1.0f); // covers x 10..14, y 19..20
