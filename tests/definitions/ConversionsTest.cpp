@@ -125,8 +125,10 @@ TEST(ReadDecimal, AgreesWithTheCLibraryOnCleanDecimals) {
         word += '.';
         for (std::uint32_t digits = 1 + next() % 20; digits > 0; --digits)
             word += static_cast<char>('0' + next() % 10);
-        if (next() % 2 == 0)
-            word += "e" + std::to_string(static_cast<int>(next() % 700) - 350);
+        if (next() % 2 == 0) {
+            word += 'e';
+            word += std::to_string(static_cast<int>(next() % 700) - 350);
+        }
         const double expected = std::strtod(word.c_str(), nullptr);
         NumberForm form = NumberForm::NoNumber;
         EXPECT_EQ(readDecimal(word, &form), expected) << word;
