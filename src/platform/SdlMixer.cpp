@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 
@@ -14,20 +15,44 @@ constexpr int MixChunkSize = 1024;
 
 bool mixerExists = false;
 
-// Only WAV files are sounds; other formats SDL_mixer knows are refused before decoding.
-bool startsLikeWav(SDL_RWops* source) {
-    Uint8 header[12] = {};
+std::uint32_t readLittleEndian32(const Uint8* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// Only whole WAV files are sounds. Other formats SDL_mixer knows are refused before
+// decoding, and so is a file whose sample chunk claims more bytes than it holds: SDL
+// would set aside the claimed size, gigabytes for a damaged length, before reading.
+bool looksLikeWholeWav(SDL_RWops* source) {
     const Sint64 start = SDL_RWtell(source);
-    const std::size_t read = SDL_RWread(source, header, 1, sizeof header);
-    if (start < 0 || SDL_RWseek(source, start, RW_SEEK_SET) < 0)
+    const Sint64 end = SDL_RWsize(source);
+    if (start < 0 || end < start)
         return false;
-    return read == sizeof header && std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "WAVE", 4) == 0;
+    Uint8 header[12] = {};
+    if (SDL_RWread(source, header, 1, sizeof header) != sizeof header ||
+        std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
+        return false;
+    bool whole = false;
+    Sint64 at = start + static_cast<Sint64>(sizeof header);
+    while (end - at >= 8) {
+        Uint8 chunk[8] = {};
+        if (SDL_RWseek(source, at, RW_SEEK_SET) < 0 || SDL_RWread(source, chunk, 1, sizeof chunk) != sizeof chunk)
+            break;
+        const Sint64 length = readLittleEndian32(chunk + 4);
+        at += 8;
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            whole = length <= end - at;
+            break;
+        }
+        at += length + (length & 1);
+    }
+    return SDL_RWseek(source, start, RW_SEEK_SET) >= 0 && whole;
 }
 
 MixChunkPtr loadWavFrom(SDL_RWops* source) {
     if (source == nullptr)
         return {};
-    if (!startsLikeWav(source)) {
+    if (!looksLikeWholeWav(source)) {
         SDL_RWclose(source);
         return {};
     }

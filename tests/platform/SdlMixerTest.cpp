@@ -137,6 +137,40 @@ TEST_F(SdlMixerTest, TheLoaderTakesValidWavBytesAndRefusesEverythingElse) {
     EXPECT_EQ(loadWav(ogg, sizeof ogg), nullptr);
 }
 
+TEST_F(SdlMixerTest, TheLoaderSurvivesDamagedFiles) {
+    const std::vector<std::uint8_t> wav = makeWav(8000, 0.02f);
+    std::uint32_t seed = 1;
+    auto next = [&seed] {
+        seed = seed * 214013u + 2531011u;
+        return (seed >> 16) & 0x7FFFu;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::uint8_t> damaged = wav;
+        const int hits = 1 + static_cast<int>(next() % 4);
+        for (int i = 0; i < hits; ++i)
+            damaged[next() % 44] = static_cast<std::uint8_t>(next());
+        damaged.resize(damaged.size() - next() % damaged.size());
+        loadWav(damaged.data(), damaged.size()); // any result but a crash will do
+    }
+}
+
+TEST_F(SdlMixerTest, AWavWhoseSamplesAreCutShortIsRefused) {
+    std::vector<std::uint8_t> wav = makeWav(8000, 0.1f);
+    wav.resize(wav.size() - 2);
+    EXPECT_EQ(loadWav(wav.data(), wav.size()), nullptr);
+    std::vector<std::uint8_t> boasting = makeWav(8000, 0.1f);
+    boasting[43] = 0xCC; // the data chunk claims three gigabytes
+    EXPECT_EQ(loadWav(boasting.data(), boasting.size()), nullptr);
+}
+
+TEST_F(SdlMixerTest, ChunksBeforeTheSamplesAreSkipped) {
+    std::vector<std::uint8_t> wav = makeWav(8000, 0.1f);
+    // A three-byte "LIST" chunk (padded to four) between the format and the samples.
+    const std::uint8_t list[] = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    wav.insert(wav.begin() + 36, std::begin(list), std::end(list));
+    EXPECT_NE(loadWav(wav.data(), wav.size()), nullptr);
+}
+
 TEST_F(SdlMixerTest, OnlyOneMixerIsOpenAtATime) {
     std::string error;
     EXPECT_EQ(createSdlMixer(error), nullptr);
