@@ -7,7 +7,7 @@
 // Where polled key events go. The game wires this to the key commands and the player;
 // tests wire it to a recorder.
 class KeyReceiver {
-public:
+  public:
     virtual ~KeyReceiver() = default;
     // A key the user pressed or released: global commands on release, then the player.
     virtual void dispatchKey(int code, int pressed) = 0;

@@ -36,7 +36,8 @@ bool looksLikeWholeWav(SDL_RWops* source) {
     Sint64 at = start + static_cast<Sint64>(sizeof header);
     while (end - at >= 8) {
         Uint8 chunk[8] = {};
-        if (SDL_RWseek(source, at, RW_SEEK_SET) < 0 || SDL_RWread(source, chunk, 1, sizeof chunk) != sizeof chunk)
+        if (SDL_RWseek(source, at, RW_SEEK_SET) < 0 ||
+            SDL_RWread(source, chunk, 1, sizeof chunk) != sizeof chunk)
             break;
         const Sint64 length = readLittleEndian32(chunk + 4);
         at += 8;
@@ -101,7 +102,9 @@ MixerDevice::~MixerDevice() {
         Mix_CloseAudio();
 }
 
-SdlMixer::SdlMixer() { mixerExists = true; }
+SdlMixer::SdlMixer() {
+    mixerExists = true;
+}
 
 SdlMixer::~SdlMixer() {
     if (device.isOpen())
@@ -132,11 +135,17 @@ void SdlMixer::playSound(const char* fileName) {
     Mix_PlayChannel(-1, chunk, 0);
 }
 
-void SdlMixer::stopAllSounds() { Mix_HaltChannel(-1); }
+void SdlMixer::stopAllSounds() {
+    Mix_HaltChannel(-1);
+}
 
-int SdlMixer::channelCount() const { return Mix_AllocateChannels(-1); }
+int SdlMixer::channelCount() const {
+    return Mix_AllocateChannels(-1);
+}
 
-int SdlMixer::playingCount() const { return Mix_Playing(-1); }
+int SdlMixer::playingCount() const {
+    return Mix_Playing(-1);
+}
 
 std::unique_ptr<SdlMixer> createSdlMixer(std::string& error) {
     if (mixerExists) {

@@ -23,20 +23,20 @@ MixChunkPtr loadWavFile(const char* fileName);
 
 // SDL's audio subsystem for as long as it lives.
 class SdlAudioSubsystem {
-public:
+  public:
     SdlAudioSubsystem() = default;
     ~SdlAudioSubsystem();
     SdlAudioSubsystem(const SdlAudioSubsystem&) = delete;
     SdlAudioSubsystem& operator=(const SdlAudioSubsystem&) = delete;
     bool open(std::string& error);
 
-private:
+  private:
     bool opened = false;
 };
 
 // SDL_mixer's audio device for as long as it lives.
 class MixerDevice {
-public:
+  public:
     MixerDevice() = default;
     ~MixerDevice();
     MixerDevice(const MixerDevice&) = delete;
@@ -44,14 +44,14 @@ public:
     bool open(std::string& error);
     bool isOpen() const { return opened; }
 
-private:
+  private:
     bool opened = false;
 };
 
 // The game's sound sink: SDL_mixer, one channel per sounding copy, more channels
 // whenever all are busy. Decoded sounds are kept by file name for the whole run.
 class SdlMixer : public SoundSink {
-public:
+  public:
     static constexpr int InitialChannels = 16;
 
     ~SdlMixer() override;
@@ -64,7 +64,7 @@ public:
     int channelCount() const;
     int playingCount() const;
 
-private:
+  private:
     friend std::unique_ptr<SdlMixer> createSdlMixer(std::string& error);
     SdlMixer();
 

@@ -6,7 +6,7 @@
 
 // The headless twin of the mixer: it plays nothing and remembers every request in order.
 class RecordingSoundSink : public SoundSink {
-public:
+  public:
     struct Request {
         enum class Kind { Play, StopAll };
         Kind kind = Kind::Play;
@@ -23,6 +23,6 @@ public:
     // One line per request as a trace shows it: "sound=PATH" or "stop".
     static std::string traceLine(const Request& request);
 
-private:
+  private:
     std::vector<Request> recorded;
 };

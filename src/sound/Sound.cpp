@@ -18,4 +18,6 @@ ScopedSoundSink::ScopedSoundSink(SoundSink& sink) : previous(soundGlobals.soundP
     soundGlobals.soundPerformance = &sink;
 }
 
-ScopedSoundSink::~ScopedSoundSink() { soundGlobals.soundPerformance = previous; }
+ScopedSoundSink::~ScopedSoundSink() {
+    soundGlobals.soundPerformance = previous;
+}

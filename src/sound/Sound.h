@@ -2,7 +2,7 @@
 
 // Where sound requests go: the SDL mixer in the game, a recorder in tests and tools.
 class SoundSink {
-public:
+  public:
     virtual ~SoundSink() = default;
     // Starts the WAV file at once, over everything already sounding. A file that cannot
     // be loaded is not heard; the caller never learns about it.
@@ -13,7 +13,7 @@ public:
 
 // What the game runs with when there is no audio device: every request does nothing.
 class SilentSoundSink : public SoundSink {
-public:
+  public:
     void playSound(const char*) override {}
     void stopAllSounds() override {}
 };
@@ -32,12 +32,12 @@ void stopAllSounds();
 
 // Makes `sink` the current sink for its lifetime, then puts back the one before.
 class ScopedSoundSink {
-public:
+  public:
     explicit ScopedSoundSink(SoundSink& sink);
     ~ScopedSoundSink();
     ScopedSoundSink(const ScopedSoundSink&) = delete;
     ScopedSoundSink& operator=(const ScopedSoundSink&) = delete;
 
-private:
+  private:
     SoundSink* previous = nullptr;
 };

@@ -1,5 +1,5 @@
-#include "input/KeyCodes.h"
 #include "input/Keyboard.h"
+#include "input/KeyCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 // Records what reaches the key commands and what reaches only the player, in one list,
 // so that tests see the order between the two.
 class KeyRecorder : public KeyReceiver {
-public:
+  public:
     struct Delivery {
         bool dispatched; // false: player-only release
         int code;
@@ -32,11 +32,15 @@ public:
 
 using Delivery = KeyRecorder::Delivery;
 
-Delivery dispatched(int code, int pressed) { return {true, code, pressed}; }
-Delivery releasedForPlayer(int code) { return {false, code, 0}; }
+Delivery dispatched(int code, int pressed) {
+    return {true, code, pressed};
+}
+Delivery releasedForPlayer(int code) {
+    return {false, code, 0};
+}
 
 class Keyboard : public ::testing::Test {
-protected:
+  protected:
     InputState input;
     KeyRecorder recorder;
     void SetUp() override { ASSERT_TRUE(initInput(input)); }
@@ -49,8 +53,9 @@ TEST_F(Keyboard, DeliversEveryBufferedEventInOrderToTheFirstPollOnly) {
     queueKeyEvent(input, 0x1E, 1); // a key without a command still goes through
 
     pollInput(input, recorder); // first step of a catch-up
-    EXPECT_EQ(recorder.take(), (std::vector<Delivery>{dispatched(KeyCodeRight, 1), dispatched(KeyCodeSpace, 1),
-                                                      dispatched(KeyCodeRight, 0), dispatched(0x1E, 1)}));
+    EXPECT_EQ(recorder.take(),
+              (std::vector<Delivery>{dispatched(KeyCodeRight, 1), dispatched(KeyCodeSpace, 1),
+                                     dispatched(KeyCodeRight, 0), dispatched(0x1E, 1)}));
 
     pollInput(input, recorder); // the next step of the same pass
     EXPECT_TRUE(recorder.take().empty());
@@ -149,7 +154,7 @@ TEST_F(Keyboard, ReleasesStayOwedThroughSeveralFocusChangesUntilAPollWhileActive
 // A command that takes the focus away in the middle of a batch (a display change)
 // drops the rest of the batch, and the keys already pressed are owed their release.
 class DeactivatingRecorder : public KeyRecorder {
-public:
+  public:
     InputState* input = nullptr;
     void dispatchKey(int code, int pressed) override {
         KeyRecorder::dispatchKey(code, pressed);
@@ -165,7 +170,8 @@ TEST_F(Keyboard, FocusLostDuringABatchDropsTheRestOfIt) {
     queueKeyEvent(input, KeyCodeF12, 0);
     queueKeyEvent(input, KeyCodeLeft, 1);
     pollInput(input, deactivating);
-    EXPECT_EQ(deactivating.take(), (std::vector<Delivery>{dispatched(KeyCodeUp, 1), dispatched(KeyCodeF12, 0)}));
+    EXPECT_EQ(deactivating.take(),
+              (std::vector<Delivery>{dispatched(KeyCodeUp, 1), dispatched(KeyCodeF12, 0)}));
     setKeyboardActive(input, true);
     pollInput(input, deactivating);
     EXPECT_EQ(deactivating.take(), (std::vector<Delivery>{releasedForPlayer(KeyCodeUp)}));

@@ -81,7 +81,7 @@ TEST(SdlKeyboard, PressAndReleaseTranslateButRepeatsAndOtherEventsDoNot) {
 }
 
 class Recorder : public KeyReceiver {
-public:
+  public:
     std::vector<KeyEvent> events;
     void dispatchKey(int code, int pressed) override { events.push_back({code, pressed}); }
     void releaseHeldKey(int) override { ADD_FAILURE() << "no focus change here"; }

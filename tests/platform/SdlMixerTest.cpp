@@ -44,7 +44,7 @@ std::vector<std::uint8_t> makeWav(int sampleRate, float seconds) {
 }
 
 class TempDir {
-public:
+  public:
     TempDir() {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         path = std::filesystem::temp_directory_path() /
@@ -63,7 +63,7 @@ public:
 };
 
 class SdlMixerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string error;
         mixer = createSdlMixer(error);
@@ -187,7 +187,7 @@ TEST(SdlMixerWithoutDevice, LoaderRefusesWhileNoMixerIsOpen) {
 
 // Sets an environment variable for the test's lifetime.
 class ScopedEnvironment {
-public:
+  public:
     ScopedEnvironment(const char* name, const char* value) : name(name) {
         if (const char* old = std::getenv(name)) {
             hadValue = true;
@@ -202,7 +202,7 @@ public:
             unsetenv(name);
     }
 
-private:
+  private:
     const char* name;
     bool hadValue = false;
     std::string previous;

@@ -1,5 +1,5 @@
-#include "sound/RecordingSoundSink.h"
 #include "sound/Sound.h"
+#include "sound/RecordingSoundSink.h"
 
 #include <gtest/gtest.h>
 
