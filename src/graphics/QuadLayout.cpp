@@ -97,7 +97,10 @@ std::vector<AxisPiece> layAxis(double low, double high, double uLow, double uHig
         if (a >= b) {
             continue;
         }
-        if (a == repeatStart && b == repeatEnd) {
+        // Compared unclamped: a repeat cut by the buffer's edge is not whole.
+        bool whole = std::ceil(repeatLow - 0.5) >= static_cast<double>(first) &&
+                     std::ceil(edge(n + 1.0) - 0.5) <= static_cast<double>(end);
+        if (whole) {
             addPiece(pieces, 0, texels, a, b);
             continue;
         }
