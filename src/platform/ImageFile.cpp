@@ -29,30 +29,85 @@ bool acceptableSize(unsigned width, unsigned height) {
            height <= static_cast<unsigned>(MaxImageSide);
 }
 
-// libpng's simplified interface catches its own errors, so no jump crosses this code.
+struct PngSource {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t offset;
+};
+
+extern "C" void pngReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (count > source->size - source->offset) {
+        png_error(png, "truncated");
+    }
+    std::memcpy(out, source->data + source->offset, count);
+    source->offset += count;
+}
+
+extern "C" void pngQuietWarning(png_structp, png_const_charp) {}
+
+extern "C" void pngQuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+// Only plain C objects live in this frame: libpng's errors jump back to the setjmp below.
+// With no `pixels` it reads the size only; with them, the whole image as 8-bit RGBA (16-bit
+// samples keep their high byte, palettes and transparency chunks become RGBA).
+bool pngPass(const std::uint8_t* data, std::size_t size, png_uint_32* width, png_uint_32* height,
+             std::uint8_t* pixels) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuietError, pngQuietWarning);
+    if (!png) {
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    PngSource source{data, size, 0};
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &source, pngReadFromMemory);
+    png_set_user_limits(png, MaxImageSide, MaxImageSide);
+    png_read_info(png, info);
+    if (!pixels) {
+        *width = png_get_image_width(png, info);
+        *height = png_get_image_height(png, info);
+        png_destroy_read_struct(&png, &info, nullptr);
+        return true;
+    }
+    if (png_get_image_width(png, info) != *width || png_get_image_height(png, info) != *height) {
+        png_error(png, "size changed");
+    }
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<png_size_t>(*width) * 4u) {
+        png_error(png, "unexpected row size");
+    }
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < *height; ++y) {
+            png_read_row(png, pixels + static_cast<std::size_t>(y) * *width * 4u, nullptr);
+        }
+    }
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
 bool decodePng(const std::uint8_t* data, std::size_t size, RgbaImage& image) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&png, data, size)) {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    if (!pngPass(data, size, &width, &height, nullptr) || !acceptableSize(width, height)) {
         return false;
     }
-    if (!acceptableSize(png.width, png.height)) {
-        png_image_free(&png);
-        return false;
-    }
-    png.format = PNG_FORMAT_RGBA;
-    image.width = static_cast<int>(png.width);
-    image.height = static_cast<int>(png.height);
-    image.pixels.assign(static_cast<std::size_t>(png.width) * png.height * 4u, 0);
-    if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
-        png_image_free(&png);
-        return false;
-    }
-    // A damaged stream that libpng only warned about is still damaged.
-    bool ok = (png.warning_or_error & PNG_IMAGE_ERROR) == 0;
-    png_image_free(&png);
-    return ok;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.pixels.assign(static_cast<std::size_t>(width) * height * 4u, 0);
+    return pngPass(data, size, &width, &height, image.pixels.data());
 }
 
 struct JpegErrorManager {
