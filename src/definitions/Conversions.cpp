@@ -1,0 +1,157 @@
+#include "definitions/Conversions.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The C locale's white space, as atoi and atof skip it.
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t skipSpace(std::string_view word) {
+    std::size_t i = 0;
+    while (i < word.size() && isSpace(word[i]))
+        ++i;
+    return i;
+}
+
+void setForm(NumberForm* form, bool anyDigits, std::size_t start, std::size_t end, std::size_t size) {
+    if (form == nullptr)
+        return;
+    if (!anyDigits)
+        *form = NumberForm::NoNumber;
+    else if (start == 0 && end == size)
+        *form = NumberForm::Clean;
+    else
+        *form = NumberForm::ExtraCharacters;
+}
+
+} // namespace
+
+std::int32_t readInteger(std::string_view word, NumberForm* form) {
+    const std::size_t start = skipSpace(word);
+    std::size_t i = start;
+    bool negative = false;
+    if (i < word.size() && (word[i] == '+' || word[i] == '-')) {
+        negative = word[i] == '-';
+        ++i;
+    }
+    // Unsigned arithmetic wraps by definition; signed overflow would not.
+    std::uint32_t value = 0;
+    const std::size_t digitsStart = i;
+    while (i < word.size() && isDigit(word[i])) {
+        value = value * 10u + static_cast<std::uint32_t>(word[i] - '0');
+        ++i;
+    }
+    const bool anyDigits = i > digitsStart;
+    setForm(form, anyDigits, start, i, word.size());
+    if (!anyDigits)
+        return 0;
+    if (negative)
+        value = 0u - value;
+    return static_cast<std::int32_t>(value); // modular since C++20
+}
+
+double readDecimal(std::string_view word, NumberForm* form) {
+    const std::size_t start = skipSpace(word);
+    std::size_t i = start;
+    bool negative = false;
+    if (i < word.size() && (word[i] == '+' || word[i] == '-')) {
+        negative = word[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissaStart = i;
+    std::size_t integerDigits = 0;
+    while (i < word.size() && isDigit(word[i])) {
+        ++i;
+        ++integerDigits;
+    }
+    std::size_t fractionDigits = 0;
+    if (i < word.size() && word[i] == '.') {
+        std::size_t j = i + 1;
+        while (j < word.size() && isDigit(word[j])) {
+            ++j;
+            ++fractionDigits;
+        }
+        // A lone point is no number; "5." and ".5" are, as atof reads them.
+        if (integerDigits + fractionDigits > 0)
+            i = j;
+    }
+    if (integerDigits + fractionDigits == 0) {
+        setForm(form, false, start, start, word.size());
+        return 0.0;
+    }
+    const std::size_t mantissaEnd = i;
+
+    // The exponent counts only when at least one digit follows the letter and sign.
+    long long exponent = 0;
+    if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
+        std::size_t j = i + 1;
+        bool exponentNegative = false;
+        if (j < word.size() && (word[j] == '+' || word[j] == '-')) {
+            exponentNegative = word[j] == '-';
+            ++j;
+        }
+        if (j < word.size() && isDigit(word[j])) {
+            while (j < word.size() && isDigit(word[j])) {
+                if (exponent < 1'000'000'000)
+                    exponent = exponent * 10 + (word[j] - '0');
+                ++j;
+            }
+            if (exponentNegative)
+                exponent = -exponent;
+            i = j;
+        }
+    }
+    setForm(form, true, start, i, word.size());
+
+    const std::string_view number = word.substr(mantissaStart, i - mantissaStart);
+    double value = 0.0;
+    const auto result =
+        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Out of the double range, from_chars leaves the value alone: decide between
+        // overflow and underflow from the power of ten of the first significant digit.
+        long long power = 0;
+        bool found = false;
+        for (std::size_t k = mantissaStart, integerSeen = 0, fractionSeen = 0; k < mantissaEnd; ++k) {
+            if (word[k] == '.')
+                continue;
+            const bool inInteger = integerSeen < integerDigits;
+            if (inInteger)
+                ++integerSeen;
+            else
+                ++fractionSeen;
+            if (word[k] != '0') {
+                power = inInteger ? static_cast<long long>(integerDigits - integerSeen)
+                                  : -static_cast<long long>(fractionSeen);
+                found = true;
+                break;
+            }
+        }
+        value = (found && power + exponent > 0) ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -value : value;
+}
+
+float narrowToFloat(double value) {
+    // Halfway between FLT_MAX and the next power of two: from there on, round-to-nearest
+    // gives infinity, and a plain conversion would be undefined.
+    constexpr double overflowEdge = 0x1.ffffffp127;
+    if (value >= overflowEdge)
+        return std::numeric_limits<float>::infinity();
+    if (value <= -overflowEdge)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
+float readFloat(std::string_view word, NumberForm* form) {
+    return narrowToFloat(readDecimal(word, form));
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <vector>
+
+// A rectangle of whole pixels on the back buffer or in a texture.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+};
+
+// Pixels [first, end) of an axis of `pixels` pixels whose centres lie in [low, high).
+// False when none does or an edge is not finite.
+bool coveredSpan(double low, double high, int pixels, int& first, int& end);
+
+// One run of back-buffer pixels along one axis and the texels stretched over it.
+struct AxisPiece {
+    int texelStart = 0;
+    int texelCount = 0;
+    int pixelStart = 0;
+    int pixelCount = 0;
+};
+
+// Lays a repeating image along one axis. Pixels whose centres lie in [low, high) are covered,
+// clipped to [0, pixels); the texture coordinate runs linearly from uLow at `low` to uHigh at
+// `high`, and a pixel shows texel floor(u × texels) mod texels. Whole repeats become one piece
+// each, sharing rounded pixel edges with their neighbours; only repeats inside the buffer are
+// laid, so the work is bounded by the buffer size whatever the numbers.
+std::vector<AxisPiece> layAxis(double low, double high, double uLow, double uHigh, int texels, int pixels);
+
+// The largest rectangle of the back buffer's shape centred in the output (black bars around).
+PixelRect letterboxRect(int bufferWidth, int bufferHeight, int outputWidth, int outputHeight);

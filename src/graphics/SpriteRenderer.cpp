@@ -1,0 +1,126 @@
+#include "graphics/SpriteRenderer.h"
+
+#include <cmath>
+
+#include "graphics/Graphics.h"
+#include "graphics/QuadLayout.h"
+
+std::unique_ptr<SpriteRenderer> theSpriteRenderer;
+
+namespace {
+
+struct ScreenPoint {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+// Unit-quad vertex through the matrix and onto the back buffer, in pixels.
+bool toScreen(const Matrix4& matrix, const float* vertex, int width, int height, ScreenPoint& point) {
+    float w = 1.0f;
+    Vector3 clip = transformPoint(matrix, {vertex[0], vertex[1], vertex[2]}, w);
+    if (!(w > 0.0f)) {
+        return false;
+    }
+    float ndcX = clip.x / w;
+    float ndcY = clip.y / w;
+    point.x = (ndcX + 1.0f) * 0.5f * static_cast<float>(width);
+    point.y = (1.0f - ndcY) * 0.5f * static_cast<float>(height);
+    return std::isfinite(point.x) && std::isfinite(point.y);
+}
+
+} // namespace
+
+SpriteRenderer::SpriteRenderer() = default;
+
+void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat,
+                              std::uint32_t colour, int layer) {
+    auto red = static_cast<std::uint8_t>(colour & 0xFF);
+    auto green = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+    auto blue = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
+
+    float tx = x;
+    float ty = y;
+    float tz = -0.5f;
+    float heightUsed = h;
+    switch (layer) {
+    case 1:
+        ty = y - 0.2f;
+        tz = 0.0f;
+        break;
+    case 2:
+        ty = y - 0.4f;
+        tz = 0.5f;
+        break;
+    case 3:
+        ty = y - 1.0f;
+        tz = 0.0f;
+        heightUsed = h * 0.4f;
+        break;
+    default:
+        // Layer 0, and any value a caller should not pass.
+        break;
+    }
+    worldMatrix = matrixMultiply(matrixScaling(w, heightUsed, 1.0f), matrixTranslation(tx, ty, tz));
+    Matrix4 transform = matrixMultiply(matrixMultiply(worldMatrix, viewMatrix), projectionMatrix);
+
+    DrawingDevice* device = theGraphics.device.get();
+    if (!device) {
+        return;
+    }
+    int width = device->backBufferWidth();
+    int height = device->backBufferHeight();
+    // Vertex 0 carries texture coordinate (0, 0), vertex 3 (uRepeat, vRepeat).
+    ScreenPoint origin;
+    ScreenPoint far;
+    if (!toScreen(transform, quadVertices[0], width, height, origin) ||
+        !toScreen(transform, quadVertices[3], width, height, far)) {
+        return;
+    }
+
+    const Texture* texture = theGraphics.boundTexture;
+    if (!texture || texture->image.width <= 0 || texture->image.height <= 0) {
+        int left = 0, right = 0, top = 0, bottom = 0;
+        if (coveredSpan(std::fmin(origin.x, far.x), std::fmax(origin.x, far.x), width, left, right) &&
+            coveredSpan(std::fmin(origin.y, far.y), std::fmax(origin.y, far.y), height, top, bottom)) {
+            device->fillRect({left, top, right - left, bottom - top}, red, green, blue);
+        }
+        return;
+    }
+
+    auto lay = [](float start, float end, float repeat, int texels, int pixels) {
+        if (start <= end) {
+            return layAxis(start, end, 0.0, repeat, texels, pixels);
+        }
+        return layAxis(end, start, repeat, 0.0, texels, pixels);
+    };
+    auto columns = lay(origin.x, far.x, uRepeat, texture->image.width, width);
+    auto rows = lay(origin.y, far.y, vRepeat, texture->image.height, height);
+    for (const AxisPiece& row : rows) {
+        for (const AxisPiece& column : columns) {
+            device->drawImage(texture->id, texture->image,
+                              {column.texelStart, row.texelStart, column.texelCount, row.texelCount},
+                              {column.pixelStart, row.pixelStart, column.pixelCount, row.pixelCount}, red,
+                              green, blue);
+        }
+    }
+}
+
+void setupSpriteShader() { theGraphics.boundTexture = nullptr; }
+
+void releaseSpriteShader() { theGraphics.boundTexture = nullptr; }
+
+void setWorldCamera(SpriteRenderer& renderer) {
+    const int viewWidth = 40;
+    const int viewHeight = 30;
+    auto halfWidth = static_cast<float>(viewWidth / 2);
+    auto halfHeight = static_cast<float>(viewHeight / 2);
+    renderer.viewMatrix = matrixLookAtLH({halfWidth, halfHeight, -480.0f}, {halfWidth, halfHeight, 0.0f},
+                                         {0.0f, 1.0f, 0.0f});
+    Matrix4 projection =
+        matrixOrthoLH(static_cast<float>(viewWidth), static_cast<float>(viewHeight), 1000.0f, -1000.0f);
+    // Room y grows downward on the screen.
+    projection.m[1][0] = -projection.m[1][0];
+    projection.m[1][1] = -projection.m[1][1];
+    projection.m[1][2] = -projection.m[1][2];
+    renderer.projectionMatrix = projection;
+}

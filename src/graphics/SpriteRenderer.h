@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "graphics/Matrix.h"
+
+// The one drawing object: a tinted, optionally textured quad in room units.
+class SpriteRenderer {
+public:
+    SpriteRenderer();
+
+    // Draws the unit quad placed by `layer` (0 to 3), scaled to w × h with its bottom left corner
+    // at (x, y), through world × view × projection; the bound texture repeats uRepeat × vRepeat
+    // times. `colour` has red in the lowest byte, then green, blue and alpha.
+    void drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat, std::uint32_t colour,
+                  int layer);
+
+    // The unit quad as (x, y, z, u, v): reference point (0, 0) bottom left, texture origin top left.
+    float quadVertices[4][5] = {
+        {0.0f, -1.0f, 0.0f, 0.0f, 0.0f},
+        {0.0f, 0.0f, 0.0f, 0.0f, 1.0f},
+        {1.0f, -1.0f, 0.0f, 1.0f, 0.0f},
+        {1.0f, 0.0f, 0.0f, 1.0f, 1.0f},
+    };
+    Matrix4 worldMatrix;
+    Matrix4 viewMatrix;
+    Matrix4 projectionMatrix;
+};
+
+// Created by loadWorld after setupSpriteShader, destroyed by shutdownWorld before releaseSpriteShader.
+extern std::unique_ptr<SpriteRenderer> theSpriteRenderer;
+
+// Per-run drawing state around the renderer's life: stage 0 starts and ends empty.
+void setupSpriteShader();
+void releaseSpriteShader();
+
+// The room camera: the 40 × 30 room fills the back buffer, y downward, whatever its size.
+void setWorldCamera(SpriteRenderer& renderer);

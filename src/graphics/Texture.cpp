@@ -1,0 +1,87 @@
+#include "graphics/Texture.h"
+
+#include <utility>
+
+#include "graphics/Graphics.h"
+#include "graphics/SpriteRenderer.h"
+#include "platform/ImageFile.h"
+
+Texture::Texture(RgbaImage decoded) : id(theGraphics.nextTextureId++), image(std::move(decoded)) {}
+
+Texture::~Texture() {
+    if (theGraphics.boundTexture == this) {
+        theGraphics.boundTexture = nullptr;
+    }
+    if (theGraphics.device) {
+        theGraphics.device->releaseImage(id);
+    }
+}
+
+TextureRef::TextureRef(const TextureRef& other) : texture(other.texture) {
+    if (texture) {
+        ++texture->refCount;
+    }
+}
+
+TextureRef::TextureRef(TextureRef&& other) noexcept : texture(std::exchange(other.texture, nullptr)) {}
+
+TextureRef& TextureRef::operator=(const TextureRef& other) {
+    if (other.texture) {
+        ++other.texture->refCount;
+    }
+    release();
+    texture = other.texture;
+    return *this;
+}
+
+TextureRef& TextureRef::operator=(TextureRef&& other) noexcept {
+    if (this != &other) {
+        release();
+        texture = std::exchange(other.texture, nullptr);
+    }
+    return *this;
+}
+
+TextureRef::~TextureRef() { release(); }
+
+void TextureRef::release() {
+    Texture* old = std::exchange(texture, nullptr);
+    if (old && --old->refCount == 0) {
+        delete old;
+    }
+}
+
+void TextureRef::loadTexture(const std::string& fileName) {
+    release();
+    if (const TextureRef* cached = theGraphics.textureCache.find(fileName)) {
+        *this = *cached;
+        return;
+    }
+    RgbaImage image;
+    if (!readImageFile(fileName, image)) {
+        // Nothing cached: the next request reads the file again.
+        return;
+    }
+    ++theGraphics.imageFilesDecoded;
+    texture = new Texture(std::move(image));
+    texture->refCount = 1;
+    theGraphics.textureCache.insert(fileName, *this);
+}
+
+void TextureRef::draw(float x, float y, float w, float h, float uRepeat, float vRepeat, int layer) const {
+    if (!theSpriteRenderer) {
+        return;
+    }
+    theGraphics.boundTexture = texture;
+    theSpriteRenderer->drawQuad(x, y, w, h, uRepeat, vRepeat, 0xFFFFFFFF, layer);
+    theGraphics.boundTexture = nullptr;
+}
+
+const TextureRef* TextureCache::find(const std::string& fileName) const {
+    auto found = entries.find(fileName);
+    return found == entries.end() ? nullptr : &found->second;
+}
+
+void TextureCache::insert(const std::string& fileName, const TextureRef& texture) {
+    entries.insert_or_assign(fileName, texture);
+}

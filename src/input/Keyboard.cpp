@@ -1,0 +1,78 @@
+#include "input/Keyboard.h"
+
+#include <utility>
+
+namespace {
+
+// Room for a burst of typing; the buffers grow beyond it if ever needed and keep
+// their memory, so a running game does not allocate per poll.
+constexpr std::size_t InitialEventCapacity = 128;
+
+} // namespace
+
+bool initInput(InputState& input) {
+    input.keyboardCreated = true;
+    input.acquired = true;
+    input.eventBuffer.clear();
+    input.pollBuffer.clear();
+    input.eventBuffer.reserve(InitialEventCapacity);
+    input.pollBuffer.reserve(InitialEventCapacity);
+    input.heldKeys.fill(false);
+    input.releasesOwed.fill(false);
+    input.anyReleaseOwed = false;
+    return true;
+}
+
+void setKeyboardActive(InputState& input, bool active) {
+    if (!input.keyboardCreated || input.acquired == active)
+        return;
+    input.acquired = active;
+    if (active)
+        return;
+    // Whatever happens to the keys from now until the window comes back is never seen,
+    // so the player is owed a release of every key it still believes held.
+    input.eventBuffer.clear();
+    for (int code = 0; code < KeyCodeCount; ++code) {
+        if (input.heldKeys[code]) {
+            input.releasesOwed[code] = true;
+            input.anyReleaseOwed = true;
+            input.heldKeys[code] = false;
+        }
+    }
+}
+
+void queueKeyEvent(InputState& input, int code, int pressed) {
+    if (!input.keyboardCreated || !input.acquired)
+        return;
+    if (code < 0 || code >= KeyCodeCount)
+        return;
+    input.eventBuffer.push_back(KeyEvent{code, pressed != 0 ? 1 : 0});
+}
+
+void pollInput(InputState& input, KeyReceiver& receiver) {
+    if (!input.keyboardCreated || !input.acquired)
+        return;
+
+    if (input.anyReleaseOwed) {
+        input.anyReleaseOwed = false;
+        for (int code = 0; code < KeyCodeCount; ++code) {
+            if (input.releasesOwed[code]) {
+                input.releasesOwed[code] = false;
+                receiver.releaseHeldKey(code);
+            }
+        }
+    }
+
+    // Deliver from a separate batch: anything queued while a command runs (a display
+    // change may pump the platform's events) waits for the next poll.
+    std::swap(input.eventBuffer, input.pollBuffer);
+    input.eventBuffer.clear();
+    for (const KeyEvent& event : input.pollBuffer) {
+        // A command that took the focus away dropped the rest of the batch with it.
+        if (!input.acquired)
+            break;
+        input.heldKeys[event.code] = event.pressed != 0;
+        receiver.dispatchKey(event.code, event.pressed);
+    }
+    input.pollBuffer.clear();
+}

@@ -1,0 +1,256 @@
+#include "platform/ImageFile.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace {
+
+// Larger files cannot hold an image the game would accept.
+constexpr std::uintmax_t MaxImageFileBytes = 512u * 1024u * 1024u;
+
+bool isPng(const std::uint8_t* data, std::size_t size) {
+    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    return size >= 8 && std::memcmp(data, signature, 8) == 0;
+}
+
+bool isJpeg(const std::uint8_t* data, std::size_t size) {
+    return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+bool acceptableSize(unsigned width, unsigned height) {
+    return width > 0 && height > 0 && width <= static_cast<unsigned>(MaxImageSide) &&
+           height <= static_cast<unsigned>(MaxImageSide);
+}
+
+struct PngSource {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t offset;
+};
+
+extern "C" void pngReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (count > source->size - source->offset) {
+        png_error(png, "truncated");
+    }
+    std::memcpy(out, source->data + source->offset, count);
+    source->offset += count;
+}
+
+extern "C" void pngQuietWarning(png_structp, png_const_charp) {}
+
+extern "C" void pngQuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+// Only plain C objects live in this frame: libpng's errors jump back to the setjmp below.
+// With no `pixels` it reads the size only; with them, the whole image as 8-bit RGBA (16-bit
+// samples keep their high byte, palettes and transparency chunks become RGBA).
+bool pngPass(const std::uint8_t* data, std::size_t size, png_uint_32* width, png_uint_32* height,
+             std::uint8_t* pixels) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuietError, pngQuietWarning);
+    if (!png) {
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    PngSource source{data, size, 0};
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &source, pngReadFromMemory);
+    png_set_user_limits(png, MaxImageSide, MaxImageSide);
+    png_read_info(png, info);
+    if (!pixels) {
+        *width = png_get_image_width(png, info);
+        *height = png_get_image_height(png, info);
+        png_destroy_read_struct(&png, &info, nullptr);
+        return true;
+    }
+    if (png_get_image_width(png, info) != *width || png_get_image_height(png, info) != *height) {
+        png_error(png, "size changed");
+    }
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<png_size_t>(*width) * 4u) {
+        png_error(png, "unexpected row size");
+    }
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < *height; ++y) {
+            png_read_row(png, pixels + static_cast<std::size_t>(y) * *width * 4u, nullptr);
+        }
+    }
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+bool decodePng(const std::uint8_t* data, std::size_t size, RgbaImage& image) {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    if (!pngPass(data, size, &width, &height, nullptr) || !acceptableSize(width, height)) {
+        return false;
+    }
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.pixels.assign(static_cast<std::size_t>(width) * height * 4u, 0);
+    return pngPass(data, size, &width, &height, image.pixels.data());
+}
+
+struct JpegErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+extern "C" void jpegErrorExit(j_common_ptr info) {
+    auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    std::longjmp(manager->jump, 1);
+}
+
+extern "C" void jpegQuietMessage(j_common_ptr) {}
+
+// Only plain C objects live in this frame: libjpeg's errors jump back to the setjmp below.
+// `pixels` is sized before the jump target is armed and only filled afterwards.
+bool decodeJpegRows(const std::uint8_t* data, std::size_t size, std::uint8_t* pixels, unsigned width,
+                    unsigned height) {
+    jpeg_decompress_struct info;
+    JpegErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = jpegErrorExit;
+    errors.base.output_message = jpegQuietMessage;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(&info);
+    if (info.output_width != width || info.output_height != height || info.output_components != 4) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels + static_cast<std::size_t>(info.output_scanline) * width * 4u;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    // Corrupt or truncated data only raises warnings in libjpeg; the game treats it as unreadable.
+    bool clean = errors.base.num_warnings == 0;
+    jpeg_destroy_decompress(&info);
+    return clean;
+}
+
+bool readJpegSize(const std::uint8_t* data, std::size_t size, unsigned& width, unsigned& height) {
+    jpeg_decompress_struct info;
+    JpegErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = jpegErrorExit;
+    errors.base.output_message = jpegQuietMessage;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    width = info.image_width;
+    height = info.image_height;
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+bool decodeJpeg(const std::uint8_t* data, std::size_t size, RgbaImage& image) {
+    unsigned width = 0;
+    unsigned height = 0;
+    if (!readJpegSize(data, size, width, height) || !acceptableSize(width, height)) {
+        return false;
+    }
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.pixels.assign(static_cast<std::size_t>(width) * height * 4u, 0);
+    return decodeJpegRows(data, size, image.pixels.data(), width, height);
+}
+
+} // namespace
+
+bool decodeImage(const std::uint8_t* data, std::size_t size, RgbaImage& image) {
+    image = RgbaImage{};
+    bool ok = false;
+    if (data && isPng(data, size)) {
+        ok = decodePng(data, size, image);
+    } else if (data && isJpeg(data, size)) {
+        ok = decodeJpeg(data, size, image);
+    }
+    if (!ok) {
+        image = RgbaImage{};
+    }
+    return ok;
+}
+
+bool readImageFile(const std::string& fileName, RgbaImage& image) {
+    image = RgbaImage{};
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error)) {
+        return false;
+    }
+    std::uintmax_t size = std::filesystem::file_size(fileName, error);
+    if (error || size == 0 || size > MaxImageFileBytes) {
+        return false;
+    }
+    std::ifstream file(fileName, std::ios::binary);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+        return false;
+    }
+    return decodeImage(bytes.data(), bytes.size(), image);
+}
+
+bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4u) {
+        return false;
+    }
+    std::vector<std::uint8_t> rgb;
+    const std::uint8_t* rows = image.pixels.data();
+    if (!withAlpha) {
+        rgb.resize(static_cast<std::size_t>(image.width) * image.height * 3u);
+        for (std::size_t pixel = 0, count = rgb.size() / 3; pixel < count; ++pixel) {
+            std::memcpy(&rgb[pixel * 3], &image.pixels[pixel * 4], 3);
+        }
+        rows = rgb.data();
+    }
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+
+    std::string temporary = fileName + ".part";
+    bool written = png_image_write_to_file(&png, temporary.c_str(), 0, rows, 0, nullptr) != 0;
+    png_image_free(&png);
+    std::error_code error;
+    if (written) {
+        std::filesystem::rename(temporary, fileName, error);
+        written = !error;
+    }
+    if (!written) {
+        std::filesystem::remove(temporary, error);
+    }
+    return written;
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "graphics/RgbaImage.h"
+
+// Decodes a PNG (any colour type and bit depth, with its own alpha) or a JPEG (opaque), told apart
+// by content. Corrupt, truncated, unknown or larger than MaxImageSide on a side: false, `image`
+// left empty.
+bool decodeImage(const std::uint8_t* data, std::size_t size, RgbaImage& image);
+bool readImageFile(const std::string& fileName, RgbaImage& image);
+
+// Writes 8-bit RGB (alpha dropped) or 8-bit RGBA. The file is written under a temporary name in
+// the same directory and renamed over `fileName`, so a failure never leaves a half-written file
+// and never destroys the previous one.
+bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha);

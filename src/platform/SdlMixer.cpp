@@ -1,0 +1,168 @@
+#include "platform/SdlMixer.h"
+
+#include <SDL.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+
+namespace {
+
+constexpr int MixFrequency = 44100;
+constexpr int MixChannels = 2; // stereo
+constexpr int MixChunkSize = 1024;
+
+bool mixerExists = false;
+
+std::uint32_t readLittleEndian32(const Uint8* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// Only whole WAV files are sounds. Other formats SDL_mixer knows are refused before
+// decoding, and so is a file whose sample chunk claims more bytes than it holds: SDL
+// would set aside the claimed size, gigabytes for a damaged length, before reading.
+bool looksLikeWholeWav(SDL_RWops* source) {
+    const Sint64 start = SDL_RWtell(source);
+    const Sint64 end = SDL_RWsize(source);
+    if (start < 0 || end < start)
+        return false;
+    Uint8 header[12] = {};
+    if (SDL_RWread(source, header, 1, sizeof header) != sizeof header ||
+        std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
+        return false;
+    bool whole = false;
+    Sint64 at = start + static_cast<Sint64>(sizeof header);
+    while (end - at >= 8) {
+        Uint8 chunk[8] = {};
+        if (SDL_RWseek(source, at, RW_SEEK_SET) < 0 ||
+            SDL_RWread(source, chunk, 1, sizeof chunk) != sizeof chunk)
+            break;
+        const Sint64 length = readLittleEndian32(chunk + 4);
+        at += 8;
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            whole = length <= end - at;
+            break;
+        }
+        at += length + (length & 1);
+    }
+    return SDL_RWseek(source, start, RW_SEEK_SET) >= 0 && whole;
+}
+
+MixChunkPtr loadWavFrom(SDL_RWops* source) {
+    if (source == nullptr)
+        return {};
+    if (!looksLikeWholeWav(source)) {
+        SDL_RWclose(source);
+        return {};
+    }
+    return MixChunkPtr(Mix_LoadWAV_RW(source, 1));
+}
+
+} // namespace
+
+MixChunkPtr loadWav(const void* bytes, std::size_t size) {
+    if (bytes == nullptr || size == 0 || size > static_cast<std::size_t>(INT_MAX))
+        return {};
+    return loadWavFrom(SDL_RWFromConstMem(bytes, static_cast<int>(size)));
+}
+
+MixChunkPtr loadWavFile(const char* fileName) {
+    if (fileName == nullptr)
+        return {};
+    return loadWavFrom(SDL_RWFromFile(fileName, "rb"));
+}
+
+bool SdlAudioSubsystem::open(std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        error = std::string("SDL audio: ") + SDL_GetError();
+        return false;
+    }
+    opened = true;
+    return true;
+}
+
+SdlAudioSubsystem::~SdlAudioSubsystem() {
+    if (opened)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool MixerDevice::open(std::string& error) {
+    if (Mix_OpenAudio(MixFrequency, AUDIO_S16SYS, MixChannels, MixChunkSize) != 0) {
+        error = std::string("sound mixer: ") + Mix_GetError();
+        return false;
+    }
+    opened = true;
+    return true;
+}
+
+MixerDevice::~MixerDevice() {
+    if (opened)
+        Mix_CloseAudio();
+}
+
+SdlMixer::SdlMixer() {
+    mixerExists = true;
+}
+
+SdlMixer::~SdlMixer() {
+    if (device.isOpen())
+        stopAllSounds();
+    loadedSounds.clear();
+    mixerExists = false;
+}
+
+void SdlMixer::playSound(const char* fileName) {
+    if (fileName == nullptr)
+        return;
+    Mix_Chunk* chunk = nullptr;
+    if (auto found = loadedSounds.find(fileName); found != loadedSounds.end()) {
+        chunk = found->second.get();
+    } else {
+        // Failures are not kept: a file that appears later is heard from then on.
+        MixChunkPtr loaded = loadWavFile(fileName);
+        if (!loaded)
+            return;
+        chunk = loaded.get();
+        loadedSounds.emplace(fileName, std::move(loaded));
+    }
+    if (Mix_PlayChannel(-1, chunk, 0) >= 0)
+        return;
+    // Every channel is sounding: overlap has no limit, so make room and start again.
+    const int channels = Mix_AllocateChannels(-1);
+    Mix_AllocateChannels(channels > 0 ? channels * 2 : InitialChannels);
+    Mix_PlayChannel(-1, chunk, 0);
+}
+
+void SdlMixer::stopAllSounds() {
+    Mix_HaltChannel(-1);
+}
+
+int SdlMixer::channelCount() const {
+    return Mix_AllocateChannels(-1);
+}
+
+int SdlMixer::playingCount() const {
+    return Mix_Playing(-1);
+}
+
+std::unique_ptr<SdlMixer> createSdlMixer(std::string& error) {
+    if (mixerExists) {
+        error = "sound mixer: already open";
+        return {};
+    }
+    std::unique_ptr<SdlMixer> mixer(new SdlMixer());
+    if (!mixer->audio.open(error) || !mixer->device.open(error))
+        return {};
+    Mix_AllocateChannels(SdlMixer::InitialChannels);
+    return mixer;
+}
+
+std::unique_ptr<SoundSink> initSound(std::ostream& diagnostics) {
+    std::string error;
+    if (std::unique_ptr<SdlMixer> mixer = createSdlMixer(error))
+        return mixer;
+    diagnostics << "marrowgast: playing without sound (" << error << ")\n";
+    return std::make_unique<SilentSoundSink>();
+}

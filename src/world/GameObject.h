@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+
+class Room;
+class TokenList;
+
+// Everything that lives in a room, and the player: a box in room units (x is the left
+// edge, y the bottom edge, y grows downward) with the ten operations the world calls.
+// The base versions do nothing, except `overlaps`.
+class GameObject {
+  public:
+    GameObject() = default;
+    GameObject(const GameObject&) = delete;
+    GameObject& operator=(const GameObject&) = delete;
+
+    virtual ~GameObject() = default;
+    // Reads the object's keys from the rest of its room-file line.
+    virtual void load(TokenList& tokens);
+    virtual void reset();
+    virtual void update();
+    virtual void draw();
+    // The player asks for an action while touching the object with Up or Down held.
+    virtual bool interactUp(GameObject* user);
+    virtual bool interactDown(GameObject* user);
+    // 0 none (entry point, player), 1 platform, 2 searchable, 3 lift, 4 robot.
+    virtual int kind();
+    // A lift tells its rider that the ride has ended.
+    virtual void rideFinished();
+    // Whether the box (ox, oy, ow, oh) touches this object's box; edges count.
+    virtual bool overlaps(float ox, float oy, float ow, float oh);
+
+    float x = 0.0f;
+    float y = 0.0f;
+    // Each type sets its own size.
+    float w = 0.0f;
+    float h = 0.0f;
+    // Drawing pass: 0 first, 2 second, 1 last; any other value is never drawn.
+    std::int32_t drawLayer = 0;
+    // The room the object queries; only the player's is set.
+    Room* room = nullptr;
+    // Live ObjectRef handles; the last one to go deletes the object.
+    std::uint32_t refCount = 0;
+};

@@ -1,0 +1,115 @@
+#include <fstream>
+#include <iterator>
+
+#include "app/DisplayMode.h"
+#include "../graphics/GraphicsTestSupport.h"
+#include "platform/SdlWindowControl.h"
+
+namespace {
+
+class DisplayModes : public HeadlessGraphicsTest {
+protected:
+    void SetUp() override {
+        HeadlessGraphicsTest::SetUp();
+        theDisplay = DisplayState{};
+        theDisplay.window = &window;
+        previousDirectory = std::filesystem::current_path();
+        std::filesystem::current_path(scratch);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previousDirectory);
+        theDisplay = DisplayState{};
+        HeadlessGraphicsTest::TearDown();
+    }
+
+    static std::vector<char> fileBytes(const char* name) {
+        std::ifstream file(name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    RecordingWindowControl window;
+    std::filesystem::path previousDirectory;
+};
+
+TEST_F(DisplayModes, SizesKeepTheWindowCornerAndResizeTheBackBuffer) {
+    window.left = 100;
+    window.top = 50;
+    for (auto [width, height] : {std::pair{1024, 768}, std::pair{800, 600}, std::pair{640, 480}}) {
+        EXPECT_TRUE(setDisplayMode(width, height, false));
+        EXPECT_EQ(window.left, 100);
+        EXPECT_EQ(window.top, 50);
+        EXPECT_EQ(window.width, width);
+        EXPECT_EQ(window.height, height);
+        EXPECT_FALSE(window.fullScreen);
+        EXPECT_EQ(theGraphics.device->backBufferWidth(), width);
+        EXPECT_EQ(theGraphics.device->backBufferHeight(), height);
+    }
+}
+
+TEST_F(DisplayModes, FullScreenGoesToTheCornerAndComesBackThere) {
+    window.left = 100;
+    window.top = 50;
+    setDisplayMode(800, 600, true);
+    EXPECT_TRUE(window.fullScreen);
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, 0);
+    EXPECT_EQ(theGraphics.device->backBufferWidth(), 800);
+    setDisplayMode(800, 600, false);
+    EXPECT_FALSE(window.fullScreen);
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, 0);
+    EXPECT_EQ(window.width, 800);
+}
+
+TEST_F(DisplayModes, EveryCallResetsTheDeviceEvenWithoutAChange) {
+    startFrame();
+    theSpriteRenderer->drawQuad(0, 30, 40, 30, 1, 1, 0xFFFFFFFF, 0);
+    window.calls.clear();
+    setDisplayMode(640, 480, false);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"position", "form windowed", "place 0 0 640 480"}));
+    // A fresh back buffer: the white frame is gone.
+    EXPECT_NE(pixelAt(backBuffer(), 320, 240), (Rgb{255, 255, 255}));
+}
+
+TEST_F(DisplayModes, ScreenshotHoldsTheFrameDrawnSoFar) {
+    setDisplayMode(800, 600, false);
+    startFrame();
+    theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFF00FFFF, 0);
+    theDisplay.screenshotRequested = true;
+    saveScreenshot();
+    EXPECT_FALSE(theDisplay.screenshotRequested);
+
+    std::vector<char> bytes = fileBytes("screenshot.png");
+    ASSERT_GT(bytes.size(), 26u);
+    EXPECT_EQ(bytes[24], 8);
+    EXPECT_EQ(bytes[25], 2); // RGB, no alpha
+    RgbaImage saved;
+    ASSERT_TRUE(readImageFile("screenshot.png", saved));
+    RgbaImage drawn = backBuffer();
+    ASSERT_EQ(saved.width, 800);
+    ASSERT_EQ(saved.height, 600);
+    for (int y = 0; y < 600; y += 3) {
+        for (int x = 0; x < 800; x += 3) {
+            ASSERT_EQ(pixelAt(saved, x, y), pixelAt(drawn, x, y)) << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(pixelAt(saved, 210, 370), (Rgb{255, 255, 0}));
+    EXPECT_EQ(pixelAt(saved, 0, 0), Background);
+}
+
+TEST_F(DisplayModes, FailedScreenshotKeepsThePreviousFile) {
+    startFrame();
+    saveScreenshot();
+    std::vector<char> previous = fileBytes("screenshot.png");
+    ASSERT_FALSE(previous.empty());
+    // The temporary file cannot be created where a directory stands.
+    std::filesystem::create_directory("screenshot.png.part");
+    startFrame();
+    theSpriteRenderer->drawQuad(0, 30, 40, 30, 1, 1, 0xFFFFFFFF, 0);
+    theDisplay.screenshotRequested = true;
+    saveScreenshot();
+    EXPECT_FALSE(theDisplay.screenshotRequested);
+    EXPECT_EQ(fileBytes("screenshot.png"), previous);
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "graphics/Graphics.h"
+#include "graphics/SpriteRenderer.h"
+#include "platform/ImageFile.h"
+#include "platform/SdlDrawingDevice.h"
+
+struct Rgb {
+    int r = 0;
+    int g = 0;
+    int b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+inline Rgb pixelAt(const RgbaImage& image, int x, int y) {
+    const std::uint8_t* p = &image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 4u];
+    return {p[0], p[1], p[2]};
+}
+
+inline const Rgb Background{0, 0, 63};
+
+// A fresh headless device and renderer with the room camera, and a scratch directory.
+class HeadlessGraphicsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shutdownGraphics();
+        theGraphics = GraphicsState{};
+        useDevice(640, 480);
+        setupSpriteShader();
+        theSpriteRenderer = std::make_unique<SpriteRenderer>();
+        setWorldCamera(*theSpriteRenderer);
+        scratch = std::filesystem::temp_directory_path() /
+                  ("marrowgast_graphics_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(scratch);
+        std::filesystem::create_directories(scratch);
+    }
+
+    void TearDown() override {
+        theSpriteRenderer.reset();
+        releaseSpriteShader();
+        shutdownGraphics();
+        std::filesystem::remove_all(scratch);
+    }
+
+    void useDevice(int width, int height) {
+        std::string error;
+        theGraphics.device = createHeadlessDrawingDevice(width, height, error);
+        ASSERT_TRUE(theGraphics.device) << error;
+    }
+
+    void startFrame() {
+        beginFrame();
+        clearBackBuffer(BackgroundColour);
+    }
+
+    RgbaImage backBuffer() {
+        RgbaImage image;
+        EXPECT_TRUE(theGraphics.device->readBackBuffer(image));
+        return image;
+    }
+
+    // Writes an image whose texel (x, y) has a colour that names its column and row.
+    std::string writeCodedImage(const std::string& name, int width, int height, std::uint8_t alpha = 255) {
+        RgbaImage image;
+        image.width = width;
+        image.height = height;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(x * 8 + 4),
+                                                         static_cast<std::uint8_t>(y * 8 + 4), 200, alpha});
+            }
+        }
+        return writeImage(name, image);
+    }
+
+    std::string writeImage(const std::string& name, const RgbaImage& image) {
+        std::string path = (scratch / name).string();
+        EXPECT_TRUE(writePngFile(path, image, true));
+        return path;
+    }
+
+    static RgbaImage solidImage(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                                std::uint8_t a) {
+        RgbaImage image;
+        image.width = width;
+        image.height = height;
+        for (int i = 0; i < width * height; ++i) {
+            image.pixels.insert(image.pixels.end(), {r, g, b, a});
+        }
+        return image;
+    }
+
+    std::filesystem::path scratch;
+};

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csetjmp>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "platform/ImageFile.h"
+
+namespace {
+
+const std::filesystem::path Fixtures = std::filesystem::path(MARROWGAST_TEST_DATA) / "graphics";
+
+std::vector<std::uint8_t> bytesOf(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::uint8_t> encodeJpeg(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<std::uint8_t> row;
+    for (int x = 0; x < width; ++x) {
+        row.insert(row.end(), {r, g, b});
+    }
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW rowPointer = row.data();
+        jpeg_write_scanlines(&info, &rowPointer, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<std::uint8_t> result(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return result;
+}
+
+std::vector<std::uint8_t> encodePng(const RgbaImage& image, bool withAlpha) {
+    auto path = std::filesystem::temp_directory_path() / "marrowgast_encode.png";
+    EXPECT_TRUE(writePngFile(path.string(), image, withAlpha));
+    auto bytes = bytesOf(path);
+    std::filesystem::remove(path);
+    return bytes;
+}
+
+RgbaImage gradient(int width, int height) {
+    RgbaImage image;
+    image.width = width;
+    image.height = height;
+    for (int i = 0; i < width * height; ++i) {
+        image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3),
+                                                 static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7)});
+    }
+    return image;
+}
+
+bool decodes(const std::vector<std::uint8_t>& bytes, RgbaImage& image) {
+    return decodeImage(bytes.data(), bytes.size(), image);
+}
+
+TEST(ImageFiles, PngRoundTripsInBothForms) {
+    RgbaImage original = gradient(5, 3);
+    RgbaImage read;
+    ASSERT_TRUE(decodes(encodePng(original, true), read));
+    EXPECT_EQ(read.width, 5);
+    EXPECT_EQ(read.height, 3);
+    EXPECT_EQ(read.pixels, original.pixels);
+
+    std::vector<std::uint8_t> rgb = encodePng(original, false);
+    EXPECT_EQ(rgb[24], 8); // bit depth
+    EXPECT_EQ(rgb[25], 2); // colour type RGB
+    ASSERT_TRUE(decodes(rgb, read));
+    for (std::size_t i = 0; i < read.pixels.size(); i += 4) {
+        EXPECT_EQ(read.pixels[i], original.pixels[i]);
+        EXPECT_EQ(read.pixels[i + 2], original.pixels[i + 2]);
+        EXPECT_EQ(read.pixels[i + 3], 255);
+    }
+}
+
+TEST(ImageFiles, PaletteAndSixteenBitPngsBecomeEightBitRgba) {
+    RgbaImage image;
+    ASSERT_TRUE(readImageFile((Fixtures / "palette.png").string(), image));
+    ASSERT_EQ(image.pixels.size(), 16u);
+    EXPECT_EQ(std::vector<std::uint8_t>(image.pixels.begin(), image.pixels.begin() + 8),
+              (std::vector<std::uint8_t>{255, 0, 0, 255, 0, 255, 0, 255}));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.pixels.begin() + 12, image.pixels.end()),
+              (std::vector<std::uint8_t>{255, 255, 255, 128}));
+
+    ASSERT_TRUE(readImageFile((Fixtures / "rgb16.png").string(), image));
+    ASSERT_EQ(image.pixels.size(), 16u);
+    EXPECT_EQ(std::vector<std::uint8_t>(image.pixels.begin(), image.pixels.begin() + 4),
+              (std::vector<std::uint8_t>{255, 0, 0, 255}));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.pixels.begin() + 12, image.pixels.end()),
+              (std::vector<std::uint8_t>{10, 20, 30, 255}));
+}
+
+TEST(ImageFiles, JpegDecodesOpaqueAndFormatIsToldByContent) {
+    std::vector<std::uint8_t> jpeg = encodeJpeg(16, 8, 200, 50, 20);
+    RgbaImage image;
+    ASSERT_TRUE(decodes(jpeg, image));
+    EXPECT_EQ(image.width, 16);
+    EXPECT_EQ(image.height, 8);
+    EXPECT_NEAR(image.pixels[0], 200, 4);
+    EXPECT_NEAR(image.pixels[1], 50, 4);
+    EXPECT_NEAR(image.pixels[2], 20, 4);
+    EXPECT_EQ(image.pixels[3], 255);
+
+    auto misnamed = std::filesystem::temp_directory_path() / "marrowgast_really_a_jpeg.png";
+    std::ofstream(misnamed, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
+                                                    static_cast<std::streamsize>(jpeg.size()));
+    EXPECT_TRUE(readImageFile(misnamed.string(), image));
+    std::filesystem::remove(misnamed);
+}
+
+TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
+    std::vector<std::uint8_t> png = encodePng(gradient(64, 64), true);
+    std::vector<std::uint8_t> jpeg = encodeJpeg(64, 64, 1, 2, 3);
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Case> cases = {
+        {"zero bytes", {}},
+        {"text", {'h', 'e', 'l', 'l', 'o'}},
+        {"png signature only", std::vector<std::uint8_t>(png.begin(), png.begin() + 8)},
+        {"truncated png", std::vector<std::uint8_t>(png.begin(), png.begin() + png.size() / 2)},
+        {"truncated jpeg", std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
+        {"jpeg header only", std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + 4)},
+    };
+    Case corruptPng{"corrupt png", png};
+    for (std::size_t i = 40; i < corruptPng.bytes.size(); i += 7) {
+        corruptPng.bytes[i] ^= 0x5A;
+    }
+    cases.push_back(corruptPng);
+    Case corruptJpeg{"corrupt jpeg", jpeg};
+    for (std::size_t i = 200; i < corruptJpeg.bytes.size(); i += 5) {
+        corruptJpeg.bytes[i] = 0xFF;
+    }
+    cases.push_back(corruptJpeg);
+    for (const Case& c : cases) {
+        RgbaImage image;
+        EXPECT_FALSE(decodes(c.bytes, image)) << c.name;
+        EXPECT_EQ(image.width, 0) << c.name;
+        EXPECT_TRUE(image.pixels.empty()) << c.name;
+    }
+
+    RgbaImage image;
+    auto empty = std::filesystem::temp_directory_path() / "marrowgast_empty.png";
+    std::ofstream(empty).close();
+    EXPECT_FALSE(readImageFile(empty.string(), image));
+    std::filesystem::remove(empty);
+    EXPECT_FALSE(readImageFile(std::filesystem::temp_directory_path().string(), image));
+}
+
+TEST(ImageFiles, EnormousImagesAreRefusedQuickly) {
+    auto start = std::chrono::steady_clock::now();
+    RgbaImage image;
+    EXPECT_FALSE(readImageFile((Fixtures / "enormous.png").string(), image));
+    EXPECT_TRUE(image.pixels.empty());
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
+}
+
+} // namespace

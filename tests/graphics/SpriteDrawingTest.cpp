@@ -1,0 +1,261 @@
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+#include "GraphicsTestSupport.h"
+
+namespace {
+
+struct Box {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool operator==(const Box&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << "[" << b.left << ", " << b.right << ") x [" << b.top << ", " << b.bottom << ")";
+}
+
+// Bounding box of every pixel that is not background; checks that the box is filled with `colour`.
+Box drawnBox(const RgbaImage& image, Rgb colour) {
+    Box box{image.width, image.height, 0, 0};
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (pixelAt(image, x, y) != Background) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x + 1);
+                box.bottom = std::max(box.bottom, y + 1);
+            }
+        }
+    }
+    for (int y = box.top; y < box.bottom; ++y) {
+        for (int x = box.left; x < box.right; ++x) {
+            EXPECT_EQ(pixelAt(image, x, y), colour) << "at " << x << ", " << y;
+        }
+    }
+    return box;
+}
+
+int texelColumn(Rgb c) { return (c.r - 4) / 8; }
+int texelRow(Rgb c) { return (c.g - 4) / 8; }
+
+using SpriteDrawing = HeadlessGraphicsTest;
+
+TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryBackBufferSize) {
+    startFrame();
+    theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFFFFFFFF, 0);
+    EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), (Box{160, 272, 192, 320}));
+
+    ASSERT_TRUE(resetDevice(1024, 768, false));
+    startFrame();
+    theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFFFFFFFF, 0);
+    // 25.6 pixels a unit: x 256..307.2, y 435.2..512, pixels counted by their centres.
+    EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), (Box{256, 435, 307, 512}));
+}
+
+TEST_F(SpriteDrawing, LayersLiftTheQuadAndTheTopLayerSquashesIt) {
+    // Layer 2: y 16.6..19.6; layer 3: y 17.8..19; layer 1: y 16.8..19.8.
+    struct Case {
+        int layer;
+        Box box;
+    } cases[] = {{1, {160, 269, 192, 317}}, {2, {160, 266, 192, 314}}, {3, {160, 285, 192, 304}}};
+    for (const Case& c : cases) {
+        startFrame();
+        theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFFFFFFFF, c.layer);
+        EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), c.box) << "layer " << c.layer;
+    }
+}
+
+TEST_F(SpriteDrawing, UntexturedQuadsAreTheColourOpaque) {
+    startFrame();
+    // Red in the lowest byte; the alpha byte plays no part.
+    theSpriteRenderer->drawQuad(0, 1, 1, 1, 1, 1, 0xFF00FFFF, 0);
+    theSpriteRenderer->drawQuad(2, 1, 1, 1, 1, 1, 0xFF000000, 0);
+    theSpriteRenderer->drawQuad(4, 1, 1, 1, 1, 1, 0x00FF0000, 0);
+    RgbaImage image = backBuffer();
+    EXPECT_EQ(pixelAt(image, 8, 8), (Rgb{255, 255, 0}));
+    EXPECT_EQ(pixelAt(image, 40, 8), (Rgb{0, 0, 0}));
+    EXPECT_EQ(pixelAt(image, 72, 8), (Rgb{0, 0, 255}));
+}
+
+TEST_F(SpriteDrawing, EmptyTextureDrawsAWhiteBoxOfFullSize) {
+    TextureRef missing;
+    missing.loadTexture((scratch / "absent.png").string());
+    startFrame();
+    missing.draw(10, 20, 2, 3, 2, 3, 0);
+    EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), (Box{160, 272, 192, 320}));
+}
+
+TEST_F(SpriteDrawing, BodyRepeatsItsImageAcrossAndDown) {
+    TextureRef texture;
+    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
+    ASSERT_FALSE(texture.empty());
+    startFrame();
+    // A 3 × 1 body, and a 5 × 2 platform below it.
+    texture.draw(2, 5, 3, 1, 3, 1, 0);
+    texture.draw(2, 10, 5, 2, 5, 2, 0);
+    RgbaImage image = backBuffer();
+    for (int x = 32; x < 80; ++x) {
+        for (int y = 64; y < 80; ++y) {
+            Rgb c = pixelAt(image, x, y);
+            ASSERT_EQ(texelColumn(c), (x - 32) % 16) << x << ", " << y;
+            ASSERT_EQ(texelRow(c), y - 64) << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(pixelAt(image, 80, 70), Background);
+    for (int x = 32; x < 112; ++x) {
+        for (int y = 128; y < 160; ++y) {
+            Rgb c = pixelAt(image, x, y);
+            ASSERT_EQ(texelColumn(c), (x - 32) % 16) << x << ", " << y;
+            ASSERT_EQ(texelRow(c), (y - 128) % 16) << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(SpriteDrawing, FractionalRepeatShowsPartOfTheLastImage) {
+    TextureRef texture;
+    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
+    startFrame();
+    texture.draw(0, 10, 1, 2.5f, 1, 2.5f, 0);
+    RgbaImage image = backBuffer();
+    // y 7.5..10: two whole copies from the top, then the upper half of a third.
+    for (int y = 120; y < 160; ++y) {
+        ASSERT_EQ(texelRow(pixelAt(image, 3, y)), (y - 120) % 16) << y;
+    }
+    EXPECT_EQ(texelRow(pixelAt(image, 3, 159)), 7);
+    EXPECT_EQ(pixelAt(image, 3, 160), Background);
+    EXPECT_EQ(pixelAt(image, 3, 119), Background);
+}
+
+TEST_F(SpriteDrawing, TextureIsTintedByTheColourAndBlendedByItsOwnAlpha) {
+    TextureRef solid;
+    solid.loadTexture(writeImage("solid.png", solidImage(4, 4, 200, 100, 50, 255)));
+    TextureRef half;
+    half.loadTexture(writeImage("half.png", solidImage(4, 4, 255, 0, 0, 128)));
+    startFrame();
+    theGraphics.boundTexture = solid.get();
+    // Red channel only; the colour's alpha of 0 does not make it transparent.
+    theSpriteRenderer->drawQuad(0, 1, 1, 1, 1, 1, 0x000000FF, 0);
+    theGraphics.boundTexture = nullptr;
+    half.draw(2, 1, 1, 1, 1, 1, 0);
+    RgbaImage image = backBuffer();
+    EXPECT_EQ(pixelAt(image, 8, 8), (Rgb{200, 0, 0}));
+    Rgb blended = pixelAt(image, 40, 8);
+    EXPECT_NEAR(blended.r, 128, 2);
+    EXPECT_EQ(blended.g, 0);
+    EXPECT_NEAR(blended.b, 31, 2);
+}
+
+TEST_F(SpriteDrawing, LongPlatformHasNoSeamsOrOverlapsAtLargerSizes) {
+    TextureRef coded;
+    coded.loadTexture(writeCodedImage("coded.png", 16, 16));
+    TextureRef glass;
+    glass.loadTexture(writeImage("glass.png", solidImage(16, 16, 255, 255, 255, 128)));
+    for (auto [width, height] : {std::pair{800, 600}, std::pair{1024, 768}}) {
+        ASSERT_TRUE(resetDevice(width, height, false));
+        startFrame();
+        coded.draw(0, 10, 40, 1, 40, 1, 0);
+        // Half-transparent: a column drawn twice would come out brighter than the rest.
+        glass.draw(0, 20, 40, 1, 40, 1, 0);
+        RgbaImage image = backBuffer();
+        int codedRow = static_cast<int>(9.5f * height / 30);
+        int glassRow = static_cast<int>(19.5f * height / 30);
+        Rgb glassColour = pixelAt(image, 0, glassRow);
+        int repeats = 1;
+        int previous = texelColumn(pixelAt(image, 0, codedRow));
+        EXPECT_EQ(previous, 0);
+        for (int x = 0; x < width; ++x) {
+            ASSERT_EQ(pixelAt(image, x, glassRow), glassColour) << width << " at " << x;
+            int column = texelColumn(pixelAt(image, x, codedRow));
+            ASSERT_TRUE(column == previous || column == previous + 1 || (previous == 15 && column == 0))
+                << width << " at " << x << ": " << previous << " then " << column;
+            repeats += (previous == 15 && column == 0) ? 1 : 0;
+            previous = column;
+        }
+        EXPECT_EQ(previous, 15);
+        EXPECT_EQ(repeats, 40) << width;
+    }
+}
+
+TEST_F(SpriteDrawing, AbsurdPlatformsDrawInBoundedTimeAndNeverCrash) {
+    TextureRef texture;
+    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
+    startFrame();
+    auto start = std::chrono::steady_clock::now();
+    texture.draw(-1.0e9f, 30, 2.0e9f, 1, 2.0e9f, 1, 0);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
+    RgbaImage image = backBuffer();
+    for (int x = 0; x < 640; ++x) {
+        ASSERT_NE(pixelAt(image, x, 475), Background) << x;
+    }
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    start = std::chrono::steady_clock::now();
+    texture.draw(nan, 10, 2, 2, 2, 2, 0);
+    texture.draw(0, 10, inf, 2, inf, 2, 0);
+    texture.draw(0, 10, 40, 2, 1.0e30f, 1.0e30f, 0);
+    texture.draw(0, 10, -40, 2, -3, 2, 0);
+    texture.draw(0, 10, 40, 2, 0, 0, 0);
+    theSpriteRenderer->drawQuad(-inf, inf, nan, 1, 1, 1, 0xFFFFFFFF, 0);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 10.0);
+}
+
+TEST_F(SpriteDrawing, TexturesSurviveResetsAndALostDevice) {
+    std::string path = writeCodedImage("coded.png", 16, 16);
+    TextureRef texture;
+    texture.loadTexture(path);
+    startFrame();
+    texture.draw(0, 1, 1, 1, 1, 1, 0);
+    ASSERT_TRUE(resetDevice(800, 600, false));
+    restoreDevice(true);
+    // The file is gone: the texture comes back from the pixels kept with it.
+    std::filesystem::remove(path);
+    startFrame();
+    texture.draw(0, 1, 1, 1, 1, 1, 0);
+    RgbaImage image = backBuffer();
+    EXPECT_EQ(image.width, 800);
+    EXPECT_EQ(texelColumn(pixelAt(image, 19, 5)), 15);
+    EXPECT_EQ(texelRow(pixelAt(image, 19, 19)), 15);
+    EXPECT_EQ(pixelAt(image, 20, 5), Background);
+}
+
+TEST(Camera, MapsTheRoomOntoTheWholeScreenWithYDownward) {
+    SpriteRenderer renderer;
+    setWorldCamera(renderer);
+    Matrix4 viewProjection = matrixMultiply(renderer.viewMatrix, renderer.projectionMatrix);
+    float w = 0.0f;
+    Vector3 corner = transformPoint(viewProjection, {0.0f, 0.0f, 0.0f}, w);
+    EXPECT_FLOAT_EQ(corner.x, -1.0f);
+    EXPECT_FLOAT_EQ(corner.y, 1.0f);
+    EXPECT_FLOAT_EQ(w, 1.0f);
+    Vector3 opposite = transformPoint(viewProjection, {40.0f, 30.0f, 0.0f}, w);
+    EXPECT_FLOAT_EQ(opposite.x, 1.0f);
+    EXPECT_FLOAT_EQ(opposite.y, -1.0f);
+    // View-space z 480 maps to 480 / -2000 + 0.5.
+    EXPECT_FLOAT_EQ(corner.z, 0.26f);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SpriteDrawing, ImageCutByTheScreenEdgeKeepsItsPlace) {
+    TextureRef texture;
+    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
+    startFrame();
+    // Starts a quarter unit left of the screen: the first pixel shows texel 4.
+    texture.draw(-0.25f, 1, 2, 1, 2, 1, 0);
+    RgbaImage image = backBuffer();
+    EXPECT_EQ(texelColumn(pixelAt(image, 0, 0)), 4);
+    EXPECT_EQ(texelColumn(pixelAt(image, 11, 0)), 15);
+    EXPECT_EQ(texelColumn(pixelAt(image, 12, 0)), 0);
+    EXPECT_EQ(pixelAt(image, 28, 0), Background);
+}
+
+} // namespace

@@ -1,0 +1,69 @@
+#include <fstream>
+
+#include "GraphicsTestSupport.h"
+
+namespace {
+
+using TextureCaching = HeadlessGraphicsTest;
+
+TEST_F(TextureCaching, EachFileIsDecodedOnceAndNeverReread) {
+    std::string path = writeImage("a.png", solidImage(2, 2, 10, 20, 30, 255));
+    TextureRef first;
+    TextureRef second;
+    first.loadTexture(path);
+    // Replaced on disk: the cached texture stands.
+    writeImage("a.png", solidImage(2, 2, 99, 99, 99, 255));
+    second.loadTexture(path);
+    EXPECT_EQ(first.get(), second.get());
+    EXPECT_EQ(theGraphics.imageFilesDecoded, 1);
+    EXPECT_EQ(second.get()->image.pixels[0], 10);
+}
+
+TEST_F(TextureCaching, TwoSpellingsOfOnePathAreTwoEntries) {
+    writeImage("a.png", solidImage(2, 2, 10, 20, 30, 255));
+    TextureRef plain;
+    TextureRef doubled;
+    plain.loadTexture((scratch / "a.png").string());
+    doubled.loadTexture(scratch.string() + "//a.png");
+    ASSERT_FALSE(plain.empty());
+    ASSERT_FALSE(doubled.empty());
+    EXPECT_NE(plain.get(), doubled.get());
+    EXPECT_EQ(theGraphics.textureCache.size(), 2u);
+}
+
+TEST_F(TextureCaching, FailedLoadCachesNothingAndIsRetried) {
+    std::string path = (scratch / "later.png").string();
+    TextureRef texture;
+    texture.loadTexture(path);
+    EXPECT_TRUE(texture.empty());
+    EXPECT_EQ(theGraphics.textureCache.size(), 0u);
+    writeImage("later.png", solidImage(2, 2, 1, 2, 3, 255));
+    texture.loadTexture(path);
+    EXPECT_FALSE(texture.empty());
+}
+
+TEST_F(TextureCaching, ReferencesCountTheirHolders) {
+    TextureRef a;
+    a.loadTexture(writeImage("a.png", solidImage(1, 1, 1, 1, 1, 255)));
+    TextureRef b;
+    b.loadTexture(writeImage("b.png", solidImage(1, 1, 2, 2, 2, 255)));
+    const Texture* textureA = a.get();
+    EXPECT_EQ(textureA->refCount, 2); // a and the cache
+    {
+        TextureRef copy = a;
+        EXPECT_EQ(textureA->refCount, 3);
+        copy = b;
+        EXPECT_EQ(textureA->refCount, 2);
+        EXPECT_EQ(b.get()->refCount, 3);
+    }
+    EXPECT_EQ(b.get()->refCount, 2);
+    // Reloading releases what the reference held.
+    a.loadTexture((scratch / "absent.png").string());
+    EXPECT_TRUE(a.empty());
+    EXPECT_EQ(textureA->refCount, 1);
+    // Held textures outlive the emptied cache.
+    theGraphics.textureCache.clear();
+    EXPECT_EQ(b.get()->refCount, 1);
+}
+
+} // namespace
