@@ -2,6 +2,7 @@
 
 #include "app/FrameLoop.h"
 #include "definitions/DefinitionFile.h"
+#include "definitions/TokenList.h"
 
 void AnimationSet::load(const std::string& fileName) {
     DefinitionFile file;

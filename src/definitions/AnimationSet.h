@@ -1,5 +1,7 @@
 #pragma once
-#include "graphics/TextureRef.h"
+#include "graphics/Texture.h"
+
+class TokenList;
 
 #include <cstddef>
 #include <cstdint>

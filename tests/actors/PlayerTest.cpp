@@ -207,8 +207,11 @@ TEST_F(PlayerWorld, TheJumpBoxCrouchesAtMidJumpAndStandsUpAgain) {
     EXPECT_GT(player.h, 2.9f);
     steps(24);
     EXPECT_NEAR(player.h, 2.0f, 0.05f);
-    // The 50-step jump animation wraps in step 50 and the fall puts the height back.
+    // The jump animation starts in the take-off step and wraps 50 advances later, in step
+    // 51; the fall then puts the height back.
     steps(25);
+    EXPECT_EQ(player.state, Jump);
+    steps(1);
     EXPECT_NE(player.state, Jump);
     EXPECT_EQ(player.h, 3.0f);
 }

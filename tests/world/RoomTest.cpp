@@ -3,7 +3,7 @@
 #include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
 
-#include "../support/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
