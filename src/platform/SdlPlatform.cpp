@@ -68,7 +68,7 @@ WindowMessage SdlMessageSource::takeMessage() {
     while ((n = SDL_PeepEvents(keys, 64, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP)) > 0) {
         for (int i = 0; i < n; ++i)
             if (onKey)
-                onKey(keys[i].key);
+                onKey(keys[i]);
     }
     SDL_FlushEvents(SDL_TEXTEDITING, SDL_KEYMAPCHANGED);
     SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
@@ -78,7 +78,7 @@ WindowMessage SdlMessageSource::takeMessage() {
         return WindowMessage::None;
     if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET) {
         if (onRenderReset)
-            onRenderReset();
+            onRenderReset(event.type == SDL_RENDER_DEVICE_RESET);
         return WindowMessage::None;
     }
     return windowMessageFor(event);

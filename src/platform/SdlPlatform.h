@@ -50,9 +50,9 @@ public:
 // away mouse and text events, and turns at most one other event into a window message.
 class SdlMessageSource : public MessageSource {
 public:
-    std::function<void(const SDL_KeyboardEvent&)> onKey;
-    // SDL dropped the renderer's targets or the whole device: what was drawn is lost.
-    std::function<void()> onRenderReset;
+    std::function<void(const SDL_Event&)> onKey;
+    // SDL dropped the renderer's targets, or the whole device with its textures.
+    std::function<void(bool allTexturesLost)> onRenderReset;
 
     WindowMessage takeMessage() override;
     void waitWhileInactive() override;

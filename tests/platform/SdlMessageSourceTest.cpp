@@ -10,14 +10,15 @@ struct SdlEvents : ::testing::Test {
     SdlSession sdl;
     SdlMessageSource messages;
     std::vector<SDL_Keycode> keys;
-    int resets = 0;
+    int targetResets = 0;
+    int deviceResets = 0;
 
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(sdl.start(error)) << error;
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        messages.onKey = [this](const SDL_KeyboardEvent& k) { keys.push_back(k.keysym.sym); };
-        messages.onRenderReset = [this] { ++resets; };
+        messages.onKey = [this](const SDL_Event& e) { keys.push_back(e.key.keysym.sym); };
+        messages.onRenderReset = [this](bool all) { ++(all ? deviceResets : targetResets); };
     }
     static void pushWindowEvent(Uint8 what) {
         SDL_Event e{};
@@ -61,7 +62,8 @@ TEST_F(SdlEvents, QuitMinimiseAndRenderResetsAreRecognised) {
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
-    EXPECT_EQ(resets, 2);
+    EXPECT_EQ(targetResets, 1);
+    EXPECT_EQ(deviceResets, 1);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Quit);
 }
 
