@@ -46,7 +46,9 @@ public:
     int facing = FacingLeft;
 
 private:
-    using Action = void (Player::*)();
+    // Plain function pointers: GCC's UndefinedBehaviorSanitizer misreads calls through
+    // pointers to member functions of a class with virtual functions.
+    using Action = void (*)(Player&);
     static const Action entryActions[6];
     static const Action stepActions[6];
 
