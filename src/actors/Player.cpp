@@ -22,12 +22,14 @@ constexpr float Gravity = 30.0f * (FixedStep * FixedStep);
 } // namespace
 
 const Player::Action Player::entryActions[6] = {
-    &Player::enterGround, &Player::enterJump,   &Player::enterFall,
-    &Player::enterRideLift, &Player::enterSearch, &Player::enterDying,
+    [](Player& p) { p.enterGround(); },   [](Player& p) { p.enterJump(); },
+    [](Player& p) { p.enterFall(); },     [](Player& p) { p.enterRideLift(); },
+    [](Player& p) { p.enterSearch(); },   [](Player& p) { p.enterDying(); },
 };
 
 const Player::Action Player::stepActions[6] = {
-    &Player::groundStep, &Player::jumpStep, &Player::fallStep, nullptr, &Player::searchStep, nullptr,
+    [](Player& p) { p.groundStep(); }, [](Player& p) { p.jumpStep(); },   [](Player& p) { p.fallStep(); },
+    nullptr,                           [](Player& p) { p.searchStep(); }, nullptr,
 };
 
 Player::Player() {
@@ -71,7 +73,7 @@ void Player::setState(int s) {
         return;
     state = s;
     if (s >= 0 && s < 6)
-        (this->*entryActions[s])();
+        entryActions[s](*this);
 }
 
 void Player::playByFacing(const char* left, const char* right) {
@@ -199,7 +201,7 @@ void Player::update() {
         animation.advance();
     prevX = x;
     if (state >= 0 && state < 6 && stepActions[state] != nullptr)
-        (this->*stepActions[state])();
+        stepActions[state](*this);
 
     const float old = y;
     y = 2.0f * y - prevY + Gravity;

@@ -46,7 +46,9 @@ public:
     int facing = FacingLeft;
 
 private:
-    using Action = void (Player::*)();
+    // Plain function pointers rather than pointers to members: GCC 12's bounds sanitizer
+    // misreads calls through member pointers of classes with virtual functions.
+    using Action = void (*)(Player&);
     static const Action entryActions[6];
     static const Action stepActions[6];
 

@@ -59,13 +59,20 @@ int robotSpeedIndex(std::string_view word) {
 }
 
 const Robot::Action Robot::entryActions[BehaviourCount] = {
-    &Robot::enterDoNothing, &Robot::enterMoveToPoint1, &Robot::enterMoveToPoint2, &Robot::enterPause,
-    &Robot::enterTurn,      &Robot::enterLaser,        &Robot::enterFollowPlayer,
+    [](Robot& r) { r.enterDoNothing(); },    [](Robot& r) { r.enterMoveToPoint1(); },
+    [](Robot& r) { r.enterMoveToPoint2(); }, [](Robot& r) { r.enterPause(); },
+    [](Robot& r) { r.enterTurn(); },         [](Robot& r) { r.enterLaser(); },
+    [](Robot& r) { r.enterFollowPlayer(); },
 };
 
 const Robot::Action Robot::stepActions[BehaviourCount] = {
-    nullptr,           &Robot::moveToPoint1Step, &Robot::moveToPoint2Step,  &Robot::pauseStep,
-    &Robot::turnStep, &Robot::laserStep,        &Robot::followPlayerStep,
+    nullptr,
+    [](Robot& r) { r.moveToPoint1Step(); },
+    [](Robot& r) { r.moveToPoint2Step(); },
+    [](Robot& r) { r.pauseStep(); },
+    [](Robot& r) { r.turnStep(); },
+    [](Robot& r) { r.laserStep(); },
+    [](Robot& r) { r.followPlayerStep(); },
 };
 
 Robot::Robot() {
@@ -141,7 +148,7 @@ void Robot::update() {
         return;
     const Action step = stepActions[behaviour];
     if (step != nullptr)
-        (this->*step)();
+        step(*this);
 }
 
 void Robot::draw() {
@@ -172,7 +179,7 @@ void Robot::setBehaviour(int b) {
         return;
     behaviour = b;
     if (b >= 0 && b < BehaviourCount)
-        (this->*entryActions[b])();
+        entryActions[b](*this);
 }
 
 void Robot::nextBehaviour() {

@@ -21,7 +21,7 @@ int robotSpeedIndex(std::string_view word);
 // It is deadly through its kind: the player dies on touching its body, or its beam while
 // it fires.
 class Robot : public GameObject {
-public:
+  public:
     // Behaviour numbers, as the patrol list holds them.
     enum Behaviour {
         DoNothing = 0,
@@ -71,8 +71,10 @@ public:
     std::vector<int> patrol;
     std::size_t patrolPos = 0;
 
-private:
-    using Action = void (Robot::*)();
+  private:
+    // Plain function pointers rather than pointers to members: GCC 12's bounds sanitizer
+    // misreads calls through member pointers of classes with virtual functions.
+    using Action = void (*)(Robot&);
     static const Action entryActions[BehaviourCount];
     static const Action stepActions[BehaviourCount];
 

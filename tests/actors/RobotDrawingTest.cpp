@@ -11,7 +11,7 @@ namespace {
 
 // Frames whose images are missing draw as white boxes, which shows where they went.
 class RobotDrawing : public HeadlessGraphicsTest {
-protected:
+  protected:
     Robot& loadRobot(const std::string& keys) {
         const std::string body = write("robot.set", "set MoveLeft 1 none.png\nset MoveRight 1 none.png\n");
         const std::string laser = write("laser.set", "set Laser 1 none.png\n");

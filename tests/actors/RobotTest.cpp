@@ -28,7 +28,7 @@ constexpr int TurnSteps = 10;
 
 // Puts a fresh player into the world for the test and gives back whatever was there.
 class PlayerInWorld {
-public:
+  public:
     PlayerInWorld() : previous(std::move(world.player)) { world.player = std::make_unique<Player>(); }
     ~PlayerInWorld() { world.player = std::move(previous); }
     PlayerInWorld(const PlayerInWorld&) = delete;
@@ -36,24 +36,24 @@ public:
 
     Player& player() { return *world.player; }
 
-private:
+  private:
     std::unique_ptr<Player> previous;
 };
 
 // Takes the player out of the world for the test.
 class NoPlayerInWorld {
-public:
+  public:
     NoPlayerInWorld() : previous(std::move(world.player)) {}
     ~NoPlayerInWorld() { world.player = std::move(previous); }
     NoPlayerInWorld(const NoPlayerInWorld&) = delete;
     NoPlayerInWorld& operator=(const NoPlayerInWorld&) = delete;
 
-private:
+  private:
     std::unique_ptr<Player> previous;
 };
 
 class RobotTest : public ::testing::Test {
-protected:
+  protected:
     RobotTest() {
         registry.registerType("robot", makeObject<Robot>);
         bodyFile = dir.write("robot.set", BodySet);
@@ -79,7 +79,8 @@ protected:
     std::size_t laserSounds() const {
         std::size_t count = 0;
         for (const auto& request : sounds.requests()) {
-            if (request.kind == RecordingSoundSink::Request::Kind::Play && request.fileName == "res/sound/laser.wav")
+            if (request.kind == RecordingSoundSink::Request::Kind::Play &&
+                request.fileName == "res/sound/laser.wav")
                 ++count;
         }
         return count;
@@ -307,9 +308,11 @@ TEST_F(RobotTest, EachSpeedKeywordMovesItsDistancePerStep) {
     const struct {
         const char* word;
         float perStep;
-    } speeds[] = {{"reallyslow", 0.025f}, {"slow", 0.05f}, {"normal", 0.1f}, {"fast", 0.3f}, {"ludicrous", 0.5f}};
+    } speeds[] = {
+        {"reallyslow", 0.025f}, {"slow", 0.05f}, {"normal", 0.1f}, {"fast", 0.3f}, {"ludicrous", 0.5f}};
     for (const auto& s : speeds) {
-        Robot& r = loadRobot(std::string("start 10 5 waypoints 30 5 0 5 speed ") + s.word + " patrol movetopoint1");
+        Robot& r =
+            loadRobot(std::string("start 10 5 waypoints 30 5 0 5 speed ") + s.word + " patrol movetopoint1");
         steps(1);
         EXPECT_EQ(r.x, 10.0f + s.perStep) << s.word;
         EXPECT_EQ(r.bodyAnimation.playingName(), "MoveRight") << s.word;
@@ -425,8 +428,8 @@ TEST_F(RobotTest, BeamCountsOnlyWhileFiringAndOnTheFacingSide) {
     EXPECT_TRUE(r.overlaps(15.0f, 19.0f, 1.0f, 0.5f)); // touching the far end and the bottom
     EXPECT_FALSE(r.overlaps(15.01f, 19.0f, 1.0f, 0.5f));
     EXPECT_FALSE(r.overlaps(13.0f, 19.6f, 1.0f, 0.5f)); // below the beam, beside the body
-    EXPECT_FALSE(r.overlaps(7.0f, 18.5f, 2.0f, 0.1f)); // behind the robot
-    EXPECT_TRUE(r.overlaps(11.0f, 19.6f, 0.5f, 0.5f)); // the body still counts
+    EXPECT_FALSE(r.overlaps(7.0f, 18.5f, 2.0f, 0.1f));  // behind the robot
+    EXPECT_TRUE(r.overlaps(11.0f, 19.6f, 0.5f, 0.5f));  // the body still counts
 
     steps(181);
     ASSERT_EQ(r.behaviour, Robot::Pause);
