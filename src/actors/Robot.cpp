@@ -1,7 +1,294 @@
 #include "actors/Robot.h"
 
+#include "actors/Player.h"
+#include "app/FrameLoop.h"
+#include "definitions/TokenList.h"
+#include "sound/Sound.h"
+#include "world/World.h"
+
+#include <string>
+
+namespace {
+
+constexpr float FollowSpeed = 0.1f;
+constexpr float PauseSeconds = 2.0f;
+constexpr float LaserSeconds = 3.0f;
+constexpr float LaserWidth = 3.0f;
+constexpr float LaserHeight = 0.75f;
+// The beam's bottom edge lies this far above the robot's feet.
+constexpr float LaserDrop = 1.0f;
+constexpr int DrawingLayer = 1;
+
+constexpr std::string_view BehaviourWords[Robot::BehaviourCount] = {
+    "donothing", "movetopoint1", "movetopoint2", "pause", "turn", "laser", "followplayer",
+};
+constexpr std::string_view SpeedWords[RobotSpeedCount] = {
+    "reallyslow", "slow", "normal", "fast", "ludicrous",
+};
+
+// Room authors may write keywords in any case; only A to Z fold, other bytes must match.
+bool equalsFolded(std::string_view word, std::string_view lowerKeyword) {
+    if (word.size() != lowerKeyword.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        char c = word[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerKeyword[i])
+            return false;
+    }
+    return true;
+}
+
+template <std::size_t N> int indexOfFolded(std::string_view word, const std::string_view (&keywords)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (equalsFolded(word, keywords[i]))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+int robotBehaviourNumber(std::string_view word) {
+    return indexOfFolded(word, BehaviourWords);
+}
+
+int robotSpeedIndex(std::string_view word) {
+    return indexOfFolded(word, SpeedWords);
+}
+
+const Robot::Action Robot::entryActions[BehaviourCount] = {
+    [](Robot& r) { r.enterDoNothing(); },    [](Robot& r) { r.enterMoveToPoint1(); },
+    [](Robot& r) { r.enterMoveToPoint2(); }, [](Robot& r) { r.enterPause(); },
+    [](Robot& r) { r.enterTurn(); },         [](Robot& r) { r.enterLaser(); },
+    [](Robot& r) { r.enterFollowPlayer(); },
+};
+
+const Robot::Action Robot::stepActions[BehaviourCount] = {
+    nullptr,
+    [](Robot& r) { r.moveToPoint1Step(); },
+    [](Robot& r) { r.moveToPoint2Step(); },
+    [](Robot& r) { r.pauseStep(); },
+    [](Robot& r) { r.turnStep(); },
+    [](Robot& r) { r.laserStep(); },
+    [](Robot& r) { r.followPlayerStep(); },
+};
+
 Robot::Robot() {
     w = 2.0f;
     h = 1.75f;
     drawLayer = 1;
+}
+
+void Robot::load(TokenList& tokens) {
+    while (!tokens.empty()) {
+        const std::string key = tokens.takeWord();
+        if (key == "start") {
+            if (tokens.hasValues(key, 2)) {
+                startX = tokens.takeFloat();
+                startY = tokens.takeFloat();
+            }
+        } else if (key == "direction") {
+            if (tokens.hasValues(key, 1))
+                direction = tokens.takeInt();
+        } else if (key == "waypoints") {
+            if (tokens.hasValues(key, 4)) {
+                waypoint1X = tokens.takeInt();
+                waypoint1Y = tokens.takeInt();
+                waypoint2X = tokens.takeInt();
+                waypoint2Y = tokens.takeInt();
+            }
+        } else if (key == "texture") {
+            if (tokens.hasValues(key, 1))
+                bodyAnimation.load(tokens.takeWord());
+        } else if (key == "laser") {
+            if (tokens.hasValues(key, 1))
+                laserAnimation.load(tokens.takeWord());
+        } else if (key == "speed") {
+            if (tokens.hasValues(key, 1)) {
+                // The word is used up even when it names no speed.
+                const int index = robotSpeedIndex(tokens.takeWord());
+                if (index >= 0)
+                    speedIndex = index;
+            }
+        } else if (key == "patrol") {
+            // The first word that is no behaviour ends the list and is read as a key.
+            while (!tokens.empty()) {
+                const int number = robotBehaviourNumber(tokens.front());
+                if (number < 0)
+                    break;
+                patrol.push_back(number);
+                tokens.popFront();
+            }
+        } else {
+            tokens.unknownKey(key);
+        }
+    }
+    x = startX;
+    y = startY;
+    // The beam runs for the robot's whole life; it is only shown while firing.
+    laserAnimation.play("Laser");
+}
+
+void Robot::reset() {
+    patrolPos = 0;
+    x = startX;
+    y = startY;
+    facingRight = direction;
+    behaviour = -1;
+    // A robot without a patrol stands still.
+    setBehaviour(patrol.empty() ? DoNothing : patrol[patrolPos]);
+}
+
+void Robot::update() {
+    bodyAnimation.advance();
+    laserAnimation.advance();
+    if (behaviour < 0 || behaviour >= BehaviourCount)
+        return;
+    const Action step = stepActions[behaviour];
+    if (step != nullptr)
+        step(*this);
+}
+
+void Robot::draw() {
+    bodyAnimation.draw(x, y, w, h, DrawingLayer);
+    if (behaviour == Laser)
+        laserAnimation.draw(laserX(), y - LaserDrop, LaserWidth, LaserHeight, DrawingLayer);
+}
+
+bool Robot::overlaps(float ox, float oy, float ow, float oh) {
+    if (behaviour == Laser) {
+        GameObject beam;
+        beam.x = laserX();
+        beam.y = y - LaserDrop;
+        beam.w = LaserWidth;
+        beam.h = LaserHeight;
+        if (beam.GameObject::overlaps(ox, oy, ow, oh))
+            return true;
+    }
+    return GameObject::overlaps(ox, oy, ow, oh);
+}
+
+float Robot::laserX() const {
+    return facingRight != 0 ? x + w : x - LaserWidth;
+}
+
+void Robot::setBehaviour(int b) {
+    if (b == behaviour)
+        return;
+    behaviour = b;
+    if (b >= 0 && b < BehaviourCount)
+        entryActions[b](*this);
+}
+
+void Robot::nextBehaviour() {
+    if (patrol.empty()) {
+        setBehaviour(DoNothing);
+        return;
+    }
+    patrolPos = patrolPos + 1;
+    if (patrolPos >= patrol.size())
+        patrolPos = 0;
+    setBehaviour(patrol[patrolPos]);
+}
+
+// The player's x as the last step left it: room objects step before the player. With no
+// player (a room checked or tested on its own) the player counts as straight ahead, so a
+// following robot walks on in its facing direction and never turns.
+bool Robot::playerIsRight() const {
+    if (world.player == nullptr)
+        return facingRight != 0;
+    return world.player->x >= x;
+}
+
+void Robot::playMove() {
+    bodyAnimation.play(facingRight != 0 ? "MoveRight" : "MoveLeft");
+}
+
+void Robot::faceTowards(int waypointX) {
+    facingRight = static_cast<float>(waypointX) >= x ? 1 : 0;
+}
+
+void Robot::moveTowards(int waypointX, float distance) {
+    x += stepSign() * distance;
+    const float target = static_cast<float>(waypointX);
+    // Stops on the first step that reaches or passes the waypoint, not exactly on it.
+    const bool arrived = facingRight != 0 ? x >= target : x <= target;
+    if (arrived)
+        nextBehaviour();
+}
+
+void Robot::enterDoNothing() {
+    bodyAnimation.play("MoveLeft");
+}
+
+void Robot::enterMoveToPoint1() {
+    faceTowards(waypoint1X);
+    playMove();
+}
+
+void Robot::enterMoveToPoint2() {
+    faceTowards(waypoint2X);
+    playMove();
+}
+
+void Robot::enterPause() {
+    timer = PauseSeconds;
+    playMove();
+}
+
+void Robot::enterTurn() {
+    bodyAnimation.play(facingRight != 0 ? "TurnRightToLeft" : "TurnLeftToRight");
+}
+
+void Robot::enterLaser() {
+    timer = LaserSeconds;
+    playMove();
+    playSound("res/sound/laser.wav");
+}
+
+void Robot::enterFollowPlayer() {
+    facingRight = playerIsRight() ? 1 : 0;
+    playMove();
+}
+
+void Robot::moveToPoint1Step() {
+    moveTowards(waypoint1X, RobotSpeeds[speedIndex]);
+}
+
+void Robot::moveToPoint2Step() {
+    moveTowards(waypoint2X, RobotSpeeds[speedIndex]);
+}
+
+void Robot::pauseStep() {
+    timer -= FixedStep;
+    if (timer <= 0.0f)
+        nextBehaviour();
+}
+
+void Robot::turnStep() {
+    if (!bodyAnimation.finished)
+        return;
+    facingRight = facingRight == 0 ? 1 : 0;
+    nextBehaviour();
+}
+
+void Robot::laserStep() {
+    timer -= FixedStep;
+    if (timer <= 0.0f)
+        nextBehaviour();
+}
+
+void Robot::followPlayerStep() {
+    x += stepSign() * FollowSpeed;
+    const float low = static_cast<float>(waypoint1X);
+    const float high = static_cast<float>(waypoint2X);
+    // Lower bound first: with the waypoints the wrong way round the robot ends at the second.
+    if (x < low)
+        x = low;
+    if (x > high)
+        x = high;
+    if (playerIsRight() != (facingRight != 0))
+        setBehaviour(Turn);
 }

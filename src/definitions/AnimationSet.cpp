@@ -43,6 +43,14 @@ void AnimationSet::play(std::string_view name) {
     current->currentFrame = 0;
 }
 
+std::string_view AnimationSet::playingName() const {
+    for (const auto& [name, animation] : animations) {
+        if (&animation == current)
+            return name;
+    }
+    return {};
+}
+
 void AnimationSet::advance() {
     if (current == nullptr)
         return;

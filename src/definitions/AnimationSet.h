@@ -48,6 +48,8 @@ public:
     // For tools and tests: the animation playing now (none before the first play).
     const Animation* playing() const { return current; }
     bool defines(std::string_view name) const { return animations.find(name) != animations.end(); }
+    // For tools and tests: the name of the animation playing now; "" before the first play.
+    std::string_view playingName() const;
 
 private:
     void handleLine(TokenList& tokens);

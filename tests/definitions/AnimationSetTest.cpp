@@ -100,6 +100,18 @@ TEST_F(SetFiles, UnknownNameKeepsThePlayingAnimationAndItsFrame) {
     EXPECT_EQ(frameOf(set), 1u);
 }
 
+TEST_F(SetFiles, PlayingNameFollowsEveryPlayOfAKnownName) {
+    AnimationSet set;
+    set.load(write("a.set", "set Walk 1 a.png\nset Run 1 b.png\n"));
+    EXPECT_EQ(set.playingName(), "");
+    set.play("Walk");
+    EXPECT_EQ(set.playingName(), "Walk");
+    set.play("Run");
+    EXPECT_EQ(set.playingName(), "Run");
+    set.play("Nothing");
+    EXPECT_EQ(set.playingName(), "Run");
+}
+
 TEST_F(SetFiles, FinishedKeepsItsValueAcrossAPlay) {
     AnimationSet set;
     set.load(write("a.set", "set One 1 a.png\nset Two 1 a.png b.png\n"));

@@ -1,0 +1,473 @@
+#include "actors/Robot.h"
+
+#include "actors/Player.h"
+#include "definitions/DefinitionObserver.h"
+#include "definitions/TokenList.h"
+#include "sound/RecordingSoundSink.h"
+#include "world/Room.h"
+#include "world/World.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The turns last 10 steps (two frames of five); the frames need not exist as images.
+const char* BodySet = "set MoveLeft 1 ml.png\n"
+                      "set MoveRight 1 mr.png\n"
+                      "set TurnRightToLeft 5 t1.png t2.png\n"
+                      "set TurnLeftToRight 5 t3.png t4.png\n";
+const char* LaserSet = "set Laser 2 l1.png l2.png\n";
+
+constexpr int TurnSteps = 10;
+
+// Puts a fresh player into the world for the test and gives back whatever was there.
+class PlayerInWorld {
+  public:
+    PlayerInWorld() : previous(std::move(world.player)) { world.player = std::make_unique<Player>(); }
+    ~PlayerInWorld() { world.player = std::move(previous); }
+    PlayerInWorld(const PlayerInWorld&) = delete;
+    PlayerInWorld& operator=(const PlayerInWorld&) = delete;
+
+    Player& player() { return *world.player; }
+
+  private:
+    std::unique_ptr<Player> previous;
+};
+
+// Takes the player out of the world for the test.
+class NoPlayerInWorld {
+  public:
+    NoPlayerInWorld() : previous(std::move(world.player)) {}
+    ~NoPlayerInWorld() { world.player = std::move(previous); }
+    NoPlayerInWorld(const NoPlayerInWorld&) = delete;
+    NoPlayerInWorld& operator=(const NoPlayerInWorld&) = delete;
+
+  private:
+    std::unique_ptr<Player> previous;
+};
+
+class RobotTest : public ::testing::Test {
+  protected:
+    RobotTest() {
+        registry.registerType("robot", makeObject<Robot>);
+        bodyFile = dir.write("robot.set", BodySet);
+        laserFile = dir.write("laser.set", LaserSet);
+    }
+
+    // Reads a room file of the given text and gives back its first robot.
+    Robot& loadRoom(const std::string& text) {
+        EXPECT_TRUE(room.loadFile(dir.write("room.txt", text)));
+        return robot(0);
+    }
+    // One robot with both set files and the given keys.
+    Robot& loadRobot(const std::string& keys) { return loadRoom(robotLine(keys)); }
+    std::string robotLine(const std::string& keys) const {
+        return "robot texture " + bodyFile + " laser " + laserFile + " " + keys + "\n";
+    }
+    Robot& robot(std::size_t i) { return static_cast<Robot&>(*room.objects().at(i)); }
+
+    void steps(int n) {
+        for (int i = 0; i < n; ++i)
+            room.updateAll();
+    }
+    std::size_t laserSounds() const {
+        std::size_t count = 0;
+        for (const auto& request : sounds.requests()) {
+            if (request.kind == RecordingSoundSink::Request::Kind::Play &&
+                request.fileName == "res/sound/laser.wav")
+                ++count;
+        }
+        return count;
+    }
+
+    TempDir dir;
+    std::string bodyFile;
+    std::string laserFile;
+    ObjectRegistry registry;
+    Room room{registry};
+    RecordingSoundSink sounds;
+    ScopedSoundSink useSounds{sounds};
+};
+
+// Reading the room line
+
+TEST_F(RobotTest, KeysAreReadAndTheFinishingStepPlacesTheRobotAndStartsTheBeam) {
+    Robot& r = loadRobot("start 3.5 20.25 direction 7 waypoints 12.5 3 20.9 -4 speed slow patrol pause");
+    EXPECT_EQ(r.startX, 3.5f);
+    EXPECT_EQ(r.startY, 20.25f);
+    EXPECT_EQ(r.x, 3.5f);
+    EXPECT_EQ(r.y, 20.25f);
+    EXPECT_EQ(r.direction, 7);
+    EXPECT_EQ(r.facingRight, 7);
+    EXPECT_EQ(r.waypoint1X, 12);
+    EXPECT_EQ(r.waypoint1Y, 3);
+    EXPECT_EQ(r.waypoint2X, 20);
+    EXPECT_EQ(r.waypoint2Y, -4);
+    EXPECT_EQ(r.speedIndex, 1);
+    EXPECT_EQ(r.patrol, std::vector<int>{Robot::Pause});
+    EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
+    EXPECT_TRUE(r.bodyAnimation.defines("TurnLeftToRight"));
+    EXPECT_EQ(r.kind(), 4);
+    EXPECT_EQ(r.drawLayer, 1);
+    EXPECT_EQ(r.w, 2.0f);
+    EXPECT_EQ(r.h, 1.75f);
+}
+
+TEST_F(RobotTest, PatrolEndsAtTheFirstWordThatIsNoBehaviourWhichIsReadAsTheNextKey) {
+    Robot& r = loadRobot("patrol pause laser turn speed fast");
+    EXPECT_EQ(r.patrol, (std::vector<int>{Robot::Pause, Robot::Laser, Robot::Turn}));
+    EXPECT_EQ(r.speedIndex, 3);
+
+    Robot& again = loadRobot("patrol followplayer direction 1 patrol movetopoint2 donothing movetopoint1");
+    EXPECT_EQ(again.patrol, (std::vector<int>{Robot::FollowPlayer, Robot::MoveToPoint2, Robot::DoNothing,
+                                              Robot::MoveToPoint1}));
+    EXPECT_EQ(again.direction, 1);
+}
+
+TEST_F(RobotTest, SpeedAndPatrolKeywordsIgnoreLetterCaseOnlyForAToZ) {
+    Robot& r = loadRobot("speed FAST patrol Pause TURN LaSeR FollowPlayer");
+    EXPECT_EQ(r.speedIndex, 3);
+    EXPECT_EQ(r.patrol, (std::vector<int>{Robot::Pause, Robot::Turn, Robot::Laser, Robot::FollowPlayer}));
+
+    EXPECT_EQ(robotSpeedIndex("LUDICROUS"), 4);
+    EXPECT_EQ(robotSpeedIndex("ReallySlow"), 0);
+    EXPECT_EQ(robotBehaviourNumber("MOVETOPOINT2"), 2);
+    // Bytes outside A to Z must be equal: no folding of other letters, no prefix matches.
+    EXPECT_EQ(robotBehaviourNumber("pause\t"), -1);
+    EXPECT_EQ(robotBehaviourNumber("paus"), -1);
+    EXPECT_EQ(robotBehaviourNumber("p\xC1use"), -1);
+    EXPECT_EQ(robotSpeedIndex("fast."), -1);
+    // Key words themselves match exactly.
+    EXPECT_EQ(loadRobot("Speed fast").speedIndex, 2);
+}
+
+TEST_F(RobotTest, UnknownSpeedWordIsTakenAndLeavesTheSpeed) {
+    Robot& r = loadRobot("speed slow speed warp direction 1");
+    EXPECT_EQ(r.speedIndex, 1);
+    EXPECT_EQ(r.direction, 1);
+}
+
+TEST_F(RobotTest, IncompleteGroupsAtTheEndOfTheLineAreIgnored) {
+    Robot& r = loadRobot("start 5 6 waypoints 1 2 3");
+    EXPECT_EQ(r.x, 5.0f);
+    EXPECT_EQ(r.waypoint1X, 0);
+    EXPECT_EQ(r.waypoint1Y, 0);
+    EXPECT_EQ(r.waypoint2X, 0);
+    EXPECT_EQ(loadRobot("speed fast speed").speedIndex, 3);
+    EXPECT_EQ(loadRobot("start 5").x, 0.0f);
+}
+
+TEST_F(RobotTest, LeadingTrailingAndDoubledSpacesReadAsSingleSpaces) {
+    const std::string spaced = "   robot  texture   " + bodyFile + "  laser " + laserFile +
+                               "   start  4  9   patrol   Pause  turn   speed  fast   \n";
+    Robot& r = loadRoom(spaced);
+    ASSERT_EQ(room.objects().size(), 1u);
+    EXPECT_EQ(r.x, 4.0f);
+    EXPECT_EQ(r.y, 9.0f);
+    EXPECT_EQ(r.patrol, (std::vector<int>{Robot::Pause, Robot::Turn}));
+    EXPECT_EQ(r.speedIndex, 3);
+    EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
+}
+
+TEST_F(RobotTest, UnknownKeysAndTheirValuesGoToTheListener) {
+    struct Listener : DefinitionObserver {
+        std::vector<std::string> keys;
+        void unknownKey(std::string_view key) override { keys.emplace_back(key); }
+    } listener;
+    TokenList tokens;
+    tokens.observer = &listener;
+    for (const char* word : {"colour", "7", "direction", "1", "Start", "2"})
+        tokens.append(word);
+    Robot r;
+    r.load(tokens);
+    EXPECT_EQ(listener.keys, (std::vector<std::string>{"colour", "7", "Start", "2"}));
+    EXPECT_EQ(r.direction, 1);
+}
+
+// Reset and the patrol ring
+
+TEST_F(RobotTest, ResetReturnsToTheStartAndTheFirstBehaviour) {
+    Robot& r = loadRobot("start 10 5 waypoints 0 5 20 5 direction 1 patrol movetopoint1 pause");
+    EXPECT_EQ(r.behaviour, Robot::MoveToPoint1);
+    EXPECT_EQ(r.facingRight, 0);
+    steps(30);
+    EXPECT_LT(r.x, 10.0f);
+    r.reset();
+    EXPECT_EQ(r.x, 10.0f);
+    EXPECT_EQ(r.y, 5.0f);
+    EXPECT_EQ(r.patrolPos, 0u);
+    EXPECT_EQ(r.behaviour, Robot::MoveToPoint1);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "MoveLeft");
+}
+
+TEST_F(RobotTest, DoNothingShowsMoveLeftWhateverTheFacingAndNeverMovesOn) {
+    Robot& r = loadRobot("start 8 5 direction 1 patrol donothing pause");
+    EXPECT_EQ(r.behaviour, Robot::DoNothing);
+    EXPECT_NE(r.facingRight, 0);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "MoveLeft");
+    steps(600);
+    EXPECT_EQ(r.behaviour, Robot::DoNothing);
+    EXPECT_EQ(r.patrolPos, 0u);
+    EXPECT_EQ(r.x, 8.0f);
+}
+
+TEST_F(RobotTest, EmptyPatrolStandsStillAsDoNothing) {
+    Robot& r = loadRobot("start 8 5 direction 1");
+    EXPECT_EQ(r.behaviour, Robot::DoNothing);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "MoveLeft");
+    steps(200);
+    EXPECT_EQ(r.x, 8.0f);
+    EXPECT_EQ(r.behaviour, Robot::DoNothing);
+}
+
+TEST_F(RobotTest, PauseEndsOnItsHundredAndTwentyFirstStep) {
+    Robot& r = loadRobot("patrol pause turn");
+    steps(120);
+    EXPECT_EQ(r.behaviour, Robot::Pause);
+    EXPECT_GT(r.timer, 0.0f);
+    steps(1);
+    EXPECT_EQ(r.behaviour, Robot::Turn);
+}
+
+TEST_F(RobotTest, LaserFiresForOneHundredAndEightyStepsWithOneSound) {
+    Robot& r = loadRobot("direction 1 patrol laser pause");
+    EXPECT_EQ(r.behaviour, Robot::Laser);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "MoveRight");
+    EXPECT_EQ(laserSounds(), 1u);
+    steps(180);
+    EXPECT_EQ(r.behaviour, Robot::Laser);
+    steps(1);
+    EXPECT_EQ(r.behaviour, Robot::Pause);
+    EXPECT_EQ(laserSounds(), 1u);
+    // The beam's animation runs all along, not only while firing.
+    EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
+}
+
+TEST_F(RobotTest, TurnFlipsWhenItsAnimationWrapsAndMovesOn) {
+    Robot& r = loadRobot("direction 1 patrol turn pause");
+    EXPECT_EQ(r.bodyAnimation.playingName(), "TurnRightToLeft");
+    steps(TurnSteps - 1);
+    EXPECT_EQ(r.behaviour, Robot::Turn);
+    EXPECT_EQ(r.facingRight, 1);
+    steps(1);
+    EXPECT_EQ(r.facingRight, 0);
+    EXPECT_EQ(r.behaviour, Robot::Pause);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "MoveLeft");
+}
+
+TEST_F(RobotTest, LoneTurnFlipsOnEveryWrapWithoutRestarting) {
+    Robot& r = loadRobot("patrol turn");
+    for (int wrap = 1; wrap <= 3; ++wrap) {
+        steps(TurnSteps - 1);
+        EXPECT_EQ(r.facingRight, wrap % 2 == 0 ? 1 : 0) << "wrap " << wrap;
+        steps(1);
+        EXPECT_EQ(r.facingRight, wrap % 2 == 1 ? 1 : 0) << "wrap " << wrap;
+    }
+    EXPECT_EQ(r.behaviour, Robot::Turn);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "TurnLeftToRight");
+}
+
+TEST_F(RobotTest, EqualNeighboursDoNotRunTheEntryAgain) {
+    Robot& r = loadRobot("patrol pause pause turn");
+    steps(121);
+    EXPECT_EQ(r.behaviour, Robot::Pause);
+    EXPECT_EQ(r.patrolPos, 1u);
+    steps(1);
+    EXPECT_EQ(r.behaviour, Robot::Turn);
+
+    // Two lasers in a row fire once for three seconds, then the second ends at once.
+    Robot& l = loadRobot("patrol laser laser pause");
+    sounds.clear();
+    steps(181);
+    EXPECT_EQ(l.behaviour, Robot::Laser);
+    steps(1);
+    EXPECT_EQ(l.behaviour, Robot::Pause);
+    EXPECT_EQ(laserSounds(), 0u);
+}
+
+TEST_F(RobotTest, TwoRobotsFiringInTheSameStepRequestTwoSounds) {
+    loadRoom(robotLine("start 5 10 patrol pause laser") + robotLine("start 25 10 patrol pause laser"));
+    ASSERT_EQ(room.objects().size(), 2u);
+    steps(120);
+    EXPECT_EQ(laserSounds(), 0u);
+    steps(1);
+    EXPECT_EQ(robot(0).behaviour, Robot::Laser);
+    EXPECT_EQ(robot(1).behaviour, Robot::Laser);
+    EXPECT_EQ(laserSounds(), 2u);
+}
+
+// Walking
+
+TEST_F(RobotTest, EachSpeedKeywordMovesItsDistancePerStep) {
+    const struct {
+        const char* word;
+        float perStep;
+    } speeds[] = {
+        {"reallyslow", 0.025f}, {"slow", 0.05f}, {"normal", 0.1f}, {"fast", 0.3f}, {"ludicrous", 0.5f}};
+    for (const auto& s : speeds) {
+        Robot& r =
+            loadRobot(std::string("start 10 5 waypoints 30 5 0 5 speed ") + s.word + " patrol movetopoint1");
+        steps(1);
+        EXPECT_EQ(r.x, 10.0f + s.perStep) << s.word;
+        EXPECT_EQ(r.bodyAnimation.playingName(), "MoveRight") << s.word;
+    }
+    // Without a speed key the robot walks at "normal".
+    Robot& r = loadRobot("start 10 5 waypoints 30 5 0 5 patrol movetopoint2");
+    steps(1);
+    EXPECT_EQ(r.x, 10.0f - 0.1f);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "MoveLeft");
+}
+
+TEST_F(RobotTest, WalksToTheWaypointStoppingOnTheFirstStepThatReachesOrPassesIt) {
+    // From 0.25 by 0.5 a step: 0.75 ... 2.75, then 3.25 passes 3.
+    Robot& r = loadRobot("start 0.25 5 waypoints 0 5 3 5 speed ludicrous patrol movetopoint2 pause");
+    steps(5);
+    EXPECT_EQ(r.behaviour, Robot::MoveToPoint2);
+    EXPECT_EQ(r.x, 2.75f);
+    steps(1);
+    EXPECT_EQ(r.behaviour, Robot::Pause);
+    EXPECT_EQ(r.x, 3.25f);
+    EXPECT_LE(r.x - 3.0f, 0.5f);
+}
+
+TEST_F(RobotTest, MoveEnteredExactlyAtTheWaypointFacesRightAndTakesOneStep) {
+    Robot& r = loadRobot("start 10 5 waypoints 10 5 30 5 patrol movetopoint1 pause");
+    EXPECT_EQ(r.facingRight, 1);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "MoveRight");
+    steps(1);
+    EXPECT_EQ(r.x, 10.0f + 0.1f);
+    EXPECT_EQ(r.behaviour, Robot::Pause);
+}
+
+TEST_F(RobotTest, WithoutWaypointsTheRobotWalksToZeroAndFollowingPinsItThere) {
+    PlayerInWorld inWorld;
+    inWorld.player().x = -10.0f;
+    Robot& r = loadRobot("start 2 5 patrol movetopoint1 followplayer");
+    EXPECT_EQ(r.facingRight, 0);
+    int walked = 0;
+    while (r.behaviour == Robot::MoveToPoint1 && walked < 100) {
+        steps(1);
+        ++walked;
+    }
+    EXPECT_EQ(r.behaviour, Robot::FollowPlayer);
+    EXPECT_LE(r.x, 0.0f);
+    EXPECT_GE(walked, 20);
+    steps(5);
+    EXPECT_EQ(r.x, 0.0f);
+    EXPECT_EQ(r.behaviour, Robot::FollowPlayer);
+}
+
+// Following the player
+
+TEST_F(RobotTest, FollowingMovesAFixedTenthWhateverTheSpeed) {
+    PlayerInWorld inWorld;
+    inWorld.player().x = 30.0f;
+    Robot& r = loadRobot("start 10 5 waypoints 0 5 35 5 speed ludicrous patrol followplayer");
+    EXPECT_EQ(r.facingRight, 1);
+    float expected = 10.0f;
+    for (int i = 0; i < 5; ++i) {
+        steps(1);
+        expected += 0.1f;
+        EXPECT_EQ(r.x, expected);
+    }
+}
+
+TEST_F(RobotTest, FollowingTurnsWhenThePlayerIsPassedAndTheTurnMovesThePatrolOn) {
+    PlayerInWorld inWorld;
+    // Equal x counts as the player being to the right.
+    inWorld.player().x = 10.0f;
+    Robot& r = loadRobot("start 10 5 waypoints 0 5 30 5 patrol followplayer pause");
+    EXPECT_EQ(r.facingRight, 1);
+    steps(1);
+    EXPECT_EQ(r.behaviour, Robot::Turn);
+    EXPECT_EQ(r.patrolPos, 0u);
+    EXPECT_EQ(r.bodyAnimation.playingName(), "TurnRightToLeft");
+    const float stoppedAt = r.x;
+    steps(TurnSteps);
+    EXPECT_EQ(r.x, stoppedAt);
+    EXPECT_EQ(r.facingRight, 0);
+    EXPECT_EQ(r.behaviour, Robot::Pause);
+    EXPECT_EQ(r.patrolPos, 1u);
+}
+
+TEST_F(RobotTest, FollowingClampsToTheSpanLowerBoundFirst) {
+    PlayerInWorld inWorld;
+    inWorld.player().x = 100.0f;
+    Robot& r = loadRobot("start 29.95 5 waypoints 5 5 30 5 patrol followplayer");
+    steps(3);
+    EXPECT_EQ(r.x, 30.0f);
+    EXPECT_EQ(r.behaviour, Robot::FollowPlayer);
+
+    // Waypoints the wrong way round: the second one wins.
+    Robot& reversed = loadRobot("start 15 5 waypoints 20 5 10 5 patrol followplayer");
+    steps(1);
+    EXPECT_EQ(reversed.x, 10.0f);
+}
+
+TEST_F(RobotTest, FollowingWithoutAPlayerKeepsTheFacingAndNeverTurns) {
+    NoPlayerInWorld noPlayer;
+    Robot& r = loadRobot("start 10 5 waypoints 0 5 12 5 direction 1 patrol followplayer pause");
+    EXPECT_EQ(r.facingRight, 1);
+    steps(60);
+    EXPECT_EQ(r.x, 12.0f);
+    EXPECT_EQ(r.behaviour, Robot::FollowPlayer);
+}
+
+// The beam
+
+TEST_F(RobotTest, BeamCountsOnlyWhileFiringAndOnTheFacingSide) {
+    // Right: the beam covers x 12 to 15 and y 18.25 to 19 in front of a body at 10 to 12.
+    Robot& r = loadRobot("start 10 20 direction 1 patrol laser pause");
+    EXPECT_TRUE(r.overlaps(13.0f, 18.5f, 1.0f, 0.1f));
+    EXPECT_TRUE(r.overlaps(15.0f, 19.0f, 1.0f, 0.5f)); // touching the far end and the bottom
+    EXPECT_FALSE(r.overlaps(15.01f, 19.0f, 1.0f, 0.5f));
+    EXPECT_FALSE(r.overlaps(13.0f, 19.6f, 1.0f, 0.5f)); // below the beam, beside the body
+    EXPECT_FALSE(r.overlaps(7.0f, 18.5f, 2.0f, 0.1f));  // behind the robot
+    EXPECT_TRUE(r.overlaps(11.0f, 19.6f, 0.5f, 0.5f));  // the body still counts
+
+    steps(181);
+    ASSERT_EQ(r.behaviour, Robot::Pause);
+    EXPECT_FALSE(r.overlaps(13.0f, 18.5f, 1.0f, 0.1f));
+    EXPECT_TRUE(r.overlaps(11.0f, 19.6f, 0.5f, 0.5f));
+
+    Robot& left = loadRobot("start 10 20 patrol laser");
+    EXPECT_TRUE(left.overlaps(7.0f, 18.5f, 1.0f, 0.1f));
+    EXPECT_FALSE(left.overlaps(13.0f, 18.5f, 1.0f, 0.1f));
+}
+
+TEST_F(RobotTest, PlayerInFrontOfTheRobotDiesOnlyWhileItFires) {
+    PlayerInWorld inWorld;
+    Player& player = inWorld.player();
+    Robot& r = loadRobot("start 10 20 direction 1 patrol pause laser pause");
+    player.room = &room;
+    player.reset();
+    // Clear of the body (which ends at x 12) but across the beam's height.
+    auto stepBoth = [&] {
+        player.x = player.prevX = 12.5f;
+        player.y = player.prevY = 19.5f;
+        room.updateAll();
+        player.update();
+    };
+    for (int i = 0; i < 120; ++i) {
+        stepBoth();
+        ASSERT_NE(player.state, Dying) << "step " << i + 1;
+    }
+    stepBoth();
+    EXPECT_EQ(r.behaviour, Robot::Laser);
+    EXPECT_EQ(player.state, Dying);
+
+    for (int i = 0; i < 181; ++i)
+        room.updateAll();
+    ASSERT_EQ(r.behaviour, Robot::Pause);
+    player.setState(Ground);
+    stepBoth();
+    EXPECT_NE(player.state, Dying);
+}
+
+} // namespace
