@@ -277,3 +277,46 @@ TEST_F(WorldRing, StepsAndFramesBeforeLoadingDoNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// The rooms the game ships: each must load, give both entry points, and hold the player
+// up where it arrives.
+TEST_F(WorldRing, TheShippedRoomsMakeARingToStandIn) {
+    std::filesystem::current_path(MARROWGAST_SOURCE_DIR);
+    load();
+    for (int room = 0; room < 4; ++room) {
+        SCOPED_TRACE(world.roomFiles[world.currentRoom]);
+        EXPECT_EQ(world.currentRoom, static_cast<std::size_t>(room));
+        ASSERT_NE(world.entryPoints[0], nullptr);
+        ASSERT_NE(world.entryPoints[1], nullptr);
+        int lifts = 0;
+        int searchables = 0;
+        for (const ObjectRef& object : world.room->objects()) {
+            if (object->kind() == 3) {
+                ++lifts;
+                EXPECT_EQ(static_cast<Lift&>(*object).waypoints.size(), 3u);
+            }
+            if (object->kind() == 2)
+                ++searchables;
+            EXPECT_NE(object->kind(), 4);
+        }
+        EXPECT_EQ(lifts, 1);
+        EXPECT_GE(searchables, 1);
+        for (int side = 1; side >= 0; --side) {
+            const float arrivalY = player().y;
+            ASSERT_TRUE(steps(30));
+            EXPECT_EQ(player().state, Ground) << "side " << 1 - side;
+            EXPECT_EQ(player().y, arrivalY);
+            world.entrySide = side;
+            player().setState(Dying);
+            ASSERT_TRUE(steps(121));
+            EXPECT_EQ(player().x, world.entryPoints[side]->x);
+        }
+        stepAt(40.5f);
+        ASSERT_TRUE(steps(121));
+    }
+    EXPECT_EQ(world.currentRoom, 0u);
+}
+
+} // namespace
