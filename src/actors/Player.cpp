@@ -70,8 +70,12 @@ void Player::setState(int s) {
     if (s == state)
         return;
     state = s;
-    if (s >= 0 && s < 6)
-        (this->*entryActions[s])();
+    if (s >= 0 && s < 6) {
+        // Through a local: GCC 12's bounds sanitizer misreads a call straight out of the
+        // table as an out-of-range index.
+        const Action entry = entryActions[s];
+        (this->*entry)();
+    }
 }
 
 void Player::playByFacing(const char* left, const char* right) {
@@ -198,8 +202,11 @@ void Player::update() {
     if (state != Dying)
         animation.advance();
     prevX = x;
-    if (state >= 0 && state < 6 && stepActions[state] != nullptr)
-        (this->*stepActions[state])();
+    if (state >= 0 && state < 6) {
+        const Action step = stepActions[state];
+        if (step != nullptr)
+            (this->*step)();
+    }
 
     const float old = y;
     y = 2.0f * y - prevY + Gravity;
