@@ -18,6 +18,9 @@ class DefinitionObserver {
     virtual void unknownKey(std::string_view /*key*/) {}
     // The line ended before all values of `key` were there.
     virtual void incompleteGroup(std::string_view /*key*/, std::size_t /*present*/, std::size_t /*needed*/) {}
+    // The line was read but made no usable object of its type (a lift with no stop to
+    // stand at), so the room left it out.
+    virtual void objectRejected(std::string_view /*type*/) {}
     // A value word that was not a clean number.
     virtual void badNumber(std::string_view /*word*/, NumberForm /*form*/) {}
 };

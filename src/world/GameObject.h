@@ -40,4 +40,7 @@ class GameObject {
     Room* room = nullptr;
     // Live ObjectRef handles; the last one to go deletes the object.
     std::uint32_t refCount = 0;
+    // Set by `load` when the line does not make a usable object (a lift with nowhere to
+    // stand): the room leaves it out.
+    bool rejected = false;
 };

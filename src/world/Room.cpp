@@ -44,8 +44,14 @@ void Room::handleLine(TokenList& tokens) {
             observer->unknownType(tokens.front());
         return;
     }
+    const std::string type = tokens.front();
     tokens.popFront();
     object->load(tokens);
+    if (object->rejected) {
+        if (observer != nullptr)
+            observer->objectRejected(type);
+        return;
+    }
     objectList.push_back(std::move(object));
 }
 

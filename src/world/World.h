@@ -6,6 +6,7 @@
 #include <vector>
 
 class EntryPoint;
+class ObjectRegistry;
 class Player;
 class Room;
 
@@ -27,13 +28,23 @@ struct World {
 
 extern World world;
 
+// Where the player stands when a room gives it no entry point at all.
+inline constexpr float DefaultStartX = 30.0f;
+inline constexpr float DefaultStartY = 29.0f;
+
+// The five room-object types by their room-file names, in the game's order: "platform",
+// "robot", "searchable", "lift", "entrypoint". Names already taken keep their factory.
+void registerObjectTypes(ObjectRegistry& registry);
+
 // Start-up: drawing objects, the player, the room ring, room 1 read and the player placed
-// at its left entry point. False, with a message in `error`, when room 1 cannot be read.
+// at its left entry point. Also rewinds the game's random generator, so every world
+// loaded draws the same death sounds in the same order. False, with a one-line message in
+// `error` and the world as new, when room 1 cannot be read.
 bool loadWorld(std::string& error);
-// One fixed step; non-zero when the game is to quit.
+// One fixed step; non-zero when the game is to quit (also while the curtain runs).
 int updateWorld();
 // One frame: background, room objects in their passes, the player, the curtain, and the
-// screenshot when one was asked for.
+// screenshot when one was asked for. Draws nothing before loadWorld.
 void renderWorld();
-// Frees what loadWorld made; `world` is as new afterwards.
+// Frees what loadWorld made; `world` is as new afterwards and can be loaded again.
 void shutdownWorld();

@@ -1,0 +1,17 @@
+#pragma once
+#include "world/GameObject.h"
+
+#include <cstdint>
+
+// Where the player is placed when it comes into the room from one side. Draws nothing,
+// and the player walks through it.
+class EntryPoint : public GameObject {
+  public:
+    ~EntryPoint() override;
+    // Reads "position" and "side", then takes its side's slot of the world's table,
+    // replacing whatever entry point was there.
+    void load(TokenList& tokens) override;
+
+    // 0 "left", 1 "right".
+    std::int32_t side = 0;
+};

@@ -1,0 +1,122 @@
+#include "world/Lift.h"
+
+#include "app/FrameLoop.h"
+#include "definitions/TokenList.h"
+
+#include <string>
+
+namespace {
+
+// 10 units per second.
+constexpr float LiftSpeed = 10.0f * FixedStep;
+
+} // namespace
+
+Lift::Lift() {
+    w = 3.0f;
+    h = 1.0f;
+}
+
+void Lift::load(TokenList& tokens) {
+    while (!tokens.empty()) {
+        const std::string key = tokens.takeWord();
+        if (key == "startpoint") {
+            if (tokens.hasValues(key, 1))
+                startIndex = tokens.takeInt();
+        } else if (key == "waypoint") {
+            if (tokens.hasValues(key, 2)) {
+                Waypoint stop;
+                stop.x = static_cast<float>(tokens.takeInt());
+                stop.y = static_cast<float>(tokens.takeInt());
+                waypoints.push_back(stop);
+            }
+        } else if (key == "texture") {
+            if (tokens.hasValues(key, 1))
+                texture.loadTexture(tokens.takeWord());
+        } else if (key == "tile") {
+            if (tokens.hasValues(key, 1))
+                tileTexture.loadTexture(tokens.takeWord());
+        } else {
+            tokens.unknownKey(key);
+        }
+    }
+    if (startIndex < 0 || static_cast<std::size_t>(startIndex) >= waypoints.size()) {
+        rejected = true;
+        return;
+    }
+    placeAtStart();
+    targetIndex = startIndex;
+}
+
+void Lift::placeAtStart() {
+    const Waypoint& start = waypoints[static_cast<std::size_t>(startIndex)];
+    x = start.x;
+    y = start.y;
+}
+
+void Lift::reset() {
+    rider = nullptr;
+    targetIndex = startIndex;
+    if (!rejected)
+        placeAtStart();
+    motion = Idle;
+}
+
+bool Lift::boardable(const GameObject& user) const {
+    // Strictly inside: a player flush with either end stays off.
+    return rider == nullptr && x < user.x && user.x + user.w < x + w;
+}
+
+bool Lift::interactUp(GameObject* user) {
+    if (user == nullptr || !boardable(*user))
+        return false;
+    if (targetIndex == 0)
+        return false;
+    targetIndex -= 1;
+    rider = user;
+    motion = MovingUp;
+    return true;
+}
+
+bool Lift::interactDown(GameObject* user) {
+    if (user == nullptr || !boardable(*user))
+        return false;
+    if (static_cast<std::size_t>(targetIndex) + 1 >= waypoints.size())
+        return false;
+    targetIndex += 1;
+    rider = user;
+    motion = MovingDown;
+    return true;
+}
+
+void Lift::update() {
+    if (rejected)
+        return;
+    const Waypoint& target = waypoints[static_cast<std::size_t>(targetIndex)];
+    if (motion == MovingUp) {
+        y -= LiftSpeed;
+        if (y < target.y) {
+            y = target.y;
+            motion = Idle;
+        }
+    } else if (motion == MovingDown) {
+        y += LiftSpeed;
+        if (y > target.y) {
+            y = target.y;
+            motion = Idle;
+        }
+    }
+    if (rider != nullptr)
+        rider->y = y - h;
+    // The rider stands on the final top edge before it hears that the ride is over.
+    if (motion == Idle && rider != nullptr) {
+        rider->rideFinished();
+        rider = nullptr;
+    }
+}
+
+void Lift::draw() {
+    texture.draw(x, y, w, h, w, h, 0);
+    // A band 0.4 high standing on the top edge.
+    tileTexture.draw(x, y, w, 1.0f, w, 1.0f, 3);
+}

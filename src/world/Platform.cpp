@@ -1,0 +1,53 @@
+#include "world/Platform.h"
+
+#include "definitions/TokenList.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// Tiles from one corner to the other, both included. Corners are any 32-bit numbers,
+// so the difference is taken in 64 bits.
+float tileSpan(std::int32_t from, std::int32_t to) {
+    const std::int64_t difference = static_cast<std::int64_t>(to) - static_cast<std::int64_t>(from);
+    return static_cast<float>((difference < 0 ? -difference : difference) + 1);
+}
+
+} // namespace
+
+void Platform::load(TokenList& tokens) {
+    while (!tokens.empty()) {
+        const std::string key = tokens.takeWord();
+        if (key == "start") {
+            if (tokens.hasValues(key, 2)) {
+                startX = tokens.takeInt();
+                startY = tokens.takeInt();
+            }
+        } else if (key == "end") {
+            if (tokens.hasValues(key, 2)) {
+                endX = tokens.takeInt();
+                endY = tokens.takeInt();
+            }
+        } else if (key == "texture") {
+            if (tokens.hasValues(key, 1))
+                texture.loadTexture(tokens.takeWord());
+        } else if (key == "tile") {
+            if (tokens.hasValues(key, 1))
+                tileTexture.loadTexture(tokens.takeWord());
+        } else {
+            tokens.unknownKey(key);
+        }
+    }
+    x = static_cast<float>(std::min(startX, endX));
+    y = static_cast<float>(std::max(startY, endY));
+    w = tileSpan(startX, endX);
+    h = tileSpan(startY, endY);
+}
+
+void Platform::draw() {
+    texture.draw(x, y, w, h, w, h, 0);
+    // The top row's box; layer 3 turns it into a band 0.4 high standing on the top edge.
+    tileTexture.draw(x, y - h + 1.0f, w, 1.0f, w, 1.0f, 3);
+}

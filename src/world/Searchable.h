@@ -1,0 +1,26 @@
+#pragma once
+#include "graphics/Texture.h"
+#include "world/GameObject.h"
+
+#include <cstdint>
+
+// Something the player searches by holding Up against it. It shows a progress bar while
+// searched and vanishes once searched through, until the next reset.
+class Searchable : public GameObject {
+  public:
+    Searchable();
+
+    void load(TokenList& tokens) override;
+    void reset() override;
+    void update() override;
+    void draw() override;
+    bool interactUp(GameObject* user) override;
+    int kind() override { return 2; }
+
+    TextureRef texture;
+    std::int32_t percentage = 0;
+    // What is still to search; 0 means searched through.
+    float remaining = 0.0f;
+    // Who searched it since the last update; valid while the room holds this object.
+    GameObject* searcher = nullptr;
+};

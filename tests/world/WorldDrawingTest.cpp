@@ -1,0 +1,185 @@
+#include "world/Searchable.h"
+
+#include "app/DisplayMode.h"
+#include "platform/ImageFile.h"
+#include "platform/SdlDrawingDevice.h"
+
+#include "WorldFixture.h"
+
+#include <cstdint>
+#include <ostream>
+
+namespace {
+
+struct Colour {
+    int r = 0;
+    int g = 0;
+    int b = 0;
+    bool operator==(const Colour&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Colour& c) {
+    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+const Colour Background{0, 0, 63};
+const Colour Black{0, 0, 0};
+const Colour White{255, 255, 255};
+const Colour Stone{200, 0, 0};
+const Colour Grass{0, 200, 0};
+const Colour Metal{120, 120, 120};
+const Colour MetalBand{0, 0, 200};
+const Colour Crate{200, 100, 0};
+const Colour Yellow{255, 255, 0};
+
+Colour at(const RgbaImage& image, int x, int y) {
+    const std::uint8_t* p = &image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 4u];
+    return {p[0], p[1], p[2]};
+}
+
+// At 640 × 480 one room unit is 16 pixels.
+class WorldDrawing : public WorldFixture {
+  protected:
+    void SetUp() override {
+        std::string error;
+        theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
+        ASSERT_TRUE(theGraphics.device) << error;
+        solid("stone.png", Stone);
+        solid("grass_band.png", Grass);
+        solid("metal.png", Metal);
+        solid("metal_band.png", MetalBand);
+        solid("crate.png", Crate);
+        writeRoom(
+            1,
+            "platform start 2 20 end 7 22 texture res/textures/stone.png tile res/textures/grass_band.png\n"
+            "lift waypoint 20 25 texture res/textures/metal.png tile res/textures/metal_band.png\n"
+            "searchable position 30 20 width 2 height 3 percentage 100 texture res/textures/crate.png\n"
+            "entrypoint position 12 10 side left\n");
+        load();
+    }
+
+    void solid(const std::string& name, Colour c) {
+        RgbaImage image;
+        image.width = 2;
+        image.height = 2;
+        for (int i = 0; i < 4; ++i)
+            image.pixels.insert(image.pixels.end(),
+                                {static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
+                                 static_cast<std::uint8_t>(c.b), 255});
+        ASSERT_TRUE(writePngFile("res/textures/" + name, image, true));
+    }
+
+    RgbaImage frame() {
+        beginFrame();
+        renderWorld();
+        RgbaImage image;
+        EXPECT_TRUE(theGraphics.device->readBackBuffer(image));
+        return image;
+    }
+
+    Searchable& crate() { return object<Searchable>(2); }
+};
+
+TEST_F(WorldDrawing, PlatformBodyAndItsBandStandOnTheirTiles) {
+    const RgbaImage image = frame();
+    // Body: x 2 to 8, y 19 to 22.
+    EXPECT_EQ(at(image, 32, 304), Stone);
+    EXPECT_EQ(at(image, 127, 351), Stone);
+    EXPECT_EQ(at(image, 31, 320), Background);
+    EXPECT_EQ(at(image, 128, 320), Background);
+    EXPECT_EQ(at(image, 64, 352), Background);
+    // Band: 0.4 high on the top edge, y 18.6 to 19.
+    EXPECT_EQ(at(image, 32, 298), Grass);
+    EXPECT_EQ(at(image, 127, 303), Grass);
+    EXPECT_EQ(at(image, 64, 297), Background);
+}
+
+TEST_F(WorldDrawing, LiftBodyAndBand) {
+    const RgbaImage image = frame();
+    // Body: x 20 to 23, y 24 to 25; band y 23.6 to 24.
+    EXPECT_EQ(at(image, 320, 384), Metal);
+    EXPECT_EQ(at(image, 367, 399), Metal);
+    EXPECT_EQ(at(image, 368, 390), Background);
+    EXPECT_EQ(at(image, 320, 378), MetalBand);
+    EXPECT_EQ(at(image, 367, 383), MetalBand);
+    EXPECT_EQ(at(image, 340, 377), Background);
+    EXPECT_EQ(at(image, 340, 400), Background);
+}
+
+TEST_F(WorldDrawing, SearchableAndItsBarWhileSearchedAndNothingOnceSearchedThrough) {
+    RgbaImage image = frame();
+    // Layer 2 lifts the box 0.4: x 30 to 32, y 16.6 to 19.6.
+    EXPECT_EQ(at(image, 480, 266), Crate);
+    EXPECT_EQ(at(image, 511, 313), Crate);
+    EXPECT_EQ(at(image, 495, 265), Background);
+    EXPECT_EQ(at(image, 495, 314), Background);
+    EXPECT_EQ(at(image, 550, 262), Background);
+
+    ASSERT_TRUE(crate().interactUp(&player()));
+    image = frame();
+    // The bar: x 32 to 37, y 16.1 to 16.6, for 100 still to search.
+    EXPECT_EQ(at(image, 512, 258), Yellow);
+    EXPECT_EQ(at(image, 591, 265), Yellow);
+    EXPECT_EQ(at(image, 592, 262), Background);
+    EXPECT_EQ(at(image, 550, 257), Background);
+    EXPECT_EQ(at(image, 550, 266), Background);
+
+    crate().remaining = 50.0f;
+    image = frame();
+    EXPECT_EQ(at(image, 551, 262), Yellow);
+    EXPECT_EQ(at(image, 552, 262), Background);
+
+    crate().remaining = 0.0f;
+    crate().searcher = nullptr;
+    image = frame();
+    EXPECT_EQ(at(image, 495, 290), Background);
+}
+
+TEST_F(WorldDrawing, ThePlayerIsDrawnOverTheRoom) {
+    const RgbaImage image = frame();
+    // Its images are missing, so it is a white box: x 12 to 14, y 7 to 10, lifted 0.2.
+    EXPECT_EQ(at(image, 200, 130), White);
+    EXPECT_EQ(at(image, 190, 130), Background);
+}
+
+TEST_F(WorldDrawing, CurtainBarsGrowFromBothEdgesAndMeetInThe60thStep) {
+    player().setState(Dying);
+    ASSERT_TRUE(steps(1));
+    RgbaImage image = frame();
+    // The room is still drawn behind a curtain that has only just started.
+    EXPECT_EQ(at(image, 64, 330), Stone);
+    EXPECT_EQ(at(image, 320, 0), Black);
+    EXPECT_EQ(at(image, 320, 8), Background);
+
+    ASSERT_TRUE(steps(58));
+    image = frame();
+    // t = 14.75: the bars, lifted 0.2, reach y 14.55 and 15.05.
+    EXPECT_EQ(at(image, 320, 232), Black);
+    EXPECT_EQ(at(image, 320, 233), Background);
+    EXPECT_EQ(at(image, 320, 240), Background);
+    EXPECT_EQ(at(image, 320, 241), Black);
+
+    ASSERT_TRUE(steps(1));
+    image = frame();
+    for (int y = 0; y <= 476; y += 4) {
+        EXPECT_EQ(at(image, 320, y), Black) << y;
+    }
+    EXPECT_EQ(at(image, 64, 330), Black);
+    EXPECT_EQ(at(image, 320, 236), Black);
+    EXPECT_EQ(at(image, 320, 237), Black);
+}
+
+TEST_F(WorldDrawing, TheScreenshotShowsTheCurtain) {
+    player().setState(Dying);
+    ASSERT_TRUE(steps(30));
+    theDisplay.screenshotRequested = true;
+    frame();
+    EXPECT_FALSE(theDisplay.screenshotRequested);
+    RgbaImage shot;
+    ASSERT_TRUE(readImageFile(ScreenshotFileName, shot));
+    ASSERT_EQ(shot.width, 640);
+    EXPECT_EQ(at(shot, 320, 50), Black);
+    EXPECT_EQ(at(shot, 320, 240), Background);
+}
+
+} // namespace

@@ -1,0 +1,80 @@
+#pragma once
+#include "actors/Player.h"
+#include "definitions/DefinitionFile.h"
+#include "definitions/TokenList.h"
+#include "graphics/Graphics.h"
+#include "sound/RecordingSoundSink.h"
+#include "world/ObjectRegistry.h"
+#include "world/Room.h"
+#include "world/World.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+// The words of one room-file line after its type word.
+inline TokenList tokensOf(const std::string& line) {
+    TokenList tokens;
+    splitLine(line, " ", tokens);
+    return tokens;
+}
+
+// A scratch working directory with a res/ tree (a player set and whatever rooms a test
+// writes), fresh drawing and registry state, and a sound recorder. The world is shut
+// down and the working directory restored at the end.
+class WorldFixture : public ::testing::Test {
+  protected:
+    WorldFixture() : previous(std::filesystem::current_path()) {
+        std::filesystem::create_directories(dir.path("res/rooms"));
+        std::filesystem::create_directories(dir.path("res/textures"));
+        dir.write("res/textures/player.set", "set FaceLeft 1 f.png\nset FaceRight 1 f.png\n"
+                                             "set RunLeft 4 a.png b.png\nset RunRight 4 a.png b.png\n"
+                                             "set JumpLeft 10 a.png b.png c.png d.png e.png\n"
+                                             "set JumpRight 10 a.png b.png c.png d.png e.png\n"
+                                             "set FallLeft 1 f.png\nset FallRight 1 f.png\n"
+                                             "set Search 1 s.png\n");
+        std::filesystem::current_path(dir.path(""));
+        shutdownWorld();
+        shutdownGraphics();
+        theGraphics = GraphicsState{};
+        objectRegistry().clear();
+    }
+    ~WorldFixture() override {
+        shutdownWorld();
+        shutdownGraphics();
+        theGraphics = GraphicsState{};
+        objectRegistry().clear();
+        std::filesystem::current_path(previous);
+    }
+
+    void writeRoom(int number, const std::string& text) {
+        dir.write("res/rooms/room" + std::to_string(number) + ".txt", text);
+    }
+
+    void load() {
+        std::string error;
+        ASSERT_TRUE(loadWorld(error)) << error;
+    }
+
+    Player& player() { return *world.player; }
+
+    // Runs n world steps; false as soon as one asks to quit.
+    bool steps(int n) {
+        for (int i = 0; i < n; ++i) {
+            if (updateWorld() != 0)
+                return false;
+        }
+        return true;
+    }
+
+    // The i-th object of the room being played, as its type.
+    template <class T> T& object(std::size_t i) { return static_cast<T&>(*world.room->objects().at(i)); }
+
+    TempDir dir;
+    std::filesystem::path previous;
+    RecordingSoundSink sounds;
+    ScopedSoundSink useSounds{sounds};
+};
