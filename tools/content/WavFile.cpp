@@ -10,7 +10,11 @@ void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int by
     }
 }
 
-void putTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void putTag(std::vector<std::uint8_t>& out, const char* tag) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<std::uint8_t>(tag[i]));
+    }
+}
 
 } // namespace
 
