@@ -1,6 +1,7 @@
 #include "platform/ImageFile.h"
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -155,6 +156,41 @@ bool decodeJpegRows(const std::uint8_t* data, std::size_t size, std::uint8_t* pi
     return clean;
 }
 
+// Only plain C objects live in this frame: libjpeg's errors jump back to the setjmp below. On
+// success `*buffer` holds `*size` bytes that the caller frees with std::free.
+bool encodeJpeg(const std::uint8_t* rgb, unsigned width, unsigned height, int quality, unsigned char** buffer,
+                unsigned long* size) {
+    jpeg_compress_struct info;
+    JpegErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = jpegErrorExit;
+    errors.base.output_message = jpegQuietMessage;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&info);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, buffer, size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    for (int component = 0; component < info.num_components; ++component) {
+        info.comp_info[component].h_samp_factor = 1;
+        info.comp_info[component].v_samp_factor = 1;
+    }
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(rgb + static_cast<std::size_t>(info.next_scanline) * width * 3u);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+
 bool readJpegSize(const std::uint8_t* data, std::size_t size, unsigned& width, unsigned& height) {
     jpeg_decompress_struct info;
     JpegErrorManager errors;
@@ -218,6 +254,54 @@ bool readImageFile(const std::string& fileName, RgbaImage& image) {
         return false;
     }
     return decodeImage(bytes.data(), bytes.size(), image);
+}
+
+namespace {
+
+bool validImage(const RgbaImage& image) {
+    return image.width > 0 && image.height > 0 && image.width <= MaxImageSide && image.height <= MaxImageSide &&
+           image.pixels.size() == static_cast<std::size_t>(image.width) * image.height * 4u;
+}
+
+bool writeBytesAtomically(const std::string& fileName, const unsigned char* bytes, std::size_t size) {
+    std::string temporary = fileName + ".part";
+    bool written = false;
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (file) {
+            file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+            file.close();
+            written = !file.fail();
+        }
+    }
+    std::error_code error;
+    if (written) {
+        std::filesystem::rename(temporary, fileName, error);
+        written = !error;
+    }
+    if (!written) {
+        std::filesystem::remove(temporary, error);
+    }
+    return written;
+}
+
+} // namespace
+
+bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int quality) {
+    if (!validImage(image) || quality < 1 || quality > 100) {
+        return false;
+    }
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(image.width) * image.height * 3u);
+    for (std::size_t pixel = 0, count = rgb.size() / 3; pixel < count; ++pixel) {
+        std::memcpy(&rgb[pixel * 3], &image.pixels[pixel * 4], 3);
+    }
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    bool encoded = encodeJpeg(rgb.data(), static_cast<unsigned>(image.width), static_cast<unsigned>(image.height),
+                              quality, &buffer, &size);
+    bool written = encoded && writeBytesAtomically(fileName, buffer, size);
+    std::free(buffer);
+    return written;
 }
 
 bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha) {

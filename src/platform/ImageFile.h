@@ -15,3 +15,8 @@ bool readImageFile(const std::string& fileName, RgbaImage& image);
 // the same directory and renamed over `fileName`, so a failure never leaves a half-written file
 // and never destroys the previous one.
 bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha);
+
+// Writes an opaque baseline JPEG (alpha dropped) at `quality` (1 to 100) without chroma
+// subsampling, so small tiles keep their colours. The same pixels and settings always give the
+// same bytes. Written under a temporary name and renamed, as for PNG.
+bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int quality);
