@@ -1,0 +1,216 @@
+#include "app/DisplayMode.h"
+#include "app/GameHooks.h"
+#include "app/KeyCommands.h"
+#include "graphics/Graphics.h"
+#include "input/KeyCodes.h"
+#include "platform/SdlDrawingDevice.h"
+#include "platform/SdlWindowControl.h"
+
+#include "world/WorldFixture.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace {
+
+const char* FlatRoom = "platform start 0 30 end 39 30\n"
+                       "entrypoint position 2 29 side left\n"
+                       "entrypoint position 36 29 side right\n";
+
+// A world in a scratch directory, drawn on the headless device, with a recording window.
+class KeyCommands : public WorldFixture {
+protected:
+    KeyCommands() {
+        writeRoom(1, FlatRoom);
+        std::string error;
+        theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
+        theDisplay = DisplayState{};
+        theDisplay.window = &window;
+    }
+    ~KeyCommands() override { theDisplay = DisplayState{}; }
+
+    void release(int code) { dispatchKey(code, 0); }
+    void press(int code) { dispatchKey(code, 1); }
+    int backBufferWidth() const { return theGraphics.device->backBufferWidth(); }
+    int backBufferHeight() const { return theGraphics.device->backBufferHeight(); }
+    void drawFrame() {
+        beginFrame();
+        renderWorld();
+        endFrame();
+    }
+
+    RecordingWindowControl window;
+};
+
+TEST_F(KeyCommands, EscapeQuitsOnReleaseOnly) {
+    load();
+    press(KeyCodeEscape);
+    EXPECT_FALSE(world.quitRequested);
+    release(KeyCodeEscape);
+    EXPECT_TRUE(world.quitRequested);
+    EXPECT_NE(updateWorld(), 0);
+}
+
+TEST_F(KeyCommands, FunctionKeysChooseTheSizeAndKeepTheForm) {
+    load();
+    press(KeyCodeF11);
+    EXPECT_EQ(backBufferWidth(), 640);
+    release(KeyCodeF11);
+    EXPECT_EQ(backBufferWidth(), 1024);
+    EXPECT_EQ(backBufferHeight(), 768);
+    EXPECT_EQ(window.width, 1024);
+    release(KeyCodeF10);
+    EXPECT_EQ(backBufferWidth(), 800);
+    EXPECT_EQ(backBufferHeight(), 600);
+    release(KeyCodeF9);
+    EXPECT_EQ(backBufferWidth(), 640);
+    EXPECT_EQ(backBufferHeight(), 480);
+    EXPECT_FALSE(theDisplay.fullScreen);
+    EXPECT_FALSE(window.fullScreen);
+}
+
+TEST_F(KeyCommands, F12TwiceGoesFullScreenAndBackAtTheSameSize) {
+    load();
+    release(KeyCodeF10);
+    release(KeyCodeF12);
+    EXPECT_TRUE(theDisplay.fullScreen);
+    EXPECT_TRUE(window.fullScreen);
+    EXPECT_EQ(backBufferWidth(), 800);
+    release(KeyCodeF12);
+    EXPECT_FALSE(theDisplay.fullScreen);
+    EXPECT_FALSE(window.fullScreen);
+    EXPECT_EQ(backBufferWidth(), 800);
+    EXPECT_EQ(window.width, 800);
+    EXPECT_EQ(window.height, 600);
+}
+
+TEST_F(KeyCommands, EveryEventAlsoReachesThePlayer) {
+    load();
+    press(KeyCodeRight);
+    EXPECT_EQ(player().keys, KeyRight);
+    press(KeyCodeF12); // a command key on press does nothing, and the player ignores it
+    EXPECT_FALSE(theDisplay.fullScreen);
+    EXPECT_EQ(player().keys, KeyRight);
+    release(KeyCodeRight);
+    EXPECT_EQ(player().keys, 0u);
+}
+
+TEST_F(KeyCommands, PrintScreenTwiceInOneFrameWritesOneFile) {
+    load();
+    release(KeyCodePrintScreen);
+    release(KeyCodePrintScreen);
+    ASSERT_FALSE(std::filesystem::exists(ScreenshotFileName));
+    drawFrame();
+    ASSERT_TRUE(std::filesystem::exists(ScreenshotFileName));
+    EXPECT_FALSE(theDisplay.screenshotRequested);
+    std::filesystem::remove(ScreenshotFileName);
+    drawFrame();
+    EXPECT_FALSE(std::filesystem::exists(ScreenshotFileName));
+}
+
+// Passes of the frame loop, each with the key events that arrive before it and the time
+// it takes; the window closes when the script runs out.
+class KeyedMessages : public MessageSource {
+public:
+    struct Pass {
+        std::vector<KeyEvent> keys;
+        WindowMessage message = WindowMessage::None;
+    };
+    KeyedMessages(InputState& input, std::int64_t& clock) : input(input), clock(clock) {}
+    std::deque<Pass> passes;
+
+    WindowMessage takeMessage() override {
+        if (passes.empty())
+            return WindowMessage::Close;
+        Pass pass = passes.front();
+        passes.pop_front();
+        clock += 17'000; // microseconds: one step's worth each pass
+        for (const KeyEvent& k : pass.keys)
+            queueKeyEvent(input, k.code, k.pressed);
+        return pass.message;
+    }
+
+private:
+    InputState& input;
+    std::int64_t& clock;
+};
+
+class MicrosecondTicks : public TickSource {
+public:
+    std::int64_t now = 0;
+    std::int64_t frequency() override { return 1'000'000; }
+    std::int64_t counter() override { return now; }
+};
+
+class CountingHooks : public GameHooks {
+public:
+    using GameHooks::GameHooks;
+    int frames = 0;
+    int steps = 0;
+    int updateWorld() override {
+        ++steps;
+        return GameHooks::updateWorld();
+    }
+    void endFrame() override {
+        ++frames;
+        GameHooks::endFrame();
+    }
+};
+
+TEST_F(KeyCommands, EscapesReleaseEndsTheLoopAfterExactlyOneMoreFrame) {
+    load();
+    InputState input;
+    initInput(input);
+    MicrosecondTicks ticks;
+    KeyedMessages messages(input, ticks.now);
+    for (int i = 0; i < 5; ++i)
+        messages.passes.push_back({});
+    messages.passes.push_back({{{KeyCodeEscape, 1}}});
+    messages.passes.push_back({{{KeyCodeEscape, 0}}});
+    for (int i = 0; i < 5; ++i)
+        messages.passes.push_back({});
+    CountingHooks hooks(input);
+    Engine engine;
+    engine.clock.ticks = &ticks;
+    runFrameLoop(engine, messages, hooks);
+    // Seven passes ran: the first draws without a step, each later one steps once, and the
+    // pass whose step read the release still draws its frame.
+    EXPECT_EQ(hooks.frames, 7);
+    EXPECT_EQ(hooks.steps, 6);
+    EXPECT_EQ(messages.passes.size(), 5u);
+}
+
+TEST_F(KeyCommands, KeysHeldWhileTheWindowWasAwayAreReleasedWithoutCommands) {
+    load();
+    InputState input;
+    initInput(input);
+    GameHooks hooks(input);
+    queueKeyEvent(input, KeyCodeRight, 1);
+    queueKeyEvent(input, KeyCodeEscape, 1);
+    hooks.pollInput();
+    ASSERT_EQ(player().keys, KeyRight);
+    Engine engine;
+    windowProcedure(engine, WindowMessage::Deactivate, hooks);
+    queueKeyEvent(input, KeyCodeEscape, 0); // released elsewhere: never seen
+    windowProcedure(engine, WindowMessage::Activate, hooks);
+    hooks.pollInput();
+    EXPECT_EQ(player().keys, 0u);
+    EXPECT_FALSE(world.quitRequested);
+}
+
+TEST_F(KeyCommands, DeactivationSilencesEverythingAndNothingResumes) {
+    load();
+    InputState input;
+    initInput(input);
+    GameHooks hooks(input);
+    Engine engine;
+    playSound("res/sound/laser.wav");
+    windowProcedure(engine, WindowMessage::Deactivate, hooks);
+    windowProcedure(engine, WindowMessage::Activate, hooks);
+    ASSERT_EQ(sounds.requests().size(), 2u);
+    EXPECT_EQ(RecordingSoundSink::traceLine(sounds.requests()[1]), "stop");
+}
+
+} // namespace
