@@ -83,7 +83,11 @@ bool loadWorld(std::string& error) {
     world.player = std::make_unique<Player>();
     world.room = std::make_unique<Room>();
     // Emptying the room deletes the entry points the table names.
-    world.room->onFileOpened = [](const std::string&) { world.entryPoints = {}; };
+    world.room->onFileOpened = [](const std::string& fileName) {
+        world.entryPoints = {};
+        if (world.onRoomFileOpened)
+            world.onRoomFileOpened(fileName);
+    };
     registerObjectTypes(objectRegistry());
 
     world.roomFiles.assign(std::begin(RoomFileNames), std::end(RoomFileNames));
@@ -95,6 +99,19 @@ bool loadWorld(std::string& error) {
     }
 
     world.player->room = world.room.get();
+    world.player->reset();
+    placePlayer();
+    return true;
+}
+
+bool enterRingRoom(std::size_t index, int side) {
+    if (!world.room || !world.player || index >= world.roomFiles.size() || (side != 0 && side != 1))
+        return false;
+    if (!world.room->loadFile(world.roomFiles[index]))
+        return false;
+    world.currentRoom = index;
+    world.entrySide = side;
+    world.roomChangePending = false;
     world.player->reset();
     placePlayer();
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct World {
     bool roomChangePending = false;
     float curtainTimer = 0.0f;
     bool quitRequested = false;
+    // Told the name of every room file the world reads, once the file is open and before
+    // its objects are read and reset; none in the game, a replay notes the loads.
+    std::function<void(const std::string& fileName)> onRoomFileOpened;
     std::unique_ptr<Room> room;
     std::unique_ptr<Player> player;
 };
@@ -41,6 +45,12 @@ void registerObjectTypes(ObjectRegistry& registry);
 // loaded draws the same death sounds in the same order. False, with a one-line message in
 // `error` and the world as new, when room 1 cannot be read.
 bool loadWorld(std::string& error);
+// Puts the player into room `index` of the ring (from 0) at its entry point of `side` (0
+// left, 1 right), as the end of a room change does: the file is read, the player and the
+// room reset and the player placed; a pending room change is forgotten. False, with the
+// world unchanged, before loadWorld, for an index or side out of range, or when the file
+// cannot be read.
+bool enterRingRoom(std::size_t index, int side);
 // One fixed step; non-zero when the game is to quit (also while the curtain runs).
 int updateWorld();
 // One frame: background, room objects in their passes, the player, the curtain, and the

@@ -1,0 +1,541 @@
+#include "tools/common/Replay.h"
+#include "tools/common/ReplayOptions.h"
+
+#include "app/DisplayMode.h"
+#include "app/GameHooks.h"
+#include "graphics/Graphics.h"
+#include "input/KeyCodes.h"
+#include "input/Keyboard.h"
+#include "platform/ImageFile.h"
+#include "platform/SdlDrawingDevice.h"
+#include "sound/RecordingSoundSink.h"
+#include "world/World.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path ReplayData = fs::path(MARROWGAST_TEST_DATA) / "replay";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+using Row = std::vector<std::string>;
+
+std::vector<Row> rowsOf(const std::string& text) {
+    std::vector<Row> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        Row fields;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Columns of the player trace.
+enum Column { Step, RoomColumn, State, X, Y, H, PrevX, PrevY, Facing, Keys, Curtain, Events };
+
+float number(const std::string& text) {
+    return std::strtof(text.c_str(), nullptr);
+}
+
+// --- options -------------------------------------------------------------------------
+
+TEST(ReplayOptions, ReadsEveryOptionAndDefaultsToTheGamesStart) {
+    ReplayOptions options;
+    std::string error;
+    ASSERT_TRUE(parseReplayOptions({"--steps", "0"}, options, error)) << error;
+    EXPECT_EQ(options.steps, 0);
+    EXPECT_EQ(options.root, ".");
+    EXPECT_EQ(options.width, 640);
+    EXPECT_EQ(options.height, 480);
+    EXPECT_EQ(options.room, 1);
+    EXPECT_EQ(options.side, 0);
+    EXPECT_TRUE(options.shots.empty());
+
+    ASSERT_TRUE(parseReplayOptions({"--root", "r", "--keys", "k.txt", "--trace", "-", "--trace-objects", "o.tsv",
+                                    "--shot", "7:a.png", "--shot", "0:dir/b:c.png", "--size", "800x600", "--room",
+                                    "4", "--side", "right", "--steps", "120"},
+                                   options, error))
+        << error;
+    EXPECT_EQ(options.steps, 120);
+    EXPECT_EQ(options.root, "r");
+    EXPECT_EQ(options.keysFile, "k.txt");
+    EXPECT_EQ(options.traceFile, "-");
+    EXPECT_EQ(options.objectsTraceFile, "o.tsv");
+    ASSERT_EQ(options.shots.size(), 2u);
+    EXPECT_EQ(options.shots[0].step, 7);
+    EXPECT_EQ(options.shots[0].fileName, "a.png");
+    EXPECT_EQ(options.shots[1].step, 0);
+    EXPECT_EQ(options.shots[1].fileName, "dir/b:c.png");
+    EXPECT_EQ(options.width, 800);
+    EXPECT_EQ(options.height, 600);
+    EXPECT_EQ(options.room, 4);
+    EXPECT_EQ(options.side, 1);
+
+    ASSERT_TRUE(parseReplayOptions({"--steps", "5", "--size", "1024x768"}, options, error));
+    EXPECT_EQ(options.width, 1024);
+    EXPECT_EQ(options.height, 768);
+}
+
+TEST(ReplayOptions, EveryBadOptionIsNamedInOneLine) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string named;
+    };
+    const Case cases[] = {
+        {{"--steps", "5", "--stepz", "3"}, "--stepz"},
+        {{"--steps", "5", "-v"}, "-v"},
+        {{"--steps"}, "--steps"},
+        {{"--steps", "5", "--trace"}, "--trace"},
+        {{"--keys", "--steps", "5"}, "--keys"},
+        {{"--steps", "5", "--root", ""}, "--root"},
+        {{"--steps", "-1"}, "--steps"},
+        {{"--steps", "1e3"}, "--steps"},
+        {{"--steps", "99999999999999999999999"}, "--steps"},
+        {{"--root", "r"}, "--steps"},
+        {{"--steps", "5", "--size", "640x481"}, "--size"},
+        {{"--steps", "5", "--size", "640"}, "--size"},
+        {{"--steps", "5", "--size", "1024X768"}, "--size"},
+        {{"--steps", "5", "--shot", "5"}, "--shot"},
+        {{"--steps", "5", "--shot", "x:a.png"}, "--shot"},
+        {{"--steps", "5", "--shot", "3:"}, "--shot"},
+        {{"--steps", "5", "--shot", "-1:a.png"}, "--shot"},
+        {{"--steps", "5", "--shot", ":a.png"}, "--shot"},
+        {{"--steps", "5", "--shot", "6:a.png"}, "--shot"},
+        {{"--steps", "5", "--room", "0"}, "--room"},
+        {{"--steps", "5", "--room", "5"}, "--room"},
+        {{"--steps", "5", "--room", "2x"}, "--room"},
+        {{"--steps", "5", "--side", "up"}, "--side"},
+        {{"--steps", "5", "--side", "Left"}, "--side"},
+        {{"--steps", "5", "--trace", "-", "--trace-objects", "-"}, "--trace-objects"},
+    };
+    for (const Case& c : cases) {
+        ReplayOptions options;
+        std::string error;
+        EXPECT_FALSE(parseReplayOptions(c.args, options, error)) << c.named;
+        EXPECT_NE(error.find(c.named), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+}
+
+TEST(ReplayTrace, FloatsReadBackExactlyInTheirShortestForm) {
+    const std::pair<float, const char*> cases[] = {
+        {0.25f, "0.25"}, {29.0f, "29"}, {0.1f, "0.1"}, {-2.0500014f, "-2.0500014"}, {1e-45f, "1e-45"},
+        {16777216.0f, "16777216"}, {-0.0f, "-0"}, {3.4028235e38f, "3.4028235e+38"},
+    };
+    for (const auto& [value, text] : cases) {
+        std::string out;
+        appendFloat(out, value);
+        EXPECT_EQ(out, text);
+    }
+    // A lift's path: every value read back is the very float.
+    float y = 25.0f;
+    for (int i = 0; i < 200; ++i) {
+        y -= 10.0f * 0.016666668f;
+        std::string out;
+        appendFloat(out, y);
+        EXPECT_EQ(std::strtof(out.c_str(), nullptr), y) << out;
+    }
+}
+
+// --- runs ----------------------------------------------------------------------------
+
+// A scratch directory holding a copy of the ring fixture under "ring", used as the
+// working directory of every run.
+class ReplayRun : public ::testing::Test {
+  protected:
+    ReplayRun() : previous(fs::current_path()) {
+        fs::copy(ReplayData / "ring", dir.path("ring"), fs::copy_options::recursive);
+        fs::current_path(dir.path(""));
+    }
+    ~ReplayRun() override {
+        shutdownWorld();
+        shutdownGraphics();
+        theGraphics = GraphicsState{};
+        theDisplay = DisplayState{};
+        fs::current_path(previous);
+    }
+
+    struct Result {
+        int code = 0;
+        std::string out;
+        std::string err;
+    };
+
+    Result run(std::vector<std::string> args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        Result result;
+        result.code = replayMain(args, out, err);
+        result.out = out.str();
+        result.err = err.str();
+        return result;
+    }
+
+    // The player trace of a run from the ring fixture, on standard output.
+    std::vector<Row> trace(const std::string& keys, int steps, std::vector<std::string> more = {}) {
+        dir.write("keys.txt", keys);
+        std::vector<std::string> args = {"--root", "ring", "--keys", "keys.txt", "--steps", std::to_string(steps),
+                                         "--trace", "-"};
+        args.insert(args.end(), more.begin(), more.end());
+        const Result result = run(args);
+        EXPECT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        std::vector<Row> rows = rowsOf(result.out);
+        EXPECT_FALSE(rows.empty());
+        if (!rows.empty())
+            rows.erase(rows.begin());
+        return rows;
+    }
+
+    // The rows of one object in the object trace.
+    std::vector<Row> objectRows(const std::string& keys, int steps, const std::string& index) {
+        dir.write("keys.txt", keys);
+        const Result result = run({"--root", "ring", "--keys", "keys.txt", "--steps", std::to_string(steps),
+                                   "--trace-objects", "-"});
+        EXPECT_EQ(result.code, 0) << result.err;
+        std::vector<Row> rows;
+        for (const Row& row : rowsOf(result.out))
+            if (row.size() == 6 && row[1] == index)
+                rows.push_back(row);
+        return rows;
+    }
+
+    TempDir dir;
+    fs::path previous;
+};
+
+TEST_F(ReplayRun, StepZeroShowsTheWorldAsLoadedWithItsHeaders) {
+    const Result result = run({"--root", "ring", "--steps", "0", "--trace", "t.tsv", "--trace-objects", "o.tsv"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(readFile(dir.path("t.tsv")),
+              "step\troom\tstate\tx\ty\th\tprevX\tprevY\tfacing\tkeys\tcurtain\tevents\n"
+              "0\t1\t0\t10.5\t24\t3\t10.5\t24\t1\t0\t0\t"
+              "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav\n");
+    // The robot's "direction 5" is held as 5; it starts with its laser, 3 seconds of it.
+    EXPECT_EQ(readFile(dir.path("o.tsv")), "step\tindex\tkind\tx\ty\tdetail\n"
+                                           "0\t0\t1\t0\t30\t-\n"
+                                           "0\t1\t3\t10\t25\t2/0\n"
+                                           "0\t2\t2\t30\t29\t100\n"
+                                           "0\t3\t4\t2\t3\t5/5/3\n"
+                                           "0\t4\t0\t10.5\t24\t-\n"
+                                           "0\t5\t0\t36\t29\t-\n");
+    // The run leaves the program as it found it.
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path("")));
+    EXPECT_FALSE(world.room);
+    EXPECT_FALSE(theGraphics.device);
+    EXPECT_EQ(soundGlobals.soundPerformance, nullptr);
+}
+
+TEST_F(ReplayRun, ALiftRideUpFromTheBottomStopArrivesInThe61stStep) {
+    // Up delivered in step 1 boards the lift at its bottom stop (25); stops at 5, 15, 25.
+    const std::vector<Row> lift = objectRows("1 up down\n", 70, "1");
+    ASSERT_EQ(lift.size(), 71u);
+    EXPECT_EQ(lift[1][5], "1/1");
+    for (int step = 1; step <= 61; ++step)
+        EXPECT_GT(number(lift[step][4]), 15.0f) << step;
+    EXPECT_EQ(lift[62][4], "15");
+    // Released there with Up still held, the player starts the next ride in the same step.
+    EXPECT_EQ(lift[62][5], "0/1");
+    EXPECT_LT(number(lift[63][4]), 15.0f);
+
+    const std::vector<Row> player = trace("1 up down\n", 70);
+    ASSERT_EQ(player.size(), 71u);
+    EXPECT_EQ(player[0][State], "0");
+    EXPECT_EQ(player[1][State], "3");
+    EXPECT_EQ(player[1][Keys], "4");
+    EXPECT_EQ(player[62][Y], "14");
+    EXPECT_EQ(player[62][State], "3");
+}
+
+TEST_F(ReplayRun, AFallingDeathStopsSoundsAndTheCurtainRespawnsInThe121stStep) {
+    // Room 2 has nothing under its left entry point (20, 20).
+    const std::vector<Row> rows = trace("", 900, {"--room", "2"});
+    ASSERT_EQ(rows.size(), 901u);
+    EXPECT_EQ(rows[0][Events], "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav,"
+                               "load=res/rooms/room2.txt");
+    EXPECT_EQ(rows[0][RoomColumn], "2");
+    EXPECT_EQ(rows[0][X], "20");
+    EXPECT_EQ(rows[0][Y], "20");
+
+    std::size_t death = 0;
+    while (death < rows.size() && rows[death][State] != "5")
+        ++death;
+    ASSERT_LT(death + 121, rows.size());
+    EXPECT_GT(number(rows[death][Y]), 33.0f);
+    EXPECT_EQ(rows[death][Events], "stop,sound=res/sound/die1.wav");
+    EXPECT_EQ(rows[death][Curtain], "0");
+    for (std::size_t step = death + 1; step <= death + 120; ++step) {
+        EXPECT_EQ(rows[step][State], "5") << step;
+        EXPECT_EQ(rows[step][Events], "-") << step;
+        EXPECT_EQ(rows[step][Y], rows[death][Y]) << step;
+    }
+    EXPECT_EQ(rows[death + 120][Curtain], "30");
+    const Row& back = rows[death + 121];
+    // A death reads no file: the player comes back at the entry it came in by.
+    EXPECT_EQ(back[Events], "-");
+    EXPECT_EQ(back[State], "0");
+    EXPECT_EQ(back[X], "20");
+    EXPECT_EQ(back[Y], "20");
+    EXPECT_EQ(back[PrevY], "20");
+    EXPECT_EQ(back[Curtain], "30.25");
+    EXPECT_EQ(rows[death + 122][Curtain], "30.25");
+
+    std::size_t second = death + 122;
+    while (second < rows.size() && rows[second][State] != "5")
+        ++second;
+    ASSERT_LT(second, rows.size());
+    EXPECT_EQ(second - death, 198u); // the same fall again
+    EXPECT_EQ(rows[second][Events], "stop,sound=res/sound/die2.wav");
+}
+
+TEST_F(ReplayRun, LeavingARoomStopsSoundsAndReadsTheNextRoom121StepsLater) {
+    const std::vector<Row> rows = trace("1 right down\n", 300, {"--room", "1", "--side", "right"});
+    ASSERT_EQ(rows.size(), 301u);
+    // Room 1 is read by the game's start, then again to stand at its right entry point;
+    // the robot's laser sounds at every reset, after the file is read.
+    EXPECT_EQ(rows[0][Events], "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav,"
+                               "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav");
+    EXPECT_EQ(rows[0][X], "36");
+
+    std::size_t change = 0;
+    while (change < rows.size() && rows[change][RoomColumn] != "2")
+        ++change;
+    ASSERT_LT(change + 121, rows.size());
+    EXPECT_GT(number(rows[change][X]), 40.0f);
+    EXPECT_LE(number(rows[change - 1][X]), 40.0f);
+    EXPECT_EQ(rows[change][Events], "stop");
+    for (std::size_t step = change + 1; step <= change + 120; ++step)
+        EXPECT_EQ(rows[step][Events], "-") << step;
+    EXPECT_EQ(rows[change + 121][Events], "load=res/rooms/room2.txt");
+    EXPECT_EQ(rows[change + 121][X], "20");
+    EXPECT_EQ(rows[change + 121][Y], "20");
+    // Keys held through the change are forgotten.
+    EXPECT_EQ(rows[change + 121][Keys], "0");
+}
+
+TEST_F(ReplayRun, TheQuitKeyEndsTheRunAtItsStep) {
+    const std::vector<Row> rows = trace("3 escape down\n4 escape up\n", 100);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[3][Events], "-");
+    EXPECT_EQ(rows[4][Events], "quit");
+}
+
+TEST_F(ReplayRun, RunsRepeatExactlyAndMatchTheCommittedTrace) {
+    for (int i = 0; i < 2; ++i) {
+        const std::string t = "t" + std::to_string(i);
+        const std::string o = "o" + std::to_string(i);
+        const Result result = run({"--root", "ring", "--keys", (ReplayData / "tour.keys").string(), "--steps",
+                                   "1000", "--trace", t, "--trace-objects", o});
+        ASSERT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_TRUE(readFile(dir.path(t)) == readFile(ReplayData / "tour.trace")) << "run " << i;
+        EXPECT_TRUE(readFile(dir.path(o)) == readFile(ReplayData / "tour.objects")) << "run " << i;
+    }
+}
+
+TEST_F(ReplayRun, TheExecutableWritesTheSameTraceToStandardOutput) {
+    const std::string command = std::string("\"") + MARROWGAST_REPLAY_EXE + "\" --root ring --keys \"" +
+                                (ReplayData / "tour.keys").string() + "\" --steps 1000 --trace - > out.tsv";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(readFile(dir.path("out.tsv")) == readFile(ReplayData / "tour.trace"));
+}
+
+TEST_F(ReplayRun, WithoutTraceOrShotsItSaysHowFastItRan) {
+    const Result result = run({"--root", "ring", "--steps", "600"});
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("marrowgast-replay: 600 steps in ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(" steps per second\n"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1);
+}
+
+TEST_F(ReplayRun, FileArgumentsAreTakenFromWhereTheToolStarted) {
+    fs::create_directories(dir.path("out"));
+    dir.write("k.txt", "1 right down\n");
+    const Result result = run({"--root", "ring", "--keys", "k.txt", "--steps", "2", "--trace", "out/t.tsv",
+                               "--trace-objects", "out/o.tsv", "--shot", "1:out/s.png"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_TRUE(fs::exists(dir.path("out/t.tsv")));
+    EXPECT_TRUE(fs::exists(dir.path("out/o.tsv")));
+    EXPECT_TRUE(fs::exists(dir.path("out/s.png")));
+    EXPECT_FALSE(fs::exists(dir.path("ring/out")));
+}
+
+// --- shots ---------------------------------------------------------------------------
+
+class ReplayShots : public ReplayRun {
+  protected:
+    static RgbaImage image(const std::string& fileName) {
+        RgbaImage picture;
+        EXPECT_TRUE(readImageFile(fileName, picture)) << fileName;
+        return picture;
+    }
+    static bool sameColours(const RgbaImage& a, const RgbaImage& b) {
+        if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
+            return false;
+        for (std::size_t i = 0; i < a.pixels.size(); i += 4)
+            if (a.pixels[i] != b.pixels[i] || a.pixels[i + 1] != b.pixels[i + 1] || a.pixels[i + 2] != b.pixels[i + 2])
+                return false;
+        return true;
+    }
+};
+
+TEST_F(ReplayShots, AShotIsTheFrameTheGameDrawsAfterThatStep) {
+    dir.write("k.txt", "1 up down\n20 up up\n25 right down\n");
+    const Result result = run({"--root", "ring", "--keys", "k.txt", "--steps", "40", "--shot", "40:shot.png"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    const RgbaImage shot = image(dir.path("shot.png"));
+
+    // The same steps and the same frame, through the game's own hooks in this process.
+    fs::current_path(dir.path("ring"));
+    std::string error;
+    theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
+    ASSERT_TRUE(theGraphics.device) << error;
+    RecordingSoundSink sounds;
+    ScopedSoundSink useSounds(sounds);
+    InputState input;
+    initInput(input);
+    GameHooks hooks(input);
+    ASSERT_TRUE(loadWorld(error)) << error;
+    for (int step = 1; step <= 40; ++step) {
+        if (step == 1)
+            queueKeyEvent(input, KeyCodeUp, 1);
+        if (step == 20)
+            queueKeyEvent(input, KeyCodeUp, 0);
+        if (step == 25)
+            queueKeyEvent(input, KeyCodeRight, 1);
+        hooks.pollInput();
+        hooks.updateWorld();
+    }
+    hooks.beginFrame();
+    hooks.renderWorld();
+    hooks.endFrame();
+    RgbaImage frame;
+    ASSERT_TRUE(theGraphics.device->readBackBuffer(frame));
+    shutdownWorld();
+    shutdownGraphics();
+    theGraphics = GraphicsState{};
+
+    EXPECT_EQ(shot.width, 640);
+    EXPECT_EQ(shot.height, 480);
+    EXPECT_TRUE(sameColours(shot, frame));
+    // Not an empty picture: the dark blue background and the white boxes of missing frames.
+    EXPECT_EQ(shot.pixels[0], 0);
+    EXPECT_EQ(shot.pixels[2], 63);
+}
+
+TEST_F(ReplayShots, SizesFollowTheOptionAndTheGamesSizeKeys) {
+    const Result big = run({"--root", "ring", "--steps", "0", "--size", "1024x768", "--shot", "0:big.png"});
+    ASSERT_EQ(big.code, 0) << big.err;
+    const RgbaImage large = image(dir.path("big.png"));
+    EXPECT_EQ(large.width, 1024);
+    EXPECT_EQ(large.height, 768);
+
+    dir.write("k.txt", "1 f11 down\n2 f11 up\n3 f10 up\n");
+    const Result keys = run({"--root", "ring", "--keys", "k.txt", "--steps", "3", "--shot", "1:a.png", "--shot",
+                             "2:b.png", "--shot", "3:c.png"});
+    ASSERT_EQ(keys.code, 0) << keys.err;
+    EXPECT_EQ(image(dir.path("a.png")).width, 640);
+    EXPECT_EQ(image(dir.path("b.png")).width, 1024);
+    EXPECT_EQ(image(dir.path("b.png")).height, 768);
+    EXPECT_EQ(image(dir.path("c.png")).height, 600);
+}
+
+TEST_F(ReplayShots, PrintScreenInTheScriptWritesTheScreenshotUnderTheRoot) {
+    dir.write("k.txt", "3 sysrq down\n4 sysrq up\n");
+    const Result result =
+        run({"--root", "ring", "--keys", "k.txt", "--steps", "10", "--size", "800x600", "--shot", "4:four.png"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    ASSERT_TRUE(fs::exists(dir.path("ring/screenshot.png")));
+    EXPECT_FALSE(fs::exists(dir.path("screenshot.png")));
+    const RgbaImage screenshot = image(dir.path("ring/screenshot.png"));
+    EXPECT_EQ(screenshot.width, 800);
+    EXPECT_TRUE(sameColours(screenshot, image(dir.path("four.png"))));
+
+    // Without the key, no screenshot.
+    fs::remove(dir.path("ring/screenshot.png"));
+    ASSERT_EQ(run({"--root", "ring", "--steps", "10", "--shot", "4:four.png"}).code, 0);
+    EXPECT_FALSE(fs::exists(dir.path("ring/screenshot.png")));
+}
+
+// --- errors --------------------------------------------------------------------------
+
+class ReplayErrors : public ReplayRun {
+  protected:
+    // Exit code 2, one line naming `named`, and no trace, shot or screenshot written.
+    void expectRefused(std::vector<std::string> args, const std::string& named) {
+        args.insert(args.end(), {"--trace", "t.tsv", "--trace-objects", "o.tsv", "--shot", "0:s.png"});
+        const Result result = run(args);
+        EXPECT_EQ(result.code, 2) << named;
+        EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.out, "");
+        for (const char* name : {"t.tsv", "o.tsv", "s.png", "ring/screenshot.png"})
+            EXPECT_FALSE(fs::exists(dir.path(name))) << named << ": " << name;
+        EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path("")));
+        EXPECT_FALSE(world.room);
+    }
+};
+
+TEST_F(ReplayErrors, BadOptionsWriteNothing) {
+    expectRefused({"--root", "ring", "--steps", "5", "--speed", "2"}, "--speed");
+    expectRefused({"--root", "ring", "--steps", "5", "--keys"}, "--keys");
+    expectRefused({"--root", "ring", "--steps", "5", "--size", "320x200"}, "--size");
+    expectRefused({"--root", "ring", "--steps", "5", "--shot", "five:a.png"}, "--shot");
+    expectRefused({"--root", "ring", "--steps", "5", "--room", "0"}, "--room");
+    expectRefused({"--root", "ring", "--steps", "5", "--room", "5"}, "--room");
+    expectRefused({"--root", "ring", "--steps", "5", "--side", "middle"}, "--side");
+    expectRefused({"--root", "nowhere", "--steps", "5"}, "--root");
+}
+
+TEST_F(ReplayErrors, AKeyScriptThatCannotBeReadOrParsedWritesNothing) {
+    expectRefused({"--root", "ring", "--steps", "5", "--keys", "missing.txt"}, "missing.txt");
+    fs::create_directories(dir.path("folder"));
+    expectRefused({"--root", "ring", "--steps", "5", "--keys", "folder"}, "folder");
+    dir.write("bad.txt", "1 up down\n2 jump down\n");
+    expectRefused({"--root", "ring", "--steps", "5", "--keys", "bad.txt"}, "bad.txt:2:");
+}
+
+TEST_F(ReplayErrors, RoomsThatCannotBeReadWriteNothing) {
+    fs::remove(dir.path("ring/res/rooms/room3.txt"));
+    expectRefused({"--root", "ring", "--steps", "5", "--room", "3"}, "res/rooms/room3.txt");
+    fs::remove(dir.path("ring/res/rooms/room1.txt"));
+    expectRefused({"--root", "ring", "--steps", "5"}, "res/rooms/room1.txt");
+}
+
+TEST_F(ReplayErrors, AShotNeverReachedIsAFailure) {
+    dir.write("k.txt", "2 escape up\n");
+    const Result result = run({"--root", "ring", "--keys", "k.txt", "--steps", "5", "--shot", "4:late.png"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("--shot: step 4"), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(dir.path("late.png")));
+}
+
+} // namespace

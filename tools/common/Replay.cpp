@@ -1,0 +1,396 @@
+#include "tools/common/Replay.h"
+
+#include "actors/Player.h"
+#include "actors/Robot.h"
+#include "app/DisplayMode.h"
+#include "app/GameHooks.h"
+#include "graphics/Graphics.h"
+#include "input/Keyboard.h"
+#include "platform/ImageFile.h"
+#include "platform/SdlDrawingDevice.h"
+#include "platform/SdlWindowControl.h"
+#include "sound/Sound.h"
+#include "tools/common/KeyScript.h"
+#include "world/Lift.h"
+#include "world/Room.h"
+#include "world/Searchable.h"
+#include "world/World.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <system_error>
+
+namespace {
+
+template <class Number> void appendNumber(std::string& out, Number value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    out.append(text, result.ptr);
+}
+
+// Sounds and room files in the order they happen, as the events column shows them. The
+// text keeps its storage from step to step.
+class EventRecorder final : public SoundSink {
+  public:
+    void playSound(const char* fileName) override { add("sound=", fileName != nullptr ? fileName : ""); }
+    void stopAllSounds() override { add("stop", ""); }
+    void add(std::string_view what, std::string_view name) {
+        if (!text.empty())
+            text += ',';
+        text += what;
+        text += name;
+    }
+    std::string text;
+};
+
+std::string absoluteName(const std::string& fileName) {
+    if (fileName.empty() || fileName == "-")
+        return fileName;
+    std::error_code ignored;
+    const std::filesystem::path path = std::filesystem::absolute(fileName, ignored);
+    return path.empty() ? fileName : path.string();
+}
+
+bool readWholeFile(const std::string& fileName, std::string& text) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error))
+        return false;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return false;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// Everything the run sets up is undone when it ends, however it ends.
+class RunScope {
+  public:
+    RunScope() = default;
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+    ~RunScope() {
+        world.onRoomFileOpened = nullptr;
+        shutdownWorld();
+        shutdownGraphics();
+        theGraphics = GraphicsState{};
+        theDisplay = DisplayState{};
+        if (!previousDirectory.empty()) {
+            std::error_code ignored;
+            std::filesystem::current_path(previousDirectory, ignored);
+        }
+    }
+
+    bool enter(const std::string& root) {
+        std::error_code error;
+        std::filesystem::path here = std::filesystem::current_path(error);
+        if (error)
+            return false;
+        std::filesystem::current_path(root, error);
+        if (error)
+            return false;
+        previousDirectory = std::move(here);
+        return true;
+    }
+
+  private:
+    std::filesystem::path previousDirectory;
+};
+
+// An output file, or standard output for "-".
+class TraceOutput {
+  public:
+    bool open(const std::string& fileName, std::ostream& standardOutput) {
+        name = fileName;
+        if (fileName == "-") {
+            stream = &standardOutput;
+            return true;
+        }
+        file = std::make_unique<std::ofstream>(fileName, std::ios::binary | std::ios::trunc);
+        if (!*file)
+            return false;
+        stream = file.get();
+        created = true;
+        return true;
+    }
+    bool active() const { return stream != nullptr; }
+    void write(const std::string& text) { stream->write(text.data(), static_cast<std::streamsize>(text.size())); }
+    bool finish() {
+        if (!stream)
+            return true;
+        stream->flush();
+        return static_cast<bool>(*stream);
+    }
+    // Takes back a file this run created, so a failed start leaves nothing behind.
+    void discard() {
+        if (file) {
+            file.reset();
+            std::error_code ignored;
+            if (created)
+                std::filesystem::remove(name, ignored);
+        }
+        stream = nullptr;
+    }
+    std::string name;
+
+  private:
+    std::unique_ptr<std::ofstream> file;
+    std::ostream* stream = nullptr;
+    bool created = false;
+};
+
+void drawFrame(GameHooks& hooks) {
+    hooks.beginFrame();
+    hooks.renderWorld();
+    hooks.endFrame();
+}
+
+} // namespace
+
+void appendFloat(std::string& out, float value) {
+    appendNumber(out, value);
+}
+
+void appendTraceRow(std::string& out, std::int64_t step, std::string_view events) {
+    appendNumber(out, step);
+    out += '\t';
+    appendNumber(out, world.currentRoom + 1);
+    out += '\t';
+    const Player* player = world.player.get();
+    if (player != nullptr) {
+        appendNumber(out, player->state);
+        for (float value : {player->x, player->y, player->h, player->prevX, player->prevY}) {
+            out += '\t';
+            appendFloat(out, value);
+        }
+        out += '\t';
+        appendNumber(out, player->facing);
+        out += '\t';
+        appendNumber(out, player->keys);
+    } else {
+        out += "-\t-\t-\t-\t-\t-\t-\t-";
+    }
+    out += '\t';
+    appendFloat(out, world.curtainTimer);
+    out += '\t';
+    if (events.empty())
+        out += '-';
+    else
+        out += events;
+    out += '\n';
+}
+
+void appendObjectRows(std::string& out, std::int64_t step) {
+    if (!world.room)
+        return;
+    const std::vector<ObjectRef>& objects = world.room->objects();
+    for (std::size_t index = 0; index < objects.size(); ++index) {
+        GameObject& object = *objects[index];
+        const int kind = object.kind();
+        appendNumber(out, step);
+        out += '\t';
+        appendNumber(out, index);
+        out += '\t';
+        appendNumber(out, kind);
+        out += '\t';
+        appendFloat(out, object.x);
+        out += '\t';
+        appendFloat(out, object.y);
+        out += '\t';
+        if (kind == 2) {
+            appendFloat(out, static_cast<Searchable&>(object).remaining);
+        } else if (kind == 3) {
+            const Lift& lift = static_cast<Lift&>(object);
+            appendNumber(out, lift.targetIndex);
+            out += '/';
+            appendNumber(out, lift.motion);
+        } else if (kind == 4) {
+            const Robot& robot = static_cast<Robot&>(object);
+            appendNumber(out, robot.behaviour);
+            out += '/';
+            appendNumber(out, robot.facingRight);
+            out += '/';
+            appendFloat(out, robot.timer);
+        } else {
+            out += '-';
+        }
+        out += '\n';
+    }
+}
+
+int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics) {
+    auto fail = [&](int code, const std::string& what) {
+        diagnostics << "marrowgast-replay: " << what << "\n";
+        return code;
+    };
+
+    // Every file named on the command line is taken from where the tool was started.
+    const std::string keysFile = absoluteName(options.keysFile);
+    const std::string traceFile = absoluteName(options.traceFile);
+    const std::string objectsTraceFile = absoluteName(options.objectsTraceFile);
+    std::vector<ReplayShot> shots = options.shots;
+    for (ReplayShot& shot : shots)
+        shot.fileName = absoluteName(shot.fileName);
+    std::stable_sort(shots.begin(), shots.end(),
+                     [](const ReplayShot& a, const ReplayShot& b) { return a.step < b.step; });
+
+    KeyScript script;
+    if (!options.keysFile.empty()) {
+        std::string text;
+        if (!readWholeFile(keysFile, text))
+            return fail(ReplayBadInput, options.keysFile + ": cannot read the key script");
+        std::string error;
+        if (!parseKeyScript(text, options.keysFile, script, error))
+            return fail(ReplayBadInput, error);
+    }
+
+    RunScope scope;
+    if (!scope.enter(options.root))
+        return fail(ReplayBadInput, "--root: cannot enter \"" + options.root + "\"");
+
+    // The game's own frame, drawn on a software device of the chosen size; sounds recorded.
+    std::string error;
+    theGraphics.device = createHeadlessDrawingDevice(options.width, options.height, error);
+    if (!theGraphics.device)
+        return fail(ReplayWriteFailed, error);
+    RecordingWindowControl window;
+    theDisplay = DisplayState{};
+    window.width = options.width;
+    window.height = options.height;
+    theDisplay.displayWidth = options.width;
+    theDisplay.displayHeight = options.height;
+    theDisplay.window = &window;
+
+    InputState input;
+    initInput(input);
+    GameHooks hooks(input);
+
+    EventRecorder events;
+    events.text.reserve(256);
+    ScopedSoundSink useEvents(events);
+    world.onRoomFileOpened = [&events](const std::string& fileName) { events.add("load=", fileName); };
+
+    if (!loadWorld(error))
+        return fail(ReplayBadInput, options.root + ": " + error);
+    // The game itself always starts in room 1 at its left entry point.
+    if (options.room != 1 || options.side != 0) {
+        const std::size_t index = static_cast<std::size_t>(options.room - 1);
+        if (!enterRingRoom(index, options.side))
+            return fail(ReplayBadInput, "--room: cannot read \"" + world.roomFiles[index] + "\" under " +
+                                            options.root);
+    }
+
+    TraceOutput trace;
+    TraceOutput objectsTrace;
+    if (!traceFile.empty() && !trace.open(traceFile, standardOutput))
+        return fail(ReplayBadInput, options.traceFile + ": cannot write the trace");
+    if (!objectsTraceFile.empty() && !objectsTrace.open(objectsTraceFile, standardOutput)) {
+        trace.discard();
+        return fail(ReplayBadInput, options.objectsTraceFile + ": cannot write the object trace");
+    }
+
+    std::string rows;
+    rows.reserve(4096);
+    auto writeRows = [&](std::int64_t step) {
+        if (trace.active()) {
+            rows.clear();
+            appendTraceRow(rows, step, events.text);
+            trace.write(rows);
+        }
+        if (objectsTrace.active()) {
+            rows.clear();
+            appendObjectRows(rows, step);
+            objectsTrace.write(rows);
+        }
+        events.text.clear();
+    };
+
+    RgbaImage frame;
+    std::size_t nextShot = 0;
+    bool shotFailed = false;
+    // After step `step`: one frame when a shot or the game's screenshot asks for one.
+    auto frameAfter = [&](std::int64_t step) {
+        const bool shotHere = nextShot < shots.size() && shots[nextShot].step == step;
+        if (!shotHere && !theDisplay.screenshotRequested)
+            return;
+        drawFrame(hooks);
+        for (; nextShot < shots.size() && shots[nextShot].step == step; ++nextShot) {
+            if (!theGraphics.device->readBackBuffer(frame) || !writePngFile(shots[nextShot].fileName, frame, false)) {
+                diagnostics << "marrowgast-replay: " << shots[nextShot].fileName << ": cannot write the shot\n";
+                shotFailed = true;
+            }
+        }
+    };
+
+    if (trace.active())
+        trace.write(std::string(TraceHeader));
+    if (objectsTrace.active())
+        objectsTrace.write(std::string(ObjectsTraceHeader));
+
+    const auto started = std::chrono::steady_clock::now();
+    writeRows(0);
+    frameAfter(0);
+    std::int64_t stepsRun = 0;
+    std::size_t nextKey = 0;
+    const std::vector<ScriptedKey>& keys = script.events;
+    for (std::int64_t step = 1; step <= options.steps && !shotFailed; ++step) {
+        for (; nextKey < keys.size() && keys[nextKey].step <= step; ++nextKey)
+            queueKeyEvent(input, keys[nextKey].code, keys[nextKey].pressed);
+        hooks.pollInput();
+        const bool quit = hooks.updateWorld() != 0;
+        if (quit)
+            events.add("quit", "");
+        stepsRun = step;
+        writeRows(step);
+        frameAfter(step);
+        if (quit)
+            break;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    int result = ReplayDone;
+    if (shotFailed)
+        result = ReplayWriteFailed;
+    for (; nextShot < shots.size(); ++nextShot) {
+        diagnostics << "marrowgast-replay: --shot: step " << shots[nextShot].step
+                    << " was never reached, the run ended after step " << stepsRun << "\n";
+        result = ReplayWriteFailed;
+    }
+    if (!trace.finish()) {
+        diagnostics << "marrowgast-replay: " << options.traceFile << ": cannot write the trace\n";
+        result = ReplayWriteFailed;
+    }
+    if (!objectsTrace.finish()) {
+        diagnostics << "marrowgast-replay: " << options.objectsTraceFile << ": cannot write the object trace\n";
+        result = ReplayWriteFailed;
+    }
+    if (!trace.active() && !objectsTrace.active() && shots.empty()) {
+        std::ostringstream summary;
+        summary.precision(3);
+        summary << std::fixed << "marrowgast-replay: " << stepsRun << " steps in " << seconds << " s, ";
+        summary.precision(0);
+        summary << (seconds > 0.0 ? static_cast<double>(stepsRun) / seconds : 0.0) << " steps per second\n";
+        diagnostics << summary.str();
+    }
+    return result;
+}
+
+int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        standardOutput << ReplayUsage;
+        return ReplayDone;
+    }
+    ReplayOptions options;
+    std::string error;
+    if (!parseReplayOptions(args, options, error)) {
+        diagnostics << "marrowgast-replay: " << error << "\n";
+        return ReplayBadInput;
+    }
+    return runReplay(options, standardOutput, diagnostics);
+}

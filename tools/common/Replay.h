@@ -1,0 +1,37 @@
+#pragma once
+#include "tools/common/ReplayOptions.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Exit codes of marrowgast-replay.
+inline constexpr int ReplayDone = 0;
+// The run started but something could not be written (a trace, a shot).
+inline constexpr int ReplayWriteFailed = 1;
+// Bad options, key script or rooms: nothing was written.
+inline constexpr int ReplayBadInput = 2;
+
+inline constexpr std::string_view TraceHeader = "step\troom\tstate\tx\ty\th\tprevX\tprevY\tfacing\tkeys\tcurtain\tevents\n";
+inline constexpr std::string_view ObjectsTraceHeader = "step\tindex\tkind\tx\ty\tdetail\n";
+
+// The shortest text that reads back as exactly `value` ("0.25", "29", "1e-05").
+void appendFloat(std::string& out, float value);
+
+// One row of the player trace for the world as it stands after `step`; `events` is the
+// step's comma-separated events, or empty for none ("-").
+void appendTraceRow(std::string& out, std::int64_t step, std::string_view events);
+// One row per object of the room being played, in the room's order.
+void appendObjectRows(std::string& out, std::int64_t step);
+
+// Runs the game headless as `options` asks. Diagnostics (one line each) go to
+// `diagnostics`; a trace named "-" goes to `standardOutput`. Returns the exit code.
+// Call it with no world loaded: it owns the world, the drawing device and the display
+// settings while it runs, and leaves them as new, the sound sink as it was and the
+// working directory where it was.
+int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics);
+
+// The whole tool: the arguments after the program name, then runReplay.
+int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics);

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A frame to draw after step `step` (0: right after the world is loaded) and save as a PNG.
+struct ReplayShot {
+    std::int64_t step = 0;
+    std::string fileName;
+};
+
+// What marrowgast-replay was asked to do. File names are as given on the command line;
+// the run resolves them against the directory it starts in.
+struct ReplayOptions {
+    std::int64_t steps = 0;
+    // The directory holding res/; the game's own paths and "screenshot.png" are relative to it.
+    std::string root = ".";
+    std::string keysFile;
+    // "-" is standard output.
+    std::string traceFile;
+    std::string objectsTraceFile;
+    std::vector<ReplayShot> shots;
+    int width = 640;
+    int height = 480;
+    // The ring room to start in, from 1, and the side of its entry point: 0 left, 1 right.
+    int room = 1;
+    int side = 0;
+};
+
+inline constexpr const char* ReplayUsage =
+    "usage: marrowgast-replay --steps N [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
+    "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n";
+
+// Reads the arguments after the program name. False, with one line in `error` naming the
+// option, for an unknown option, a missing or bad value, or a missing --steps.
+bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& options, std::string& error);

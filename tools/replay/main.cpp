@@ -1,0 +1,12 @@
+// marrowgast-replay: runs the game headless from a key script; see tools/common/Replay.h.
+#include "tools/common/Replay.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return replayMain(args, std::cout, std::cerr);
+}
