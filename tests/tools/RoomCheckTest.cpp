@@ -100,4 +100,39 @@ TEST(RoomCheck, LaserAfterAPatrolIsATrapOnlyWithoutALaserKey) {
     EXPECT_EQ(run.status, 1);
 }
 
+// An empty root: the ring, the player's set and every sound are missing.
+TEST(RoomCheck, AnEmptyRootMissesEveryFileTheGameReads) {
+    TempDir dir;
+    const CheckRun run = check({"--root", dir.path("")});
+    EXPECT_EQ(run.out, "res/rooms/room1.txt: cannot open the room file\n"
+                       "res/rooms/room2.txt: cannot open the room file\n"
+                       "res/rooms/room3.txt: cannot open the room file\n"
+                       "res/rooms/room4.txt: cannot open the room file\n"
+                       "res/textures/player.set: cannot open the player's animation set\n"
+                       "res/sound/die1.wav: cannot open the sound\n"
+                       "res/sound/die2.wav: cannot open the sound\n"
+                       "res/sound/die3.wav: cannot open the sound\n"
+                       "res/sound/laser.wav: cannot open the sound\n"
+                       "9 problems found\n");
+    EXPECT_EQ(run.status, 2);
+}
+
+// Sounds go through the game's own WAV test: a sample chunk longer than the file, or a
+// RIFF file of another kind, is refused although the file opens.
+TEST(RoomCheck, SoundsMustBeWholeWavFiles) {
+    TempDir dir;
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"), std::filesystem::copy_options::recursive);
+    const std::string wav = readText(dir.path("res/sound/die1.wav"));
+    ASSERT_GT(wav.size(), 60u);
+    dir.write("res/sound/die1.wav", wav.substr(0, wav.size() - 20));
+    std::string other = wav;
+    other.replace(8, 4, "AVI ");
+    dir.write("res/sound/die3.wav", other);
+    const CheckRun run = check({"--root", dir.path("")});
+    EXPECT_EQ(run.out, "res/sound/die1.wav: not a WAV sound the game can play\n"
+                       "res/sound/die3.wav: not a WAV sound the game can play\n"
+                       "2 problems found\n");
+    EXPECT_EQ(run.status, 1);
+}
+
 } // namespace
