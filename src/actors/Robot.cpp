@@ -2,11 +2,13 @@
 
 #include "actors/Player.h"
 #include "app/FrameLoop.h"
+#include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
 #include "sound/Sound.h"
 #include "world/World.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -82,8 +84,13 @@ Robot::Robot() {
 }
 
 void Robot::load(TokenList& tokens) {
+    DefinitionObserver* const observer = tokens.observer;
+    // The word right after a patrol list is read as a key; a listener hears when it is
+    // neither a behaviour nor a key, which is most likely a misspelt behaviour.
+    bool afterPatrol = false;
     while (!tokens.empty()) {
         const std::string key = tokens.takeWord();
+        const bool followsPatrol = std::exchange(afterPatrol, false);
         if (key == "start") {
             if (tokens.hasValues(key, 2)) {
                 startX = tokens.takeFloat();
@@ -99,28 +106,38 @@ void Robot::load(TokenList& tokens) {
                 waypoint2X = tokens.takeInt();
                 waypoint2Y = tokens.takeInt();
             }
-        } else if (key == "texture") {
-            if (tokens.hasValues(key, 1))
-                bodyAnimation.load(tokens.takeWord());
-        } else if (key == "laser") {
-            if (tokens.hasValues(key, 1))
-                laserAnimation.load(tokens.takeWord());
+        } else if (key == "texture" || key == "laser") {
+            if (tokens.hasValues(key, 1)) {
+                const std::string fileName = tokens.takeWord();
+                if (observer != nullptr)
+                    observer->fileNamed(key, fileName);
+                (key == "texture" ? bodyAnimation : laserAnimation).load(fileName);
+            }
         } else if (key == "speed") {
             if (tokens.hasValues(key, 1)) {
                 // The word is used up even when it names no speed.
-                const int index = robotSpeedIndex(tokens.takeWord());
+                const std::string word = tokens.takeWord();
+                const int index = robotSpeedIndex(word);
                 if (index >= 0)
                     speedIndex = index;
+                else if (observer != nullptr)
+                    observer->unknownKeyword(key, word);
             }
         } else if (key == "patrol") {
             // The first word that is no behaviour ends the list and is read as a key.
+            std::string lastWord;
             while (!tokens.empty()) {
                 const int number = robotBehaviourNumber(tokens.front());
                 if (number < 0)
                     break;
                 patrol.push_back(number);
-                tokens.popFront();
+                lastWord = tokens.takeWord();
             }
+            if (observer != nullptr)
+                observer->patrolRead(lastWord);
+            afterPatrol = true;
+        } else if (followsPatrol && observer != nullptr) {
+            observer->unknownPatrolWord(key);
         } else {
             tokens.unknownKey(key);
         }

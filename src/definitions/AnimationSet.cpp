@@ -2,36 +2,50 @@
 
 #include "app/FrameLoop.h"
 #include "definitions/DefinitionFile.h"
+#include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
 
-void AnimationSet::load(const std::string& fileName) {
+bool AnimationSet::load(const std::string& fileName, DefinitionObserver* observer) {
     DefinitionFile file;
+    file.observer = observer;
     if (!file.open(fileName))
-        return;
+        return false;
     TokenList tokens;
+    tokens.observer = observer;
     while (!file.atEnd()) {
         file.readLine(tokens);
         handleLine(tokens);
     }
+    return true;
 }
 
 void AnimationSet::handleLine(TokenList& tokens) {
     if (tokens.empty())
         return;
-    if (tokens.takeWord() != "set")
+    DefinitionObserver* const observer = tokens.observer;
+    if (tokens.front() != "set") {
+        if (observer != nullptr)
+            observer->unknownType(tokens.front());
         return;
+    }
+    tokens.popFront();
     if (!tokens.hasValues("set", 2))
         return;
     std::string name = tokens.takeWord();
     Animation animation;
     animation.ticksPerFrame = tokens.takeInt();
     while (!tokens.empty()) {
+        if (observer != nullptr)
+            observer->fileNamed("set", tokens.front());
         animation.frames.emplace_back();
         animation.frames.back().loadTexture(tokens.front());
         tokens.popFront();
     }
+    const std::size_t frames = animation.frames.size();
     // A later definition of a known name is dropped; its images stay in the cache.
-    animations.try_emplace(std::move(name), std::move(animation));
+    const bool added = animations.try_emplace(name, std::move(animation)).second;
+    if (observer != nullptr)
+        observer->animationRead(name, frames, !added);
 }
 
 void AnimationSet::play(std::string_view name) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "graphics/Texture.h"
 
+class DefinitionObserver;
 class TokenList;
 
 #include <cstddef>
@@ -31,8 +32,9 @@ public:
     AnimationSet& operator=(AnimationSet&&) = default;
 
     // Adds the animations of one set file. A name already defined keeps its first
-    // definition; a file that cannot be opened changes nothing.
-    void load(const std::string& fileName);
+    // definition; a file that cannot be opened changes nothing (and gives false).
+    // `observer` hears about the file's lines; the game passes none.
+    bool load(const std::string& fileName, DefinitionObserver* observer = nullptr);
     // Starts the named animation from its first frame (restarting it if it is already
     // playing). An unknown name leaves the current animation playing untouched.
     void play(std::string_view name);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+class GameObject;
+
 // Listens to what the reader absorbs silently. The game never attaches one; the room
 // checker does, to tell authors about their typos with file and line. Every call
 // belongs to the line last announced by `lineRead`.
@@ -12,7 +14,8 @@ class DefinitionObserver {
     virtual ~DefinitionObserver() = default;
     // A line has been read and split; `cut` when it was longer than the line limit.
     virtual void lineRead(int /*lineNumber*/, bool /*cut*/) {}
-    // The first word of a room line names no registered object type.
+    // The first word of a line names nothing its reader knows (no registered object type
+    // in a room file, not "set" in an animation-set file), so the line is ignored.
     virtual void unknownType(std::string_view /*word*/) {}
     // A key word that the object type does not know.
     virtual void unknownKey(std::string_view /*key*/) {}
@@ -23,4 +26,22 @@ class DefinitionObserver {
     virtual void objectRejected(std::string_view /*type*/) {}
     // A value word that was not a clean number.
     virtual void badNumber(std::string_view /*word*/, NumberForm /*form*/) {}
+
+    // A room line has been read into `object` of type `type`, before the room keeps it
+    // or leaves it out (`object.rejected`).
+    virtual void objectRead(std::string_view /*type*/, GameObject& /*object*/) {}
+    // A "side" or "speed" value that is none of the key's keywords; it was taken and
+    // changed nothing.
+    virtual void unknownKeyword(std::string_view /*key*/, std::string_view /*word*/) {}
+    // A "patrol" group has been read; `lastWord` is the last behaviour word it took
+    // ("" when it took none).
+    virtual void patrolRead(std::string_view /*lastWord*/) {}
+    // The word that ended a patrol list is no key either, so it was skipped.
+    virtual void unknownPatrolWord(std::string_view /*word*/) {}
+    // A key names an image or animation-set file, about to be loaded. In a set file the
+    // key is "set" and the file one frame of the animation.
+    virtual void fileNamed(std::string_view /*key*/, std::string_view /*fileName*/) {}
+    // A set line has been read: `frames` images; `alreadyDefined` when an earlier line
+    // defined the name, so this one is dropped.
+    virtual void animationRead(std::string_view /*name*/, std::size_t /*frames*/, bool /*alreadyDefined*/) {}
 };

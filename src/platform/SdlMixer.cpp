@@ -1,4 +1,5 @@
 #include "platform/SdlMixer.h"
+#include "platform/SoundFile.h"
 
 #include <SDL.h>
 
@@ -72,6 +73,27 @@ MixChunkPtr loadWavFile(const char* fileName) {
     if (fileName == nullptr)
         return {};
     return loadWavFrom(SDL_RWFromFile(fileName, "rb"));
+}
+
+// The loader's own test, then the decoding and conversion that SDL_mixer does for a WAV
+// chunk, stopping short of the open device that the conversion would be written for.
+bool isPlayableWavFile(const std::string& fileName) {
+    SDL_RWops* source = SDL_RWFromFile(fileName.c_str(), "rb");
+    if (source == nullptr)
+        return false;
+    if (!looksLikeWholeWav(source)) {
+        SDL_RWclose(source);
+        return false;
+    }
+    SDL_AudioSpec spec{};
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV_RW(source, 1, &spec, &samples, &length) == nullptr)
+        return false;
+    SDL_FreeWAV(samples);
+    SDL_AudioCVT conversion{};
+    return SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, MixChannels,
+                             MixFrequency) >= 0;
 }
 
 bool SdlAudioSubsystem::open(std::string& error) {

@@ -1,5 +1,6 @@
 #include "world/EntryPoint.h"
 
+#include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
 #include "world/World.h"
 
@@ -29,6 +30,8 @@ void EntryPoint::load(TokenList& tokens) {
                     side = 0;
                 else if (value == "right")
                     side = 1;
+                else if (tokens.observer != nullptr)
+                    tokens.observer->unknownKeyword(key, value);
             }
         } else {
             tokens.unknownKey(key);

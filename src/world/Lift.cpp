@@ -2,6 +2,7 @@
 
 #include "app/FrameLoop.h"
 #include "definitions/TokenList.h"
+#include "world/NamedTexture.h"
 
 #include <string>
 
@@ -32,10 +33,10 @@ void Lift::load(TokenList& tokens) {
             }
         } else if (key == "texture") {
             if (tokens.hasValues(key, 1))
-                texture.loadTexture(tokens.takeWord());
+                loadNamedTexture(tokens, key, texture);
         } else if (key == "tile") {
             if (tokens.hasValues(key, 1))
-                tileTexture.loadTexture(tokens.takeWord());
+                loadNamedTexture(tokens, key, tileTexture);
         } else {
             tokens.unknownKey(key);
         }

@@ -1,6 +1,7 @@
 #include "world/Platform.h"
 
 #include "definitions/TokenList.h"
+#include "world/NamedTexture.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -32,10 +33,10 @@ void Platform::load(TokenList& tokens) {
             }
         } else if (key == "texture") {
             if (tokens.hasValues(key, 1))
-                texture.loadTexture(tokens.takeWord());
+                loadNamedTexture(tokens, key, texture);
         } else if (key == "tile") {
             if (tokens.hasValues(key, 1))
-                tileTexture.loadTexture(tokens.takeWord());
+                loadNamedTexture(tokens, key, tileTexture);
         } else {
             tokens.unknownKey(key);
         }

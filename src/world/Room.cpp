@@ -47,6 +47,8 @@ void Room::handleLine(TokenList& tokens) {
     const std::string type = tokens.front();
     tokens.popFront();
     object->load(tokens);
+    if (observer != nullptr)
+        observer->objectRead(type, *object);
     if (object->rejected) {
         if (observer != nullptr)
             observer->objectRejected(type);

@@ -2,6 +2,7 @@
 
 #include "app/FrameLoop.h"
 #include "definitions/TokenList.h"
+#include "world/NamedTexture.h"
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 
@@ -25,7 +26,7 @@ void Searchable::load(TokenList& tokens) {
         const std::string key = tokens.takeWord();
         if (key == "texture") {
             if (tokens.hasValues(key, 1))
-                texture.loadTexture(tokens.takeWord());
+                loadNamedTexture(tokens, key, texture);
         } else if (key == "position") {
             if (tokens.hasValues(key, 2)) {
                 x = static_cast<float>(tokens.takeInt());

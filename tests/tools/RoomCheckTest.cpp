@@ -1,0 +1,138 @@
+#include "tools/common/RoomCheck.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string CheckData = std::string(MARROWGAST_TEST_DATA) + "/check";
+
+struct CheckRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CheckRun check(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    CheckRun run;
+    run.status = runRoomCheck(args, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A room set with one of each mistake gives exactly the lines its expected.txt lists.
+TEST(RoomCheck, EveryMistakeOfTheFaultyRoomsIsReportedOnItsLine) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    const CheckRun run = check({"--root", CheckData + "/bad"});
+    EXPECT_EQ(run.out, readText(CheckData + "/bad-expected.txt"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+TEST(RoomCheck, CleanRoomsGiveNothing) {
+    const CheckRun run = check({"--root", CheckData + "/clean"});
+    EXPECT_EQ(run.out, "no problems found\n");
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST(RoomCheck, UsageErrorsAndUnopenableRoomsExitWithTwo) {
+    const CheckRun noRoot = check({"--root"});
+    EXPECT_EQ(noRoot.status, 2);
+    EXPECT_NE(noRoot.err.find("usage: marrowgast-check"), std::string::npos);
+    EXPECT_EQ(check({"--verbose"}).status, 2);
+    EXPECT_EQ(check({"--root", CheckData + "/no-such-directory"}).status, 2);
+
+    // A named room file that cannot be opened is reported and the rest still checked.
+    const CheckRun missing = check({"--root", CheckData + "/clean", "res/rooms/room9.txt", "res/rooms/room2.txt"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.out, "res/rooms/room9.txt: cannot open the room file\n1 problem found\n");
+}
+
+// Rooms named on the command line replace the ring; their paths are printed as given.
+TEST(RoomCheck, NamedRoomsAreCheckedAloneWithTheSetsAndSounds) {
+    TempDir dir;
+    const CheckRun clean = check({"--root", CheckData + "/clean"});
+    ASSERT_EQ(clean.status, 0);
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"), std::filesystem::copy_options::recursive);
+    dir.write("mine.txt", "entrypoint position 1 29 side right\n"
+                          "robot texture res/textures/robot.set patrol pause laser\n"
+                          "lift waypoint 3 4 waypoint 3 9\n");
+    const CheckRun run = check({"--root", dir.path(""), "mine.txt"});
+    EXPECT_EQ(run.out, "mine.txt:2: the robot has no \"laser\" set: its beam is not drawn\n"
+                       "mine.txt: no \"left\" entry point\n"
+                       "2 problems found\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+// The patrol trap is only one when the line has no "laser" key of its own.
+TEST(RoomCheck, LaserAfterAPatrolIsATrapOnlyWithoutALaserKey) {
+    TempDir dir;
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"), std::filesystem::copy_options::recursive);
+    dir.write("trap.txt", "entrypoint side left\n"
+                          "entrypoint side right\n"
+                          "robot texture res/textures/robot.set laser res/textures/laser.set patrol pause laser\n"
+                          "robot texture res/textures/robot.set patrol pause speed slow laser res/textures/laser.set\n"
+                          "robot texture res/textures/robot.set patrol laser Pause laser res/textures/laser.set\n");
+    const CheckRun run = check({"--root", dir.path(""), "trap.txt"});
+    EXPECT_EQ(run.out, "trap.txt:5: \"res/textures/laser.set\" is neither a behaviour nor a key: the patrol ends "
+                       "before it and it is skipped\n"
+                       "trap.txt:5: the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: "
+                       "put the \"laser\" key before \"patrol\"\n"
+                       "2 problems found\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+// An empty root: the ring, the player's set and every sound are missing.
+TEST(RoomCheck, AnEmptyRootMissesEveryFileTheGameReads) {
+    TempDir dir;
+    const CheckRun run = check({"--root", dir.path("")});
+    EXPECT_EQ(run.out, "res/rooms/room1.txt: cannot open the room file\n"
+                       "res/rooms/room2.txt: cannot open the room file\n"
+                       "res/rooms/room3.txt: cannot open the room file\n"
+                       "res/rooms/room4.txt: cannot open the room file\n"
+                       "res/textures/player.set: cannot open the player's animation set\n"
+                       "res/sound/die1.wav: cannot open the sound\n"
+                       "res/sound/die2.wav: cannot open the sound\n"
+                       "res/sound/die3.wav: cannot open the sound\n"
+                       "res/sound/laser.wav: cannot open the sound\n"
+                       "9 problems found\n");
+    EXPECT_EQ(run.status, 2);
+}
+
+// Sounds go through the game's own WAV test: a sample chunk longer than the file, or a
+// RIFF file of another kind, is refused although the file opens.
+TEST(RoomCheck, SoundsMustBeWholeWavFiles) {
+    TempDir dir;
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"), std::filesystem::copy_options::recursive);
+    const std::string wav = readText(dir.path("res/sound/die1.wav"));
+    ASSERT_GT(wav.size(), 60u);
+    dir.write("res/sound/die1.wav", wav.substr(0, wav.size() - 20));
+    std::string other = wav;
+    other.replace(8, 4, "AVI ");
+    dir.write("res/sound/die3.wav", other);
+    const CheckRun run = check({"--root", dir.path("")});
+    EXPECT_EQ(run.out, "res/sound/die1.wav: not a WAV sound the game can play\n"
+                       "res/sound/die3.wav: not a WAV sound the game can play\n"
+                       "2 problems found\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+} // namespace

@@ -1,0 +1,460 @@
+#include "tools/common/RoomCheck.h"
+
+#include "actors/Robot.h"
+#include "definitions/AnimationSet.h"
+#include "definitions/DefinitionFile.h"
+#include "definitions/DefinitionObserver.h"
+#include "graphics/RgbaImage.h"
+#include "platform/ImageFile.h"
+#include "platform/SoundFile.h"
+#include "world/EntryPoint.h"
+#include "world/Lift.h"
+#include "world/ObjectRegistry.h"
+#include "world/Room.h"
+#include "world/Searchable.h"
+#include "world/World.h"
+
+#include <filesystem>
+#include <ostream>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+const std::vector<std::string> RingRooms = {"res/rooms/room1.txt", "res/rooms/room2.txt", "res/rooms/room3.txt",
+                                            "res/rooms/room4.txt"};
+const std::string PlayerSetFile = "res/textures/player.set";
+const std::vector<std::string> SoundFiles = {"res/sound/die1.wav", "res/sound/die2.wav", "res/sound/die3.wav",
+                                             "res/sound/laser.wav"};
+
+// The animations the game plays from each kind of set.
+const std::vector<std::string_view> PlayerAnimations = {"FaceLeft", "FaceRight", "RunLeft",   "RunRight", "JumpLeft",
+                                                        "JumpRight", "FallLeft", "FallRight", "Search"};
+const std::vector<std::string_view> BodyAnimations = {"MoveLeft", "MoveRight", "TurnRightToLeft", "TurnLeftToRight"};
+const std::vector<std::string_view> LaserAnimations = {"Laser"};
+
+// A word as the author typed it, with tabs and other unprintable bytes made visible.
+std::string shown(std::string_view word) {
+    static const char* const hex = "0123456789abcdef";
+    std::string text = "\"";
+    for (const char c : word) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            text += "\\t";
+        } else if (c == '"' || c == '\\') {
+            text += '\\';
+            text += c;
+        } else if (byte < 0x20 || byte == 0x7f) {
+            text += "\\x";
+            text += hex[byte >> 4];
+            text += hex[byte & 15];
+        } else {
+            text += c;
+        }
+    }
+    return text + "\"";
+}
+
+std::string lowerCase(std::string_view word) {
+    std::string lower(word);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+bool holdsWhiteSpace(std::string_view word) {
+    return word.find_first_of("\t\r\v\f") != std::string_view::npos;
+}
+
+// Lines whose first word starts with "#" are the authors' comments; the game ignores
+// them like any other unknown line, and so does the check.
+bool isComment(std::string_view word) {
+    return !word.empty() && word.front() == '#';
+}
+
+const std::string TabHint = ": words are separated by spaces only, and this one holds a tab";
+
+std::string plural(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+bool isRegularFile(const std::string& name) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(name, ignored);
+}
+
+} // namespace
+
+// Turns the reader's notifications into problem lines for the file being read.
+class RoomCheck::Listener : public DefinitionObserver {
+  public:
+    Listener(RoomCheck& check, std::string file, ObjectRegistry* registry)
+        : check(check), file(std::move(file)), registry(registry) {}
+
+    void lineRead(int lineNumber, bool cut) override {
+        finishLine();
+        line = lineNumber;
+        if (cut)
+            report("the line is longer than " + std::to_string(DefinitionFile::MaxLineLength) +
+                   " characters: the rest of it is ignored");
+    }
+
+    void unknownType(std::string_view word) override {
+        if (isComment(word))
+            return;
+        if (registry == nullptr) {
+            if (holdsWhiteSpace(word))
+                report("the line starts with " + shown(word) + TabHint + ": the line is ignored");
+            else if (lowerCase(word) == "set")
+                report(shown(word) + " is not \"set\" (lower case): the line is ignored");
+            else
+                report("the line does not start with \"set\": it is ignored");
+            return;
+        }
+        if (holdsWhiteSpace(word))
+            report("unknown object type " + shown(word) + TabHint + ": the line is ignored");
+        else if (registry->contains(lowerCase(word)))
+            report("unknown object type " + shown(word) + ": type words are lower case (" +
+                   shown(lowerCase(word)) + "): the line is ignored");
+        else
+            report("unknown object type " + shown(word) +
+                   " (types: entrypoint, lift, platform, robot, searchable): the line is ignored");
+    }
+
+    void unknownKey(std::string_view key) override {
+        std::string message = "unknown key " + shown(key);
+        if (holdsWhiteSpace(key))
+            message += TabHint;
+        else if (lowerCase(key) != key)
+            message += ": keys are lower case";
+        report(message + ": skipped, and the next word is read as a key");
+    }
+
+    void incompleteGroup(std::string_view key, std::size_t present, std::size_t needed) override {
+        report(shown(key) + " needs " + plural(needed, "value", "values") + " but the line ends after " +
+               std::to_string(present) + ": it is ignored");
+    }
+
+    void objectRejected(std::string_view type) override {
+        if (!objectReported)
+            report("the " + std::string(type) + " is left out of the room");
+    }
+
+    void badNumber(std::string_view word, NumberForm form) override {
+        if (form == NumberForm::NoNumber)
+            report(shown(word) + " is not a number: it reads as 0");
+        else
+            report(shown(word) + " is not a plain number: only the number it starts with counts");
+    }
+
+    void objectRead(std::string_view type, GameObject& object) override {
+        objectReported = false;
+        if (type == "entrypoint") {
+            const auto& entry = static_cast<EntryPoint&>(object);
+            (entry.side == 0 ? leftLines : rightLines).push_back(line);
+        } else if (type == "lift") {
+            const auto& lift = static_cast<Lift&>(object);
+            if (lift.waypoints.empty())
+                rejectedBecause("the lift has no \"waypoint\"");
+            else if (lift.rejected)
+                rejectedBecause("the lift's \"startpoint\" " + std::to_string(lift.startIndex) +
+                                " is not one of its " + plural(lift.waypoints.size(), "waypoint", "waypoints") +
+                                " (0 to " + std::to_string(lift.waypoints.size() - 1) + ")");
+        } else if (type == "searchable") {
+            const auto& searchable = static_cast<Searchable&>(object);
+            if (!(searchable.w > 0.0f && searchable.h > 0.0f))
+                report("the searchable needs a \"width\" and a \"height\" above 0");
+            if (searchable.percentage <= 0)
+                report("the searchable's \"percentage\" is " + std::to_string(searchable.percentage) +
+                       ": it is never shown and cannot be searched");
+        } else if (type == "robot") {
+            checkRobot(static_cast<Robot&>(object));
+        }
+        // Files are checked once the type is known: a robot's "texture" is a set file.
+        for (const auto& [key, name] : namedFiles) {
+            if (type == "robot")
+                robotSet(key, name);
+            else
+                check.checkImage(file, line, name);
+        }
+        namedFiles.clear();
+    }
+
+    void unknownKeyword(std::string_view key, std::string_view word) override {
+        if (key == "side")
+            report(shown(word) + " is not a side (\"left\" or \"right\"): ignored");
+        else
+            report(shown(word) + " is not a speed (reallyslow, slow, normal, fast, ludicrous): ignored");
+    }
+
+    void patrolRead(std::string_view lastWord) override { patrolEndsWithLaser = lastWord == "laser"; }
+
+    // A patrol that ends in "laser" followed by a word that is no key: the author's
+    // "laser" key with its file, swallowed by the patrol.
+    void unknownPatrolWord(std::string_view word) override {
+        swallowedLaserKey = swallowedLaserKey || patrolEndsWithLaser;
+        report(shown(word) + " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
+    }
+
+    void fileNamed(std::string_view key, std::string_view fileName) override {
+        if (key == "set")
+            check.checkImage(file, line, std::string(fileName));
+        else
+            namedFiles.emplace_back(std::string(key), std::string(fileName));
+    }
+
+    void animationRead(std::string_view name, std::size_t frames, bool alreadyDefined) override {
+        if (alreadyDefined) {
+            report("animation " + shown(name) + " is defined already on line " +
+                   std::to_string(animationLines[std::string(name)]) + ": this line is ignored");
+            return;
+        }
+        animationLines[std::string(name)] = line;
+        if (frames == 0)
+            report("animation " + shown(name) + " has no images: nothing is drawn while it plays");
+    }
+
+    // Problems of the whole room, once its last line is read.
+    void finishRoom() {
+        finishLine();
+        line = 0;
+        entryPointCount(leftLines, "left");
+        entryPointCount(rightLines, "right");
+    }
+
+  private:
+    void report(const std::string& message) { check.report(file, line, message); }
+
+    void rejectedBecause(const std::string& why) {
+        report(why + ": the game leaves it out of the room");
+        objectReported = true;
+    }
+
+    void finishLine() {
+        patrolEndsWithLaser = false;
+        swallowedLaserKey = false;
+        namedFiles.clear();
+    }
+
+    void checkRobot(const Robot& robot) {
+        bool texture = false;
+        bool laser = false;
+        for (const auto& named : namedFiles) {
+            texture = texture || named.first == "texture";
+            laser = laser || named.first == "laser";
+        }
+        if (robot.patrol.empty())
+            report("the robot has no \"patrol\": it stands still");
+        if (!texture)
+            report("the robot has no \"texture\" set: its body is not drawn");
+        if (laser)
+            return;
+        if (swallowedLaserKey)
+            report("the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: put the "
+                   "\"laser\" key before \"patrol\"");
+        else
+            report("the robot has no \"laser\" set: its beam is not drawn");
+    }
+
+    void robotSet(const std::string& key, const std::string& setFile) {
+        DefinitionFile probe;
+        if (!probe.open(setFile)) {
+            report("cannot open the animation set " + shown(setFile));
+            return;
+        }
+        check.noteSet(setFile, key == "texture" ? BodySet : LaserSet);
+    }
+
+    void entryPointCount(const std::vector<int>& lines, const char* side) {
+        if (lines.size() == 1)
+            return;
+        if (lines.empty()) {
+            report(std::string("no \"") + side + "\" entry point");
+            return;
+        }
+        std::string list;
+        for (const int l : lines)
+            list += (list.empty() ? "" : ", ") + std::to_string(l);
+        report(std::to_string(lines.size()) + " \"" + side + "\" entry points (lines " + list +
+               "): only the last one is used");
+    }
+
+    RoomCheck& check;
+    std::string file;
+    // The room reader's registry; none while a set file is read.
+    ObjectRegistry* registry;
+    int line = 0;
+    bool patrolEndsWithLaser = false;
+    bool swallowedLaserKey = false;
+    bool objectReported = false;
+    std::vector<std::pair<std::string, std::string>> namedFiles;
+    std::vector<int> leftLines;
+    std::vector<int> rightLines;
+    std::map<std::string, int> animationLines;
+};
+
+RoomCheck::RoomCheck(std::ostream& out) : out(out) {
+    noteSet(PlayerSetFile, PlayerSet);
+}
+
+RoomCheck::~RoomCheck() = default;
+
+void RoomCheck::report(const std::string& file, int line, const std::string& message) {
+    ++problemCount;
+    out << file;
+    if (line > 0)
+        out << ':' << line;
+    out << ": " << message << '\n';
+}
+
+bool RoomCheck::checkRoom(const std::string& fileName) {
+    ObjectRegistry registry;
+    registerObjectTypes(registry);
+    Listener listener(*this, fileName, &registry);
+    Room room(registry);
+    room.observer = &listener;
+    if (!room.loadFile(fileName)) {
+        report(fileName, 0, "cannot open the room file");
+        return false;
+    }
+    listener.finishRoom();
+    return true;
+}
+
+void RoomCheck::checkImage(const std::string& where, int line, const std::string& image) {
+    auto found = images.find(image);
+    if (found == images.end()) {
+        RgbaImage decoded;
+        found = images.emplace(image, readImageFile(image, decoded)).first;
+    }
+    if (found->second)
+        return;
+    if (!isRegularFile(image))
+        report(where, line, "cannot open the image " + shown(image));
+    else
+        report(where, line, "the image " + shown(image) + " is not a PNG or JPEG the game can read");
+}
+
+void RoomCheck::noteSet(const std::string& setFile, Role role) {
+    auto [entry, added] = setRoles.try_emplace(setFile);
+    if (added)
+        setOrder.push_back(setFile);
+    for (const Role known : entry->second) {
+        if (known == role)
+            return;
+    }
+    entry->second.push_back(role);
+}
+
+void RoomCheck::checkSet(const std::string& setFile) {
+    Listener listener(*this, setFile, nullptr);
+    AnimationSet set;
+    if (!set.load(setFile, &listener)) {
+        // Robots' sets were opened when they were named; only the player's can be missing.
+        report(setFile, 0, "cannot open the player's animation set");
+        return;
+    }
+    for (const Role role : setRoles[setFile]) {
+        const auto& names = role == PlayerSet ? PlayerAnimations : role == BodySet ? BodyAnimations : LaserAnimations;
+        const char* who = role == PlayerSet  ? "the player plays"
+                          : role == BodySet  ? "a robot's body plays (\"texture\")"
+                                             : "a robot's beam plays (\"laser\")";
+        for (const std::string_view name : names) {
+            if (!set.defines(name))
+                report(setFile, 0, "no animation " + shown(name) + ", which " + who);
+        }
+    }
+}
+
+void RoomCheck::checkSound(const std::string& soundFile) {
+    if (isPlayableWavFile(soundFile))
+        return;
+    if (!isRegularFile(soundFile))
+        report(soundFile, 0, "cannot open the sound");
+    else
+        report(soundFile, 0, "not a WAV sound the game can play");
+}
+
+void RoomCheck::checkSetsAndSounds() {
+    for (std::size_t i = 0; i < setOrder.size(); ++i)
+        checkSet(setOrder[i]);
+    for (const std::string& sound : SoundFiles)
+        checkSound(sound);
+}
+
+namespace {
+
+const char* const Usage = "usage: marrowgast-check [--root DIR] [ROOMFILE...]\n";
+
+// The game resolves every path from its working directory; the check does the same
+// from the root, and gives the caller its own directory back.
+class WorkingDirectory {
+  public:
+    explicit WorkingDirectory(const std::string& root, std::error_code& error) {
+        saved = std::filesystem::current_path(error);
+        if (!error)
+            std::filesystem::current_path(root, error);
+        if (error)
+            saved.clear();
+    }
+    ~WorkingDirectory() {
+        std::error_code ignored;
+        if (!saved.empty())
+            std::filesystem::current_path(saved, ignored);
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+  private:
+    std::filesystem::path saved;
+};
+
+} // namespace
+
+int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string root = ".";
+    std::vector<std::string> rooms;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--root") {
+            if (i + 1 == args.size()) {
+                err << "marrowgast-check: --root needs a directory\n" << Usage;
+                return 2;
+            }
+            root = args[++i];
+        } else if (arg == "--help" || arg == "-h") {
+            out << Usage;
+            return 0;
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            err << "marrowgast-check: unknown option " << arg << "\n" << Usage;
+            return 2;
+        } else {
+            rooms.push_back(arg);
+        }
+    }
+    if (rooms.empty())
+        rooms = RingRooms;
+
+    std::error_code error;
+    WorkingDirectory directory(root, error);
+    if (error) {
+        err << "marrowgast-check: cannot use " << root << " as the root: " << error.message() << "\n";
+        return 2;
+    }
+    RoomCheck check(out);
+    bool allOpened = true;
+    for (const std::string& room : rooms)
+        allOpened = check.checkRoom(room) && allOpened;
+    check.checkSetsAndSounds();
+
+    const int count = check.problems();
+    if (count == 0)
+        out << "no problems found\n";
+    else
+        out << plural(static_cast<std::size_t>(count), "problem", "problems") << " found\n";
+    if (!allOpened)
+        return 2;
+    return count == 0 ? 0 : 1;
+}

@@ -1,0 +1,55 @@
+#pragma once
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
+
+// What a room author gets wrong that the game absorbs without a word: every room file,
+// and every animation set, image and sound the game would load with it, read through the
+// game's own reader, registry and object types. Paths are relative to the working
+// directory, as the game resolves them.
+//
+// Each problem is one line `FILE:LINE: message`; problems with a whole file (a missing
+// file, a missing entry point, an animation a set lacks) are `FILE: message`.
+class RoomCheck {
+  public:
+    explicit RoomCheck(std::ostream& out);
+    ~RoomCheck();
+    RoomCheck(const RoomCheck&) = delete;
+    RoomCheck& operator=(const RoomCheck&) = delete;
+
+    // Reads one room file and notes the set files it leads to. False when it cannot be
+    // opened (reported as a problem too).
+    bool checkRoom(const std::string& fileName);
+    // Then: every set file noted (the player's first), their frames, and the sounds.
+    void checkSetsAndSounds();
+
+    int problems() const { return problemCount; }
+
+    // Also used by the set files' animation-name checks.
+    enum Role { PlayerSet, BodySet, LaserSet };
+
+  private:
+    class Listener;
+    friend class Listener;
+
+    void report(const std::string& file, int line, const std::string& message);
+    void checkImage(const std::string& where, int line, const std::string& image);
+    void noteSet(const std::string& setFile, Role role);
+    void checkSet(const std::string& setFile);
+    void checkSound(const std::string& soundFile);
+
+    std::ostream& out;
+    int problemCount = 0;
+    // Set files in the order first named, with what plays them.
+    std::vector<std::string> setOrder;
+    std::map<std::string, std::vector<Role>> setRoles;
+    // Image file name to whether it decodes; each is decoded once.
+    std::map<std::string, bool> images;
+};
+
+// The command line `marrowgast-check [--root DIR] [ROOMFILE...]`. Prints the problems and
+// a count on `out`, usage errors on `err`. Returns 0 when nothing was found, 1 when
+// problems were, 2 on a usage error or a room file that cannot be opened. The working
+// directory is the root while it runs and is restored afterwards.
+int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
