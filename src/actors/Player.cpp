@@ -226,7 +226,8 @@ void Player::update() {
             break;
         case 3:
             if ((keys & (KeyLeft | KeyRight)) == 0) {
-                if ((keys & KeyUp) != 0 && object.interactUp(this))
+                // Up is offered first; Down only when Up is not held or the lift refuses it.
+                if ((keys & KeyUp) != 0 && object.interactUp(this)) // NOLINT(bugprone-branch-clone)
                     setState(RideLift);
                 else if ((keys & KeyDown) != 0 && object.interactDown(this))
                     setState(RideLift);

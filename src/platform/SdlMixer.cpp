@@ -108,7 +108,7 @@ SdlMixer::SdlMixer() {
 
 SdlMixer::~SdlMixer() {
     if (device.isOpen())
-        stopAllSounds();
+        SdlMixer::stopAllSounds();
     loadedSounds.clear();
     mixerExists = false;
 }
@@ -124,8 +124,7 @@ void SdlMixer::playSound(const char* fileName) {
         MixChunkPtr loaded = loadWavFile(fileName);
         if (!loaded)
             return;
-        chunk = loaded.get();
-        loadedSounds.emplace(fileName, std::move(loaded));
+        chunk = loadedSounds.emplace(fileName, std::move(loaded)).first->second.get();
     }
     if (Mix_PlayChannel(-1, chunk, 0) >= 0)
         return;
