@@ -26,8 +26,9 @@ class BadData : public WorldFixture {
 };
 
 TEST_F(BadData, EmptyOrBlankRoomLoadsWithThePlayerAtTheStartPosition) {
-    for (const char* text : {"", "\n\n\n", "   \r\n\t\n", "\0\0\0"}) {
-        writeRoom(1, std::string(text, text[0] == '\0' ? 3 : std::char_traits<char>::length(text)));
+    for (const std::string& text : {std::string(), std::string("\n\n\n"), std::string("   \r\n\t\n"),
+                                    std::string(3, '\0')}) {
+        writeRoom(1, text);
         load();
         EXPECT_TRUE(world.room->objects().empty());
         expectAt(DefaultStartX, DefaultStartY);
