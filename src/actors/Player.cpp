@@ -226,8 +226,9 @@ void Player::update() {
             break;
         case 3:
             if ((keys & (KeyLeft | KeyRight)) == 0) {
+                // Up is offered first; Down only when Up is not held or the lift refuses it.
                 if ((keys & KeyUp) != 0 && object.interactUp(this))
-                    setState(RideLift);
+                    setState(RideLift); // NOLINT(bugprone-branch-clone)
                 else if ((keys & KeyDown) != 0 && object.interactDown(this))
                     setState(RideLift);
             }

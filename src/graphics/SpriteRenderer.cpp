@@ -112,8 +112,8 @@ void releaseSpriteShader() { theGraphics.boundTexture = nullptr; }
 void setWorldCamera(SpriteRenderer& renderer) {
     const int viewWidth = 40;
     const int viewHeight = 30;
-    auto halfWidth = static_cast<float>(viewWidth / 2);
-    auto halfHeight = static_cast<float>(viewHeight / 2);
+    const float halfWidth = static_cast<float>(viewWidth) / 2.0f;
+    const float halfHeight = static_cast<float>(viewHeight) / 2.0f;
     renderer.viewMatrix = matrixLookAtLH({halfWidth, halfHeight, -480.0f}, {halfWidth, halfHeight, 0.0f},
                                          {0.0f, 1.0f, 0.0f});
     Matrix4 projection =

@@ -25,7 +25,8 @@ TextureRef::TextureRef(const TextureRef& other) : texture(other.texture) {
 
 TextureRef::TextureRef(TextureRef&& other) noexcept : texture(std::exchange(other.texture, nullptr)) {}
 
-TextureRef& TextureRef::operator=(const TextureRef& other) {
+// Counting the new texture before releasing the old one makes self-assignment safe.
+TextureRef& TextureRef::operator=(const TextureRef& other) { // NOLINT(bugprone-unhandled-self-assignment)
     if (other.texture) {
         ++other.texture->refCount;
     }

@@ -130,7 +130,7 @@ SdlMixer::SdlMixer() {
 
 SdlMixer::~SdlMixer() {
     if (device.isOpen())
-        stopAllSounds();
+        SdlMixer::stopAllSounds();
     loadedSounds.clear();
     mixerExists = false;
 }
@@ -146,8 +146,7 @@ void SdlMixer::playSound(const char* fileName) {
         MixChunkPtr loaded = loadWavFile(fileName);
         if (!loaded)
             return;
-        chunk = loaded.get();
-        loadedSounds.emplace(fileName, std::move(loaded));
+        chunk = loadedSounds.emplace(fileName, std::move(loaded)).first->second.get();
     }
     if (Mix_PlayChannel(-1, chunk, 0) >= 0)
         return;

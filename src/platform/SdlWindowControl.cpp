@@ -19,13 +19,13 @@ void SdlWindowControl::placeWindow(int left, int top, int width, int height) {
 
 void RecordingWindowControl::setWindowForm(bool toFullScreen) {
     fullScreen = toFullScreen;
-    calls.push_back(toFullScreen ? "form full screen" : "form windowed");
+    calls.emplace_back(toFullScreen ? "form full screen" : "form windowed");
 }
 
 void RecordingWindowControl::windowPosition(int& outLeft, int& outTop) {
     outLeft = left;
     outTop = top;
-    calls.push_back("position");
+    calls.emplace_back("position");
 }
 
 void RecordingWindowControl::placeWindow(int newLeft, int newTop, int newWidth, int newHeight) {

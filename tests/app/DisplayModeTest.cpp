@@ -1,5 +1,6 @@
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 #include "app/DisplayMode.h"
 #include "../graphics/GraphicsTestSupport.h"
@@ -110,6 +111,37 @@ TEST_F(DisplayModes, FailedScreenshotKeepsThePreviousFile) {
     saveScreenshot();
     EXPECT_FALSE(theDisplay.screenshotRequested);
     EXPECT_EQ(fileBytes("screenshot.png"), previous);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DisplayModes, UnwritableWorkingDirectoryGivesNoFileAndNoCrash) {
+    startFrame();
+    const std::filesystem::path gone = std::filesystem::current_path() / "gone";
+    std::filesystem::create_directory(gone);
+    std::filesystem::current_path(gone);
+    // A working directory removed under the game: nothing can be created in it, even as root.
+    std::filesystem::remove(gone);
+    theDisplay.screenshotRequested = true;
+    saveScreenshot();
+    EXPECT_FALSE(theDisplay.screenshotRequested);
+    EXPECT_FALSE(std::filesystem::exists(gone / "screenshot.png"));
+    EXPECT_FALSE(std::filesystem::exists(gone / "screenshot.png.part"));
+    std::filesystem::current_path(scratch);
+
+    if (geteuid() != 0) {
+        // Read-only: the old screenshot survives a failed write.
+        saveScreenshot();
+        const std::vector<char> previous = fileBytes("screenshot.png");
+        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+        startFrame();
+        theSpriteRenderer->drawQuad(0, 30, 40, 30, 1, 1, 0xFFFFFFFF, 0);
+        saveScreenshot();
+        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        EXPECT_EQ(fileBytes("screenshot.png"), previous);
+    }
 }
 
 } // namespace

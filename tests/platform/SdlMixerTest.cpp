@@ -235,3 +235,12 @@ TEST(SdlMixerWithDevice, InitSoundGivesTheMixerAndSaysNothing) {
 }
 
 } // namespace
+
+TEST_F(SdlMixerTest, NonAsciiFileNamesAreOpenedByteForByte) {
+    // UTF-8 and a lone Latin-1 byte: SDL must not reinterpret the name.
+    const std::string utf8 = dir.write("t\xc3\xb6n.wav", makeWav(22050, 3.0f));
+    const std::string latin1 = dir.write("\xe9t\xe9.wav", makeWav(22050, 3.0f));
+    mixer->playSound(utf8.c_str());
+    mixer->playSound(latin1.c_str());
+    EXPECT_EQ(mixer->playingCount(), 2);
+}

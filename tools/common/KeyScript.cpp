@@ -81,7 +81,9 @@ bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScrip
         if (fields.empty())
             continue;
         auto fail = [&](const std::string& what) {
-            error = fileName + ":" + std::to_string(lineNumber) + ": " + what;
+            error = fileName;
+            error += ":" + std::to_string(lineNumber) + ": ";
+            error += what;
             return false;
         };
         if (fields.size() != 3)
