@@ -25,6 +25,7 @@
 #include <memory>
 #include <ostream>
 #include <sstream>
+#include <unistd.h>
 #include <system_error>
 
 namespace {
@@ -224,6 +225,20 @@ void appendObjectRows(std::string& out, std::int64_t step) {
     }
 }
 
+namespace {
+
+// Resident memory of this process in KiB, or -1 where the system does not tell.
+long residentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    if (!(statm >> pages >> resident))
+        return -1;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+} // namespace
+
 int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics) {
     auto fail = [&](int code, const std::string& what) {
         diagnostics << "marrowgast-replay: " << what << "\n";
@@ -337,6 +352,7 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     writeRows(0);
     frameAfter(0);
     std::int64_t stepsRun = 0;
+    long memoryAfterFirstChange = -1;
     std::size_t nextKey = 0;
     const std::vector<ScriptedKey>& keys = script.events;
     for (std::int64_t step = 1; step <= options.steps && !shotFailed; ++step) {
@@ -347,12 +363,18 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         if (quit)
             events.add("quit", "");
         stepsRun = step;
+        if (options.reportMemory && memoryAfterFirstChange < 0 && events.text.find("load=") != std::string::npos)
+            memoryAfterFirstChange = residentKiB();
         writeRows(step);
         frameAfter(step);
         if (quit)
             break;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    if (options.reportMemory)
+        diagnostics << "marrowgast-replay: resident memory after the first room change: " << memoryAfterFirstChange
+                    << " KiB, at the end: " << residentKiB() << " KiB\n";
 
     int result = ReplayDone;
     if (shotFailed)

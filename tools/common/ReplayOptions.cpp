@@ -32,6 +32,10 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             error = option + ": " + what;
             return false;
         };
+ if (option == "--memory") {
+            options.reportMemory = true;
+            continue;
+        }
         const bool known = option == "--steps" || option == "--root" || option == "--keys" ||
                            option == "--trace" || option == "--trace-objects" || option == "--shot" ||
                            option == "--size" || option == "--room" || option == "--side";

@@ -25,11 +25,14 @@ struct ReplayOptions {
     // The ring room to start in, from 1, and the side of its entry point: 0 left, 1 right.
     int room = 1;
     int side = 0;
+    // Print the resident memory after the first room change and at the end (for soak runs).
+    bool reportMemory = false;
 };
 
 inline constexpr const char* ReplayUsage =
     "usage: marrowgast-replay --steps N [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
-    "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n";
+    "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n"
+    "                         [--memory]\n";
 
 // Reads the arguments after the program name. False, with one line in `error` naming the
 // option, for an unknown option, a missing or bad value, or a missing --steps.
