@@ -29,7 +29,9 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         auto fail = [&](const std::string& what) {
-            error = option + ": " + what;
+            error = option;
+            error += ": ";
+            error += what;
             return false;
         };
  if (option == "--memory") {

@@ -165,7 +165,7 @@ class RoomCheck::Listener : public DefinitionObserver {
         } else if (type == "searchable") {
             const auto& searchable = static_cast<Searchable&>(object);
             if (!(searchable.w > 0.0f && searchable.h > 0.0f))
-                report("the searchable needs a \"width\" and a \"height\" above 0");
+                report(R"(the searchable needs a "width" and a "height" above 0)");
             if (searchable.percentage <= 0)
                 report("the searchable's \"percentage\" is " + std::to_string(searchable.percentage) +
                        ": it is never shown and cannot be searched");
@@ -184,7 +184,7 @@ class RoomCheck::Listener : public DefinitionObserver {
 
     void unknownKeyword(std::string_view key, std::string_view word) override {
         if (key == "side")
-            report(shown(word) + " is not a side (\"left\" or \"right\"): ignored");
+            report(shown(word) + R"( is not a side ("left" or "right"): ignored)");
         else
             report(shown(word) + " is not a speed (reallyslow, slow, normal, fast, ludicrous): ignored");
     }
@@ -378,8 +378,8 @@ void RoomCheck::checkSound(const std::string& soundFile) {
 }
 
 void RoomCheck::checkSetsAndSounds() {
-    for (std::size_t i = 0; i < setOrder.size(); ++i)
-        checkSet(setOrder[i]);
+    for (const std::string& setFile : setOrder)
+        checkSet(setFile);
     for (const std::string& sound : SoundFiles)
         checkSound(sound);
 }
