@@ -85,14 +85,14 @@ bool isPlayableWavFile(const std::string& fileName) {
         SDL_RWclose(source);
         return false;
     }
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec layout{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV_RW(source, 1, &spec, &samples, &length) == nullptr)
+    if (SDL_LoadWAV_RW(source, 1, &layout, &samples, &length) == nullptr)
         return false;
     SDL_FreeWAV(samples);
     SDL_AudioCVT conversion{};
-    return SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, MixChannels,
+    return SDL_BuildAudioCVT(&conversion, layout.format, layout.channels, layout.freq, AUDIO_S16SYS, MixChannels,
                              MixFrequency) >= 0;
 }
 
