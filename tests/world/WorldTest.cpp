@@ -3,11 +3,14 @@
 #include "world/Searchable.h"
 
 #include "actors/Random.h"
+#include "actors/Robot.h"
 #include "graphics/SpriteRenderer.h"
 
 #include "WorldFixture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -280,29 +283,34 @@ TEST_F(WorldRing, StepsAndFramesBeforeLoadingDoNothing) {
 
 namespace {
 
-// The rooms the game ships: each must load, give both entry points, and hold the player
-// up where it arrives.
+// The rooms the game ships: each must load, give both entry points and hold the player up
+// where it arrives; together they show every behaviour, every speed, a lift of three stops
+// or more, and at least six things to search, and every robot can fire.
 TEST_F(WorldRing, TheShippedRoomsMakeARingToStandIn) {
     std::filesystem::current_path(MARROWGAST_SOURCE_DIR);
     load();
+    std::set<int> behaviours;
+    std::set<int> speeds;
+    std::size_t mostStops = 0;
+    int searchables = 0;
     for (int room = 0; room < 4; ++room) {
         SCOPED_TRACE(world.roomFiles[world.currentRoom]);
         EXPECT_EQ(world.currentRoom, static_cast<std::size_t>(room));
         ASSERT_NE(world.entryPoints[0], nullptr);
         ASSERT_NE(world.entryPoints[1], nullptr);
-        int lifts = 0;
-        int searchables = 0;
         for (const ObjectRef& object : world.room->objects()) {
-            if (object->kind() == 3) {
-                ++lifts;
-                EXPECT_EQ(static_cast<Lift&>(*object).waypoints.size(), 3u);
-            }
+            if (object->kind() == 3)
+                mostStops = std::max(mostStops, static_cast<Lift&>(*object).waypoints.size());
             if (object->kind() == 2)
                 ++searchables;
-            EXPECT_NE(object->kind(), 4);
+            if (object->kind() == 4) {
+                const Robot& robot = static_cast<Robot&>(*object);
+                EXPECT_TRUE(robot.laserAnimation.defines("Laser"));
+                EXPECT_TRUE(robot.bodyAnimation.defines("MoveLeft"));
+                behaviours.insert(robot.patrol.begin(), robot.patrol.end());
+                speeds.insert(robot.speedIndex);
+            }
         }
-        EXPECT_EQ(lifts, 1);
-        EXPECT_GE(searchables, 1);
         for (int side = 1; side >= 0; --side) {
             const float arrivalY = player().y;
             ASSERT_TRUE(steps(30));
@@ -317,6 +325,10 @@ TEST_F(WorldRing, TheShippedRoomsMakeARingToStandIn) {
         ASSERT_TRUE(steps(121));
     }
     EXPECT_EQ(world.currentRoom, 0u);
+    EXPECT_EQ(behaviours, (std::set<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(speeds, (std::set<int>{0, 1, 2, 3, 4}));
+    EXPECT_GE(mostStops, 3u);
+    EXPECT_GE(searchables, 6);
 }
 
 } // namespace

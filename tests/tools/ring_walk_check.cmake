@@ -1,0 +1,63 @@
+# Walks one room of the bundled ring with a key script and checks that the player leaves it
+# alive on the wanted side and that the neighbouring room is read behind the curtain.
+# cmake -DREPLAY=<exe> -DROOT=<dir holding res/> -DKEYS=<key script> -DROOM=<n> -DSIDE=left|right
+#       -DSTEPS=<n> -P ring_walk_check.cmake
+# SIDE is the entry point the walk starts at; the player leaves at the other side.
+if(SIDE STREQUAL "left")
+  set(way "from the left entry point out at the right edge")
+  math(EXPR next "${ROOM} % 4 + 1")
+else()
+  set(way "from the right entry point out at the left edge")
+  math(EXPR next "(${ROOM} + 2) % 4 + 1")
+endif()
+set(walk "room ${ROOM}, ${way}")
+
+execute_process(
+  COMMAND ${REPLAY} --root ${ROOT} --room ${ROOM} --side ${SIDE} --keys ${KEYS} --steps ${STEPS} --trace -
+  RESULT_VARIABLE result OUTPUT_VARIABLE trace ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${walk}: marrowgast-replay exited with ${result}: ${errors}")
+endif()
+
+string(REPLACE ";" "," trace "${trace}")
+string(REPLACE "\n" ";" rows "${trace}")
+set(leftAt "")
+set(loadedAt "")
+set(lastRow "")
+foreach(row IN LISTS rows)
+  if(row STREQUAL "" OR row MATCHES "^step")
+    continue()
+  endif()
+  string(REPLACE "\t" ";" cells "${row}")
+  list(GET cells 0 step)
+  list(GET cells 1 room)
+  list(GET cells 11 events)
+  set(lastRow "${row}")
+  if(events MATCHES "sound=res/sound/die")
+    message(FATAL_ERROR "${walk}: the player dies in step ${step} (x, y: ${row})")
+  endif()
+  if(leftAt STREQUAL "" AND events MATCHES "(^|,)stop(,|$)")
+    set(leftAt ${step})
+    if(NOT room EQUAL next)
+      message(FATAL_ERROR "${walk}: the player leaves in step ${step} for room ${room}, not room ${next}")
+    endif()
+  endif()
+  if(NOT leftAt STREQUAL "" AND events MATCHES "load=")
+    set(loadedAt ${step})
+    set(loadedEvents "${events}")
+    break()
+  endif()
+endforeach()
+
+if(leftAt STREQUAL "")
+  message(FATAL_ERROR "${walk}: the player never leaves the room in ${STEPS} steps; last trace row: ${lastRow}")
+endif()
+if(loadedAt STREQUAL "")
+  message(FATAL_ERROR "${walk}: the player leaves in step ${leftAt} but no room is read afterwards")
+endif()
+math(EXPR curtainSteps "${loadedAt} - ${leftAt}")
+if(NOT curtainSteps EQUAL 121 OR NOT loadedEvents MATCHES "(^|,)load=res/rooms/room${next}\\.txt(,|$)")
+  message(FATAL_ERROR "${walk}: the player leaves in step ${leftAt}, and step ${loadedAt} (${curtainSteps} later) "
+                      "reads \"${loadedEvents}\", not res/rooms/room${next}.txt 121 steps later")
+endif()
+message(STATUS "${walk}: leaves in step ${leftAt}, room ${next} read in step ${loadedAt}")
