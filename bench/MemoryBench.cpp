@@ -25,10 +25,10 @@ std::string readFile(const std::filesystem::path& name) {
     return text.str();
 }
 
-// The "N steps per second" of the tool's summary line; 0 when there is none.
-double stepsPerSecondOf(const std::string& summary) {
-    const std::size_t end = summary.find(" steps per second");
-    if (end == std::string::npos)
+// The number right before `words` in the tool's summary; 0 when there is none.
+double numberBefore(const std::string& summary, const std::string& words) {
+    const std::size_t end = summary.find(words);
+    if (end == std::string::npos || end == 0)
         return 0.0;
     const std::size_t start = summary.rfind(' ', end - 1);
     return std::stod(summary.substr(start + 1, end - start - 1));
@@ -50,6 +50,7 @@ void replayPeakMemory(benchmark::State& state, const std::filesystem::path& root
                                      "--keys", keysText.c_str(), "--room", roomNumber.c_str(), nullptr};
     long peakKilobytes = 0;
     double replayRate = 0.0;
+    double curtainSteps = 0.0;
     for (auto _ : state) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -71,10 +72,13 @@ void replayPeakMemory(benchmark::State& state, const std::filesystem::path& root
             return;
         }
         peakKilobytes = usage.ru_maxrss;
-        replayRate = stepsPerSecondOf(readFile(summary));
+        const std::string text = readFile(summary);
+        replayRate = numberBefore(text, " steps per second");
+        curtainSteps = numberBefore(text, " of them behind the curtain");
     }
     state.counters["peak_MB"] = static_cast<double>(peakKilobytes) / 1024.0;
     state.counters["replay_steps_per_second"] = replayRate;
+    state.counters["replay_curtain_steps"] = curtainSteps;
     std::filesystem::remove_all(scratch);
 }
 
