@@ -26,17 +26,43 @@ void* allocateAligned(std::size_t size, std::align_val_t alignment) {
 
 } // namespace
 
-std::uint64_t allocationCount() { return allocations.load(std::memory_order_relaxed); }
+std::uint64_t allocationCount() {
+    return allocations.load(std::memory_order_relaxed);
+}
 
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void* operator new[](std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void* operator new(std::size_t size) {
+    return allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size);
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    return allocateAligned(size, alignment);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return allocateAligned(size, alignment);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}

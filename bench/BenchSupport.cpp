@@ -24,13 +24,13 @@ namespace {
 
 // Runs in `root` and goes back to where it was.
 class InDirectory {
-public:
+  public:
     explicit InDirectory(const std::filesystem::path& root) : previous(std::filesystem::current_path()) {
         std::filesystem::current_path(root);
     }
     ~InDirectory() { std::filesystem::current_path(previous); }
 
-private:
+  private:
     std::filesystem::path previous;
 };
 
@@ -84,12 +84,16 @@ std::string walkScriptText(std::int64_t steps) {
     for (std::int64_t start = 0; start < steps; start += 240) {
         const std::int64_t s = start + 1;
         text << s << " right down\n"
-             << s + 30 << " space down\n" << s + 31 << " space up\n"
-             << s + 90 << " space down\n" << s + 91 << " space up\n"
+             << s + 30 << " space down\n"
+             << s + 31 << " space up\n"
+             << s + 90 << " space down\n"
+             << s + 91 << " space up\n"
              << s + 119 << " right up\n"
              << s + 120 << " left down\n"
-             << s + 150 << " space down\n" << s + 151 << " space up\n"
-             << s + 210 << " space down\n" << s + 211 << " space up\n"
+             << s + 150 << " space down\n"
+             << s + 151 << " space up\n"
+             << s + 210 << " space down\n"
+             << s + 211 << " space up\n"
              << s + 239 << " left up\n";
     }
     return text.str();
@@ -174,9 +178,9 @@ std::filesystem::path writeSyntheticRoot(const std::filesystem::path& bundledRoo
                  << " startpoint 1 texture res/textures/metal.png tile res/textures/metal_band.png\n";
             break;
         default:
-            room << "robot texture res/textures/robot_a.set laser res/textures/laser.set start " << column << ' '
-                 << shelf << " direction 1 waypoints " << column << ' ' << shelf << ' ' << column + 3 << ' '
-                 << shelf << " speed slow patrol movetopoint2 pause turn movetopoint1 laser\n";
+            room << "robot texture res/textures/robot_a.set laser res/textures/laser.set start " << column
+                 << ' ' << shelf << " direction 1 waypoints " << column << ' ' << shelf << ' ' << column + 3
+                 << ' ' << shelf << " speed slow patrol movetopoint2 pause turn movetopoint1 laser\n";
             break;
         }
     }

@@ -34,7 +34,7 @@ KeyScript walkScript(std::int64_t steps);
 // drawing device. The world, the drawing state and the working directory are put back
 // when it goes.
 class HeadlessGame {
-public:
+  public:
     HeadlessGame(const std::filesystem::path& root, std::size_t roomIndex, int width = 0, int height = 0);
     ~HeadlessGame();
     HeadlessGame(const HeadlessGame&) = delete;
@@ -50,7 +50,7 @@ public:
     int roomLoads = 0;
     InputState input;
 
-private:
+  private:
     std::filesystem::path previousDirectory;
     SilentSoundSink silence;
     ScopedSoundSink useSilence{silence};

@@ -37,7 +37,7 @@ struct FrameRecord {
 
 // Passes everything on to the real device and writes down the frame's calls.
 class RecordingDevice final : public DrawingDevice {
-public:
+  public:
     RecordingDevice(DrawingDevice& inner, FrameRecord& record) : inner(inner), record(record) {}
     int backBufferWidth() const override { return inner.backBufferWidth(); }
     int backBufferHeight() const override { return inner.backBufferHeight(); }
@@ -64,7 +64,7 @@ public:
     void releaseImage(std::uint64_t imageId) override { inner.releaseImage(imageId); }
     bool readBackBuffer(RgbaImage& image) override { return inner.readBackBuffer(image); }
 
-private:
+  private:
     DrawingDevice& inner;
     FrameRecord& record;
 };
@@ -104,7 +104,8 @@ void renderRoom(benchmark::State& state, const std::filesystem::path& root, std:
     }
     const std::uint64_t allocations = allocationCount() - allocationsBefore;
     countCalls(state, record);
-    state.counters["allocs_per_frame"] = static_cast<double>(allocations) / static_cast<double>(state.iterations());
+    state.counters["allocs_per_frame"] =
+        static_cast<double>(allocations) / static_cast<double>(state.iterations());
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -128,7 +129,8 @@ void baselineRoom(benchmark::State& state, const std::filesystem::path& root, st
     }
     std::unique_ptr<SDL_Surface, SdlDeleter> surface(
         SDL_CreateRGBSurfaceWithFormat(0, size.width, size.height, 32, SDL_PIXELFORMAT_ARGB8888));
-    std::unique_ptr<SDL_Renderer, SdlDeleter> renderer(surface ? SDL_CreateSoftwareRenderer(surface.get()) : nullptr);
+    std::unique_ptr<SDL_Renderer, SdlDeleter> renderer(surface ? SDL_CreateSoftwareRenderer(surface.get())
+                                                               : nullptr);
     if (!renderer) {
         state.SkipWithError(SDL_GetError());
         return;
@@ -180,14 +182,14 @@ void registerDrawingBenchmarks(const std::filesystem::path& root) {
             const std::string suffix = "/room" + std::to_string(room.index + 1) + "/" +
                                        std::to_string(size.width) + "x" + std::to_string(size.height);
             const std::size_t index = room.index;
-            benchmark::RegisterBenchmark(("render" + suffix).c_str(), [root, index, size](benchmark::State& state) {
+            benchmark::RegisterBenchmark(("render" + suffix).c_str(), [root, index,
+                                                                       size](benchmark::State& state) {
                 renderRoom(state, root, index, size);
             })->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark(("render_baseline" + suffix).c_str(),
-                                         [root, index, size](benchmark::State& state) {
-                                             baselineRoom(state, root, index, size);
-                                         })
-                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(("render_baseline" + suffix).c_str(), [root, index, size](
+                                                                                   benchmark::State& state) {
+                baselineRoom(state, root, index, size);
+            })->Unit(benchmark::kMicrosecond);
         }
     }
 }

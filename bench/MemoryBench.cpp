@@ -46,18 +46,21 @@ void replayPeakMemory(benchmark::State& state, const std::filesystem::path& root
     const std::string rootText = root.string();
     const std::string keysText = keys.string();
     const std::string summaryText = summary.string();
-    std::vector<const char*> args = {MARROWGAST_REPLAY_EXE, "--steps", steps.c_str(), "--root", rootText.c_str(),
-                                     "--keys", keysText.c_str(), "--room", roomNumber.c_str(), nullptr};
+    std::vector<const char*> args = {MARROWGAST_REPLAY_EXE, "--steps", steps.c_str(),    "--root",
+                                     rootText.c_str(),      "--keys",  keysText.c_str(), "--room",
+                                     roomNumber.c_str(),    nullptr};
     long peakKilobytes = 0;
     double replayRate = 0.0;
     double curtainSteps = 0.0;
     for (auto _ : state) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, summaryText.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, summaryText.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         pid_t child = 0;
         const auto started = std::chrono::steady_clock::now();
-        const int spawned = posix_spawn(&child, args[0], &actions, nullptr, const_cast<char**>(args.data()), environ);
+        const int spawned =
+            posix_spawn(&child, args[0], &actions, nullptr, const_cast<char**>(args.data()), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) {
             state.SkipWithError("cannot start marrowgast-replay");
@@ -66,7 +69,8 @@ void replayPeakMemory(benchmark::State& state, const std::filesystem::path& root
         int status = 0;
         rusage usage{};
         wait4(child, &status, 0, &usage);
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError(("marrowgast-replay failed: " + readFile(summary)).c_str());
             return;
@@ -85,8 +89,9 @@ void replayPeakMemory(benchmark::State& state, const std::filesystem::path& root
 } // namespace
 
 void registerMemoryBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest) {
-    benchmark::RegisterBenchmark("memory/replay_100000_steps",
-                                 [root, busiest](benchmark::State& state) { replayPeakMemory(state, root, busiest); })
+    benchmark::RegisterBenchmark(
+        "memory/replay_100000_steps",
+        [root, busiest](benchmark::State& state) { replayPeakMemory(state, root, busiest); })
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
         ->Iterations(1);

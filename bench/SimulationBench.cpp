@@ -69,14 +69,15 @@ void simulate(benchmark::State& state, const std::filesystem::path& root, const 
 } // namespace
 
 void registerSimulationBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest) {
-    benchmark::RegisterBenchmark("simulation/busiest_room",
-                                 [root, busiest](benchmark::State& state) { simulate(state, root, busiest); })
-        ->Unit(benchmark::kNanosecond);
+    benchmark::RegisterBenchmark("simulation/busiest_room", [root, busiest](benchmark::State& state) {
+        simulate(state, root, busiest);
+    })->Unit(benchmark::kNanosecond);
 
     for (int objects : {25, 50, 100, 200}) {
         benchmark::RegisterBenchmark(("simulation/synthetic/" + std::to_string(objects)).c_str(),
                                      [root, objects](benchmark::State& state) {
-                                         const std::filesystem::path synthetic = writeSyntheticRoot(root, objects);
+                                         const std::filesystem::path synthetic =
+                                             writeSyntheticRoot(root, objects);
                                          RoomCensus census = censusOfRooms(synthetic).front();
                                          simulate(state, synthetic, census);
                                          std::filesystem::remove_all(synthetic);

@@ -51,15 +51,16 @@ void roomChangeWarm(benchmark::State& state, const std::filesystem::path& root, 
 } // namespace
 
 void registerStartupBenchmarks(const std::filesystem::path& root) {
-    benchmark::RegisterBenchmark("startup/load_world_cold",
-                                 [root](benchmark::State& state) { loadWorldCold(state, root); })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("startup/load_world_cold", [root](benchmark::State& state) {
+        loadWorldCold(state, root);
+    })->Unit(benchmark::kMillisecond);
     for (const RoomCensus& room : censusOfRooms(root)) {
         if (room.objects == 0)
             continue;
         const std::size_t index = room.index;
-        benchmark::RegisterBenchmark(("startup/room_change_warm/room" + std::to_string(index + 1)).c_str(),
-                                     [root, index](benchmark::State& state) { roomChangeWarm(state, root, index); })
+        benchmark::RegisterBenchmark(
+            ("startup/room_change_warm/room" + std::to_string(index + 1)).c_str(),
+            [root, index](benchmark::State& state) { roomChangeWarm(state, root, index); })
             ->Unit(benchmark::kMicrosecond);
     }
 }

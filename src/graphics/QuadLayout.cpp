@@ -37,7 +37,8 @@ void appendMerged(std::vector<AxisPiece>& pieces, int texel, int pixel) {
 }
 
 // Exact per pixel: used when repeats are narrower than a pixel or the image runs backwards.
-void layByPixel(double low, double uLow, double du, int texels, int first, int end, std::vector<AxisPiece>& pieces) {
+void layByPixel(double low, double uLow, double du, int texels, int first, int end,
+                std::vector<AxisPiece>& pieces) {
     for (int pixel = first; pixel < end; ++pixel) {
         double u = uLow + (static_cast<double>(pixel) + 0.5 - low) * du;
         appendMerged(pieces, std::isfinite(u) ? wrapTexel(u, texels) : 0, pixel);

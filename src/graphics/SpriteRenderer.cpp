@@ -87,7 +87,8 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
         return;
     }
 
-    auto lay = [](float start, float end, float repeat, int texels, int pixels, std::vector<AxisPiece>& pieces) {
+    auto lay = [](float start, float end, float repeat, int texels, int pixels,
+                  std::vector<AxisPiece>& pieces) {
         if (start <= end) {
             layAxis(start, end, 0.0, repeat, texels, pixels, pieces);
         } else {

@@ -23,13 +23,32 @@ namespace {
 void queueWalkKeys(InputState& input, int step) {
     const int phase = (step - 1) % 240;
     switch (phase) {
-    case 0: queueKeyEvent(input, KeyCodeRight, 1); break;
-    case 119: queueKeyEvent(input, KeyCodeRight, 0); break;
-    case 120: queueKeyEvent(input, KeyCodeLeft, 1); break;
-    case 239: queueKeyEvent(input, KeyCodeLeft, 0); break;
-    case 30: case 90: case 150: case 210: queueKeyEvent(input, KeyCodeSpace, 1); break;
-    case 31: case 91: case 151: case 211: queueKeyEvent(input, KeyCodeSpace, 0); break;
-    default: break;
+    case 0:
+        queueKeyEvent(input, KeyCodeRight, 1);
+        break;
+    case 119:
+        queueKeyEvent(input, KeyCodeRight, 0);
+        break;
+    case 120:
+        queueKeyEvent(input, KeyCodeLeft, 1);
+        break;
+    case 239:
+        queueKeyEvent(input, KeyCodeLeft, 0);
+        break;
+    case 30:
+    case 90:
+    case 150:
+    case 210:
+        queueKeyEvent(input, KeyCodeSpace, 1);
+        break;
+    case 31:
+    case 91:
+    case 151:
+    case 211:
+        queueKeyEvent(input, KeyCodeSpace, 0);
+        break;
+    default:
+        break;
     }
 }
 
