@@ -117,7 +117,7 @@ if replay:
     rows.append(("Peak resident memory, 100,000-step replay", f"{peak:.1f} MB", "≤ 40 MB", "", "",
                  verdict(0 < peak <= 40)))
     replay_rate = replay.get("replay_steps_per_second", 0.0)
-    rows.append(("marrowgast-replay's own steps per second (same walk, same room)", f"{replay_rate:,.0f}", "", "",
+    rows.append(("marrowgast-replay's own steps per second (the same walk from the same room)", f"{replay_rate:,.0f}", "", "",
                  "", ""))
     curtain = replay.get("replay_curtain_steps", 0.0)
     notes.append("marrowgast-replay times its whole run in wall-clock time and follows the walk wherever it "
