@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libsdl2-dev libsdl2-mixer-dev libpng-dev libjpeg62-turbo-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
 )
 

@@ -249,8 +249,13 @@ void Player::update() {
 }
 
 void Player::reset() {
-    if (room != nullptr)
+    if (room != nullptr) {
         room->resetAll();
+        // A contact query can find every object of the room and no more: with room for all
+        // of them the lists never grow again while this room is played.
+        contacts.reserve(room->objects().size());
+        fallContacts.reserve(room->objects().size());
+    }
     animation.play("FaceLeft");
     x = prevX = 30.0f;
     facing = FacingLeft;

@@ -37,13 +37,12 @@ void appendMerged(std::vector<AxisPiece>& pieces, int texel, int pixel) {
 }
 
 // Exact per pixel: used when repeats are narrower than a pixel or the image runs backwards.
-std::vector<AxisPiece> layByPixel(double low, double uLow, double du, int texels, int first, int end) {
-    std::vector<AxisPiece> pieces;
+void layByPixel(double low, double uLow, double du, int texels, int first, int end,
+                std::vector<AxisPiece>& pieces) {
     for (int pixel = first; pixel < end; ++pixel) {
         double u = uLow + (static_cast<double>(pixel) + 0.5 - low) * du;
         appendMerged(pieces, std::isfinite(u) ? wrapTexel(u, texels) : 0, pixel);
     }
-    return pieces;
 }
 
 void addPiece(std::vector<AxisPiece>& pieces, int texelStart, int texelCount, int pixelStart, int pixelEnd) {
@@ -65,15 +64,24 @@ bool coveredSpan(double low, double high, int pixels, int& first, int& end) {
 }
 
 std::vector<AxisPiece> layAxis(double low, double high, double uLow, double uHigh, int texels, int pixels) {
+    std::vector<AxisPiece> pieces;
+    layAxis(low, high, uLow, uHigh, texels, pixels, pieces);
+    return pieces;
+}
+
+void layAxis(double low, double high, double uLow, double uHigh, int texels, int pixels,
+             std::vector<AxisPiece>& pieces) {
+    pieces.clear();
     int first = 0;
     int end = 0;
     if (texels <= 0 || !std::isfinite(uLow) || !std::isfinite(uHigh) || !coveredSpan(low, high, pixels, first, end)) {
-        return {};
+        return;
     }
     double du = (uHigh - uLow) / (high - low);
     double repeatPixels = (high - low) / (uHigh - uLow);
     if (!(du > 0.0) || !std::isfinite(repeatPixels) || repeatPixels < 1.0) {
-        return layByPixel(low, uLow, du, texels, first, end);
+        layByPixel(low, uLow, du, texels, first, end, pieces);
+        return;
     }
 
     // Repeat n covers the pixels whose centres lie in [edge(n), edge(n + 1)).
@@ -83,11 +91,11 @@ std::vector<AxisPiece> layAxis(double low, double high, double uLow, double uHig
     // Beyond 2^50 a step of one repeat is lost in the doubles' rounding.
     if (!(lastRepeat - firstRepeat <= static_cast<double>(pixels) + 1.0) || std::fabs(firstRepeat) > 1e15 ||
         std::fabs(lastRepeat) > 1e15) {
-        return layByPixel(low, uLow, du, texels, first, end);
+        layByPixel(low, uLow, du, texels, first, end, pieces);
+        return;
     }
 
     double texelPixels = repeatPixels / static_cast<double>(texels);
-    std::vector<AxisPiece> pieces;
     for (double n = firstRepeat; n <= lastRepeat; n += 1.0) {
         double repeatLow = edge(n);
         int repeatStart = firstPixelFrom(repeatLow, pixels);
@@ -125,7 +133,6 @@ std::vector<AxisPiece> layAxis(double low, double high, double uLow, double uHig
         addPiece(pieces, firstTexel + 1, lastTexel - firstTexel - 1, middleStart, lastStart);
         addPiece(pieces, lastTexel, 1, lastStart, b);
     }
-    return pieces;
 }
 
 PixelRect letterboxRect(int bufferWidth, int bufferHeight, int outputWidth, int outputHeight) {

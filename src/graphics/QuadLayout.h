@@ -27,6 +27,9 @@ struct AxisPiece {
 // each, sharing rounded pixel edges with their neighbours; only repeats inside the buffer are
 // laid, so the work is bounded by the buffer size whatever the numbers.
 std::vector<AxisPiece> layAxis(double low, double high, double uLow, double uHigh, int texels, int pixels);
+// The same into `pieces` (emptied first), which keeps its storage: drawing a frame allocates nothing.
+void layAxis(double low, double high, double uLow, double uHigh, int texels, int pixels,
+             std::vector<AxisPiece>& pieces);
 
 // The largest rectangle of the back buffer's shape centred in the output (black bars around).
 PixelRect letterboxRect(int bufferWidth, int bufferHeight, int outputWidth, int outputHeight);

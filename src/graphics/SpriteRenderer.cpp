@@ -87,16 +87,18 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
         return;
     }
 
-    auto lay = [](float start, float end, float repeat, int texels, int pixels) {
+    auto lay = [](float start, float end, float repeat, int texels, int pixels,
+                  std::vector<AxisPiece>& pieces) {
         if (start <= end) {
-            return layAxis(start, end, 0.0, repeat, texels, pixels);
+            layAxis(start, end, 0.0, repeat, texels, pixels, pieces);
+        } else {
+            layAxis(end, start, repeat, 0.0, texels, pixels, pieces);
         }
-        return layAxis(end, start, repeat, 0.0, texels, pixels);
     };
-    auto columns = lay(origin.x, far.x, uRepeat, texture->image.width, width);
-    auto rows = lay(origin.y, far.y, vRepeat, texture->image.height, height);
-    for (const AxisPiece& row : rows) {
-        for (const AxisPiece& column : columns) {
+    lay(origin.x, far.x, uRepeat, texture->image.width, width, columnPieces);
+    lay(origin.y, far.y, vRepeat, texture->image.height, height, rowPieces);
+    for (const AxisPiece& row : rowPieces) {
+        for (const AxisPiece& column : columnPieces) {
             device->drawImage(texture->id, texture->image,
                               {column.texelStart, row.texelStart, column.texelCount, row.texelCount},
                               {column.pixelStart, row.pixelStart, column.pixelCount, row.pixelCount}, red,

@@ -3,6 +3,9 @@
 #include <memory>
 
 #include "graphics/Matrix.h"
+#include "graphics/QuadLayout.h"
+
+#include <vector>
 
 // The one drawing object: a tinted, optionally textured quad in room units.
 class SpriteRenderer {
@@ -25,6 +28,11 @@ public:
     Matrix4 worldMatrix;
     Matrix4 viewMatrix;
     Matrix4 projectionMatrix;
+
+private:
+    // The pieces of the quad being drawn, kept from quad to quad so that drawing allocates nothing.
+    std::vector<AxisPiece> columnPieces;
+    std::vector<AxisPiece> rowPieces;
 };
 
 // Created by loadWorld after setupSpriteShader, destroyed by shutdownWorld before releaseSpriteShader.

@@ -289,7 +289,11 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     EventRecorder events;
     events.text.reserve(256);
     ScopedSoundSink useEvents(events);
-    world.onRoomFileOpened = [&events](const std::string& fileName) { events.add("load=", fileName); };
+    std::int64_t roomFilesRead = 0;
+    world.onRoomFileOpened = [&events, &roomFilesRead](const std::string& fileName) {
+        events.add("load=", fileName);
+        ++roomFilesRead;
+    };
 
     if (!loadWorld(error))
         return fail(ReplayBadInput, options.root + ": " + error);
@@ -348,6 +352,10 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     if (objectsTrace.active())
         objectsTrace.write(std::string(ObjectsTraceHeader));
 
+    // Steps that start behind the curtain move nothing and cost little: the summary says how
+    // many there were, so the rate is read for what it is.
+    std::int64_t curtainSteps = 0;
+    roomFilesRead = 0;
     const auto started = std::chrono::steady_clock::now();
     writeRows(0);
     frameAfter(0);
@@ -358,6 +366,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     for (std::int64_t step = 1; step <= options.steps && !shotFailed; ++step) {
         for (; nextKey < keys.size() && keys[nextKey].step <= step; ++nextKey)
             queueKeyEvent(input, keys[nextKey].code, keys[nextKey].pressed);
+        if (world.roomChangePending || (world.player && world.player->state == Dying))
+            ++curtainSteps;
         hooks.pollInput();
         const bool quit = hooks.updateWorld() != 0;
         if (quit)
@@ -398,6 +408,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         summary << std::fixed << "marrowgast-replay: " << stepsRun << " steps in " << seconds << " s, ";
         summary.precision(0);
         summary << (seconds > 0.0 ? static_cast<double>(stepsRun) / seconds : 0.0) << " steps per second\n";
+        summary << "marrowgast-replay: " << curtainSteps << " of them behind the curtain, " << roomFilesRead
+                << (roomFilesRead == 1 ? " room file read\n" : " room files read\n");
         diagnostics << summary.str();
     }
     return result;

@@ -1,0 +1,67 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "input/Keyboard.h"
+#include "sound/Sound.h"
+#include "tools/common/KeyScript.h"
+
+// The directory holding the res/ the benchmarks play: the source tree's, or
+// MARROWGAST_BENCH_ROOT when set.
+std::filesystem::path benchRoot();
+
+// A bundled room by its place in the ring (from 0) and what makes it busy.
+struct RoomCensus {
+    std::size_t index = 0;
+    int objects = 0;
+    int robots = 0;
+    int lifts = 0;
+};
+// Every room of the ring under the root, read the way the game reads it.
+std::vector<RoomCensus> censusOfRooms(const std::filesystem::path& root);
+// The room with the most robots and lifts; the earlier room wins a tie.
+RoomCensus busiestRoom(const std::filesystem::path& root);
+
+// The player's walk: right for two seconds with two jumps, then left the same way, over and
+// over, so the player stays about where it started. As key-script text for `steps` steps.
+std::string walkScriptText(std::int64_t steps);
+KeyScript walkScript(std::int64_t steps);
+
+// The game headless under `root`, in ring room `roomIndex` at its left entry point, driven
+// as the game drives it (input poll, key commands, updateWorld). With width 0 there is no
+// drawing device. The world, the drawing state and the working directory are put back
+// when it goes.
+class HeadlessGame {
+  public:
+    HeadlessGame(const std::filesystem::path& root, std::size_t roomIndex, int width = 0, int height = 0);
+    ~HeadlessGame();
+    HeadlessGame(const HeadlessGame&) = delete;
+    HeadlessGame& operator=(const HeadlessGame&) = delete;
+
+    bool ok() const { return loaded; }
+    const std::string& error() const { return problem; }
+    // One fixed step with the script's events for `step` (from 1) queued before the poll.
+    void step(const KeyScript& script, std::int64_t step);
+    // Rewinds the key script (after the world was put back into its room).
+    void rewind() { nextKey = 0; }
+    // Room files read since the game was made (loadWorld's and enterRingRoom's excluded).
+    int roomLoads = 0;
+    InputState input;
+
+  private:
+    std::filesystem::path previousDirectory;
+    SilentSoundSink silence;
+    ScopedSoundSink useSilence{silence};
+    std::size_t nextKey = 0;
+    bool loaded = false;
+    std::string problem;
+};
+
+// The same game without SDL's video: no device; textures are decoded all the same.
+void freshDrawingState();
+
+// A synthetic ring of four equal rooms with `objects` objects each under a new directory
+// that borrows the bundled textures; the player walks on the floor, robots patrol above it.
+std::filesystem::path writeSyntheticRoot(const std::filesystem::path& bundledRoot, int objects);

@@ -1,0 +1,10 @@
+#pragma once
+#include "BenchSupport.h"
+
+#include <filesystem>
+
+// Each file registers its benchmarks; the rooms are looked at when the program starts.
+void registerSimulationBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest);
+void registerDrawingBenchmarks(const std::filesystem::path& root);
+void registerStartupBenchmarks(const std::filesystem::path& root);
+void registerMemoryBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest);

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (bench preset), runs them and writes docs/PERFORMANCE.md.
+# Extra arguments go to marrowgast_bench, e.g. --benchmark_filter=render.
+# BENCH_REPETITIONS (default 5) sets how many times each benchmark runs; the report uses
+# the median. Timings on a shared machine are noisy: the report notes the load.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+command -v python3 >/dev/null || { echo "error: the report needs python3 (apt-get install python3)" >&2; exit 1; }
+cmake --preset bench -DMARROWGAST_WERROR=ON >/dev/null
+cmake --build --preset bench -j 2
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+results=build/bench/results.json
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+build/bench/bench/marrowgast_bench --benchmark_repetitions="${BENCH_REPETITIONS:-5}" \
+  --benchmark_report_aggregates_only=true --benchmark_out="$results" --benchmark_out_format=json "$@"
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+python3 scripts/bench_report.py "$results" docs/PERFORMANCE.md "$load_before" "$load_after"
+echo "wrote docs/PERFORMANCE.md"
