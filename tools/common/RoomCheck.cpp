@@ -392,8 +392,8 @@ const char* const Usage = "usage: marrowgast-check [--root DIR] [ROOMFILE...]\n"
 // from the root, and gives the caller its own directory back.
 class WorkingDirectory {
   public:
-    explicit WorkingDirectory(const std::string& root, std::error_code& error) {
-        saved = std::filesystem::current_path(error);
+    explicit WorkingDirectory(const std::string& root, std::error_code& error)
+        : saved(std::filesystem::current_path(error)) {
         if (!error)
             std::filesystem::current_path(root, error);
         if (error)
