@@ -1,25 +1,7 @@
-// PNG decoding through the game's image decoder. Inputs that do not start with the PNG
-// signature get it in front, so mutations spend their time inside the PNG reader.
-#include "platform/ImageFile.h"
-
-#include <cstring>
-#include <vector>
+// PNG decoding through the game's image decoder.
+#include "SignedImageHarness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const char signature[] = "\x89PNG\r\n\x1a\n";
-    const std::size_t signatureSize = sizeof signature - 1;
-    std::vector<std::uint8_t> bytes;
-    if (size < signatureSize || std::memcmp(data, signature, signatureSize) != 0)
-        bytes.assign(signature, signature + signatureSize);
-    bytes.insert(bytes.end(), data, data + size);
-    RgbaImage image;
-    if (decodeImage(bytes.data(), bytes.size(), image)) {
-        // A decoded image is whole: its pixel buffer matches its size, within the game's limit.
-        if (image.width < 1 || image.height < 1 || image.width > MaxImageSide || image.height > MaxImageSide ||
-            image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4u)
-            __builtin_trap();
-    } else if (!image.pixels.empty()) {
-        __builtin_trap();
-    }
-    return 0;
+    using namespace std::string_view_literals;
+    return fuzzSignedImage(data, size, "\x89PNG\r\n\x1a\n"sv);
 }
