@@ -28,7 +28,8 @@ inline const std::filesystem::path& fuzzScratchDir() {
 }
 
 // Writes the bytes exactly as given (replacing any earlier content) and returns the path.
-inline std::string writeScratchFile(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size) {
+inline std::string writeScratchFile(const std::filesystem::path& path, const std::uint8_t* data,
+                                    std::size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         std::perror(path.c_str());

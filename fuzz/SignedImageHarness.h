@@ -16,7 +16,8 @@ inline int fuzzSignedImage(const std::uint8_t* data, std::size_t size, std::stri
     RgbaImage image;
     if (decodeImage(bytes.data(), bytes.size(), image)) {
         // A decoded image is whole: its pixel buffer matches its size, within the game's limit.
-        if (image.width < 1 || image.height < 1 || image.width > MaxImageSide || image.height > MaxImageSide ||
+        if (image.width < 1 || image.height < 1 || image.width > MaxImageSide ||
+            image.height > MaxImageSide ||
             image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4u)
             __builtin_trap();
     } else if (!image.pixels.empty()) {

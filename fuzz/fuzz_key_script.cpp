@@ -6,8 +6,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     KeyScript script;
     std::string error;
-    const bool parsed =
-        parseKeyScript(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.keys", script, error);
+    const bool parsed = parseKeyScript(std::string_view(reinterpret_cast<const char*>(data), size),
+                                       "fuzz.keys", script, error);
     // What a parse accepts is ordered by step and holds only codes the keyboard knows.
     if (parsed) {
         for (std::size_t i = 0; i < script.events.size(); ++i) {

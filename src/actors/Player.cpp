@@ -22,14 +22,15 @@ constexpr float Gravity = 30.0f * (FixedStep * FixedStep);
 } // namespace
 
 const Player::Action Player::entryActions[6] = {
-    [](Player& p) { p.enterGround(); },   [](Player& p) { p.enterJump(); },
-    [](Player& p) { p.enterFall(); },     [](Player& p) { p.enterRideLift(); },
-    [](Player& p) { p.enterSearch(); },   [](Player& p) { p.enterDying(); },
+    [](Player& p) { p.enterGround(); }, [](Player& p) { p.enterJump(); },
+    [](Player& p) { p.enterFall(); },   [](Player& p) { p.enterRideLift(); },
+    [](Player& p) { p.enterSearch(); }, [](Player& p) { p.enterDying(); },
 };
 
 const Player::Action Player::stepActions[6] = {
-    [](Player& p) { p.groundStep(); }, [](Player& p) { p.jumpStep(); },   [](Player& p) { p.fallStep(); },
-    nullptr,                           [](Player& p) { p.searchStep(); }, nullptr,
+    [](Player& p) { p.groundStep(); }, [](Player& p) { p.jumpStep(); },
+    [](Player& p) { p.fallStep(); },   nullptr,
+    [](Player& p) { p.searchStep(); }, nullptr,
 };
 
 Player::Player() {
@@ -99,9 +100,13 @@ void Player::enterFall() {
     playByFacing("FallLeft", "FallRight");
 }
 
-void Player::enterRideLift() { playByFacing("FaceLeft", "FaceRight"); }
+void Player::enterRideLift() {
+    playByFacing("FaceLeft", "FaceRight");
+}
 
-void Player::enterSearch() { animation.play("Search"); }
+void Player::enterSearch() {
+    animation.play("Search");
+}
 
 void Player::enterDying() {
     stopAllSounds();
@@ -266,7 +271,9 @@ void Player::reset() {
     setState(Ground);
 }
 
-void Player::draw() { animation.draw(x, y, w, h, 1); }
+void Player::draw() {
+    animation.draw(x, y, w, h, 1);
+}
 
 void Player::rideFinished() {
     if (state == RideLift) {

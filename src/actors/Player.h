@@ -21,7 +21,7 @@ inline constexpr std::uint32_t KeyJump = 0x10;
 // The character the user steers: a state machine over fixed steps, moved by Verlet
 // integration (y - prevY is the vertical speed), held up by platforms and lifts.
 class Player : public GameObject {
-public:
+  public:
     // Reads "res/textures/player.set".
     Player();
 
@@ -45,7 +45,7 @@ public:
     std::uint32_t prevKeys = 0;
     int facing = FacingLeft;
 
-private:
+  private:
     // Plain function pointers: GCC's UndefinedBehaviorSanitizer misreads calls through
     // pointers to member functions of a class with virtual functions.
     using Action = void (*)(Player&);

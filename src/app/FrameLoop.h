@@ -10,7 +10,7 @@ enum class WindowMessage { None, Quit, Close, Activate, Deactivate };
 // The platform's message queue. `takeMessage` pumps the platform's events, moves key
 // events into the keyboard buffer and hands back at most one window message.
 class MessageSource {
-public:
+  public:
     virtual ~MessageSource() = default;
     virtual WindowMessage takeMessage() = 0;
     // Called while the window is inactive: may block briefly until something happens.
@@ -20,7 +20,7 @@ public:
 // What the frame loop drives. The game wires these to the world, graphics, keyboard
 // and sound; tests wire them to recorders.
 class FrameHooks {
-public:
+  public:
     virtual ~FrameHooks() = default;
     virtual void pollInput() = 0;
     virtual int updateWorld() = 0;

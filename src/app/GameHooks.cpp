@@ -6,21 +6,37 @@
 #include "sound/Sound.h"
 #include "world/World.h"
 
-void GameHooks::pollInput() { ::pollInput(input, *this); }
+void GameHooks::pollInput() {
+    ::pollInput(input, *this);
+}
 
-int GameHooks::updateWorld() { return ::updateWorld(); }
+int GameHooks::updateWorld() {
+    return ::updateWorld();
+}
 
-void GameHooks::beginFrame() { ::beginFrame(); }
+void GameHooks::beginFrame() {
+    ::beginFrame();
+}
 
-void GameHooks::renderWorld() { ::renderWorld(); }
+void GameHooks::renderWorld() {
+    ::renderWorld();
+}
 
-void GameHooks::endFrame() { ::endFrame(); }
+void GameHooks::endFrame() {
+    ::endFrame();
+}
 
-void GameHooks::setKeyboardActive(bool active) { ::setKeyboardActive(input, active); }
+void GameHooks::setKeyboardActive(bool active) {
+    ::setKeyboardActive(input, active);
+}
 
-void GameHooks::stopAllSounds() { ::stopAllSounds(); }
+void GameHooks::stopAllSounds() {
+    ::stopAllSounds();
+}
 
-void GameHooks::dispatchKey(int code, int pressed) { ::dispatchKey(code, pressed); }
+void GameHooks::dispatchKey(int code, int pressed) {
+    ::dispatchKey(code, pressed);
+}
 
 void GameHooks::releaseHeldKey(int code) {
     // Only the player's held keys change: a key let go while the window was away runs no command.

@@ -5,7 +5,7 @@
 // The game's frame: the keyboard feeds the key commands and the player, the world steps
 // and draws itself on the drawing device. The game and the replay tool run the same hooks.
 class GameHooks : public FrameHooks, public KeyReceiver {
-public:
+  public:
     explicit GameHooks(InputState& input) : input(input) {}
 
     void pollInput() override;
@@ -19,6 +19,6 @@ public:
     void dispatchKey(int code, int pressed) override;
     void releaseHeldKey(int code) override;
 
-private:
+  private:
     InputState& input;
 };

@@ -3,7 +3,7 @@
 // Restyling and placing the game window, for the display-mode commands. The platform implements
 // it with SDL; tests and tools use a twin that records.
 class WindowControl {
-public:
+  public:
     virtual ~WindowControl() = default;
     // A captioned window, or a borderless one covering the whole display with the cursor hidden.
     virtual void setWindowForm(bool fullScreen) = 0;

@@ -23,7 +23,7 @@ struct Animation {
 // Every animation loops; `finished` is true just after the step in which the playing
 // one wrapped from its last frame to its first, so an owner can end a jump or a turn.
 class AnimationSet {
-public:
+  public:
     AnimationSet() = default;
     // `current` points into this set's own map: copies would share it.
     AnimationSet(const AnimationSet&) = delete;
@@ -53,7 +53,7 @@ public:
     // For tools and tests: the name of the animation playing now; "" before the first play.
     std::string_view playingName() const;
 
-private:
+  private:
     void handleLine(TokenList& tokens);
 
     // Entries are never removed, so `current` stays valid as more files are loaded.

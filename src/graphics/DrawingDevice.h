@@ -7,7 +7,7 @@
 // The machine's drawing device: a back buffer of a chosen size, shown in a window or full screen.
 // Implemented with SDL in the platform layer, for a window or headless on a surface.
 class DrawingDevice {
-public:
+  public:
     virtual ~DrawingDevice() = default;
 
     virtual int backBufferWidth() const = 0;

@@ -2,7 +2,9 @@
 
 // 4 × 4 float matrix, row-major, used with row vectors: a point p is transformed as p × M.
 struct Matrix4 {
-    float m[4][4] = {{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f},
+    float m[4][4] = {{1.0f, 0.0f, 0.0f, 0.0f},
+                     {0.0f, 1.0f, 0.0f, 0.0f},
+                     {0.0f, 0.0f, 1.0f, 0.0f},
                      {0.0f, 0.0f, 0.0f, 1.0f}};
 };
 

@@ -74,7 +74,8 @@ void layAxis(double low, double high, double uLow, double uHigh, int texels, int
     pieces.clear();
     int first = 0;
     int end = 0;
-    if (texels <= 0 || !std::isfinite(uLow) || !std::isfinite(uHigh) || !coveredSpan(low, high, pixels, first, end)) {
+    if (texels <= 0 || !std::isfinite(uLow) || !std::isfinite(uHigh) ||
+        !coveredSpan(low, high, pixels, first, end)) {
         return;
     }
     double du = (uHigh - uLow) / (high - low);

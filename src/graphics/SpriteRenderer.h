@@ -9,7 +9,7 @@
 
 // The one drawing object: a tinted, optionally textured quad in room units.
 class SpriteRenderer {
-public:
+  public:
     SpriteRenderer();
 
     // Draws the unit quad placed by `layer` (0 to 3), scaled to w × h with its bottom left corner
@@ -29,7 +29,7 @@ public:
     Matrix4 viewMatrix;
     Matrix4 projectionMatrix;
 
-private:
+  private:
     // The pieces of the quad being drawn, kept from quad to quad so that drawing allocates nothing.
     std::vector<AxisPiece> columnPieces;
     std::vector<AxisPiece> rowPieces;

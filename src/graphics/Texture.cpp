@@ -43,7 +43,9 @@ TextureRef& TextureRef::operator=(TextureRef&& other) noexcept {
     return *this;
 }
 
-TextureRef::~TextureRef() { release(); }
+TextureRef::~TextureRef() {
+    release();
+}
 
 void TextureRef::release() {
     Texture* old = std::exchange(texture, nullptr);

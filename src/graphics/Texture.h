@@ -8,7 +8,7 @@
 // One decoded image, shared through counted `TextureRef`s. It keeps its pixels so that the
 // device copy can be made again after the device dropped it, without reading the file again.
 class Texture {
-public:
+  public:
     explicit Texture(RgbaImage decoded);
     ~Texture();
     Texture(const Texture&) = delete;
@@ -22,7 +22,7 @@ public:
 // Counted reference to one texture, or empty. Copying adds a reference, assigning releases the
 // old texture and adds one to the new, destroying or reloading releases.
 class TextureRef {
-public:
+  public:
     TextureRef() = default;
     TextureRef(const TextureRef& other);
     TextureRef(TextureRef&& other) noexcept;
@@ -39,7 +39,7 @@ public:
     bool empty() const { return texture == nullptr; }
     const Texture* get() const { return texture; }
 
-private:
+  private:
     void release();
     Texture* texture = nullptr;
 };
@@ -47,12 +47,12 @@ private:
 // File name (the exact text, compared byte by byte) to texture. Entries are only added, until
 // the whole cache is emptied with the drawing device or for a fresh world.
 class TextureCache {
-public:
+  public:
     const TextureRef* find(const std::string& fileName) const;
     void insert(const std::string& fileName, const TextureRef& texture);
     void clear() { entries.clear(); }
     std::size_t size() const { return entries.size(); }
 
-private:
+  private:
     std::map<std::string, TextureRef> entries;
 };

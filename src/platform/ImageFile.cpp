@@ -1,8 +1,8 @@
 #include "platform/ImageFile.h"
 
 #include <csetjmp>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -47,7 +47,9 @@ extern "C" void pngReadFromMemory(png_structp png, png_bytep out, png_size_t cou
 
 extern "C" void pngQuietWarning(png_structp, png_const_charp) {}
 
-extern "C" void pngQuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+extern "C" void pngQuietError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 
 // Only plain C objects live in this frame: libpng's errors jump back to the setjmp below.
 // With no `pixels` it reads the size only; with them, the whole image as 8-bit RGBA (16-bit
@@ -259,7 +261,8 @@ bool readImageFile(const std::string& fileName, RgbaImage& image) {
 namespace {
 
 bool validImage(const RgbaImage& image) {
-    return image.width > 0 && image.height > 0 && image.width <= MaxImageSide && image.height <= MaxImageSide &&
+    return image.width > 0 && image.height > 0 && image.width <= MaxImageSide &&
+           image.height <= MaxImageSide &&
            image.pixels.size() == static_cast<std::size_t>(image.width) * image.height * 4u;
 }
 
@@ -297,8 +300,8 @@ bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int qual
     }
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    bool encoded = encodeJpeg(rgb.data(), static_cast<unsigned>(image.width), static_cast<unsigned>(image.height),
-                              quality, &buffer, &size);
+    bool encoded = encodeJpeg(rgb.data(), static_cast<unsigned>(image.width),
+                              static_cast<unsigned>(image.height), quality, &buffer, &size);
     bool written = encoded && writeBytesAtomically(fileName, buffer, size);
     std::free(buffer);
     return written;

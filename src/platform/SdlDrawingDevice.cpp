@@ -21,10 +21,12 @@ using RendererHandle = std::unique_ptr<SDL_Renderer, RendererDeleter>;
 using TextureHandle = std::unique_ptr<SDL_Texture, TextureDeleter>;
 using SurfaceHandle = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
-SDL_Rect toSdl(PixelRect rect) { return {rect.x, rect.y, rect.w, rect.h}; }
+SDL_Rect toSdl(PixelRect rect) {
+    return {rect.x, rect.y, rect.w, rect.h};
+}
 
 class SdlDrawingDevice final : public DrawingDevice {
-public:
+  public:
     // `surface` is the headless output; null for a window.
     SdlDrawingDevice(RendererHandle renderer, SurfaceHandle surface)
         : surface(std::move(surface)), renderer(std::move(renderer)) {}
@@ -36,8 +38,8 @@ public:
     }
 
     bool createBackBuffer(int width, int height, std::string& error) {
-        TextureHandle target(
-            SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height));
+        TextureHandle target(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_ARGB8888,
+                                               SDL_TEXTUREACCESS_TARGET, width, height));
         if (!target) {
             error = std::string("cannot create the back buffer: ") + SDL_GetError();
             return false;
@@ -152,14 +154,14 @@ public:
         return true;
     }
 
-private:
+  private:
     SDL_Texture* deviceCopy(std::uint64_t imageId, const RgbaImage& image) {
         auto found = images.find(imageId);
         if (found != images.end()) {
             return found->second.get();
         }
-        TextureHandle texture(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC,
-                                                image.width, image.height));
+        TextureHandle texture(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGBA32,
+                                                SDL_TEXTUREACCESS_STATIC, image.width, image.height));
         if (texture && SDL_UpdateTexture(texture.get(), nullptr, image.pixels.data(), image.width * 4) == 0) {
             SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_BLEND);
             SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeNearest);
@@ -186,7 +188,8 @@ std::unique_ptr<DrawingDevice> createWindowDrawingDevice(SDL_Window* window, int
         error = "cannot create the drawing device: no window";
         return nullptr;
     }
-    RendererHandle renderer(SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE));
+    RendererHandle renderer(
+        SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE));
     if (!renderer) {
         renderer.reset(SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE));
     }

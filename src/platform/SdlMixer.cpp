@@ -92,8 +92,8 @@ bool isPlayableWavFile(const std::string& fileName) {
         return false;
     SDL_FreeWAV(samples);
     SDL_AudioCVT conversion{};
-    return SDL_BuildAudioCVT(&conversion, layout.format, layout.channels, layout.freq, AUDIO_S16SYS, MixChannels,
-                             MixFrequency) >= 0;
+    return SDL_BuildAudioCVT(&conversion, layout.format, layout.channels, layout.freq, AUDIO_S16SYS,
+                             MixChannels, MixFrequency) >= 0;
 }
 
 bool SdlAudioSubsystem::open(std::string& error) {

@@ -38,9 +38,13 @@ bool SdlWindow::create(int clientWidth, int clientHeight, std::string& error) {
     return true;
 }
 
-std::int64_t SdlTicks::frequency() { return static_cast<std::int64_t>(SDL_GetPerformanceFrequency()); }
+std::int64_t SdlTicks::frequency() {
+    return static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+}
 
-std::int64_t SdlTicks::counter() { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); }
+std::int64_t SdlTicks::counter() {
+    return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+}
 
 WindowMessage windowMessageFor(const SDL_Event& event) {
     if (event.type == SDL_QUIT)
@@ -84,4 +88,6 @@ WindowMessage SdlMessageSource::takeMessage() {
     return windowMessageFor(event);
 }
 
-void SdlMessageSource::waitWhileInactive() { SDL_WaitEventTimeout(nullptr, 20); }
+void SdlMessageSource::waitWhileInactive() {
+    SDL_WaitEventTimeout(nullptr, 20);
+}

@@ -9,7 +9,7 @@
 
 // SDL itself: initialised for video and events for the life of this object.
 class SdlSession {
-public:
+  public:
     SdlSession() = default;
     ~SdlSession();
     SdlSession(const SdlSession&) = delete;
@@ -19,14 +19,14 @@ public:
     // saver off, and starts SDL's video. False with `error` set when SDL cannot start.
     bool start(std::string& error);
 
-private:
+  private:
     bool started = false;
 };
 
 // The game window: "Marrowgast", a client area of the given size at the top left of the
 // screen, not resizable, shown and active.
 class SdlWindow {
-public:
+  public:
     SdlWindow() = default;
     ~SdlWindow();
     SdlWindow(const SdlWindow&) = delete;
@@ -35,12 +35,12 @@ public:
     bool create(int clientWidth, int clientHeight, std::string& error);
     SDL_Window* handle() const { return window; }
 
-private:
+  private:
     SDL_Window* window = nullptr;
 };
 
 class SdlTicks : public TickSource {
-public:
+  public:
     std::int64_t frequency() override;
     std::int64_t counter() override;
 };
@@ -49,7 +49,7 @@ public:
 // hands every key event to `onKey` (repeats included: the keyboard drops them), throws
 // away mouse and text events, and turns at most one other event into a window message.
 class SdlMessageSource : public MessageSource {
-public:
+  public:
     std::function<void(const SDL_Event&)> onKey;
     // SDL dropped the renderer's targets, or the whole device with its textures.
     std::function<void(bool allTexturesLost)> onRenderReset;

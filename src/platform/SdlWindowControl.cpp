@@ -7,7 +7,9 @@ void SdlWindowControl::setWindowForm(bool fullScreen) {
     SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
 }
 
-void SdlWindowControl::windowPosition(int& left, int& top) { SDL_GetWindowPosition(window, &left, &top); }
+void SdlWindowControl::windowPosition(int& left, int& top) {
+    SDL_GetWindowPosition(window, &left, &top);
+}
 
 void SdlWindowControl::placeWindow(int left, int top, int width, int height) {
     if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {

@@ -2,9 +2,9 @@
 
 #include "app/FrameLoop.h"
 #include "definitions/TokenList.h"
-#include "world/NamedTexture.h"
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
+#include "world/NamedTexture.h"
 
 #include <string>
 

@@ -9,16 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
-#include <cmath>
 
 namespace {
 
 // A room object for tests: "box at X Y size W H kind K up U down D", where U and D say
 // whether it accepts a ride or search asked for with Up or Down.
 class TestBox : public GameObject {
-public:
+  public:
     int kindNumber = 1;
     bool acceptUp = false;
     bool acceptDown = false;
@@ -64,7 +64,7 @@ const char* PlayerSet = "set FaceLeft 1 f.png\nset FaceRight 1 f.png\n"
 // Writes the player's set file into a fresh directory and makes it the working
 // directory until the test ends, so that the player reads it when it is made.
 class PlayerDirectory {
-public:
+  public:
     explicit PlayerDirectory(const TempDir& dir, const char* setText)
         : previous(std::filesystem::current_path()) {
         std::filesystem::create_directories(dir.path("res/textures"));
@@ -73,14 +73,14 @@ public:
     }
     ~PlayerDirectory() { std::filesystem::current_path(previous); }
 
-private:
+  private:
     std::filesystem::path previous;
 };
 
 // Each test runs with a player set whose jump lasts 50 steps, long enough for a free jump
 // to peak and come down again.
 class PlayerWorld : public ::testing::Test {
-protected:
+  protected:
     explicit PlayerWorld(const char* setText = PlayerSet) : directory(dir, setText) {
         registry.registerType("box", makeObject<TestBox>);
         gameRandom = RandomGenerator{};
@@ -119,7 +119,7 @@ protected:
 };
 
 class PlayerWithInstantJump : public PlayerWorld {
-protected:
+  protected:
     PlayerWithInstantJump() : PlayerWorld("set JumpLeft 0\nset JumpRight 0\nset FaceLeft 1 f.png\n") {}
 };
 

@@ -5,7 +5,7 @@
 namespace {
 
 class FakeTicks : public TickSource {
-public:
+  public:
     std::int64_t rate = 1'000'000'000;
     std::int64_t now = 0;
     std::int64_t frequency() override { return rate; }

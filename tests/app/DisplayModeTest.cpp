@@ -2,14 +2,14 @@
 #include <iterator>
 #include <unistd.h>
 
-#include "app/DisplayMode.h"
 #include "../graphics/GraphicsTestSupport.h"
+#include "app/DisplayMode.h"
 #include "platform/SdlWindowControl.h"
 
 namespace {
 
 class DisplayModes : public HeadlessGraphicsTest {
-protected:
+  protected:
     void SetUp() override {
         HeadlessGraphicsTest::SetUp();
         theDisplay = DisplayState{};
@@ -135,11 +135,13 @@ TEST_F(DisplayModes, UnwritableWorkingDirectoryGivesNoFileAndNoCrash) {
         // Read-only: the old screenshot survives a failed write.
         saveScreenshot();
         const std::vector<char> previous = fileBytes("screenshot.png");
-        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+        std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
         startFrame();
         theSpriteRenderer->drawQuad(0, 30, 40, 30, 1, 1, 0xFFFFFFFF, 0);
         saveScreenshot();
-        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
         EXPECT_EQ(fileBytes("screenshot.png"), previous);
     }
 }

@@ -11,7 +11,7 @@ namespace {
 
 // A counter in microseconds that the scripted message source moves at each pass.
 class FakeTicks : public TickSource {
-public:
+  public:
     std::int64_t now = 5'000'000;
     std::int64_t frequency() override { return 1'000'000; }
     std::int64_t counter() override { return now; }
@@ -25,7 +25,7 @@ struct Pass {
 };
 
 class ScriptedMessages : public MessageSource {
-public:
+  public:
     explicit ScriptedMessages(FakeTicks& ticks) : ticks(ticks) {}
     std::deque<Pass> script;
     int passes = 0;
@@ -42,12 +42,12 @@ public:
     }
     void waitWhileInactive() override { ++waits; }
 
-private:
+  private:
     FakeTicks& ticks;
 };
 
 class RecordingHooks : public FrameHooks {
-public:
+  public:
     std::vector<std::string> log;
     std::function<int(int)> onUpdate = [](int) { return 0; };
     int updates = 0;

@@ -1,6 +1,6 @@
+#include "app/KeyCommands.h"
 #include "app/DisplayMode.h"
 #include "app/GameHooks.h"
-#include "app/KeyCommands.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
 #include "platform/SdlDrawingDevice.h"
@@ -21,7 +21,7 @@ const char* FlatRoom = "platform start 0 30 end 39 30\n"
 
 // A world in a scratch directory, drawn on the headless device, with a recording window.
 class KeyCommands : public WorldFixture {
-protected:
+  protected:
     KeyCommands() {
         writeRoom(1, FlatRoom);
         std::string error;
@@ -113,7 +113,7 @@ TEST_F(KeyCommands, PrintScreenTwiceInOneFrameWritesOneFile) {
 // Passes of the frame loop, each with the key events that arrive before it and the time
 // it takes; the window closes when the script runs out.
 class KeyedMessages : public MessageSource {
-public:
+  public:
     struct Pass {
         std::vector<KeyEvent> keys;
         WindowMessage message = WindowMessage::None;
@@ -132,20 +132,20 @@ public:
         return pass.message;
     }
 
-private:
+  private:
     InputState& input;
     std::int64_t& clock;
 };
 
 class MicrosecondTicks : public TickSource {
-public:
+  public:
     std::int64_t now = 0;
     std::int64_t frequency() override { return 1'000'000; }
     std::int64_t counter() override { return now; }
 };
 
 class CountingHooks : public GameHooks {
-public:
+  public:
     using GameHooks::GameHooks;
     int frames = 0;
     int steps = 0;

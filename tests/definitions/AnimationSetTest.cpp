@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 // Set files written into a fresh directory; the images they name need not exist, since
 // playback only counts frames (a missing image is an empty frame).
 class SetFiles : public ::testing::Test {
-protected:
+  protected:
     fs::path dir;
     void SetUp() override {
         dir = fs::temp_directory_path() /
@@ -30,7 +30,9 @@ protected:
     }
 };
 
-std::size_t frameOf(const AnimationSet& set) { return set.playing()->currentFrame; }
+std::size_t frameOf(const AnimationSet& set) {
+    return set.playing()->currentFrame;
+}
 
 TEST_F(SetFiles, ThreeFramesOfTwoTicksWrapAfterTheSixthAdvance) {
     AnimationSet set;

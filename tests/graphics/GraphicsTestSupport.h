@@ -30,7 +30,7 @@ inline const Rgb Background{0, 0, 63};
 
 // A fresh headless device and renderer with the room camera, and a scratch directory.
 class HeadlessGraphicsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         shutdownGraphics();
         theGraphics = GraphicsState{};
@@ -39,7 +39,8 @@ protected:
         theSpriteRenderer = std::make_unique<SpriteRenderer>();
         setWorldCamera(*theSpriteRenderer);
         scratch = std::filesystem::temp_directory_path() /
-                  ("marrowgast_graphics_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                  ("marrowgast_graphics_" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(scratch);
         std::filesystem::create_directories(scratch);
     }

@@ -64,8 +64,9 @@ RgbaImage gradient(int width, int height) {
     image.width = width;
     image.height = height;
     for (int i = 0; i < width * height; ++i) {
-        image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3),
-                                                 static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7)});
+        image.pixels.insert(image.pixels.end(),
+                            {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3),
+                             static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7)});
     }
     return image;
 }
@@ -122,8 +123,8 @@ TEST(ImageFiles, JpegDecodesOpaqueAndFormatIsToldByContent) {
     EXPECT_EQ(image.pixels[3], 255);
 
     auto misnamed = std::filesystem::temp_directory_path() / "marrowgast_really_a_jpeg.png";
-    std::ofstream(misnamed, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
-                                                    static_cast<std::streamsize>(jpeg.size()));
+    std::ofstream(misnamed, std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
     EXPECT_TRUE(readImageFile(misnamed.string(), image));
     std::filesystem::remove(misnamed);
 }

@@ -39,8 +39,12 @@ Box drawnBox(const RgbaImage& image, Rgb colour) {
     return box;
 }
 
-int texelColumn(Rgb c) { return (c.r - 4) / 8; }
-int texelRow(Rgb c) { return (c.g - 4) / 8; }
+int texelColumn(Rgb c) {
+    return (c.r - 4) / 8;
+}
+int texelRow(Rgb c) {
+    return (c.g - 4) / 8;
+}
 
 using SpriteDrawing = HeadlessGraphicsTest;
 

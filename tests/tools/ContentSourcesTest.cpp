@@ -50,7 +50,7 @@ TEST(PixelArt, PalettesAndMapsRefuseTyposWithTheirLine) {
     EXPECT_EQ(palette.at('K').b, 30);
 
     const std::pair<const char*, const char*> badPalettes[] = {
-        {"x 1 2 256\n", "p.txt:1:"}, {"x 1 2\n", "p.txt:1:"}, {"\nxy 1 2 3\n", "p.txt:2:"},
+        {"x 1 2 256\n", "p.txt:1:"},        {"x 1 2\n", "p.txt:1:"},      {"\nxy 1 2 3\n", "p.txt:2:"},
         {"x 1 2 3\nx 4 5 6\n", "p.txt:2:"}, {"x 0x10 2 3\n", "p.txt:1:"}, {"# 1 2 3\n", ""}};
     for (const auto& [text, where] : badPalettes) {
         Palette other;
@@ -64,12 +64,9 @@ TEST(PixelArt, PalettesAndMapsRefuseTyposWithTheirLine) {
         }
     }
 
-    const std::pair<const char*, const char*> badMaps[] = {{"map a\nRR\nR\n", "m.art:3:"},
-                                                           {"map a\nRZ\n", "m.art:2:"},
-                                                           {"map a\nR\n\nmap a\nK\n", "m.art:4:"},
-                                                           {"RR\n", "m.art:1:"},
-                                                           {"map a\n\nR\n", "m.art:1:"},
-                                                           {"map\nR\n", "m.art:1:"}};
+    const std::pair<const char*, const char*> badMaps[] = {
+        {"map a\nRR\nR\n", "m.art:3:"}, {"map a\nRZ\n", "m.art:2:"},  {"map a\nR\n\nmap a\nK\n", "m.art:4:"},
+        {"RR\n", "m.art:1:"},           {"map a\n\nR\n", "m.art:1:"}, {"map\nR\n", "m.art:1:"}};
     for (const auto& [text, where] : badMaps) {
         MapLibrary maps;
         error.clear();
@@ -78,7 +75,8 @@ TEST(PixelArt, PalettesAndMapsRefuseTyposWithTheirLine) {
     }
 
     MapLibrary maps;
-    ASSERT_TRUE(parseMaps("# two maps\nmap a\nRK\r\nKR  \n\nmap b\nh\n", "m.art", palette, maps, error)) << error;
+    ASSERT_TRUE(parseMaps("# two maps\nmap a\nRK\r\nKR  \n\nmap b\nh\n", "m.art", palette, maps, error))
+        << error;
     EXPECT_EQ(maps.at("a").width, 2);
     EXPECT_EQ(maps.at("a").height, 2);
     EXPECT_EQ(maps.at("b").rows, std::vector<std::string>{"h"});
@@ -89,7 +87,8 @@ TEST(PixelArt, DrawingLayersMapsOverEachOtherAndMirrors) {
     MapLibrary maps;
     std::string error;
     ASSERT_TRUE(parsePalette(TinyPalette, "p", palette, error));
-    ASSERT_TRUE(parseMaps("map base\nRRR\nRRR\nRRR\nmap top\n.K.\nhhh\n", "m", palette, maps, error)) << error;
+    ASSERT_TRUE(parseMaps("map base\nRRR\nRRR\nRRR\nmap top\n.K.\nhhh\n", "m", palette, maps, error))
+        << error;
 
     RgbaImage canvas = blankImage(4, 3);
     drawMap(canvas, maps.at("base"), palette, 0, 0, false);
@@ -138,17 +137,17 @@ TEST(ImageRecipes, BuildImagesInOrderWithMirrors) {
 
 TEST(ImageRecipes, FaultsAreReportedWithTheirLineAndNothingIsWritten) {
     const std::pair<const char*, const char*> faults[] = {
-        {"png res/a.png 2 2\ndraw dot 1 1\n", "art/images.txt:4:"},      // does not fit
-        {"png res/a.png 2 2\ndraw nothing 0 0\n", "art/images.txt:4:"},  // unknown map
-        {"draw dot 0 0\n", "art/images.txt:3:"},                         // no image yet
-        {"png ../a.png 2 2\n", "art/images.txt:3:"},                     // leaves the output
+        {"png res/a.png 2 2\ndraw dot 1 1\n", "art/images.txt:4:"},     // does not fit
+        {"png res/a.png 2 2\ndraw nothing 0 0\n", "art/images.txt:4:"}, // unknown map
+        {"draw dot 0 0\n", "art/images.txt:3:"},                        // no image yet
+        {"png ../a.png 2 2\n", "art/images.txt:3:"},                    // leaves the output
         {"png /tmp/a.png 2 2\n", "art/images.txt:3:"},
         {"png res/a.jpg 2 2\n", "art/images.txt:3:"},                    // wrong extension
         {"png res/a.png 2 2\npng res/a.png 2 2\n", "art/images.txt:4:"}, // made twice
         {"png res/a.png 0 2\n", "art/images.txt:3:"},
         {"png res/a.png 99999 2\n", "art/images.txt:3:"},
         {"jpeg res/a.jpg 2 2 101\n", "art/images.txt:3:"},
-        {"jpeg res/a.jpg 2 2 90\ndraw dot 0 0\n", "art/images.txt:"},   // JPEG cannot keep holes
+        {"jpeg res/a.jpg 2 2 90\ndraw dot 0 0\n", "art/images.txt:"}, // JPEG cannot keep holes
         {"mirror res/b.png res/a.png\n", "art/images.txt:3:"},
         {"png res/a.png 2 2\ndraw dot 0 0 sideways\n", "art/images.txt:4:"},
         {"paint res/a.png\n", "art/images.txt:3:"},
@@ -218,9 +217,10 @@ TEST(JpegWriter, WritesTheSameBytesEveryTimeAndDecodesBackClose) {
 TEST(SoundRecipes, ParseVoicesAndRefuseBadOnes) {
     std::vector<SoundRecipe> sounds;
     std::string error;
-    ASSERT_TRUE(parseSounds("# c\nsound res/a.wav 44100\nsaw at 0.5 for 0.25 from 100 to 200 volume 0.3 attack 0.01 "
-                            "release 0.1 vibrato 5 0.2 seed 9\nsquare for 1 duty 0.25\n",
-                            "s.txt", sounds, error))
+    ASSERT_TRUE(
+        parseSounds("# c\nsound res/a.wav 44100\nsaw at 0.5 for 0.25 from 100 to 200 volume 0.3 attack 0.01 "
+                    "release 0.1 vibrato 5 0.2 seed 9\nsquare for 1 duty 0.25\n",
+                    "s.txt", sounds, error))
         << error;
     ASSERT_EQ(sounds.size(), 1u);
     EXPECT_EQ(sounds[0].rate, 44100);
@@ -283,8 +283,8 @@ TEST(Synth, PitchEnvelopeAndMixFollowTheRecipe) {
     std::vector<std::int16_t> samples = synthesize(tone);
     ASSERT_EQ(samples.size(), 22050u);
     EXPECT_NEAR(signChanges(samples, 0, samples.size()), 882, 3);
-    EXPECT_EQ(samples.front(), 0);            // the attack starts from silence
-    EXPECT_EQ(samples.back(), 0);             // and the release ends in it
+    EXPECT_EQ(samples.front(), 0);                   // the attack starts from silence
+    EXPECT_EQ(samples.back(), 0);                    // and the release ends in it
     EXPECT_NEAR(std::abs(samples[11025]), 16384, 1); // full volume in the middle: half scale
     EXPECT_LT(std::abs(samples[1102]), 16384 / 2 + 200);
 
@@ -322,13 +322,16 @@ TEST(Synth, PitchEnvelopeAndMixFollowTheRecipe) {
 TEST(WavFile, HeaderDescribesSixteenBitMonoPcm) {
     std::vector<std::uint8_t> bytes = encodeWav({0, 1, -1, 32767, -32768}, 22050);
     ASSERT_EQ(bytes.size(), 44u + 10u);
-    auto word = [&](std::size_t at) { return static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24); };
+    auto word = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                          bytes[at + 3] << 24);
+    };
     auto half = [&](std::size_t at) { return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8); };
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
     EXPECT_EQ(word(4), bytes.size() - 8);
     EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(half(20), 1u);  // PCM
-    EXPECT_EQ(half(22), 1u);  // mono
+    EXPECT_EQ(half(20), 1u); // PCM
+    EXPECT_EQ(half(22), 1u); // mono
     EXPECT_EQ(word(24), 22050u);
     EXPECT_EQ(word(28), 44100u);
     EXPECT_EQ(half(34), 16u);

@@ -104,8 +104,10 @@ struct SetExpectation {
 TEST(GameArt, AnimationSetsDefineEveryNameTheActorsPlayWithFramesOfTheirSize) {
     const SetExpectation sets[] = {
         {"res/textures/player.set",
-         {"FaceLeft", "FaceRight", "RunLeft", "RunRight", "JumpLeft", "JumpRight", "FallLeft", "FallRight", "Search"},
-         32, 48},
+         {"FaceLeft", "FaceRight", "RunLeft", "RunRight", "JumpLeft", "JumpRight", "FallLeft", "FallRight",
+          "Search"},
+         32,
+         48},
         {"res/textures/robot_a.set", {"MoveLeft", "MoveRight", "TurnRightToLeft", "TurnLeftToRight"}, 32, 28},
         {"res/textures/robot_b.set", {"MoveLeft", "MoveRight", "TurnRightToLeft", "TurnLeftToRight"}, 32, 28},
         {"res/textures/laser.set", {"Laser"}, 48, 12},
@@ -178,10 +180,10 @@ TEST(GameArt, LeftFacingFramesMirrorTheRightFacingOnes) {
 
 TEST(GameArt, TexturesHaveTheSizesTheRoomsDrawThemAt) {
     const std::tuple<const char*, int, int, bool> textures[] = {
-        {"res/textures/stone.png", 16, 16, true},      {"res/textures/wood.jpg", 16, 16, true},
-        {"res/textures/metal.png", 16, 16, true},      {"res/textures/grass_band.png", 16, 8, false},
-        {"res/textures/metal_band.png", 16, 8, true},  {"res/textures/crate.png", 32, 32, true},
-        {"res/textures/cabinet.png", 32, 48, true},    {"res/textures/bookshelf.png", 48, 48, true},
+        {"res/textures/stone.png", 16, 16, true},     {"res/textures/wood.jpg", 16, 16, true},
+        {"res/textures/metal.png", 16, 16, true},     {"res/textures/grass_band.png", 16, 8, false},
+        {"res/textures/metal_band.png", 16, 8, true}, {"res/textures/crate.png", 32, 32, true},
+        {"res/textures/cabinet.png", 32, 48, true},   {"res/textures/bookshelf.png", 48, 48, true},
     };
     for (const auto& [path, width, height, opaque] : textures) {
         RgbaImage picture = image(path);
@@ -203,7 +205,8 @@ TEST(GameSounds, FourShortDistinctSixteenBitMonoWavs) {
         const std::vector<std::uint8_t> bytes = fileBytes(Root / "res/sound" / (std::string(name) + ".wav"));
         ASSERT_GT(bytes.size(), 44u) << name;
         auto word = [&](std::size_t at) {
-            return static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24);
+            return static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                              bytes[at + 3] << 24);
         };
         auto half = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8; };
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF") << name;

@@ -77,10 +77,11 @@ TEST(ReplayOptions, ReadsEveryOptionAndDefaultsToTheGamesStart) {
     EXPECT_EQ(options.side, 0);
     EXPECT_TRUE(options.shots.empty());
 
-    ASSERT_TRUE(parseReplayOptions({"--root", "r", "--keys", "k.txt", "--trace", "-", "--trace-objects", "o.tsv",
-                                    "--shot", "7:a.png", "--shot", "0:dir/b:c.png", "--size", "800x600", "--room",
-                                    "4", "--side", "right", "--steps", "120"},
-                                   options, error))
+    ASSERT_TRUE(parseReplayOptions(
+        {"--root", "r",      "--keys",  "k.txt",  "--trace",       "-",      "--trace-objects",
+         "o.tsv",  "--shot", "7:a.png", "--shot", "0:dir/b:c.png", "--size", "800x600",
+         "--room", "4",      "--side",  "right",  "--steps",       "120"},
+        options, error))
         << error;
     EXPECT_EQ(options.steps, 120);
     EXPECT_EQ(options.root, "r");
@@ -145,8 +146,10 @@ TEST(ReplayOptions, EveryBadOptionIsNamedInOneLine) {
 
 TEST(ReplayTrace, FloatsReadBackExactlyInTheirShortestForm) {
     const std::pair<float, const char*> cases[] = {
-        {0.25f, "0.25"}, {29.0f, "29"}, {0.1f, "0.1"}, {-2.0500014f, "-2.0500014"}, {1e-45f, "1e-45"},
-        {16777216.0f, "16777216"}, {-0.0f, "-0"}, {3.4028235e38f, "3.4028235e+38"},
+        {0.25f, "0.25"},   {29.0f, "29"},
+        {0.1f, "0.1"},     {-2.0500014f, "-2.0500014"},
+        {1e-45f, "1e-45"}, {16777216.0f, "16777216"},
+        {-0.0f, "-0"},     {3.4028235e38f, "3.4028235e+38"},
     };
     for (const auto& [value, text] : cases) {
         std::string out;
@@ -200,8 +203,8 @@ class ReplayRun : public ::testing::Test {
     // The player trace of a run from the ring fixture, on standard output.
     std::vector<Row> trace(const std::string& keys, int steps, std::vector<std::string> more = {}) {
         dir.write("keys.txt", keys);
-        std::vector<std::string> args = {"--root", "ring", "--keys", "keys.txt", "--steps", std::to_string(steps),
-                                         "--trace", "-"};
+        std::vector<std::string> args = {
+            "--root", "ring", "--keys", "keys.txt", "--steps", std::to_string(steps), "--trace", "-"};
         args.insert(args.end(), more.begin(), more.end());
         const Result result = run(args);
         EXPECT_EQ(result.code, 0) << result.err;
@@ -231,7 +234,8 @@ class ReplayRun : public ::testing::Test {
 };
 
 TEST_F(ReplayRun, StepZeroShowsTheWorldAsLoadedWithItsHeaders) {
-    const Result result = run({"--root", "ring", "--steps", "0", "--trace", "t.tsv", "--trace-objects", "o.tsv"});
+    const Result result =
+        run({"--root", "ring", "--steps", "0", "--trace", "t.tsv", "--trace-objects", "o.tsv"});
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(readFile(dir.path("t.tsv")),
@@ -320,8 +324,9 @@ TEST_F(ReplayRun, LeavingARoomStopsSoundsAndReadsTheNextRoom121StepsLater) {
     ASSERT_EQ(rows.size(), 301u);
     // Room 1 is read by the game's start, then again to stand at its right entry point;
     // the robot's laser sounds at every reset, after the file is read.
-    EXPECT_EQ(rows[0][Events], "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav,"
-                               "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav");
+    EXPECT_EQ(rows[0][Events],
+              "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav,"
+              "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav");
     EXPECT_EQ(rows[0][X], "36");
 
     std::size_t change = 0;
@@ -413,7 +418,8 @@ class ReplayShots : public ReplayRun {
         if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
             return false;
         for (std::size_t i = 0; i < a.pixels.size(); i += 4)
-            if (a.pixels[i] != b.pixels[i] || a.pixels[i + 1] != b.pixels[i + 1] || a.pixels[i + 2] != b.pixels[i + 2])
+            if (a.pixels[i] != b.pixels[i] || a.pixels[i + 1] != b.pixels[i + 1] ||
+                a.pixels[i + 2] != b.pixels[i + 2])
                 return false;
         return true;
     }
@@ -421,7 +427,8 @@ class ReplayShots : public ReplayRun {
 
 TEST_F(ReplayShots, AShotIsTheFrameTheGameDrawsAfterThatStep) {
     dir.write("k.txt", "1 up down\n20 up up\n25 right down\n");
-    const Result result = run({"--root", "ring", "--keys", "k.txt", "--steps", "40", "--shot", "40:shot.png"});
+    const Result result =
+        run({"--root", "ring", "--keys", "k.txt", "--steps", "40", "--shot", "40:shot.png"});
     ASSERT_EQ(result.code, 0) << result.err;
     const RgbaImage shot = image(dir.path("shot.png"));
 
@@ -471,8 +478,8 @@ TEST_F(ReplayShots, SizesFollowTheOptionAndTheGamesSizeKeys) {
     EXPECT_EQ(large.height, 768);
 
     dir.write("k.txt", "1 f11 down\n2 f11 up\n3 f10 up\n");
-    const Result keys = run({"--root", "ring", "--keys", "k.txt", "--steps", "3", "--shot", "1:a.png", "--shot",
-                             "2:b.png", "--shot", "3:c.png"});
+    const Result keys = run({"--root", "ring", "--keys", "k.txt", "--steps", "3", "--shot", "1:a.png",
+                             "--shot", "2:b.png", "--shot", "3:c.png"});
     ASSERT_EQ(keys.code, 0) << keys.err;
     EXPECT_EQ(image(dir.path("a.png")).width, 640);
     EXPECT_EQ(image(dir.path("b.png")).width, 1024);
@@ -482,8 +489,8 @@ TEST_F(ReplayShots, SizesFollowTheOptionAndTheGamesSizeKeys) {
 
 TEST_F(ReplayShots, PrintScreenInTheScriptWritesTheScreenshotUnderTheRoot) {
     dir.write("k.txt", "3 sysrq down\n4 sysrq up\n");
-    const Result result =
-        run({"--root", "ring", "--keys", "k.txt", "--steps", "10", "--size", "800x600", "--shot", "4:four.png"});
+    const Result result = run(
+        {"--root", "ring", "--keys", "k.txt", "--steps", "10", "--size", "800x600", "--shot", "4:four.png"});
     ASSERT_EQ(result.code, 0) << result.err;
     ASSERT_TRUE(fs::exists(dir.path("ring/screenshot.png")));
     EXPECT_FALSE(fs::exists(dir.path("screenshot.png")));

@@ -61,7 +61,8 @@ TEST(RoomCheck, UsageErrorsAndUnopenableRoomsExitWithTwo) {
     EXPECT_EQ(check({"--root", CheckData + "/no-such-directory"}).status, 2);
 
     // A named room file that cannot be opened is reported and the rest still checked.
-    const CheckRun missing = check({"--root", CheckData + "/clean", "res/rooms/room9.txt", "res/rooms/room2.txt"});
+    const CheckRun missing =
+        check({"--root", CheckData + "/clean", "res/rooms/room9.txt", "res/rooms/room2.txt"});
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "res/rooms/room9.txt: cannot open the room file\n1 problem found\n");
 }
@@ -71,7 +72,8 @@ TEST(RoomCheck, NamedRoomsAreCheckedAloneWithTheSetsAndSounds) {
     TempDir dir;
     const CheckRun clean = check({"--root", CheckData + "/clean"});
     ASSERT_EQ(clean.status, 0);
-    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
+                          std::filesystem::copy_options::recursive);
     dir.write("mine.txt", "entrypoint position 1 29 side right\n"
                           "robot texture res/textures/robot.set patrol pause laser\n"
                           "lift waypoint 3 4 waypoint 3 9\n");
@@ -85,18 +87,21 @@ TEST(RoomCheck, NamedRoomsAreCheckedAloneWithTheSetsAndSounds) {
 // The patrol trap is only one when the line has no "laser" key of its own.
 TEST(RoomCheck, LaserAfterAPatrolIsATrapOnlyWithoutALaserKey) {
     TempDir dir;
-    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"), std::filesystem::copy_options::recursive);
-    dir.write("trap.txt", "entrypoint side left\n"
-                          "entrypoint side right\n"
-                          "robot texture res/textures/robot.set laser res/textures/laser.set patrol pause laser\n"
-                          "robot texture res/textures/robot.set patrol pause speed slow laser res/textures/laser.set\n"
-                          "robot texture res/textures/robot.set patrol laser Pause laser res/textures/laser.set\n");
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
+                          std::filesystem::copy_options::recursive);
+    dir.write("trap.txt",
+              "entrypoint side left\n"
+              "entrypoint side right\n"
+              "robot texture res/textures/robot.set laser res/textures/laser.set patrol pause laser\n"
+              "robot texture res/textures/robot.set patrol pause speed slow laser res/textures/laser.set\n"
+              "robot texture res/textures/robot.set patrol laser Pause laser res/textures/laser.set\n");
     const CheckRun run = check({"--root", dir.path(""), "trap.txt"});
-    EXPECT_EQ(run.out, "trap.txt:5: \"res/textures/laser.set\" is neither a behaviour nor a key: the patrol ends "
-                       "before it and it is skipped\n"
-                       "trap.txt:5: the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: "
-                       "put the \"laser\" key before \"patrol\"\n"
-                       "2 problems found\n");
+    EXPECT_EQ(run.out,
+              "trap.txt:5: \"res/textures/laser.set\" is neither a behaviour nor a key: the patrol ends "
+              "before it and it is skipped\n"
+              "trap.txt:5: the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: "
+              "put the \"laser\" key before \"patrol\"\n"
+              "2 problems found\n");
     EXPECT_EQ(run.status, 1);
 }
 
@@ -121,7 +126,8 @@ TEST(RoomCheck, AnEmptyRootMissesEveryFileTheGameReads) {
 // RIFF file of another kind, is refused although the file opens.
 TEST(RoomCheck, SoundsMustBeWholeWavFiles) {
     TempDir dir;
-    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
+                          std::filesystem::copy_options::recursive);
     const std::string wav = readText(dir.path("res/sound/die1.wav"));
     ASSERT_GT(wav.size(), 60u);
     dir.write("res/sound/die1.wav", wav.substr(0, wav.size() - 20));

@@ -26,8 +26,8 @@ class BadData : public WorldFixture {
 };
 
 TEST_F(BadData, EmptyOrBlankRoomLoadsWithThePlayerAtTheStartPosition) {
-    for (const std::string& text : {std::string(), std::string("\n\n\n"), std::string("   \r\n\t\n"),
-                                    std::string(3, '\0')}) {
+    for (const std::string& text :
+         {std::string(), std::string("\n\n\n"), std::string("   \r\n\t\n"), std::string(3, '\0')}) {
         writeRoom(1, text);
         load();
         EXPECT_TRUE(world.room->objects().empty());

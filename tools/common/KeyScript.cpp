@@ -46,8 +46,8 @@ bool parseNumber(std::string_view word, long long low, long long high, long long
     }
     const char* end = word.data() + word.size();
     auto [ptr, ec] = std::from_chars(word.data(), end, value, base);
-    return ec == std::errc() && ptr == end && !word.empty() && word[0] != '-' && word[0] != '+' && value >= low &&
-           value <= high;
+    return ec == std::errc() && ptr == end && !word.empty() && word[0] != '-' && word[0] != '+' &&
+           value >= low && value <= high;
 }
 
 } // namespace
@@ -58,9 +58,10 @@ int keyCodeForName(std::string_view name) {
         int code;
     };
     static constexpr Named names[] = {
-        {"left", KeyCodeLeft},       {"right", KeyCodeRight},   {"up", KeyCodeUp},   {"down", KeyCodeDown},
-        {"space", KeyCodeSpace},     {"escape", KeyCodeEscape}, {"f9", KeyCodeF9},   {"f10", KeyCodeF10},
-        {"f11", KeyCodeF11},         {"f12", KeyCodeF12},       {"sysrq", KeyCodePrintScreen},
+        {"left", KeyCodeLeft}, {"right", KeyCodeRight},       {"up", KeyCodeUp},
+        {"down", KeyCodeDown}, {"space", KeyCodeSpace},       {"escape", KeyCodeEscape},
+        {"f9", KeyCodeF9},     {"f10", KeyCodeF10},           {"f11", KeyCodeF11},
+        {"f12", KeyCodeF12},   {"sysrq", KeyCodePrintScreen},
     };
     for (const Named& n : names)
         if (equalsFolded(name, n.name))
@@ -68,7 +69,8 @@ int keyCodeForName(std::string_view name) {
     return 0;
 }
 
-bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script, std::string& error) {
+bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script,
+                    std::string& error) {
     script.events.clear();
     int lineNumber = 0;
     while (!text.empty()) {

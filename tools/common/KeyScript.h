@@ -20,7 +20,8 @@ struct KeyScript {
 };
 
 // Parses `text`. On a bad line, false with `error` set to "FILE:LINE: what is wrong".
-bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script, std::string& error);
+bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script,
+                    std::string& error);
 
 // The game's key code for a key name of the script, or 0.
 int keyCodeForName(std::string_view name);

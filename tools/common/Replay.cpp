@@ -25,8 +25,8 @@
 #include <memory>
 #include <ostream>
 #include <sstream>
-#include <unistd.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -121,7 +121,9 @@ class TraceOutput {
         return true;
     }
     bool active() const { return stream != nullptr; }
-    void write(const std::string& text) { stream->write(text.data(), static_cast<std::streamsize>(text.size())); }
+    void write(const std::string& text) {
+        stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
     bool finish() {
         if (!stream)
             return true;
@@ -301,8 +303,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     if (options.room != 1 || options.side != 0) {
         const std::size_t index = static_cast<std::size_t>(options.room - 1);
         if (!enterRingRoom(index, options.side))
-            return fail(ReplayBadInput, "--room: cannot read \"" + world.roomFiles[index] + "\" under " +
-                                            options.root);
+            return fail(ReplayBadInput,
+                        "--room: cannot read \"" + world.roomFiles[index] + "\" under " + options.root);
     }
 
     TraceOutput trace;
@@ -340,8 +342,10 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             return;
         drawFrame(hooks);
         for (; nextShot < shots.size() && shots[nextShot].step == step; ++nextShot) {
-            if (!theGraphics.device->readBackBuffer(frame) || !writePngFile(shots[nextShot].fileName, frame, false)) {
-                diagnostics << "marrowgast-replay: " << shots[nextShot].fileName << ": cannot write the shot\n";
+            if (!theGraphics.device->readBackBuffer(frame) ||
+                !writePngFile(shots[nextShot].fileName, frame, false)) {
+                diagnostics << "marrowgast-replay: " << shots[nextShot].fileName
+                            << ": cannot write the shot\n";
                 shotFailed = true;
             }
         }
@@ -373,7 +377,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         if (quit)
             events.add("quit", "");
         stepsRun = step;
-        if (options.reportMemory && memoryAfterFirstChange < 0 && events.text.find("load=") != std::string::npos)
+        if (options.reportMemory && memoryAfterFirstChange < 0 &&
+            events.text.find("load=") != std::string::npos)
             memoryAfterFirstChange = residentKiB();
         writeRows(step);
         frameAfter(step);
@@ -383,8 +388,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     if (options.reportMemory)
-        diagnostics << "marrowgast-replay: resident memory after the first room change: " << memoryAfterFirstChange
-                    << " KiB, at the end: " << residentKiB() << " KiB\n";
+        diagnostics << "marrowgast-replay: resident memory after the first room change: "
+                    << memoryAfterFirstChange << " KiB, at the end: " << residentKiB() << " KiB\n";
 
     int result = ReplayDone;
     if (shotFailed)
@@ -399,7 +404,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         result = ReplayWriteFailed;
     }
     if (!objectsTrace.finish()) {
-        diagnostics << "marrowgast-replay: " << options.objectsTraceFile << ": cannot write the object trace\n";
+        diagnostics << "marrowgast-replay: " << options.objectsTraceFile
+                    << ": cannot write the object trace\n";
         result = ReplayWriteFailed;
     }
     if (!trace.active() && !objectsTrace.active() && shots.empty()) {
@@ -415,7 +421,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     return result;
 }
 
-int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics) {
+int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput,
+               std::ostream& diagnostics) {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         standardOutput << ReplayUsage;
         return ReplayDone;

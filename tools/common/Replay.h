@@ -14,7 +14,8 @@ inline constexpr int ReplayWriteFailed = 1;
 // Bad options, key script or rooms: nothing was written.
 inline constexpr int ReplayBadInput = 2;
 
-inline constexpr std::string_view TraceHeader = "step\troom\tstate\tx\ty\th\tprevX\tprevY\tfacing\tkeys\tcurtain\tevents\n";
+inline constexpr std::string_view TraceHeader =
+    "step\troom\tstate\tx\ty\th\tprevX\tprevY\tfacing\tkeys\tcurtain\tevents\n";
 inline constexpr std::string_view ObjectsTraceHeader = "step\tindex\tkind\tx\ty\tdetail\n";
 
 // The shortest text that reads back as exactly `value` ("0.25", "29", "1e-05").

@@ -34,7 +34,7 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             error += what;
             return false;
         };
- if (option == "--memory") {
+        if (option == "--memory") {
             options.reportMemory = true;
             continue;
         }

@@ -21,16 +21,18 @@
 
 namespace {
 
-const std::vector<std::string> RingRooms = {"res/rooms/room1.txt", "res/rooms/room2.txt", "res/rooms/room3.txt",
-                                            "res/rooms/room4.txt"};
+const std::vector<std::string> RingRooms = {"res/rooms/room1.txt", "res/rooms/room2.txt",
+                                            "res/rooms/room3.txt", "res/rooms/room4.txt"};
 const std::string PlayerSetFile = "res/textures/player.set";
 const std::vector<std::string> SoundFiles = {"res/sound/die1.wav", "res/sound/die2.wav", "res/sound/die3.wav",
                                              "res/sound/laser.wav"};
 
 // The animations the game plays from each kind of set.
-const std::vector<std::string_view> PlayerAnimations = {"FaceLeft", "FaceRight", "RunLeft",   "RunRight", "JumpLeft",
-                                                        "JumpRight", "FallLeft", "FallRight", "Search"};
-const std::vector<std::string_view> BodyAnimations = {"MoveLeft", "MoveRight", "TurnRightToLeft", "TurnLeftToRight"};
+const std::vector<std::string_view> PlayerAnimations = {"FaceLeft", "FaceRight", "RunLeft",
+                                                        "RunRight", "JumpLeft",  "JumpRight",
+                                                        "FallLeft", "FallRight", "Search"};
+const std::vector<std::string_view> BodyAnimations = {"MoveLeft", "MoveRight", "TurnRightToLeft",
+                                                      "TurnLeftToRight"};
 const std::vector<std::string_view> LaserAnimations = {"Laser"};
 
 // A word as the author typed it, with tabs and other unprintable bytes made visible.
@@ -160,8 +162,9 @@ class RoomCheck::Listener : public DefinitionObserver {
                 rejectedBecause("the lift has no \"waypoint\"");
             else if (lift.rejected)
                 rejectedBecause("the lift's \"startpoint\" " + std::to_string(lift.startIndex) +
-                                " is not one of its " + plural(lift.waypoints.size(), "waypoint", "waypoints") +
-                                " (0 to " + std::to_string(lift.waypoints.size() - 1) + ")");
+                                " is not one of its " +
+                                plural(lift.waypoints.size(), "waypoint", "waypoints") + " (0 to " +
+                                std::to_string(lift.waypoints.size() - 1) + ")");
         } else if (type == "searchable") {
             const auto& searchable = static_cast<Searchable&>(object);
             if (!(searchable.w > 0.0f && searchable.h > 0.0f))
@@ -195,7 +198,8 @@ class RoomCheck::Listener : public DefinitionObserver {
     // "laser" key with its file, swallowed by the patrol.
     void unknownPatrolWord(std::string_view word) override {
         swallowedLaserKey = swallowedLaserKey || patrolEndsWithLaser;
-        report(shown(word) + " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
+        report(shown(word) +
+               " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
     }
 
     void fileNamed(std::string_view key, std::string_view fileName) override {
@@ -357,10 +361,12 @@ void RoomCheck::checkSet(const std::string& setFile) {
         return;
     }
     for (const Role role : setRoles[setFile]) {
-        const auto& names = role == PlayerSet ? PlayerAnimations : role == BodySet ? BodyAnimations : LaserAnimations;
-        const char* who = role == PlayerSet  ? "the player plays"
-                          : role == BodySet  ? "a robot's body plays (\"texture\")"
-                                             : "a robot's beam plays (\"laser\")";
+        const auto& names = role == PlayerSet ? PlayerAnimations
+                            : role == BodySet ? BodyAnimations
+                                              : LaserAnimations;
+        const char* who = role == PlayerSet ? "the player plays"
+                          : role == BodySet ? "a robot's body plays (\"texture\")"
+                                            : "a robot's beam plays (\"laser\")";
         for (const std::string_view name : names) {
             if (!set.defines(name))
                 report(setFile, 0, "no animation " + shown(name) + ", which " + who);

@@ -45,9 +45,10 @@ bool buildContent(const std::filesystem::path& sourceRoot, const std::filesystem
     };
     for (const ImageOutput& image : images) {
         const std::string target = (outputRoot / image.path).string();
-        const bool ok = prepare(image.path) &&
-                        (image.format == ImageFormat::Jpeg ? writeJpegFile(target, image.image, image.quality)
-                                                           : writePngFile(target, image.image, !isOpaque(image.image)));
+        const bool ok =
+            prepare(image.path) &&
+            (image.format == ImageFormat::Jpeg ? writeJpegFile(target, image.image, image.quality)
+                                               : writePngFile(target, image.image, !isOpaque(image.image)));
         if (!ok) {
             if (error.empty()) {
                 error = target + ": cannot write";
@@ -57,7 +58,8 @@ bool buildContent(const std::filesystem::path& sourceRoot, const std::filesystem
         written.push_back(image.path);
     }
     for (const SoundRecipe& sound : sounds) {
-        if (!prepare(sound.path) || !writeFileAtomically(outputRoot / sound.path, encodeWav(synthesize(sound), sound.rate))) {
+        if (!prepare(sound.path) ||
+            !writeFileAtomically(outputRoot / sound.path, encodeWav(synthesize(sound), sound.rate))) {
             if (error.empty()) {
                 error = (outputRoot / sound.path).generic_string() + ": cannot write";
             }

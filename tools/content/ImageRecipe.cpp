@@ -88,13 +88,15 @@ struct RecipeReader {
         if (command == "png" || command == "jpeg") {
             const bool jpeg = command == "jpeg";
             if (words.size() != (jpeg ? 5u : 4u)) {
-                return fail(jpeg ? "expected jpeg PATH WIDTH HEIGHT QUALITY" : "expected png PATH WIDTH HEIGHT");
+                return fail(jpeg ? "expected jpeg PATH WIDTH HEIGHT QUALITY"
+                                 : "expected png PATH WIDTH HEIGHT");
             }
             ImageOutput output;
             output.format = jpeg ? ImageFormat::Jpeg : ImageFormat::Png;
             int width = 0;
             int height = 0;
-            if (!claimPath(words[1], output.format) || !readSide(words[2], width) || !readSide(words[3], height)) {
+            if (!claimPath(words[1], output.format) || !readSide(words[2], width) ||
+                !readSide(words[3], height)) {
                 return false;
             }
             if (jpeg) {

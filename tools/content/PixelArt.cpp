@@ -4,9 +4,13 @@
 
 namespace {
 
-bool isComment(const std::string& line) { return !line.empty() && line.front() == '#'; }
+bool isComment(const std::string& line) {
+    return !line.empty() && line.front() == '#';
+}
 
-bool isBlank(const std::string& line) { return splitWords(line).empty(); }
+bool isBlank(const std::string& line) {
+    return splitWords(line).empty();
+}
 
 std::string trimRight(std::string text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
@@ -40,7 +44,8 @@ bool parsePalette(std::string_view text, const std::string& fileName, Palette& p
             }
             channels[i - 1] = static_cast<std::uint8_t>(value);
         }
-        if (!palette.emplace(words[0][0], Colour{channels[0], channels[1], channels[2], channels[3]}).second) {
+        if (!palette.emplace(words[0][0], Colour{channels[0], channels[1], channels[2], channels[3]})
+                 .second) {
             error = sourceError(fileName, line.number, "symbol '" + words[0] + "' defined twice");
             return false;
         }
@@ -100,7 +105,8 @@ bool parseMaps(std::string_view text, const std::string& fileName, const Palette
         }
         for (char symbol : row) {
             if (palette.find(symbol) == palette.end()) {
-                error = sourceError(fileName, line.number, std::string("symbol '") + symbol + "' is not in the palette");
+                error = sourceError(fileName, line.number,
+                                    std::string("symbol '") + symbol + "' is not in the palette");
                 return false;
             }
         }
@@ -118,7 +124,8 @@ void drawMap(RgbaImage& canvas, const PixelMap& map, const Palette& palette, int
             if (source.a == 0) {
                 continue;
             }
-            std::uint8_t* target = &canvas.pixels[(static_cast<std::size_t>(y + row) * canvas.width + x + column) * 4];
+            std::uint8_t* target =
+                &canvas.pixels[(static_cast<std::size_t>(y + row) * canvas.width + x + column) * 4];
             if (source.a == 255 || target[3] == 0) {
                 target[0] = source.r;
                 target[1] = source.g;

@@ -13,9 +13,11 @@ namespace {
 constexpr double MaxSeconds = 10.0;
 
 bool waveNamed(const std::string& word, Wave& wave) {
-    static const std::pair<const char*, Wave> names[] = {
-        {"sine", Wave::Sine}, {"square", Wave::Square}, {"saw", Wave::Saw},
-        {"triangle", Wave::Triangle}, {"noise", Wave::Noise}};
+    static const std::pair<const char*, Wave> names[] = {{"sine", Wave::Sine},
+                                                         {"square", Wave::Square},
+                                                         {"saw", Wave::Saw},
+                                                         {"triangle", Wave::Triangle},
+                                                         {"noise", Wave::Noise}};
     for (const auto& [name, value] : names) {
         if (word == name) {
             wave = value;
@@ -25,7 +27,9 @@ bool waveNamed(const std::string& word, Wave& wave) {
     return false;
 }
 
-double phaseFraction(double phase) { return phase - std::floor(phase); }
+double phaseFraction(double phase) {
+    return phase - std::floor(phase);
+}
 
 long long samplesIn(double seconds, int rate) {
     return static_cast<long long>(std::floor(seconds * rate + 0.5));
@@ -99,7 +103,8 @@ bool parseSounds(std::string_view text, const std::string& fileName, std::vector
             const std::string& key = words[i];
             const std::size_t count = key == "vibrato" ? 2 : 1;
             if (i + count >= words.size()) {
-                return fail("'" + key + "' needs " + std::to_string(count) + " value" + (count == 2 ? "s" : ""));
+                return fail("'" + key + "' needs " + std::to_string(count) + " value" +
+                            (count == 2 ? "s" : ""));
             }
             double values[2] = {0.0, 0.0};
             for (std::size_t v = 0; v < count; ++v) {
@@ -123,7 +128,8 @@ bool parseSounds(std::string_view text, const std::string& fileName, std::vector
                 voice.duty = value;
             } else if (key == "seed" && value >= 0.0 && value <= 4294967295.0 && value == std::floor(value)) {
                 voice.seed = static_cast<std::uint32_t>(value);
-            } else if (key == "vibrato" && value >= 0.0 && value <= 1000.0 && values[1] >= 0.0 && values[1] <= 1.0) {
+            } else if (key == "vibrato" && value >= 0.0 && value <= 1000.0 && values[1] >= 0.0 &&
+                       values[1] <= 1.0) {
                 voice.vibratoRate = value;
                 voice.vibratoDepth = values[1];
             } else {
@@ -135,7 +141,8 @@ bool parseSounds(std::string_view text, const std::string& fileName, std::vector
             return fail("a voice needs 'for'");
         }
         if (voice.at + voice.length > MaxSeconds) {
-            return fail("a voice may not end after " + std::to_string(static_cast<int>(MaxSeconds)) + " seconds");
+            return fail("a voice may not end after " + std::to_string(static_cast<int>(MaxSeconds)) +
+                        " seconds");
         }
         sounds.back().voices.push_back(voice);
     }
@@ -171,11 +178,21 @@ std::vector<std::int16_t> synthesize(const SoundRecipe& recipe) {
 
             double value = 0.0;
             switch (voice.wave) {
-            case Wave::Sine: value = sineOfPhase(phase); break;
-            case Wave::Square: value = phase < voice.duty ? 1.0 : -1.0; break;
-            case Wave::Saw: value = 2.0 * phase - 1.0; break;
-            case Wave::Triangle: value = 4.0 * std::fabs(phase - 0.5) - 1.0; break;
-            case Wave::Noise: value = held; break;
+            case Wave::Sine:
+                value = sineOfPhase(phase);
+                break;
+            case Wave::Square:
+                value = phase < voice.duty ? 1.0 : -1.0;
+                break;
+            case Wave::Saw:
+                value = 2.0 * phase - 1.0;
+                break;
+            case Wave::Triangle:
+                value = 4.0 * std::fabs(phase - 0.5) - 1.0;
+                break;
+            case Wave::Noise:
+                value = held;
+                break;
             }
             const double next = phase + pitch / recipe.rate;
             if (next >= 1.0 && voice.wave == Wave::Noise) {

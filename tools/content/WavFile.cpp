@@ -49,7 +49,8 @@ bool writeFileAtomically(const std::filesystem::path& path, const std::vector<st
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         if (file) {
-            file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            file.write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<std::streamsize>(bytes.size()));
             file.close();
             written = !file.fail();
         }
