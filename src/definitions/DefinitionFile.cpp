@@ -2,8 +2,9 @@
 
 #include "definitions/DefinitionObserver.h"
 
+#include "platform/DataFile.h"
+
 #include <cstring>
-#include <sys/stat.h>
 
 void splitLine(std::string_view text, std::string_view separators, TokenList& tokens) {
     text = text.substr(0, text.find('\0'));
@@ -26,12 +27,9 @@ bool DefinitionFile::open(const std::string& path) {
     cut = false;
     lineCount = 0;
     // Binary mode: the line-break rules below are the game's own on every platform.
-    std::unique_ptr<std::FILE, FileCloser> opened{std::fopen(path.c_str(), "rb")};
+    // Only regular files within the bound: a device or pipe might never end.
+    std::unique_ptr<std::FILE, FileCloser> opened{openDataFile(path, MaxDefinitionFileBytes)};
     if (!opened)
-        return false;
-    // A directory opens on Linux but cannot be read; a device or pipe might never end.
-    struct stat status {};
-    if (fstat(fileno(opened.get()), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     file = std::move(opened);
     ended = false;

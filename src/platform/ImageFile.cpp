@@ -1,4 +1,5 @@
 #include "platform/ImageFile.h"
+#include "platform/DataFile.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -6,15 +7,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
 
 namespace {
-
-// Larger files cannot hold an image the game would accept.
-constexpr std::uintmax_t MaxImageFileBytes = 512u * 1024u * 1024u;
 
 bool isPng(const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -242,19 +241,20 @@ bool decodeImage(const std::uint8_t* data, std::size_t size, RgbaImage& image) {
 
 bool readImageFile(const std::string& fileName, RgbaImage& image) {
     image = RgbaImage{};
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error)) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{openDataFile(fileName, MaxImageFileBytes),
+                                                         &std::fclose};
+    if (!file)
         return false;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t block[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) {
+        if (bytes.size() + got > MaxImageFileBytes)
+            return false;
+        bytes.insert(bytes.end(), block, block + got);
     }
-    std::uintmax_t size = std::filesystem::file_size(fileName, error);
-    if (error || size == 0 || size > MaxImageFileBytes) {
+    if (std::ferror(file.get()) || bytes.empty())
         return false;
-    }
-    std::ifstream file(fileName, std::ios::binary);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
-        return false;
-    }
     return decodeImage(bytes.data(), bytes.size(), image);
 }
 

@@ -1,8 +1,10 @@
 #include "platform/SdlMixer.h"
+#include "platform/DataFile.h"
 #include "platform/SoundFile.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -15,6 +17,16 @@ constexpr int MixChannels = 2; // stereo
 constexpr int MixChunkSize = 1024;
 
 bool mixerExists = false;
+
+// Slower sample rates are refused: converting them to the mixer's rate multiplies the
+// samples, and a rate of 1 Hz would mean a gigabyte and seconds of work for a tiny file.
+constexpr std::uint32_t MinSampleRate = 4000;
+// The most a sound may take once converted to the mixer's layout (about 25 minutes).
+constexpr double MaxConvertedBytes = 256.0 * 1024 * 1024;
+
+std::uint32_t readLittleEndian16(const Uint8* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8;
+}
 
 std::uint32_t readLittleEndian32(const Uint8* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
@@ -34,6 +46,7 @@ bool looksLikeWholeWav(SDL_RWops* source) {
         std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
         return false;
     bool whole = false;
+    std::uint32_t channels = 0, rate = 0, bits = 0;
     Sint64 at = start + static_cast<Sint64>(sizeof header);
     while (end - at >= 8) {
         Uint8 chunk[8] = {};
@@ -42,13 +55,35 @@ bool looksLikeWholeWav(SDL_RWops* source) {
             break;
         const Sint64 length = readLittleEndian32(chunk + 4);
         at += 8;
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && length >= 16) {
+            Uint8 format[16] = {};
+            if (SDL_RWread(source, format, 1, sizeof format) != sizeof format)
+                break;
+            channels = readLittleEndian16(format + 2);
+            rate = readLittleEndian32(format + 4);
+            bits = readLittleEndian16(format + 14);
+        }
         if (std::memcmp(chunk, "data", 4) == 0) {
-            whole = length <= end - at;
+            // The samples' size after conversion to 16-bit stereo at the mixer's rate.
+            const double frames = static_cast<double>(length) / (std::max<std::uint32_t>(channels, 1) *
+                                                                 std::max<std::uint32_t>(bits, 8) / 8.0);
+            const double converted = frames * 4.0 * MixFrequency / std::max<std::uint32_t>(rate, 1);
+            whole = length <= end - at && rate >= MinSampleRate && converted <= MaxConvertedBytes;
             break;
         }
         at += length + (length & 1);
     }
     return SDL_RWseek(source, start, RW_SEEK_SET) >= 0 && whole;
+}
+
+SDL_RWops* openSoundFile(const char* fileName) {
+    std::FILE* file = openDataFile(fileName, MaxSoundFileBytes);
+    if (file == nullptr)
+        return nullptr;
+    SDL_RWops* source = SDL_RWFromFP(file, SDL_TRUE);
+    if (source == nullptr)
+        std::fclose(file);
+    return source;
 }
 
 MixChunkPtr loadWavFrom(SDL_RWops* source) {
@@ -72,13 +107,13 @@ MixChunkPtr loadWav(const void* bytes, std::size_t size) {
 MixChunkPtr loadWavFile(const char* fileName) {
     if (fileName == nullptr)
         return {};
-    return loadWavFrom(SDL_RWFromFile(fileName, "rb"));
+    return loadWavFrom(openSoundFile(fileName));
 }
 
 // The loader's own test, then the decoding and conversion that SDL_mixer does for a WAV
 // chunk, stopping short of the open device that the conversion would be written for.
 bool isPlayableWavFile(const std::string& fileName) {
-    SDL_RWops* source = SDL_RWFromFile(fileName.c_str(), "rb");
+    SDL_RWops* source = openSoundFile(fileName.c_str());
     if (source == nullptr)
         return false;
     if (!looksLikeWholeWav(source)) {
@@ -131,6 +166,7 @@ SdlMixer::SdlMixer() {
 SdlMixer::~SdlMixer() {
     if (device.isOpen())
         SdlMixer::stopAllSounds();
+    refusedSounds.clear();
     loadedSounds.clear();
     mixerExists = false;
 }
@@ -148,12 +184,22 @@ void SdlMixer::playSound(const char* fileName) {
             return;
         chunk = loadedSounds.emplace(fileName, std::move(loaded)).first->second.get();
     }
+    if (refusedSounds.count(chunk) != 0)
+        return;
     if (Mix_PlayChannel(-1, chunk, 0) >= 0)
         return;
-    // Every channel is sounding: overlap has no limit, so make room and start again.
     const int channels = Mix_AllocateChannels(-1);
-    Mix_AllocateChannels(channels > 0 ? channels * 2 : InitialChannels);
-    Mix_PlayChannel(-1, chunk, 0);
+    if (Mix_Playing(-1) < channels) {
+        // A free channel and still refused: the mixer will not play this sound, ever.
+        refusedSounds.insert(chunk);
+        return;
+    }
+    // Every channel is sounding: make room and start again, up to the ceiling.
+    if (channels >= MaxChannels)
+        return;
+    Mix_AllocateChannels(channels > 0 ? std::min(channels * 2, MaxChannels) : InitialChannels);
+    if (Mix_PlayChannel(-1, chunk, 0) < 0)
+        refusedSounds.insert(chunk);
 }
 
 void SdlMixer::stopAllSounds() {

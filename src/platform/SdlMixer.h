@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 struct MixChunkDeleter {
@@ -53,6 +54,8 @@ class MixerDevice {
 class SdlMixer : public SoundSink {
   public:
     static constexpr int InitialChannels = 16;
+    // Enough for every robot's beam at once in any room an author would write.
+    static constexpr int MaxChannels = 256;
 
     ~SdlMixer() override;
     SdlMixer(const SdlMixer&) = delete;
@@ -72,6 +75,8 @@ class SdlMixer : public SoundSink {
     SdlAudioSubsystem audio;
     MixerDevice device;
     std::map<std::string, MixChunkPtr, std::less<>> loadedSounds;
+    // Sounds the mixer would not start with a channel free; they are not asked again.
+    std::set<const Mix_Chunk*> refusedSounds;
 };
 
 // Opens SDL's audio and the mixer. On failure gives null and says why in `error`.

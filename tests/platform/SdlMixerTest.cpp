@@ -1,4 +1,5 @@
 #include "platform/SdlMixer.h"
+#include "platform/SoundFile.h"
 
 #include <gtest/gtest.h>
 
@@ -243,4 +244,32 @@ TEST_F(SdlMixerTest, NonAsciiFileNamesAreOpenedByteForByte) {
     mixer->playSound(utf8.c_str());
     mixer->playSound(latin1.c_str());
     EXPECT_EQ(mixer->playingCount(), 2);
+}
+
+TEST_F(SdlMixerTest, ASoundTheMixerRefusesIsDroppedAndGrowsNoChannels) {
+    // Samples of no length load, but the mixer will not start them.
+    const std::string silent = dir.write("silent.wav", makeWav(22050, 0.0f));
+    for (int i = 0; i < 40; ++i)
+        mixer->playSound(silent.c_str());
+    EXPECT_EQ(mixer->playingCount(), 0);
+    EXPECT_EQ(mixer->channelCount(), SdlMixer::InitialChannels);
+}
+
+TEST_F(SdlMixerTest, ChannelsGrowOnlyUpToTheCeiling) {
+    const std::string laser = dir.write("laser.wav", makeWav(22050, 3.0f));
+    for (int i = 0; i < SdlMixer::MaxChannels + 20; ++i)
+        mixer->playSound(laser.c_str());
+    EXPECT_EQ(mixer->channelCount(), SdlMixer::MaxChannels);
+    EXPECT_EQ(mixer->playingCount(), SdlMixer::MaxChannels);
+}
+
+TEST_F(SdlMixerTest, SampleRatesBelow4000HzAreRefused) {
+    const std::vector<std::uint8_t> slowest = makeWav(4000, 0.1f);
+    EXPECT_NE(loadWav(slowest.data(), slowest.size()), nullptr);
+    EXPECT_TRUE(isPlayableWavFile(dir.write("slowest.wav", slowest)));
+    const std::vector<std::uint8_t> tooSlow = makeWav(3999, 0.1f);
+    EXPECT_EQ(loadWav(tooSlow.data(), tooSlow.size()), nullptr);
+    EXPECT_FALSE(isPlayableWavFile(dir.write("tooslow.wav", tooSlow)));
+    const std::vector<std::uint8_t> oneHertz = makeWav(1, 20000.0f);
+    EXPECT_EQ(loadWav(oneHertz.data(), oneHertz.size()), nullptr);
 }

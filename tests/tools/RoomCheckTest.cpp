@@ -135,8 +135,10 @@ TEST(RoomCheck, SoundsMustBeWholeWavFiles) {
     other.replace(8, 4, "AVI ");
     dir.write("res/sound/die3.wav", other);
     const CheckRun run = check({"--root", dir.path("")});
-    EXPECT_EQ(run.out, "res/sound/die1.wav: not a WAV sound the game can play\n"
-                       "res/sound/die3.wav: not a WAV sound the game can play\n"
+    EXPECT_EQ(run.out, "res/sound/die1.wav: not a WAV sound the game can play (PCM at 4000 Hz or more, at "
+                       "most 256 MB once converted)\n"
+                       "res/sound/die3.wav: not a WAV sound the game can play (PCM at 4000 Hz or more, at "
+                       "most 256 MB once converted)\n"
                        "2 problems found\n");
     EXPECT_EQ(run.status, 1);
 }

@@ -1,5 +1,7 @@
 #include "tools/common/Replay.h"
 
+#include "platform/DataFile.h"
+
 #include "actors/Player.h"
 #include "actors/Robot.h"
 #include "app/DisplayMode.h"
@@ -60,14 +62,17 @@ std::string absoluteName(const std::string& fileName) {
 }
 
 bool readWholeFile(const std::string& fileName, std::string& text) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error))
+    // A key script is data like a room: a regular file within the same bound.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{openDataFile(fileName, MaxDefinitionFileBytes),
+                                                         &std::fclose};
+    if (!file)
         return false;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    text.clear();
+    char block[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0)
+        text.append(block, got);
+    return std::ferror(file.get()) == 0;
 }
 
 // Everything the run sets up is undone when it ends, however it ends.

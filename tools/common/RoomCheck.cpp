@@ -5,6 +5,7 @@
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
 #include "graphics/RgbaImage.h"
+#include "platform/DataFile.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
 #include "world/EntryPoint.h"
@@ -85,6 +86,18 @@ std::string plural(std::size_t count, const char* one, const char* many) {
 bool isRegularFile(const std::string& name) {
     std::error_code ignored;
     return std::filesystem::is_regular_file(name, ignored);
+}
+
+// Why the game would not open a file, for the end of a "cannot open" line.
+std::string whyNotOpened(const std::string& name, std::uintmax_t bound) {
+    switch (dataFileProblem(name, bound)) {
+    case DataFileProblem::NotRegular:
+        return ": it is not a regular file (a pipe, device, socket or directory)";
+    case DataFileProblem::TooBig:
+        return ": it is larger than the " + std::to_string(bound / (1024 * 1024)) + " MB the game reads";
+    default:
+        return "";
+    }
 }
 
 } // namespace
@@ -265,7 +278,8 @@ class RoomCheck::Listener : public DefinitionObserver {
     void robotSet(const std::string& key, const std::string& setFile) {
         DefinitionFile probe;
         if (!probe.open(setFile)) {
-            report("cannot open the animation set " + shown(setFile));
+            report("cannot open the animation set " + shown(setFile) +
+                   whyNotOpened(setFile, MaxDefinitionFileBytes));
             return;
         }
         check.noteSet(setFile, key == "texture" ? BodySet : LaserSet);
@@ -320,7 +334,7 @@ bool RoomCheck::checkRoom(const std::string& fileName) {
     Room room(registry);
     room.observer = &listener;
     if (!room.loadFile(fileName)) {
-        report(fileName, 0, "cannot open the room file");
+        report(fileName, 0, "cannot open the room file" + whyNotOpened(fileName, MaxDefinitionFileBytes));
         return false;
     }
     listener.finishRoom();
@@ -335,10 +349,12 @@ void RoomCheck::checkImage(const std::string& where, int line, const std::string
     }
     if (found->second)
         return;
-    if (!isRegularFile(image))
-        report(where, line, "cannot open the image " + shown(image));
+    if (!isRegularFile(image) || dataFileProblem(image, MaxImageFileBytes) != DataFileProblem::None)
+        report(where, line, "cannot open the image " + shown(image) + whyNotOpened(image, MaxImageFileBytes));
     else
-        report(where, line, "the image " + shown(image) + " is not a PNG or JPEG the game can read");
+        report(where, line,
+               "the image " + shown(image) + " is not a PNG or JPEG the game can read (at most " +
+                   std::to_string(MaxImageSide) + " pixels a side)");
 }
 
 void RoomCheck::noteSet(const std::string& setFile, Role role) {
@@ -357,7 +373,8 @@ void RoomCheck::checkSet(const std::string& setFile) {
     AnimationSet set;
     if (!set.load(setFile, &listener)) {
         // Robots' sets were opened when they were named; only the player's can be missing.
-        report(setFile, 0, "cannot open the player's animation set");
+        report(setFile, 0,
+               "cannot open the player's animation set" + whyNotOpened(setFile, MaxDefinitionFileBytes));
         return;
     }
     for (const Role role : setRoles[setFile]) {
@@ -377,10 +394,11 @@ void RoomCheck::checkSet(const std::string& setFile) {
 void RoomCheck::checkSound(const std::string& soundFile) {
     if (isPlayableWavFile(soundFile))
         return;
-    if (!isRegularFile(soundFile))
-        report(soundFile, 0, "cannot open the sound");
+    if (!isRegularFile(soundFile) || dataFileProblem(soundFile, MaxSoundFileBytes) != DataFileProblem::None)
+        report(soundFile, 0, "cannot open the sound" + whyNotOpened(soundFile, MaxSoundFileBytes));
     else
-        report(soundFile, 0, "not a WAV sound the game can play");
+        report(soundFile, 0,
+               "not a WAV sound the game can play (PCM at 4000 Hz or more, at most 256 MB once converted)");
 }
 
 void RoomCheck::checkSetsAndSounds() {
