@@ -15,6 +15,11 @@ struct GraphicsState {
     std::uint64_t nextTextureId = 1;
     // Image files decoded so far; each file should be decoded once per run.
     int imageFilesDecoded = 0;
+    // Decoded pixels of every texture this run has kept, against the budget below.
+    std::uint64_t decodedImageBytes = 0;
+    // No set of images this game would ship comes near it; past it (many spellings of one
+    // huge picture, say) a texture fails like a missing file.
+    static constexpr std::uint64_t DecodedImageBudget = 1024ull * 1024 * 1024;
 };
 
 extern GraphicsState theGraphics;

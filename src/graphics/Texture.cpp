@@ -1,5 +1,6 @@
 #include "graphics/Texture.h"
 
+#include <new>
 #include <utility>
 
 #include "graphics/Graphics.h"
@@ -60,15 +61,24 @@ void TextureRef::loadTexture(const std::string& fileName) {
         *this = *cached;
         return;
     }
-    RgbaImage image;
-    if (!readImageFile(fileName, image)) {
-        // Nothing cached: the next request reads the file again.
-        return;
+    // Running out of memory is this file failing to load, never the end of the game.
+    try {
+        RgbaImage image;
+        if (!readImageFile(fileName, image)) {
+            // Nothing cached: the next request reads the file again.
+            return;
+        }
+        const std::uint64_t bytes = image.pixels.size();
+        if (bytes > GraphicsState::DecodedImageBudget - theGraphics.decodedImageBytes)
+            return;
+        ++theGraphics.imageFilesDecoded;
+        texture = new Texture(std::move(image));
+        texture->refCount = 1;
+        theGraphics.decodedImageBytes += bytes;
+        theGraphics.textureCache.insert(fileName, *this);
+    } catch (const std::bad_alloc&) {
+        release();
     }
-    ++theGraphics.imageFilesDecoded;
-    texture = new Texture(std::move(image));
-    texture->refCount = 1;
-    theGraphics.textureCache.insert(fileName, *this);
 }
 
 void TextureRef::draw(float x, float y, float w, float h, float uRepeat, float vRepeat, int layer) const {

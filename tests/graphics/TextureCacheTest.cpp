@@ -67,3 +67,23 @@ TEST_F(TextureCaching, ReferencesCountTheirHolders) {
 }
 
 } // namespace
+
+namespace {
+
+// The run's decoded pixels stop at the budget: the image that fits exactly is kept, the next
+// one fails like a missing file and is not cached.
+TEST_F(TextureCaching, DecodedImagesStopAtTheRunsBudget) {
+    const std::string fits = writeImage("fits.png", solidImage(2, 2, 1, 2, 3, 255));
+    const std::string over = writeImage("over.png", solidImage(2, 2, 4, 5, 6, 255));
+    theGraphics.decodedImageBytes = GraphicsState::DecodedImageBudget - 16; // a 2 x 2 image
+    TextureRef kept;
+    kept.loadTexture(fits);
+    EXPECT_FALSE(kept.empty());
+    EXPECT_EQ(theGraphics.decodedImageBytes, GraphicsState::DecodedImageBudget);
+    TextureRef refused;
+    refused.loadTexture(over);
+    EXPECT_TRUE(refused.empty());
+    EXPECT_EQ(theGraphics.textureCache.size(), 1u);
+}
+
+} // namespace

@@ -1,6 +1,6 @@
+#include "platform/DataFile.h"
 #include "definitions/DefinitionFile.h"
 #include "graphics/RgbaImage.h"
-#include "platform/DataFile.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
 
