@@ -26,6 +26,9 @@ class DefinitionObserver {
     virtual void objectRejected(std::string_view /*type*/) {}
     // A value word that was not a clean number.
     virtual void badNumber(std::string_view /*word*/, NumberForm /*form*/) {}
+    // A value that reads as infinite, not a number, or beyond a million either way (whole
+    // numbers after wrapping round); the game takes it as read.
+    virtual void absurdNumber(std::string_view /*word*/, double /*value*/) {}
 
     // A room line has been read into `object` of type `type`, before the room keeps it
     // or leaves it out (`object.rejected`).

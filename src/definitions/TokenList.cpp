@@ -1,5 +1,7 @@
 #include "definitions/TokenList.h"
 
+#include <cmath>
+
 #include "definitions/Conversions.h"
 #include "definitions/DefinitionObserver.h"
 
@@ -32,6 +34,15 @@ std::string TokenList::takeWord() {
     return word;
 }
 
+namespace {
+
+// Rooms are 40 by 30 units; no coordinate, size or speed of a sane file comes near a million.
+bool isPlausible(double value) {
+    return std::isfinite(value) && std::fabs(value) <= 1e6;
+}
+
+} // namespace
+
 std::int32_t TokenList::takeInt() {
     if (empty())
         return 0;
@@ -39,6 +50,8 @@ std::int32_t TokenList::takeInt() {
     const std::int32_t value = readInteger(front(), &form);
     if (observer != nullptr && form != NumberForm::Clean)
         observer->badNumber(front(), form);
+    if (observer != nullptr && !isPlausible(static_cast<double>(value)))
+        observer->absurdNumber(front(), static_cast<double>(value));
     popFront();
     return value;
 }
@@ -50,6 +63,8 @@ float TokenList::takeFloat() {
     const float value = readFloat(front(), &form);
     if (observer != nullptr && form != NumberForm::Clean)
         observer->badNumber(front(), form);
+    if (observer != nullptr && !isPlausible(static_cast<double>(value)))
+        observer->absurdNumber(front(), static_cast<double>(value));
     popFront();
     return value;
 }

@@ -144,3 +144,25 @@ TEST(RoomCheck, SoundsMustBeWholeWavFiles) {
 }
 
 } // namespace
+
+namespace {
+
+// Values either side of a million, and the ones that are no finite number at all.
+TEST(RoomCheck, NumbersFarOutsideAnyRoomAreNamedWithTheirLine) {
+    TempDir dir;
+    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
+                          std::filesystem::copy_options::recursive);
+    dir.write("far.txt", "entrypoint position 1000000 -1000000 side left\n"
+                         "entrypoint position 1000001 29 side right\n"
+                         "platform start 0 29 end 99999999999 30\n"
+                         "entrypoint position 3e38 1e39 side left\n");
+    const CheckRun run = check({"--root", dir.path(""), "far.txt"});
+    const std::string far = ", far outside any room (40 by 30 units): the game takes it as it is\n";
+    EXPECT_NE(run.out.find("far.txt:2: \"1000001\" reads as 1000001" + far), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("far.txt:3: \"99999999999\" reads as 1215752191" + far), std::string::npos);
+    EXPECT_NE(run.out.find("far.txt:4: \"3e38\" reads as 3.00000001e+38" + far), std::string::npos);
+    EXPECT_NE(run.out.find("far.txt:4: \"1e39\" reads as inf" + far), std::string::npos);
+    EXPECT_EQ(run.out.find("far.txt:1:"), std::string::npos) << run.out;
+}
+
+} // namespace

@@ -15,8 +15,11 @@
 #include "world/Searchable.h"
 #include "world/World.h"
 
+#include <cmath>
 #include <filesystem>
+#include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <string_view>
 #include <utility>
 
@@ -162,6 +165,16 @@ class RoomCheck::Listener : public DefinitionObserver {
             report(shown(word) + " is not a number: it reads as 0");
         else
             report(shown(word) + " is not a plain number: only the number it starts with counts");
+    }
+
+    void absurdNumber(std::string_view word, double value) override {
+        std::ostringstream read;
+        if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+            read << static_cast<long long>(value);
+        else
+            read << std::setprecision(9) << value;
+        report(shown(word) + " reads as " + read.str() +
+               ", far outside any room (40 by 30 units): the game takes it as it is");
     }
 
     void objectRead(std::string_view type, GameObject& object) override {
