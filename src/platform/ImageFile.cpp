@@ -1,6 +1,8 @@
 #include "platform/ImageFile.h"
 #include "platform/DataFile.h"
 
+#include <atomic>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -8,10 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <jpeglib.h>
 #include <png.h>
+#include <unistd.h>
 
 namespace {
 
@@ -266,17 +271,23 @@ bool validImage(const RgbaImage& image) {
            image.pixels.size() == static_cast<std::size_t>(image.width) * image.height * 4u;
 }
 
-bool writeBytesAtomically(const std::string& fileName, const unsigned char* bytes, std::size_t size) {
-    std::string temporary = fileName + ".part";
-    bool written = false;
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (file) {
-            file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
-            file.close();
-            written = !file.fail();
+// Opens a new temporary file beside fileName. Each name is fresh and the open refuses anything
+// already there, links included, so a file left by a killed run or planted beside the target is
+// never written through. Returns -1 when nothing was created.
+int openFreshTemporary(const std::string& fileName, std::string& temporary) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = fileName + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".part";
+        int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file >= 0 || errno != EEXIST) {
+            return file;
         }
     }
+    return -1;
+}
+
+// Moves a completely written temporary over fileName, or removes it.
+bool replaceWithTemporary(const std::string& temporary, const std::string& fileName, bool written) {
     std::error_code error;
     if (written) {
         std::filesystem::rename(temporary, fileName, error);
@@ -286,6 +297,28 @@ bool writeBytesAtomically(const std::string& fileName, const unsigned char* byte
         std::filesystem::remove(temporary, error);
     }
     return written;
+}
+
+bool writeBytesAtomically(const std::string& fileName, const unsigned char* bytes, std::size_t size) {
+    std::string temporary;
+    int file = openFreshTemporary(fileName, temporary);
+    if (file < 0) {
+        return false;
+    }
+    bool written = true;
+    while (written && size > 0) {
+        ssize_t count = write(file, bytes, size);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        written = count > 0;
+        if (written) {
+            bytes += count;
+            size -= static_cast<std::size_t>(count);
+        }
+    }
+    written = close(file) == 0 && written;
+    return replaceWithTemporary(temporary, fileName, written);
 }
 
 } // namespace
@@ -328,16 +361,18 @@ bool writePngFile(const std::string& fileName, const RgbaImage& image, bool with
     png.height = static_cast<png_uint_32>(image.height);
     png.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
 
-    std::string temporary = fileName + ".part";
-    bool written = png_image_write_to_file(&png, temporary.c_str(), 0, rows, 0, nullptr) != 0;
+    std::string temporary;
+    int descriptor = openFreshTemporary(fileName, temporary);
+    if (descriptor < 0) {
+        return false;
+    }
+    FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        close(descriptor);
+        return replaceWithTemporary(temporary, fileName, false);
+    }
+    bool written = png_image_write_to_stdio(&png, file, 0, rows, 0, nullptr) != 0;
     png_image_free(&png);
-    std::error_code error;
-    if (written) {
-        std::filesystem::rename(temporary, fileName, error);
-        written = !error;
-    }
-    if (!written) {
-        std::filesystem::remove(temporary, error);
-    }
-    return written;
+    written = std::fclose(file) == 0 && written;
+    return replaceWithTemporary(temporary, fileName, written);
 }

@@ -1,5 +1,9 @@
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
+
 #include <unistd.h>
 
 #include "../graphics/GraphicsTestSupport.h"
@@ -98,19 +102,46 @@ TEST_F(DisplayModes, ScreenshotHoldsTheFrameDrawnSoFar) {
     EXPECT_EQ(pixelAt(saved, 0, 0), Background);
 }
 
-TEST_F(DisplayModes, FailedScreenshotKeepsThePreviousFile) {
-    startFrame();
-    saveScreenshot();
-    std::vector<char> previous = fileBytes("screenshot.png");
-    ASSERT_FALSE(previous.empty());
-    // The temporary file cannot be created where a directory stands.
-    std::filesystem::create_directory("screenshot.png.part");
+TEST_F(DisplayModes, LeftoverOrPlantedTemporariesAreNeverWrittenThrough) {
+    {
+        std::ofstream victim("victim.txt", std::ios::binary);
+        victim << "keep me";
+    }
+    std::filesystem::create_symlink("victim.txt", "screenshot.png.part");
     startFrame();
     theSpriteRenderer->drawQuad(0, 30, 40, 30, 1, 1, 0xFFFFFFFF, 0);
     theDisplay.screenshotRequested = true;
     saveScreenshot();
+
+    EXPECT_EQ(fileBytes("victim.txt"), (std::vector<char>{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+    EXPECT_TRUE(std::filesystem::is_symlink("screenshot.png.part"));
+    EXPECT_FALSE(std::filesystem::is_symlink("screenshot.png"));
+    RgbaImage saved;
+    ASSERT_TRUE(readImageFile("screenshot.png", saved));
+    RgbaImage drawn = backBuffer();
+    ASSERT_EQ(saved.width, drawn.width);
+    ASSERT_EQ(saved.height, drawn.height);
+    for (int y = 0; y < drawn.height; y += 7) {
+        for (int x = 0; x < drawn.width; x += 7) {
+            ASSERT_EQ(pixelAt(saved, x, y), pixelAt(drawn, x, y)) << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
+    // A directory where the screenshot goes cannot be replaced by the new file.
+    std::filesystem::create_directory("screenshot.png");
+    std::ofstream("screenshot.png/inside.txt") << "x";
+    startFrame();
+    theDisplay.screenshotRequested = true;
+    saveScreenshot();
     EXPECT_FALSE(theDisplay.screenshotRequested);
-    EXPECT_EQ(fileBytes("screenshot.png"), previous);
+    EXPECT_TRUE(std::filesystem::exists("screenshot.png/inside.txt"));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"screenshot.png"});
 }
 
 } // namespace
