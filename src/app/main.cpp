@@ -28,9 +28,41 @@ struct GraphicsRelease {
     ~GraphicsRelease() { shutdownGraphics(); }
 };
 
+const char* const Usage = "Usage: marrowgast [--help] [--version]\n"
+                          "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
+                          "of four rooms. It reads its data from res/ in the working directory.\n"
+                          "\n"
+                          "  --help     print this help and exit\n"
+                          "  --version  print the version and exit\n"
+                          "\n"
+                          "Keys: Left/Right run, Space jumps, Up/Down ride lifts (Up searches),\n"
+                          "F9/F10/F11 window sizes, F12 full screen, Print Screen saves screenshot.png,\n"
+                          "Escape quits.\n";
+
+// Started without options the game is exactly as it always was; the options only answer
+// questions. Returns the exit status when the game should not start, -1 when it should.
+int readCommandLine(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            std::printf("marrowgast %s\n", MARROWGAST_VERSION);
+            return 0;
+        }
+        std::fprintf(stderr, "marrowgast: unknown option \"%s\"; try marrowgast --help\n", option.c_str());
+        return 2;
+    }
+    return -1;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (const int status = readCommandLine(argc, argv); status >= 0)
+        return status;
     // Declared in the order of start-up, so they are released in reverse: sound, keyboard,
     // drawing device, window, SDL.
     std::string error;
