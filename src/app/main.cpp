@@ -9,6 +9,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
+#include "platform/StopSignals.h"
 #include "sound/Sound.h"
 #include "world/World.h"
 
@@ -63,6 +64,7 @@ int readCommandLine(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (const int status = readCommandLine(argc, argv); status >= 0)
         return status;
+    installStopSignals();
     // Declared in the order of start-up, so they are released in reverse: sound, keyboard,
     // drawing device, window, SDL.
     std::string error;

@@ -3,6 +3,7 @@
 #include "definitions/DefinitionObserver.h"
 
 #include "platform/DataFile.h"
+#include "platform/StopSignals.h"
 
 #include <cstring>
 
@@ -42,6 +43,11 @@ void DefinitionFile::readLine(TokenList& tokens) {
     cut = false;
     if (!file || ended)
         return;
+    // The game is stopping: the rest of the file would only delay it.
+    if (stopRequested()) {
+        ended = true;
+        return;
+    }
     ++lineCount;
     std::size_t length = 0;
     while (true) {

@@ -1,5 +1,7 @@
 #include "platform/SdlPlatform.h"
 
+#include "platform/StopSignals.h"
+
 #include <cstdlib>
 
 SdlSession::~SdlSession() {
@@ -65,6 +67,8 @@ WindowMessage windowMessageFor(const SDL_Event& event) {
 }
 
 WindowMessage SdlMessageSource::takeMessage() {
+    if (stopRequested())
+        return WindowMessage::Quit;
     SDL_PumpEvents();
 
     SDL_Event keys[64];

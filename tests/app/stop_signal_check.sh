@@ -1,0 +1,44 @@
+#!/bin/sh
+# SIGTERM and SIGINT end the game promptly and with status 0: while it plays, and while it is
+# still loading a first room of fifty thousand robots (seconds of work without the stop).
+set -u
+game=${1:?usage: stop_signal_check.sh GAME SOURCE_DIR}
+source=${2:?}
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$source/res" "$work/res"
+heavy=$(mktemp -d -p "$work")
+cp -r "$source/res" "$heavy/res"
+yes 'robot start 2 2 texture res/textures/robot_a.set laser res/textures/laser.set' | head -n 50000 >>"$heavy/res/rooms/room1.txt"
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+failed=0
+# stop DIRECTORY SIGNAL DELAY: starts the game there, signals it after DELAY seconds.
+stop() {
+  # A background job starts with SIGINT ignored; env gives it back its default.
+  (cd "$1" && exec env --default-signal=INT "$game" >"$work/out" 2>&1) &
+  pid=$!
+  sleep "$3"
+  sent=$(now_ms)
+  kill -s "$2" $pid
+  # Up to three seconds to end, then it is killed and the case fails.
+  waited=0
+  while kill -0 $pid 2>/dev/null && [ $waited -lt 30 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  took=$(($(now_ms) - sent))
+  kill -s KILL $pid 2>/dev/null
+  wait $pid
+  status=$?
+  if [ $status -ne 0 ] || [ $took -gt 3000 ]; then
+    echo "$2 after $3 s in $1: exit $status after $took ms"; cat "$work/out"; failed=1
+  fi
+}
+stop "$work" TERM 1.5
+stop "$work" INT 1.5
+stop "$heavy" TERM 0.3
+stop "$heavy" INT 0.3
+[ $failed -eq 0 ] && echo "every stop was prompt"
+exit $failed
