@@ -1,68 +1,122 @@
-// The whole world: a fuzzed room 1 loaded as the game loads it, then a few hundred steps
-// driven by fuzzed keys, with a frame drawn on a small headless device now and then.
+// The whole game headless: a copy of the bundled data with one file replaced by fuzzed bytes
+// (a room, an animation set, an image or a sound), played for a few hundred steps in any of
+// the four rooms with fuzzed keys (the display-size keys, full screen and Print Screen too),
+// through the real sound mixer and sprite renderer, a frame drawn every few steps.
 //
-// Input: byte 0 is the number n of key bytes that follow; then n key bytes; the rest is the
-// room file. A key byte waits 4 * (byte >> 4) steps, then presses (bit 3 set) or releases
-// the key its low three bits choose.
+// Input: byte 0 chooses the room (bits 0-1), the side entered by (bit 2), the role the payload
+// takes (bits 3-5: room, set, image, sound, room, ...) and which file of that role (bits 6-7).
+// Byte 1 is the number n of key bytes that follow; then n key bytes; the rest is the payload.
+// A key byte waits 4 * (byte >> 5) steps, then presses (bit 4 set) or releases the key its
+// low four bits choose.
 #include "FuzzScratch.h"
 
+#include "app/DisplayMode.h"
 #include "app/KeyCommands.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
 #include "platform/SdlDrawingDevice.h"
+#include "platform/SdlMixer.h"
+#include "sound/Sound.h"
 #include "world/World.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 namespace {
 
-constexpr int Keys[8] = {KeyCodeLeft,  KeyCodeRight, KeyCodeUp,    KeyCodeDown,
-                         KeyCodeSpace, KeyCodeLeft,  KeyCodeRight, KeyCodeEscape};
+constexpr int Keys[16] = {KeyCodeLeft,  KeyCodeRight, KeyCodeUp,  KeyCodeDown, KeyCodeSpace, KeyCodeLeft,
+                          KeyCodeRight, KeyCodeSpace, KeyCodeUp,  KeyCodeF9,   KeyCodeF10,   KeyCodeF11,
+                          KeyCodeF12,   KeyCodePrintScreen,       KeyCodeEscape, KeyCodeDown};
 constexpr int MaxSteps = 400;
-constexpr int StepsPerFrame = 100;
+constexpr int StepsPerFrame = 25;
+
+// The file each role and choice replaces, relative to the data directory.
+constexpr const char* Rooms[4] = {"res/rooms/room1.txt", "res/rooms/room2.txt", "res/rooms/room3.txt",
+                                  "res/rooms/room4.txt"};
+constexpr const char* Sets[4] = {"res/textures/player.set", "res/textures/robot_a.set",
+                                 "res/textures/robot_b.set", "res/textures/laser.set"};
+constexpr const char* Images[4] = {"res/textures/stone.png", "res/textures/wood.jpg", "res/textures/crate.png",
+                                   "res/textures/metal.png"};
+constexpr const char* Sounds[4] = {"res/sound/laser.wav", "res/sound/die1.wav", "res/sound/die2.wav",
+                                   "res/sound/die3.wav"};
+
+const char* replacedFile(std::uint8_t chooser) {
+    const int which = chooser >> 6;
+    switch ((chooser >> 3) & 7) {
+    case 1:
+        return Sets[which];
+    case 2:
+        return Images[which];
+    case 3:
+        return Sounds[which];
+    default:
+        return Rooms[chooser & 3];
+    }
+}
+
+// Puts the bundled file back in place of whatever the last input wrote there.
+void restore(const std::filesystem::path& name) {
+    std::error_code ignored;
+    std::filesystem::remove(name, ignored);
+    std::filesystem::copy_file(std::filesystem::path(MARROWGAST_SOURCE_DIR) / name, name, ignored);
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // A working directory of our own: the game's sets, images and sounds, and the rooms we write.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // A working directory of our own holding a copy of the game's data, so that any one file
+    // can be replaced and put back.
     const std::filesystem::path& dir = fuzzScratchDir();
-    const std::filesystem::path source = MARROWGAST_SOURCE_DIR;
-    std::filesystem::create_directories(dir / "res/rooms");
-    std::filesystem::create_directory_symlink(source / "res/textures", dir / "res/textures");
-    std::filesystem::create_directory_symlink(source / "res/sound", dir / "res/sound");
+    std::filesystem::copy(std::filesystem::path(MARROWGAST_SOURCE_DIR) / "res", dir / "res",
+                          std::filesystem::copy_options::recursive);
     std::filesystem::current_path(dir);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2)
+        return 0;
+    const std::uint8_t chooser = data[0];
+    std::size_t keyCount = data[1];
+    if (keyCount > size - 2)
+        keyCount = size - 2;
+    const std::uint8_t* keys = data + 2;
+    const std::uint8_t* payload = keys + keyCount;
+    const char* replaced = replacedFile(chooser);
+    writeScratchFile(replaced, payload, size - 2 - keyCount);
+
+    // Everything the game keeps for the run starts new with each input: the texture cache,
+    // the display mode, the mixer's decoded sounds.
     std::string error;
     theGraphics.device = createHeadlessDrawingDevice(160, 120, error);
     if (!theGraphics.device) {
         std::fprintf(stderr, "no headless device: %s\n", error.c_str());
         std::abort();
     }
-    return 0;
-}
+    // One mixer for the process (closing SDL's audio takes a tenth of a second), emptied of
+    // the sounds the last input decoded.
+    static std::unique_ptr<SdlMixer> mixer = [] {
+        std::string why;
+        std::unique_ptr<SdlMixer> made = createSdlMixer(why);
+        if (!made) {
+            std::fprintf(stderr, "cannot open the mixer: %s\n", why.c_str());
+            std::abort();
+        }
+        return made;
+    }();
+    mixer->forgetSounds();
+    ScopedSoundSink sound(*mixer);
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0)
-        return 0;
-    std::size_t keyCount = data[0];
-    if (keyCount > size - 1)
-        keyCount = size - 1;
-    const std::uint8_t* keys = data + 1;
-    const std::uint8_t* room = keys + keyCount;
-    const std::size_t roomSize = size - 1 - keyCount;
-    // Room 2 is the same file, so walking out of room 1 reads a room again.
-    writeScratchFile("res/rooms/room1.txt", room, roomSize);
-    writeScratchFile("res/rooms/room2.txt", room, roomSize);
-
-    std::string error;
-    if (loadWorld(error)) {
+    if (loadWorld(error) && enterRingRoom(chooser & 3, (chooser >> 2) & 1)) {
         std::size_t next = 0;
-        int wait = keyCount > 0 ? 4 * (keys[0] >> 4) : MaxSteps;
+        int wait = keyCount > 0 ? 4 * (keys[0] >> 5) : MaxSteps;
         for (int step = 1; step <= MaxSteps; ++step) {
             while (next < keyCount && wait == 0) {
-                dispatchKey(Keys[keys[next] & 7], (keys[next] >> 3) & 1);
+                dispatchKey(Keys[keys[next] & 15], (keys[next] >> 4) & 1);
                 ++next;
-                wait = next < keyCount ? 4 * (keys[next] >> 4) : MaxSteps;
+                wait = next < keyCount ? 4 * (keys[next] >> 5) : MaxSteps;
             }
             --wait;
             if (updateWorld() != 0)
@@ -75,5 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     shutdownWorld();
+    shutdownGraphics();
+    theGraphics = GraphicsState{};
+    theDisplay = DisplayState{};
+    restore(replaced);
     return 0;
 }

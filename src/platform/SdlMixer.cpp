@@ -206,6 +206,12 @@ void SdlMixer::stopAllSounds() {
     Mix_HaltChannel(-1);
 }
 
+void SdlMixer::forgetSounds() {
+    Mix_HaltChannel(-1);
+    refusedSounds.clear();
+    loadedSounds.clear();
+}
+
 int SdlMixer::channelCount() const {
     return Mix_AllocateChannels(-1);
 }

@@ -63,6 +63,9 @@ class SdlMixer : public SoundSink {
 
     void playSound(const char* fileName) override;
     void stopAllSounds() override;
+    // Stops everything and drops every decoded or refused sound, so each file is read again
+    // when it is next played (the world harness replaces sound files between inputs).
+    void forgetSounds();
 
     int channelCount() const;
     int playingCount() const;
