@@ -25,9 +25,10 @@
 
 namespace {
 
-constexpr int Keys[16] = {KeyCodeLeft,  KeyCodeRight, KeyCodeUp,  KeyCodeDown, KeyCodeSpace, KeyCodeLeft,
-                          KeyCodeRight, KeyCodeSpace, KeyCodeUp,  KeyCodeF9,   KeyCodeF10,   KeyCodeF11,
-                          KeyCodeF12,   KeyCodePrintScreen,       KeyCodeEscape, KeyCodeDown};
+constexpr int Keys[16] = {KeyCodeLeft,  KeyCodeRight,       KeyCodeUp,     KeyCodeDown,
+                          KeyCodeSpace, KeyCodeLeft,        KeyCodeRight,  KeyCodeSpace,
+                          KeyCodeUp,    KeyCodeF9,          KeyCodeF10,    KeyCodeF11,
+                          KeyCodeF12,   KeyCodePrintScreen, KeyCodeEscape, KeyCodeDown};
 constexpr int MaxSteps = 400;
 constexpr int StepsPerFrame = 25;
 
@@ -36,8 +37,8 @@ constexpr const char* Rooms[4] = {"res/rooms/room1.txt", "res/rooms/room2.txt", 
                                   "res/rooms/room4.txt"};
 constexpr const char* Sets[4] = {"res/textures/player.set", "res/textures/robot_a.set",
                                  "res/textures/robot_b.set", "res/textures/laser.set"};
-constexpr const char* Images[4] = {"res/textures/stone.png", "res/textures/wood.jpg", "res/textures/crate.png",
-                                   "res/textures/metal.png"};
+constexpr const char* Images[4] = {"res/textures/stone.png", "res/textures/wood.jpg",
+                                   "res/textures/crate.png", "res/textures/metal.png"};
 constexpr const char* Sounds[4] = {"res/sound/laser.wav", "res/sound/die1.wav", "res/sound/die2.wav",
                                    "res/sound/die3.wav"};
 
