@@ -107,10 +107,11 @@ void Robot::load(TokenList& tokens) {
                 direction = tokens.takeInt();
         } else if (key == "waypoints") {
             if (tokens.hasValues(key, 4)) {
+                // "waypoints X1 Y1 X2 Y2": the heights are read (and checked) but unused.
                 waypoint1X = tokens.takeInt();
-                waypoint1Y = tokens.takeInt();
+                tokens.takeInt();
                 waypoint2X = tokens.takeInt();
-                waypoint2Y = tokens.takeInt();
+                tokens.takeInt();
             }
         } else if (key == "texture" || key == "laser") {
             if (tokens.hasValues(key, 1)) {

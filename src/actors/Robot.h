@@ -61,10 +61,9 @@ class Robot : public GameObject {
     // Any nonzero value faces right.
     int facingRight = 0;
     int direction = 0;
+    // Only the waypoints' x is kept: a robot walks at its start height.
     int waypoint1X = 0;
-    int waypoint1Y = 0;
     int waypoint2X = 0;
-    int waypoint2Y = 0;
     int speedIndex = 2;
     AnimationSet bodyAnimation;
     AnimationSet laserAnimation;
