@@ -109,5 +109,7 @@ bool restoreWorld(const WorldSnapshot& snapshot);
 // One fixed step with the player keys `keys` (KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump)
 // held, as the keyboard would report it: every key whose state differs from `heldKeys`
 // is pressed or released first (left, right, up, down, space), then the world steps.
-// `heldKeys` becomes `keys`. Returns what updateWorld returns.
+// `heldKeys` becomes `keys`. Returns what updateWorld returns. The held keys are the
+// driver's, not the world's, so a search keeps them beside each snapshot: the same world
+// with the space bar still held will not jump again where one with it released will.
 int stepWorld(std::uint32_t& heldKeys, std::uint32_t keys);
