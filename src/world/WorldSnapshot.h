@@ -101,7 +101,9 @@ struct WorldSnapshot {
 bool saveWorld(WorldSnapshot& snapshot);
 // Puts the world back as `snapshot` saved it. When the room no longer holds the saved
 // room's objects (another room was read since), the saved room's file is read again first,
-// which the world's file hook hears as it hears any room read. False before loadWorld and
+// with what any room read brings (the world's file hook hears it, a robot whose patrol
+// starts with "laser" asks for its sound); the player's contact lists do not get the room
+// a reset would give them, so the first steps after may allocate. False before loadWorld and
 // when the saved room cannot be read back: unchanged if its file cannot be opened, with
 // the file read but nothing else put back if it no longer holds the objects saved.
 bool restoreWorld(const WorldSnapshot& snapshot);
