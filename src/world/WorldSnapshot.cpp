@@ -28,13 +28,18 @@ static_assert(wordsOnly<RobotSnapshot, 14>());
 static_assert(wordsOnly<LiftSnapshot, 5>());
 static_assert(wordsOnly<SearchableSnapshot, 2>());
 
+// The floats are compared by their bits on purpose (the checks above rule out padding).
+template <class Part> bool sameBits(const Part* a, const Part* b, std::size_t count) {
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
+    return count == 0 || std::memcmp(a, b, count * sizeof(Part)) == 0;
+}
+
 template <class Part> bool sameBits(const Part& a, const Part& b) {
-    return std::memcmp(&a, &b, sizeof(Part)) == 0;
+    return sameBits(&a, &b, 1);
 }
 
 template <class Part> bool sameBits(const std::vector<Part>& a, const std::vector<Part>& b) {
-    return a.size() == b.size() &&
-           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Part)) == 0);
+    return a.size() == b.size() && sameBits(a.data(), b.data(), a.size());
 }
 
 class WordHash {
