@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     registerDrawingBenchmarks(root);
     registerStartupBenchmarks(root);
     registerMemoryBenchmarks(root, busiest);
+    registerSnapshotBenchmarks(root);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -8,3 +8,4 @@ void registerSimulationBenchmarks(const std::filesystem::path& root, const RoomC
 void registerDrawingBenchmarks(const std::filesystem::path& root);
 void registerStartupBenchmarks(const std::filesystem::path& root);
 void registerMemoryBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest);
+void registerSnapshotBenchmarks(const std::filesystem::path& root);

@@ -111,6 +111,16 @@ for name in sorted(n for n in bench if n.startswith("startup/room_change_warm/")
     rows.append((f"Room change, warm cache, {name.rsplit('/', 1)[1]}", f"{t * 1e3:.3f} ms", "≤ 5 ms", "", "",
                  verdict(t <= 0.005)))
 
+for name in sorted(n for n in bench if n.startswith("snapshot/save_restore/")):
+    room = name.rsplit("/", 1)[1]
+    t = seconds(name)
+    rows.append((f"World snapshot saved and restored, {room}", f"{t * 1e9:,.0f} ns", "≤ 2 µs", "", "",
+                 verdict(t <= 2e-6)))
+    node = f"snapshot/search_node/{room}"
+    if node in bench:
+        rows.append((f"Search node (restore, one step, save, hash), {room}", f"{seconds(node) * 1e9:,.0f} ns", "",
+                     "", "", ""))
+
 replay = bench.get("memory/replay_100000_steps")
 if replay:
     peak = replay.get("peak_MB", 0.0)

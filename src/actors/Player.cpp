@@ -1,6 +1,7 @@
 #include "actors/Player.h"
 
 #include "actors/Random.h"
+#include "actors/StateTable.h"
 #include "app/FrameLoop.h"
 #include "input/KeyCodes.h"
 #include "sound/Sound.h"
@@ -19,18 +20,18 @@ constexpr float LandingTolerance = 0.25f;
 // 30 units per second squared, per step squared.
 constexpr float Gravity = 30.0f * (FixedStep * FixedStep);
 
+// The step of a state that does nothing by itself while it lasts.
+void noStep(Player&) {}
+
 } // namespace
 
-const Player::Action Player::entryActions[6] = {
-    [](Player& p) { p.enterGround(); }, [](Player& p) { p.enterJump(); },
-    [](Player& p) { p.enterFall(); },   [](Player& p) { p.enterRideLift(); },
-    [](Player& p) { p.enterSearch(); }, [](Player& p) { p.enterDying(); },
-};
-
-const Player::Action Player::stepActions[6] = {
-    [](Player& p) { p.groundStep(); }, [](Player& p) { p.jumpStep(); },
-    [](Player& p) { p.fallStep(); },   nullptr,
-    [](Player& p) { p.searchStep(); }, nullptr,
+constexpr Player::StateRow Player::states[PlayerStateCount] = {
+    {Ground, "Ground", [](Player& p) { p.enterGround(); }, [](Player& p) { p.groundStep(); }},
+    {Jump, "Jump", [](Player& p) { p.enterJump(); }, [](Player& p) { p.jumpStep(); }},
+    {Fall, "Fall", [](Player& p) { p.enterFall(); }, [](Player& p) { p.fallStep(); }},
+    {RideLift, "RideLift", [](Player& p) { p.enterRideLift(); }, noStep},
+    {Search, "Search", [](Player& p) { p.enterSearch(); }, [](Player& p) { p.searchStep(); }},
+    {Dying, "Dying", [](Player& p) { p.enterDying(); }, noStep},
 };
 
 Player::Player() {
@@ -70,11 +71,16 @@ void Player::handleKey(int code, int pressed) {
 }
 
 void Player::setState(int s) {
+    static_assert(coversEveryState(states));
     if (s == state)
         return;
     state = s;
-    if (s >= 0 && s < 6)
-        entryActions[s](*this);
+    if (s >= 0 && s < PlayerStateCount)
+        states[s].entry(*this);
+}
+
+const char* Player::stateName(int s) {
+    return s >= 0 && s < PlayerStateCount ? states[s].name : "";
 }
 
 void Player::playByFacing(const char* left, const char* right) {
@@ -205,8 +211,8 @@ void Player::update() {
     if (state != Dying)
         animation.advance();
     prevX = x;
-    if (state >= 0 && state < 6 && stepActions[state] != nullptr)
-        stepActions[state](*this);
+    if (state >= 0 && state < PlayerStateCount)
+        states[state].step(*this);
 
     const float old = y;
     y = 2.0f * y - prevY + Gravity;

@@ -7,6 +7,7 @@
 #include <vector>
 
 enum PlayerState { Ground = 0, Jump = 1, Fall = 2, RideLift = 3, Search = 4, Dying = 5 };
+inline constexpr int PlayerStateCount = 6;
 
 inline constexpr int FacingLeft = 1;
 inline constexpr int FacingRight = 2;
@@ -35,6 +36,9 @@ class Player : public GameObject {
     void draw() override;
     void rideFinished() override;
 
+    // The state's name as the code spells it ("Ground" ... "Dying"); "" for no state.
+    static const char* stateName(int s);
+
     float prevX = 30.0f;
     float prevY = 29.0f;
     int state = -1;
@@ -49,8 +53,14 @@ class Player : public GameObject {
     // Plain function pointers: GCC's UndefinedBehaviorSanitizer misreads calls through
     // pointers to member functions of a class with virtual functions.
     using Action = void (*)(Player&);
-    static const Action entryActions[6];
-    static const Action stepActions[6];
+    // One row per state, in the order of the enum; a state without a step has a no-op.
+    struct StateRow {
+        PlayerState state;
+        const char* name;
+        Action entry;
+        Action step;
+    };
+    static const StateRow states[PlayerStateCount];
 
     void enterGround();
     void enterJump();

@@ -1,6 +1,7 @@
 #include "actors/Robot.h"
 
 #include "actors/Player.h"
+#include "actors/StateTable.h"
 #include "app/FrameLoop.h"
 #include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
@@ -21,9 +22,6 @@ constexpr float LaserHeight = 0.75f;
 constexpr float LaserDrop = 1.0f;
 constexpr int DrawingLayer = 1;
 
-constexpr std::string_view BehaviourWords[Robot::BehaviourCount] = {
-    "donothing", "movetopoint1", "movetopoint2", "pause", "turn", "laser", "followplayer",
-};
 constexpr std::string_view SpeedWords[RobotSpeedCount] = {
     "reallyslow", "slow", "normal", "fast", "ludicrous",
 };
@@ -50,32 +48,40 @@ template <std::size_t N> int indexOfFolded(std::string_view word, const std::str
     return -1;
 }
 
+// The step of a behaviour that waits for nothing and never moves the patrol on.
+void noStep(Robot&) {}
+
 } // namespace
 
+constexpr Robot::StateRow Robot::behaviours[BehaviourCount] = {
+    {DoNothing, "donothing", [](Robot& r) { r.enterDoNothing(); }, noStep},
+    {MoveToPoint1, "movetopoint1", [](Robot& r) { r.enterMoveToPoint1(); },
+     [](Robot& r) { r.moveToPoint1Step(); }},
+    {MoveToPoint2, "movetopoint2", [](Robot& r) { r.enterMoveToPoint2(); },
+     [](Robot& r) { r.moveToPoint2Step(); }},
+    {Pause, "pause", [](Robot& r) { r.enterPause(); }, [](Robot& r) { r.countDownStep(); }},
+    {Turn, "turn", [](Robot& r) { r.enterTurn(); }, [](Robot& r) { r.turnStep(); }},
+    {Laser, "laser", [](Robot& r) { r.enterLaser(); }, [](Robot& r) { r.countDownStep(); }},
+    {FollowPlayer, "followplayer", [](Robot& r) { r.enterFollowPlayer(); },
+     [](Robot& r) { r.followPlayerStep(); }},
+};
+
+std::string_view Robot::behaviourKeyword(int b) {
+    static_assert(coversEveryState(behaviours));
+    return b >= 0 && b < BehaviourCount ? behaviours[b].name : "";
+}
+
 int robotBehaviourNumber(std::string_view word) {
-    return indexOfFolded(word, BehaviourWords);
+    for (int b = 0; b < Robot::BehaviourCount; ++b) {
+        if (equalsFolded(word, Robot::behaviourKeyword(b)))
+            return b;
+    }
+    return -1;
 }
 
 int robotSpeedIndex(std::string_view word) {
     return indexOfFolded(word, SpeedWords);
 }
-
-const Robot::Action Robot::entryActions[BehaviourCount] = {
-    [](Robot& r) { r.enterDoNothing(); },    [](Robot& r) { r.enterMoveToPoint1(); },
-    [](Robot& r) { r.enterMoveToPoint2(); }, [](Robot& r) { r.enterPause(); },
-    [](Robot& r) { r.enterTurn(); },         [](Robot& r) { r.enterLaser(); },
-    [](Robot& r) { r.enterFollowPlayer(); },
-};
-
-const Robot::Action Robot::stepActions[BehaviourCount] = {
-    nullptr,
-    [](Robot& r) { r.moveToPoint1Step(); },
-    [](Robot& r) { r.moveToPoint2Step(); },
-    [](Robot& r) { r.pauseStep(); },
-    [](Robot& r) { r.turnStep(); },
-    [](Robot& r) { r.laserStep(); },
-    [](Robot& r) { r.followPlayerStep(); },
-};
 
 Robot::Robot() {
     w = 2.0f;
@@ -101,10 +107,11 @@ void Robot::load(TokenList& tokens) {
                 direction = tokens.takeInt();
         } else if (key == "waypoints") {
             if (tokens.hasValues(key, 4)) {
+                // "waypoints X1 Y1 X2 Y2": the heights are read (and checked) but unused.
                 waypoint1X = tokens.takeInt();
-                waypoint1Y = tokens.takeInt();
+                tokens.takeInt();
                 waypoint2X = tokens.takeInt();
-                waypoint2Y = tokens.takeInt();
+                tokens.takeInt();
             }
         } else if (key == "texture" || key == "laser") {
             if (tokens.hasValues(key, 1)) {
@@ -161,11 +168,8 @@ void Robot::reset() {
 void Robot::update() {
     bodyAnimation.advance();
     laserAnimation.advance();
-    if (behaviour < 0 || behaviour >= BehaviourCount)
-        return;
-    const Action step = stepActions[behaviour];
-    if (step != nullptr)
-        step(*this);
+    if (behaviour >= 0 && behaviour < BehaviourCount)
+        behaviours[behaviour].step(*this);
 }
 
 void Robot::draw() {
@@ -196,7 +200,7 @@ void Robot::setBehaviour(int b) {
         return;
     behaviour = b;
     if (b >= 0 && b < BehaviourCount)
-        entryActions[b](*this);
+        behaviours[b].entry(*this);
 }
 
 void Robot::nextBehaviour() {
@@ -278,7 +282,7 @@ void Robot::moveToPoint2Step() {
     moveTowards(waypoint2X, RobotSpeeds[speedIndex]);
 }
 
-void Robot::pauseStep() {
+void Robot::countDownStep() {
     timer -= FixedStep;
     if (timer <= 0.0f)
         nextBehaviour();
@@ -289,12 +293,6 @@ void Robot::turnStep() {
         return;
     facingRight = facingRight == 0 ? 1 : 0;
     nextBehaviour();
-}
-
-void Robot::laserStep() {
-    timer -= FixedStep;
-    if (timer <= 0.0f)
-        nextBehaviour();
 }
 
 void Robot::followPlayerStep() {

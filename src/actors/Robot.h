@@ -61,22 +61,32 @@ class Robot : public GameObject {
     // Any nonzero value faces right.
     int facingRight = 0;
     int direction = 0;
+    // Only the waypoints' x is kept: a robot walks at its start height.
     int waypoint1X = 0;
-    int waypoint1Y = 0;
     int waypoint2X = 0;
-    int waypoint2Y = 0;
     int speedIndex = 2;
     AnimationSet bodyAnimation;
     AnimationSet laserAnimation;
     std::vector<int> patrol;
     std::size_t patrolPos = 0;
 
+    // The keyword of behaviour `b` as room files write it ("donothing" ... "followplayer");
+    // "" for none.
+    static std::string_view behaviourKeyword(int b);
+
   private:
     // Plain function pointers rather than pointers to members: GCC 12's bounds sanitizer
     // misreads calls through member pointers of classes with virtual functions.
     using Action = void (*)(Robot&);
-    static const Action entryActions[BehaviourCount];
-    static const Action stepActions[BehaviourCount];
+    // One row per behaviour, in the order of the enum, named by its keyword; a behaviour
+    // without a step has a no-op.
+    struct StateRow {
+        Behaviour state;
+        const char* name;
+        Action entry;
+        Action step;
+    };
+    static const StateRow behaviours[BehaviourCount];
 
     void enterDoNothing();
     void enterMoveToPoint1();
@@ -87,9 +97,9 @@ class Robot : public GameObject {
     void enterFollowPlayer();
     void moveToPoint1Step();
     void moveToPoint2Step();
-    void pauseStep();
+    // "pause" and "laser" alike: the timer runs down, then the patrol moves on.
+    void countDownStep();
     void turnStep();
-    void laserStep();
     void followPlayerStep();
 
     void faceTowards(int waypointX);

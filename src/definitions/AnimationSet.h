@@ -15,8 +15,19 @@ class TokenList;
 // One flip-book animation: whole images shown in turn, each for `ticksPerFrame` steps.
 struct Animation {
     std::vector<TextureRef> frames;
-    std::size_t currentFrame = 0;
     std::int32_t ticksPerFrame = 0;
+};
+
+// Where a set's playback stands: which animation plays (its place among the set's
+// animations in the order they were read, -1 before the first play), the step within the
+// frame, the frame, and the `finished` pulse. Everything `advance` and `draw` read, as
+// plain numbers, so it can be saved and put back.
+struct AnimationPlayback {
+    std::int32_t current = -1;
+    std::int32_t tick = 0;
+    std::uint32_t frame = 0;
+    std::uint32_t finished = 0;
+    bool operator==(const AnimationPlayback&) const = default;
 };
 
 // Named animations read from animation-set files, one of them playing at a time.
@@ -24,13 +35,6 @@ struct Animation {
 // one wrapped from its last frame to its first, so an owner can end a jump or a turn.
 class AnimationSet {
   public:
-    AnimationSet() = default;
-    // `current` points into this set's own map: copies would share it.
-    AnimationSet(const AnimationSet&) = delete;
-    AnimationSet& operator=(const AnimationSet&) = delete;
-    AnimationSet(AnimationSet&&) = default;
-    AnimationSet& operator=(AnimationSet&&) = default;
-
     // Adds the animations of one set file. A name already defined keeps its first
     // definition; a file that cannot be opened changes nothing (and gives false).
     // `observer` hears about the file's lines; the game passes none.
@@ -48,16 +52,25 @@ class AnimationSet {
     bool finished = false;
 
     // For tools and tests: the animation playing now (none before the first play).
-    const Animation* playing() const { return current; }
-    bool defines(std::string_view name) const { return animations.find(name) != animations.end(); }
+    const Animation* playing() const;
+    // The frame of the animation playing now.
+    std::size_t frame() const { return currentFrame; }
+    bool defines(std::string_view name) const { return names.find(name) != names.end(); }
     // For tools and tests: the name of the animation playing now; "" before the first play.
     std::string_view playingName() const;
+
+    AnimationPlayback playback() const;
+    // Puts back a playback taken from this set (or from one read from the same files).
+    void setPlayback(const AnimationPlayback& playback);
 
   private:
     void handleLine(TokenList& tokens);
 
-    // Entries are never removed, so `current` stays valid as more files are loaded.
-    std::map<std::string, Animation, std::less<>> animations;
-    Animation* current = nullptr;
+    // In the order they were read; entries are never removed, so an index stays valid as
+    // more files are loaded, and a copy of the set plays on its own.
+    std::vector<Animation> animations;
+    std::map<std::string, std::size_t, std::less<>> names;
+    std::int32_t current = -1;
     std::int32_t tick = 0;
+    std::size_t currentFrame = 0;
 };

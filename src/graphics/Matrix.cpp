@@ -56,16 +56,6 @@ Matrix4 matrixMultiply(const Matrix4& a, const Matrix4& b) {
     return result;
 }
 
-Matrix4 matrixTranspose(const Matrix4& a) {
-    Matrix4 result;
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            result.m[row][column] = a.m[column][row];
-        }
-    }
-    return result;
-}
-
 Matrix4 matrixLookAtLH(Vector3 eye, Vector3 at, Vector3 up) {
     Vector3 zAxis = normalize(subtract(at, eye));
     Vector3 xAxis = normalize(cross(up, zAxis));

@@ -18,7 +18,6 @@ struct Vector3 {
 Matrix4 matrixTranslation(float x, float y, float z);
 Matrix4 matrixScaling(float x, float y, float z);
 Matrix4 matrixMultiply(const Matrix4& a, const Matrix4& b);
-Matrix4 matrixTranspose(const Matrix4& a);
 Matrix4 matrixLookAtLH(Vector3 eye, Vector3 at, Vector3 up);
 Matrix4 matrixOrthoLH(float width, float height, float zNear, float zFar);
 

@@ -38,29 +38,27 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
     auto green = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
     auto blue = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
 
+    // Layers lift the quad; they need no depth, since only the order of drawing decides
+    // what covers what.
     float tx = x;
     float ty = y;
-    float tz = -0.5f;
     float heightUsed = h;
     switch (layer) {
     case 1:
         ty = y - 0.2f;
-        tz = 0.0f;
         break;
     case 2:
         ty = y - 0.4f;
-        tz = 0.5f;
         break;
     case 3:
         ty = y - 1.0f;
-        tz = 0.0f;
         heightUsed = h * 0.4f;
         break;
     default:
         // Layer 0, and any value a caller should not pass.
         break;
     }
-    worldMatrix = matrixMultiply(matrixScaling(w, heightUsed, 1.0f), matrixTranslation(tx, ty, tz));
+    worldMatrix = matrixMultiply(matrixScaling(w, heightUsed, 1.0f), matrixTranslation(tx, ty, 0.0f));
     Matrix4 transform = matrixMultiply(matrixMultiply(worldMatrix, viewMatrix), projectionMatrix);
 
     DrawingDevice* device = theGraphics.device.get();
@@ -69,7 +67,7 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
     }
     int width = device->backBufferWidth();
     int height = device->backBufferHeight();
-    // Vertex 0 carries texture coordinate (0, 0), vertex 3 (uRepeat, vRepeat).
+    // The texture's (0, 0) sits at vertex 0 and (uRepeat, vRepeat) at vertex 3.
     ScreenPoint origin;
     ScreenPoint far;
     if (!toScreen(transform, quadVertices[0], width, height, origin) ||

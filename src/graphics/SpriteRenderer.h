@@ -18,12 +18,13 @@ class SpriteRenderer {
     void drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat, std::uint32_t colour,
                   int layer);
 
-    // The unit quad as (x, y, z, u, v): reference point (0, 0) bottom left, texture origin top left.
-    float quadVertices[4][5] = {
-        {0.0f, -1.0f, 0.0f, 0.0f, 0.0f},
-        {0.0f, 0.0f, 0.0f, 0.0f, 1.0f},
-        {1.0f, -1.0f, 0.0f, 1.0f, 0.0f},
-        {1.0f, 0.0f, 0.0f, 1.0f, 1.0f},
+    // The unit quad as (x, y, z): reference point (0, 0) bottom left. The texture's origin
+    // is at the top left corner (vertex 0) and (uRepeat, vRepeat) at the bottom right.
+    float quadVertices[4][3] = {
+        {0.0f, -1.0f, 0.0f},
+        {0.0f, 0.0f, 0.0f},
+        {1.0f, -1.0f, 0.0f},
+        {1.0f, 0.0f, 0.0f},
     };
     Matrix4 worldMatrix;
     Matrix4 viewMatrix;

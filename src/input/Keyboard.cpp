@@ -10,7 +10,7 @@ constexpr std::size_t InitialEventCapacity = 128;
 
 } // namespace
 
-bool initInput(InputState& input) {
+void initInput(InputState& input) {
     input.keyboardCreated = true;
     input.acquired = true;
     input.eventBuffer.clear();
@@ -20,7 +20,6 @@ bool initInput(InputState& input) {
     input.heldKeys.fill(false);
     input.releasesOwed.fill(false);
     input.anyReleaseOwed = false;
-    return true;
 }
 
 void setKeyboardActive(InputState& input, bool active) {

@@ -37,8 +37,8 @@ struct InputState {
     bool anyReleaseOwed = false;
 };
 
-// Creates the keyboard, acquired. Always succeeds: the platform's events are already there.
-bool initInput(InputState& input);
+// Creates the keyboard, acquired. It cannot fail: the platform's events are already there.
+void initInput(InputState& input);
 
 // Acquires the keyboard when the window becomes active and unacquires it otherwise.
 // Unacquiring drops whatever is buffered. Does nothing before `initInput`.

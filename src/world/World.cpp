@@ -97,6 +97,7 @@ bool loadWorld(std::string& error) {
         shutdownWorld();
         return false;
     }
+    world.loadedRoom = world.currentRoom;
 
     world.player->room = world.room.get();
     world.player->reset();
@@ -109,6 +110,7 @@ bool enterRingRoom(std::size_t index, int side) {
         return false;
     if (!world.room->loadFile(world.roomFiles[index]))
         return false;
+    world.loadedRoom = index;
     world.currentRoom = index;
     world.entrySide = side;
     world.roomChangePending = false;
@@ -143,7 +145,8 @@ int updateWorld() {
     if (world.curtainTimer > CurtainEnd) {
         if (world.roomChangePending) {
             // A room that cannot be read keeps the one just left, entry points and all.
-            world.room->loadFile(world.roomFiles[world.currentRoom]);
+            if (world.room->loadFile(world.roomFiles[world.currentRoom]))
+                world.loadedRoom = world.currentRoom;
             world.roomChangePending = false;
         }
         player.reset();

