@@ -14,7 +14,6 @@
 #include "world/World.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -101,11 +100,10 @@ int main(int argc, char** argv) {
     // folder the player started the game from.
     std::string error;
     {
-        std::error_code unnamed;
-        const std::filesystem::path startedIn = std::filesystem::current_path(unnamed);
-        theDisplay.screenshotFile = unnamed ? "" : (startedIn / ScreenshotFileName).string();
         const DataLookup lookup = lookupForThisProgram(options.dataDirectory, MARROWGAST_DATA_FROM_EXECUTABLE,
                                                        MARROWGAST_SOURCE_DATA);
+        const std::string& startedIn = lookup.workingDirectory;
+        theDisplay.screenshotFile = startedIn.empty() ? "" : startedIn + "/" + ScreenshotFileName;
         if (!enterDataDirectory(findDataDirectory(lookup), error))
             return fail(error);
     }
