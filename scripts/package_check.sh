@@ -87,6 +87,13 @@ printf '3 sysrq down\n4 sysrq up\n' >keys.txt
 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy marrowgast-replay --steps 10 --keys keys.txt || failed=1
 [ -f screenshot.png ] || { echo "the installed replay left no screenshot.png where it was started"; failed=1; }
 /usr/games/marrowgast --version
+
+echo "== the packaged build plays the committed tour step for step"
+fixture=$source/tests/data/replay
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy marrowgast-replay --steps 1000 --root "$fixture/ring" \
+  --keys "$fixture/tour.keys" --trace tour.trace --trace-objects tour.objects || failed=1
+cmp tour.trace "$fixture/tour.trace" || { echo "the packaged build's trace differs"; failed=1; }
+cmp tour.objects "$fixture/tour.objects" || { echo "the packaged build's object trace differs"; failed=1; }
 cd "$source"
 
 echo "== removing"
