@@ -21,7 +21,7 @@ if dpkg-query -W -f='${Status}' marrowgast 2>/dev/null | grep -q 'install ok ins
 fi
 
 scripts/setup.sh
-tools=(dpkg-dev debhelper lintian desktop-file-utils appstream)
+tools=(build-essential dpkg-dev debhelper lintian desktop-file-utils appstream)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
