@@ -1,13 +1,27 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only when some are missing.
+#   scripts/setup.sh              what building and playing the game need (./play)
+#   scripts/setup.sh --developer  that and the tools of the test suite, the fuzzing, the
+#                                 benchmarks and the checks (./test, CI)
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
   libsdl2-dev libsdl2-mixer-dev libpng-dev libjpeg62-turbo-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
 )
+case "${1:-}" in
+  "") ;;
+  --developer)
+    packages+=(
+      libgtest-dev libgmock-dev libbenchmark-dev
+      clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 cppcheck
+    )
+    ;;
+  *)
+    echo "usage: scripts/setup.sh [--developer]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

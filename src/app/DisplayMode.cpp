@@ -24,8 +24,9 @@ bool setDisplayMode(int width, int height, bool fullScreen) {
 
 void saveScreenshot() {
     RgbaImage backBuffer;
-    if (theGraphics.device && theGraphics.device->readBackBuffer(backBuffer)) {
-        writePngFile(ScreenshotFileName, backBuffer, false);
+    if (!theDisplay.screenshotFile.empty() && theGraphics.device &&
+        theGraphics.device->readBackBuffer(backBuffer)) {
+        writePngFile(theDisplay.screenshotFile, backBuffer, false);
     }
     theDisplay.screenshotRequested = false;
 }

@@ -1,6 +1,10 @@
 #pragma once
+#include <string>
 
 class WindowControl;
+
+// The file every screenshot replaces, in the working directory unless the game says otherwise.
+inline constexpr const char* ScreenshotFileName = "screenshot.png";
 
 // The display settings of the run, one instance.
 struct DisplayState {
@@ -8,20 +12,20 @@ struct DisplayState {
     int displayHeight = 480;
     bool fullScreen = false;
     bool screenshotRequested = false;
+    // Where the screenshot goes. The game names the folder it was started from, since its
+    // data folder may be read-only; empty: screenshots are not saved.
+    std::string screenshotFile = ScreenshotFileName;
     // The game window; set at start-up.
     WindowControl* window = nullptr;
 };
 
 extern DisplayState theDisplay;
 
-// The file every screenshot replaces, in the working directory.
-inline constexpr const char* ScreenshotFileName = "screenshot.png";
-
 // Restyles and places the window for the form (windowed keeps its top left corner, full screen
 // goes to the screen's corner) and resets the device to the new back buffer, even when nothing
 // changed. Returns the reset's result.
 bool setDisplayMode(int width, int height, bool fullScreen);
 
-// Writes the back buffer as drawn so far to "screenshot.png" (8-bit RGB, the back buffer's pixel
+// Writes the back buffer as drawn so far to `screenshotFile` (8-bit RGB, the back buffer's pixel
 // size) and clears the request whether or not that worked.
 void saveScreenshot();

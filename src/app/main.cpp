@@ -1,4 +1,5 @@
 // Marrowgast: start-up, the frame loop, and the releases at exit.
+#include "app/DataLookup.h"
 #include "app/DisplayMode.h"
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
@@ -29,20 +30,32 @@ struct GraphicsRelease {
     ~GraphicsRelease() { shutdownGraphics(); }
 };
 
-const char* const Usage = "Usage: marrowgast [--help] [--version]\n"
-                          "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
-                          "of four rooms. It reads its data from res/ in the working directory.\n"
-                          "\n"
-                          "  --help     print this help and exit\n"
-                          "  --version  print the version and exit\n"
-                          "\n"
-                          "Keys: Left/Right run, Space jumps, Up/Down ride lifts (Up searches),\n"
-                          "F9/F10/F11 window sizes, F12 full screen, Print Screen saves screenshot.png,\n"
-                          "Escape quits.\n";
+const char* const Usage =
+    "Usage: marrowgast [--data DIR] [--fullscreen] [--help] [--version]\n"
+    "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
+    "of four rooms.\n"
+    "\n"
+    "  --data DIR    read the game's data from DIR/res/ (DIR is the folder that holds res/)\n"
+    "  --fullscreen  start full screen, as F12 would leave it\n"
+    "  --help        print this help and exit\n"
+    "  --version     print the version and exit\n"
+    "\n"
+    "Without --data the data is the first res/ folder found in: the working directory,\n"
+    "the installed data beside the program (../share/games/marrowgast), the source tree\n"
+    "of the build.\n"
+    "\n"
+    "Keys: Left/Right run, Space jumps, Up/Down ride lifts (Up searches),\n"
+    "F9/F10/F11 window sizes, F12 full screen, Print Screen saves screenshot.png in the\n"
+    "folder the game was started from, Escape quits.\n";
 
-// Started without options the game is exactly as it always was; the options only answer
-// questions. Returns the exit status when the game should not start, -1 when it should.
-int readCommandLine(int argc, char** argv) {
+struct StartOptions {
+    std::string dataDirectory;
+    bool fullScreen = false;
+};
+
+// Started without options the game is exactly as it always was. Returns the exit status
+// when the game should not start, -1 when it should.
+int readCommandLine(int argc, char** argv, StartOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -53,6 +66,24 @@ int readCommandLine(int argc, char** argv) {
             std::printf("marrowgast %s\n", MARROWGAST_VERSION);
             return 0;
         }
+        if (option == "--fullscreen") {
+            options.fullScreen = true;
+            continue;
+        }
+        if (option == "--data" || option.starts_with("--data=")) {
+            const bool joined = option.size() > 6;
+            // An option word where the folder should be means the folder was left out.
+            if (!joined && i + 1 < argc && !std::string(argv[i + 1]).starts_with("--"))
+                options.dataDirectory = argv[++i];
+            else
+                options.dataDirectory = joined ? option.substr(7) : "";
+            if (options.dataDirectory.empty()) {
+                std::fprintf(stderr,
+                             "marrowgast: --data needs the folder that holds res/; try marrowgast --help\n");
+                return 2;
+            }
+            continue;
+        }
         std::fprintf(stderr, "marrowgast: unknown option \"%s\"; try marrowgast --help\n", option.c_str());
         return 2;
     }
@@ -62,12 +93,25 @@ int readCommandLine(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const int status = readCommandLine(argc, argv); status >= 0)
+    StartOptions options;
+    if (const int status = readCommandLine(argc, argv, options); status >= 0)
         return status;
     installStopSignals();
+    // Game set-up, the data (belongs with the rest of the set-up of the program state): the
+    // working directory becomes the folder that holds res/, and the screenshot stays in the
+    // folder the player started the game from.
+    std::string error;
+    {
+        const DataLookup lookup = lookupForThisProgram(options.dataDirectory, MARROWGAST_DATA_FROM_EXECUTABLE,
+                                                       MARROWGAST_SOURCE_DATA);
+        const std::string& startedIn = lookup.workingDirectory;
+        theDisplay.screenshotFile = startedIn.empty() ? "" : startedIn + "/" + ScreenshotFileName;
+        if (!enterDataDirectory(findDataDirectory(lookup), error))
+            return fail(error);
+    }
+
     // Declared in the order of start-up, so they are released in reverse: sound, keyboard,
     // drawing device, window, SDL.
-    std::string error;
     SdlSession sdl;
     if (!sdl.start(error))
         return fail(error);
@@ -81,6 +125,10 @@ int main(int argc, char** argv) {
         return fail(error);
     SdlWindowControl windowControl(window.handle());
     theDisplay.window = &windowControl;
+    if (options.fullScreen) {
+        theDisplay.fullScreen = true;
+        setDisplayMode(theDisplay.displayWidth, theDisplay.displayHeight, theDisplay.fullScreen);
+    }
 
     InputState input;
     initInput(input);

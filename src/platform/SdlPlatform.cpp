@@ -1,8 +1,27 @@
 #include "platform/SdlPlatform.h"
+#include "platform/ImageFile.h"
+#include "platform/WindowIcon.h"
 
 #include "platform/StopSignals.h"
 
 #include <cstdlib>
+
+namespace {
+
+// The desktop shows it in the task bar and the window switcher.
+void giveIcon(SDL_Window* window) {
+    RgbaImage icon;
+    if (!decodeImage(WindowIconPng, WindowIconPngSize, icon))
+        return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(icon.pixels.data(), icon.width, icon.height, 32,
+                                                              icon.width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (surface == nullptr)
+        return;
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
+} // namespace
 
 SdlSession::~SdlSession() {
     if (started)
@@ -36,6 +55,7 @@ bool SdlWindow::create(int clientWidth, int clientHeight, std::string& error) {
         error = std::string("cannot create the window: ") + SDL_GetError();
         return false;
     }
+    giveIcon(window);
     SDL_RaiseWindow(window);
     return true;
 }

@@ -2,10 +2,24 @@
 # The game's options answer and exit without opening a window; anything else is refused.
 game=${1:?usage: command_line_check.sh GAME}
 failed=0
-out=$("$game" --help) && printf '%s\n' "$out" | grep -q -- '--version' || { echo "--help: $out"; failed=1; }
+out=$("$game" --help) || { echo "--help: exit $?"; failed=1; }
+for option in --data --fullscreen --help --version; do
+  printf '%s\n' "$out" | grep -q -- "^  $option" || { echo "--help does not list $option"; failed=1; }
+done
 out=$("$game" --version) && printf '%s\n' "$out" | grep -qE '^marrowgast [0-9]+\.[0-9]+' || { echo "--version: $out"; failed=1; }
 err=$("$game" --fly 2>&1 >/dev/null); status=$?
 [ $status -eq 2 ] || { echo "--fly: exit $status"; failed=1; }
 printf '%s\n' "$err" | grep -q 'unknown option "--fly"' || { echo "--fly said: $err"; failed=1; }
+# --data names the one place to look: a folder without res/ stops the game before any window.
+for args in "--data" "--data=" "--data --fullscreen"; do
+  err=$("$game" $args 2>&1 >/dev/null); status=$?
+  [ $status -eq 2 ] || { echo "$args: exit $status, wanted 2"; failed=1; }
+  printf '%s\n' "$err" | grep -q -- '--data needs the folder' || { echo "$args said: $err"; failed=1; }
+done
+empty=$(mktemp -d) || exit 1
+err=$("$game" --data "$empty" 2>&1 >/dev/null); status=$?
+[ $status -eq 1 ] || { echo "--data without res/: exit $status, wanted 1"; failed=1; }
+printf '%s\n' "$err" | grep -q "there is no res/ folder in $empty" || { echo "--data without res/ said: $err"; failed=1; }
+rmdir "$empty"
 [ $failed -eq 0 ] && echo "options answered"
 exit $failed

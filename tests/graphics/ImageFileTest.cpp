@@ -11,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "platform/ImageFile.h"
+#include "platform/WindowIcon.h"
 
 namespace {
 
@@ -178,3 +179,15 @@ TEST(ImageFiles, EnormousImagesAreRefusedQuickly) {
 }
 
 } // namespace
+
+TEST(WindowIconImage, TheBuiltInIconIsTheSixtyFourPixelOneWithClearCorners) {
+    RgbaImage icon;
+    ASSERT_TRUE(decodeImage(WindowIconPng, WindowIconPngSize, icon));
+    EXPECT_EQ(icon.width, 64);
+    EXPECT_EQ(icon.height, 64);
+    RgbaImage file;
+    ASSERT_TRUE(readImageFile(MARROWGAST_SOURCE_DIR "/data/icons/marrowgast-64.png", file));
+    EXPECT_EQ(icon.pixels, file.pixels);
+    EXPECT_EQ(icon.pixels[3], 0);
+    EXPECT_EQ(icon.pixels[(32 * 64 + 32) * 4 + 3], 255);
+}

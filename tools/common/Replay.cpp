@@ -288,6 +288,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     theDisplay.displayWidth = options.width;
     theDisplay.displayHeight = options.height;
     theDisplay.window = &window;
+    if (!options.screenshotFile.empty())
+        theDisplay.screenshotFile = options.screenshotFile;
 
     InputState input;
     initInput(input);
@@ -426,8 +428,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     return result;
 }
 
-int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput,
-               std::ostream& diagnostics) {
+int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics,
+               const DataLookup* lookup) {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         standardOutput << ReplayUsage;
         return ReplayDone;
@@ -437,6 +439,17 @@ int replayMain(const std::vector<std::string>& args, std::ostream& standardOutpu
     if (!parseReplayOptions(args, options, error)) {
         diagnostics << "marrowgast-replay: " << error << "\n";
         return ReplayBadInput;
+    }
+    if (!options.rootGiven && lookup != nullptr) {
+        const DataLocation data = findDataDirectory(*lookup);
+        if (data.directory.empty()) {
+            diagnostics << "marrowgast-replay: " << data.error << "\n";
+            return ReplayBadInput;
+        }
+        options.root = data.directory;
+        if (!lookup->workingDirectory.empty())
+            options.screenshotFile =
+                (std::filesystem::path(lookup->workingDirectory) / ScreenshotFileName).string();
     }
     return runReplay(options, standardOutput, diagnostics);
 }

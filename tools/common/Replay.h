@@ -1,4 +1,5 @@
 #pragma once
+#include "app/DataLookup.h"
 #include "tools/common/ReplayOptions.h"
 
 #include <cstdint>
@@ -34,5 +35,8 @@ void appendObjectRows(std::string& out, std::int64_t step);
 // working directory where it was.
 int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics);
 
-// The whole tool: the arguments after the program name, then runReplay.
-int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics);
+// The whole tool: the arguments after the program name, then runReplay. Without --root the
+// root is found by `lookup` as the game finds its data, and the screenshot goes to the
+// lookup's working directory; with no lookup the root is the working directory.
+int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics,
+               const DataLookup* lookup = nullptr);

@@ -58,6 +58,7 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             stepsGiven = true;
         } else if (option == "--root") {
             options.root = value;
+            options.rootGiven = true;
         } else if (option == "--keys") {
             options.keysFile = value;
         } else if (option == "--trace") {

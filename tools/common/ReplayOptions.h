@@ -15,6 +15,10 @@ struct ReplayOptions {
     std::int64_t steps = 0;
     // The directory holding res/; the game's own paths and "screenshot.png" are relative to it.
     std::string root = ".";
+    // Whether --root was given; without it the tool looks for the data as the game does.
+    bool rootGiven = false;
+    // Where the game's own screenshot goes; empty: "screenshot.png" under the root.
+    std::string screenshotFile;
     std::string keysFile;
     // "-" is standard output.
     std::string traceFile;

@@ -450,8 +450,10 @@ class WorkingDirectory {
 
 } // namespace
 
-int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 const DataLookup* lookup) {
     std::string root = ".";
+    bool rootGiven = false;
     std::vector<std::string> rooms;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -461,6 +463,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
                 return 2;
             }
             root = args[++i];
+            rootGiven = true;
         } else if (arg == "--help" || arg == "-h") {
             out << Usage;
             return 0;
@@ -473,6 +476,14 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (rooms.empty())
         rooms = RingRooms;
+    if (!rootGiven && lookup != nullptr) {
+        const DataLocation data = findDataDirectory(*lookup);
+        if (data.directory.empty()) {
+            err << "marrowgast-check: " << data.error << "\n";
+            return 2;
+        }
+        root = data.directory;
+    }
 
     std::error_code error;
     WorkingDirectory directory(root, error);

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/DataLookup.h"
+
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -51,5 +53,7 @@ class RoomCheck {
 // The command line `marrowgast-check [--root DIR] [ROOMFILE...]`. Prints the problems and
 // a count on `out`, usage errors on `err`. Returns 0 when nothing was found, 1 when
 // problems were, 2 on a usage error or a room file that cannot be opened. The working
-// directory is the root while it runs and is restored afterwards.
-int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// directory is the root while it runs and is restored afterwards. Without --root the root is
+// found by `lookup` as the game finds its data; with no lookup it is the working directory.
+int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 const DataLookup* lookup = nullptr);

@@ -1,0 +1,56 @@
+#!/bin/sh
+# Installs this build into a fresh prefix and plays the installed game and tools from an
+# unrelated directory: each must find the installed data, and nothing may be written there.
+cmake=${1:?usage: install_check.sh CMAKE BUILD_DIR}
+build=${2:?usage: install_check.sh CMAKE BUILD_DIR}
+work=$(mktemp -d) || exit 1
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+prefix=$work/prefix
+elsewhere=$work/elsewhere
+mkdir -p "$elsewhere"
+failed=0
+complain() { echo "$*"; failed=1; }
+
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
+data=$prefix/share/games/marrowgast
+for f in games/marrowgast bin/marrowgast-check bin/marrowgast-replay share/games/marrowgast/res/rooms/room1.txt \
+         share/applications/example.marrowgast.Marrowgast.desktop share/metainfo/example.marrowgast.Marrowgast.metainfo.xml \
+         share/icons/hicolor/16x16/apps/marrowgast.png share/icons/hicolor/256x256/apps/marrowgast.png \
+         share/man/man6/marrowgast.6; do
+  [ -f "$prefix/$f" ] || complain "not installed: $f"
+done
+# The installed data is read-only, as in a package.
+chmod -R a-w "$data"
+
+cd "$elsewhere" || exit 1
+out=$("$prefix/bin/marrowgast-check" 2>&1); status=$?
+[ $status -eq 0 ] && [ "$out" = "no problems found" ] || complain "installed check over the installed data: exit $status: $out"
+
+# The replay tool's Print Screen lands where it was started, not in the data.
+printf '3 sysrq down\n4 sysrq up\n' >keys.txt
+out=$("$prefix/bin/marrowgast-replay" --steps 10 --keys keys.txt 2>&1); status=$?
+[ $status -eq 0 ] || complain "installed replay: exit $status: $out"
+[ -f screenshot.png ] || complain "installed replay: no screenshot.png where it was started"
+
+# The game itself, for a few seconds; SDL turns the TERM of the timeout into a quit. Whatever
+# sound there is, the only lines on the terminal are the game's own. SDL's dummy video: the
+# offscreen one loads EGL, whose libraries keep allocations to the end, which a sanitizer
+# build would count against the game.
+export SDL_VIDEODRIVER=dummy
+env -u SDL_AUDIODRIVER timeout -k 5 --preserve-status 3 "$prefix/games/marrowgast" >out.txt 2>err.txt; status=$?
+[ $status -eq 0 ] || complain "installed game: exit $status: $(cat err.txt)"
+if grep -qv '^marrowgast: playing without sound' err.txt; then complain "installed game said: $(cat err.txt)"; fi
+timeout -k 5 --preserve-status 2 "$prefix/games/marrowgast" --fullscreen >/dev/null 2>err.txt; status=$?
+[ $status -eq 0 ] || complain "installed game --fullscreen: exit $status: $(cat err.txt)"
+
+# Proof that it was the installed data the game read: without its first room the game stops
+# and names it, though the working directory and the source tree are untouched.
+chmod u+w "$data/res/rooms" && rm "$data/res/rooms/room1.txt"
+err=$(timeout -k 5 10 "$prefix/games/marrowgast" 2>&1); status=$?
+[ $status -eq 1 ] || complain "installed game without its first room: exit $status, wanted 1"
+printf '%s\n' "$err" | grep -q 'cannot read the first room' || complain "installed game without its first room said: $err"
+
+[ "$(ls "$elsewhere" | sort | tr '\n' ' ')" = "err.txt keys.txt out.txt screenshot.png " ] ||
+  complain "files written where the game was started: $(ls "$elsewhere")"
+[ $failed -eq 0 ] && echo "installed game and tools find the installed data"
+exit $failed
