@@ -18,8 +18,7 @@ void loadWorldCold(benchmark::State& state, const std::filesystem::path& root) {
     int decoded = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        shutdownWorld();
-        freshDrawingState();
+        game.restart();
         state.ResumeTiming();
         std::string error;
         if (!loadWorld(error)) {

@@ -2,6 +2,8 @@
 // load (robots read their set files and images from the working directory's res/).
 #include "FuzzScratch.h"
 
+#include "app/GameSetup.h"
+
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
 #include "world/World.h"
@@ -10,7 +12,9 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Set and image paths in seed rooms name the game's own files.
-    std::filesystem::current_path(MARROWGAST_SOURCE_DIR);
+    static GameSetup game(MARROWGAST_SOURCE_DIR);
+    if (!game.entered())
+        std::abort();
     return 0;
 }
 

@@ -6,10 +6,10 @@
 // the key its low three bits choose.
 #include "FuzzScratch.h"
 
+#include "app/GameSetup.h"
 #include "app/KeyCommands.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
-#include "platform/SdlDrawingDevice.h"
 #include "world/World.h"
 
 #include <cstdio>
@@ -31,11 +31,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::filesystem::create_directories(dir / "res/rooms");
     std::filesystem::create_directory_symlink(source / "res/textures", dir / "res/textures");
     std::filesystem::create_directory_symlink(source / "res/sound", dir / "res/sound");
-    std::filesystem::current_path(dir);
-    std::string error;
-    theGraphics.device = createHeadlessDrawingDevice(160, 120, error);
-    if (!theGraphics.device) {
-        std::fprintf(stderr, "no headless device: %s\n", error.c_str());
+    // Kept for the whole process: every input loads its own world over it.
+    static GameSetup game(dir, {.width = 160, .height = 120, .loadWorld = false});
+    if (!game.ok()) {
+        std::fprintf(stderr, "no headless game: %s\n", game.error().c_str());
         std::abort();
     }
     return 0;

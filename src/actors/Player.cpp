@@ -1,7 +1,7 @@
 #include "actors/Player.h"
 
 #include "actors/Random.h"
-#include "app/FrameLoop.h"
+#include "definitions/FixedStep.h"
 #include "input/KeyCodes.h"
 #include "sound/Sound.h"
 #include "world/Room.h"

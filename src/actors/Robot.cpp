@@ -1,8 +1,8 @@
 #include "actors/Robot.h"
 
 #include "actors/Player.h"
-#include "app/FrameLoop.h"
 #include "definitions/DefinitionObserver.h"
+#include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
 #include "sound/Sound.h"
 #include "world/World.h"

@@ -29,3 +29,8 @@ void saveScreenshot() {
     }
     theDisplay.screenshotRequested = false;
 }
+
+void saveRequestedScreenshot() {
+    if (theDisplay.screenshotRequested)
+        saveScreenshot();
+}

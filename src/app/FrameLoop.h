@@ -1,8 +1,6 @@
 #pragma once
 #include "app/Clock.h"
-
-// One fixed simulation step: 1/60 second as the nearest 32-bit float.
-inline constexpr float FixedStep = 0.016666668f;
+#include "definitions/FixedStep.h"
 
 // The window messages the game reacts to; everything else is handled by the platform.
 enum class WindowMessage { None, Quit, Close, Activate, Deactivate };

@@ -2,6 +2,7 @@
 #include "app/DisplayMode.h"
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
+#include "app/GameSetup.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/SdlDrawingDevice.h"
@@ -22,11 +23,6 @@ int fail(const std::string& what) {
     std::fprintf(stderr, "marrowgast: %s\n", what.c_str());
     return 1;
 }
-
-// Textures go before the drawing device, and the device before SDL.
-struct GraphicsRelease {
-    ~GraphicsRelease() { shutdownGraphics(); }
-};
 
 const char* const Usage = "Usage: marrowgast [--help] [--version]\n"
                           "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
@@ -63,8 +59,8 @@ int readCommandLine(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (const int status = readCommandLine(argc, argv); status >= 0)
         return status;
-    // Declared in the order of start-up, so they are released in reverse: sound, keyboard,
-    // drawing device, window, SDL.
+    // SDL and the window outlive the set-up, which releases in reverse order of start-up: the
+    // world, sound, then the drawing device.
     std::string error;
     SdlSession sdl;
     if (!sdl.start(error))
@@ -73,24 +69,21 @@ int main(int argc, char** argv) {
     if (!window.create(theDisplay.displayWidth, theDisplay.displayHeight, error))
         return fail(error);
 
-    GraphicsRelease graphicsRelease;
+    // The data directory is where the game was started.
+    GameSetup game(".");
     error = initGraphics(window.handle(), theDisplay.displayWidth, theDisplay.displayHeight);
     if (!error.empty())
         return fail(error);
-    SdlWindowControl windowControl(window.handle());
-    theDisplay.window = &windowControl;
+    game.useWindow(std::make_unique<SdlWindowControl>(window.handle()));
 
     InputState input;
     initInput(input);
 
     // No sound card is no reason not to play: the game then runs silently.
-    std::unique_ptr<SoundSink> sound = initSound(std::cerr);
-    ScopedSoundSink useSound(*sound);
+    game.useSound(initSound(std::cerr));
 
-    if (!loadWorld(error)) {
-        shutdownWorld();
-        return fail(error);
-    }
+    if (!game.loadWorld())
+        return fail(game.error());
 
     SdlTicks ticks;
     SdlMessageSource messages;
@@ -100,8 +93,5 @@ int main(int argc, char** argv) {
     Engine engine;
     engine.clock.ticks = &ticks;
     runFrameLoop(engine, messages, hooks);
-
-    shutdownWorld();
-    theDisplay.window = nullptr;
     return 0;
 }

@@ -2,7 +2,7 @@
 
 #include "definitions/DefinitionObserver.h"
 
-#include "platform/DataFile.h"
+#include "definitions/DataFile.h"
 
 #include <cstring>
 

@@ -32,6 +32,11 @@ struct World {
 
 extern World world;
 
+// The application's part of every frame renderWorld draws, run once the whole frame is on the
+// back buffer: the game saves a requested screenshot there. Installed by the set-up; loading and
+// shutting down the world leave it alone.
+extern void (*afterWorldDrawn)();
+
 // Where the player stands when a room gives it no entry point at all.
 inline constexpr float DefaultStartX = 30.0f;
 inline constexpr float DefaultStartY = 29.0f;
@@ -53,8 +58,8 @@ bool loadWorld(std::string& error);
 bool enterRingRoom(std::size_t index, int side);
 // One fixed step; non-zero when the game is to quit (also while the curtain runs).
 int updateWorld();
-// One frame: background, room objects in their passes, the player, the curtain, and the
-// screenshot when one was asked for. Draws nothing before loadWorld.
+// One frame: background, room objects in their passes, the player, the curtain, then
+// afterWorldDrawn. Draws nothing before loadWorld.
 void renderWorld();
 // Frees what loadWorld made; `world` is as new afterwards and can be loaded again.
 void shutdownWorld();
