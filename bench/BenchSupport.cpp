@@ -1,9 +1,9 @@
 #include "BenchSupport.h"
 
 #include "app/GameHooks.h"
+#include "game/WorldOperations.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
-#include "world/World.h"
 
 #include <cstdlib>
 #include <fstream>

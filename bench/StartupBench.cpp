@@ -2,8 +2,8 @@
 #include "BenchSupport.h"
 #include "Benchmarks.h"
 
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
-#include "world/World.h"
 
 #include <benchmark/benchmark.h>
 

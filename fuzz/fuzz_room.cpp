@@ -4,9 +4,9 @@
 
 #include "app/GameSetup.h"
 
+#include "game/WorldOperations.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
-#include "world/World.h"
 
 #include <filesystem>
 

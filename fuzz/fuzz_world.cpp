@@ -8,9 +8,9 @@
 
 #include "app/GameSetup.h"
 #include "app/KeyCommands.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
-#include "world/World.h"
 
 #include <cstdio>
 #include <filesystem>

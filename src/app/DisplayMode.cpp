@@ -1,8 +1,8 @@
 #include "app/DisplayMode.h"
 
-#include "app/WindowControl.h"
 #include "graphics/Graphics.h"
 #include "platform/ImageFile.h"
+#include "platform/WindowControl.h"
 
 DisplayState theDisplay;
 

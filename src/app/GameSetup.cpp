@@ -2,10 +2,10 @@
 
 #include "actors/Random.h"
 #include "app/DisplayMode.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "platform/SdlDrawingDevice.h"
 #include "world/ObjectRegistry.h"
-#include "world/World.h"
 
 GameSetup::GameSetup(const std::filesystem::path& dataDirectory) {
     freshState();

@@ -3,6 +3,7 @@
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/SdlDrawingDevice.h"
@@ -11,7 +12,6 @@
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
 #include "sound/Sound.h"
-#include "world/World.h"
 
 #include <cstdio>
 #include <iostream>

@@ -5,10 +5,10 @@
 #include "actors/Player.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "input/KeyCodes.h"
 #include "input/Keyboard.h"
 #include "sound/Sound.h"
-#include "world/World.h"
 
 #include <gtest/gtest.h>
 

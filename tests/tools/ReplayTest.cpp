@@ -4,13 +4,13 @@
 #include "app/DisplayMode.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
 #include "platform/SdlDrawingDevice.h"
 #include "sound/RecordingSoundSink.h"
-#include "world/World.h"
 
 #include "support/TempDir.h"
 

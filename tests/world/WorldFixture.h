@@ -3,11 +3,11 @@
 #include "app/GameSetup.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/TokenList.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "sound/RecordingSoundSink.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
-#include "world/World.h"
 
 #include "support/TempDir.h"
 

@@ -7,6 +7,7 @@
 #include "app/DisplayMode.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
@@ -15,7 +16,6 @@
 #include "world/Lift.h"
 #include "world/Room.h"
 #include "world/Searchable.h"
-#include "world/World.h"
 
 #include <algorithm>
 #include <charconv>

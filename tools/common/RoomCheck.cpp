@@ -7,6 +7,7 @@
 #include "definitions/DataFile.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
+#include "game/WorldOperations.h"
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
@@ -15,7 +16,6 @@
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
 #include "world/Searchable.h"
-#include "world/World.h"
 
 #include <cmath>
 #include <filesystem>

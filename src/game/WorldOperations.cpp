@@ -1,4 +1,4 @@
-#include "world/World.h"
+#include "game/WorldOperations.h"
 
 #include "actors/Player.h"
 #include "actors/Random.h"
