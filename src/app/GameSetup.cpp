@@ -7,7 +7,8 @@
 #include "platform/SdlDrawingDevice.h"
 #include "world/ObjectRegistry.h"
 
-GameSetup::GameSetup(const std::filesystem::path& dataDirectory) {
+GameSetup::GameSetup(const std::filesystem::path& dataDirectory)
+    : previousImages(theGraphics.images), previousAfterWorldDrawn(afterWorldDrawn) {
     freshState();
     std::filesystem::path here = std::filesystem::current_path(directoryError);
     if (!directoryError)
@@ -35,13 +36,14 @@ GameSetup::GameSetup(const std::filesystem::path& dataDirectory, const Headless&
 GameSetup::~GameSetup() {
     world.onRoomFileOpened = nullptr;
     shutdownWorld();
-    afterWorldDrawn = nullptr;
+    afterWorldDrawn = previousAfterWorldDrawn;
     theDisplay = DisplayState{};
     soundScope.reset();
     ownedSound.reset();
     window.reset();
     shutdownGraphics();
     theGraphics = GraphicsState{};
+    theGraphics.images = previousImages;
     objectRegistry().clear();
     gameRandom = RandomGenerator{};
     if (!previousDirectory.empty()) {

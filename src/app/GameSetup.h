@@ -20,6 +20,10 @@ class WindowControl;
 // While a set-up lives the working directory is its data directory, so every res/ name reads
 // as the room files write it (texture-cache keys and the check's messages included) and the
 // screenshot lands beside res/. This is the only code of the program that changes directory.
+//
+// A set-up made while another lives takes the program over (there is one instance of each
+// state); when it goes, the world, graphics and display are as new, and the other's directory,
+// sound sink, image decoder and frame hook are back.
 class GameSetup {
   public:
     // A headless game in one line: a software drawing device of `width` × `height` with a
@@ -71,6 +75,8 @@ class GameSetup {
     void fail(const std::string& what);
 
     std::filesystem::path previousDirectory;
+    ImageSource* previousImages = nullptr;
+    void (*previousAfterWorldDrawn)() = nullptr;
     std::error_code directoryError;
     std::string problem;
     ImageFileSource imageFiles;
