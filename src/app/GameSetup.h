@@ -9,8 +9,6 @@
 #include "platform/SdlWindowControl.h"
 #include "sound/Sound.h"
 
-class WindowControl;
-
 // The program-wide state of one game, made fresh over one data directory (the folder that
 // holds res/) and put back when the set-up goes: the world, the display, the graphics with the
 // sprite renderer and the image decoder, the sound sink, the random generator and the object
