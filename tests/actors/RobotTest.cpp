@@ -111,8 +111,6 @@ TEST_F(RobotTest, KeysAreReadAndTheFinishingStepPlacesTheRobotAndStartsTheBeam) 
     EXPECT_EQ(r.patrol, std::vector<int>{Robot::Pause});
     EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
     EXPECT_TRUE(r.bodyAnimation.defines("TurnLeftToRight"));
-    EXPECT_EQ(r.kind(), 4);
-    EXPECT_EQ(r.drawLayer, 1);
     EXPECT_EQ(r.w, 2.0f);
     EXPECT_EQ(r.h, 1.75f);
 }

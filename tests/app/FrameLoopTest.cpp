@@ -203,16 +203,4 @@ TEST_F(LoopFixture, OneMessagePerPassInterleavedWithFrames) {
     EXPECT_EQ(hooks.count("keys-on"), 2);
 }
 
-TEST(FrameLoopArithmetic, AccumulatorUsesSinglePrecisionSteps) {
-    // 120 steps of FixedStep from 2.0 leave the float remainder the game would see.
-    float acc = 2.0f;
-    int steps = 0;
-    while (acc >= FixedStep) {
-        acc = acc - FixedStep;
-        ++steps;
-    }
-    EXPECT_EQ(steps, 120);
-    EXPECT_EQ(FixedStep, 1.0f / 60.0f);
-}
-
 } // namespace

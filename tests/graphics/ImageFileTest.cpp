@@ -170,6 +170,32 @@ TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
     EXPECT_FALSE(readImageFile(std::filesystem::temp_directory_path().string(), image));
 }
 
+TEST(ImageFiles, SidesFromOneToTheLimitDecodeAndOnePastItDoesNot) {
+    const struct {
+        int width, height;
+        bool decodes;
+    } cases[] = {
+        {1, 1, true},
+        {MaxImageSide, 1, true},
+        {1, MaxImageSide, true},
+        {MaxImageSide + 1, 1, false},
+        {1, MaxImageSide + 1, false},
+    };
+    for (const auto& c : cases) {
+        for (const bool withAlpha : {true, false}) {
+            RgbaImage image;
+            EXPECT_EQ(decodes(encodePng(gradient(c.width, c.height), withAlpha), image), c.decodes)
+                << c.width << "x" << c.height << (withAlpha ? " rgba" : " rgb");
+            EXPECT_EQ(image.width, c.decodes ? c.width : 0) << c.width << "x" << c.height;
+        }
+    }
+    RgbaImage image;
+    EXPECT_TRUE(decodes(encodeJpeg(1, 1, 1, 2, 3), image));
+    EXPECT_EQ(image.width, 1);
+    // Only FF D8 FF opens a JPEG: a third FF after other bytes is not one.
+    EXPECT_FALSE(decodes({0x00, 0x00, 0xFF, 0xE0, 0x00, 0x10}, image));
+}
+
 TEST(ImageFiles, EnormousImagesAreRefusedQuickly) {
     auto start = std::chrono::steady_clock::now();
     RgbaImage image;
