@@ -158,3 +158,24 @@ std::filesystem::path writeSyntheticRoot(const std::filesystem::path& bundledRoo
     }
     return root;
 }
+
+std::filesystem::path writeRobotRoot(const std::filesystem::path& bundledRoot, int robots) {
+    const std::filesystem::path root = writeSyntheticRoot(bundledRoot, 3);
+    std::ostringstream room;
+    room << "platform start 0 30 end 39 30 texture res/textures/stone.png tile res/textures/grass_band.png\n"
+         << "entrypoint position 1 29 side left\nentrypoint position 37 29 side right\n";
+    for (int i = 0; i < robots; ++i) {
+        const int column = (i * 7) % 36 + 1;
+        const int shelf = 3 + (i % 4) * 2;
+        room << "robot texture res/textures/robot_a.set laser res/textures/laser.set start " << column << ' '
+             << shelf << " direction 1 waypoints " << column << ' ' << shelf << ' ' << column + 3 << ' '
+             << shelf << " speed slow patrol movetopoint2 pause turn movetopoint1 laser\n";
+    }
+    for (const char* name : RingFiles) {
+        std::ofstream out(root / name, std::ios::binary);
+        out << room.str();
+        if (!out)
+            throw std::runtime_error("cannot write the robot rooms");
+    }
+    return root;
+}

@@ -63,3 +63,7 @@ class HeadlessGame {
 // A synthetic ring of four equal rooms with `objects` objects each under a new directory
 // that borrows the bundled textures; the player walks on the floor, robots patrol above it.
 std::filesystem::path writeSyntheticRoot(const std::filesystem::path& bundledRoot, int objects);
+
+// The same ring with rooms of `robots` robots on one floor and nothing else, as the
+// dearest room to enter: every robot names the same two set files.
+std::filesystem::path writeRobotRoot(const std::filesystem::path& bundledRoot, int robots);

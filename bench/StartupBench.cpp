@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+
 namespace {
 
 void loadWorldCold(benchmark::State& state, const std::filesystem::path& root) {
@@ -52,6 +54,12 @@ void roomChangeWarm(benchmark::State& state, const std::filesystem::path& root, 
 void registerStartupBenchmarks(const std::filesystem::path& root) {
     benchmark::RegisterBenchmark("startup/load_world_cold", [root](benchmark::State& state) {
         loadWorldCold(state, root);
+    })->Unit(benchmark::kMillisecond);
+    // Entering a room of 1,000 robots: each distinct set file is read once for the room.
+    benchmark::RegisterBenchmark("startup/enter_1000_robots", [root](benchmark::State& state) {
+        const std::filesystem::path robots = writeRobotRoot(root, 1000);
+        roomChangeWarm(state, robots, 1);
+        std::filesystem::remove_all(robots);
     })->Unit(benchmark::kMillisecond);
     for (const RoomCensus& room : censusOfRooms(root)) {
         if (room.objects == 0)

@@ -5,21 +5,13 @@
 #include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
 
-bool AnimationSet::load(const std::string& fileName, DefinitionObserver* observer) {
-    DefinitionFile file;
-    file.observer = observer;
-    if (!file.open(fileName))
-        return false;
-    TokenList tokens;
-    tokens.observer = observer;
-    while (!file.atEnd()) {
-        file.readLine(tokens);
-        handleLine(tokens);
-    }
-    return true;
-}
+namespace {
 
-void AnimationSet::handleLine(TokenList& tokens) {
+AnimationSetFiles* activeFiles = nullptr;
+
+// Reads one set file's lines into `contents`; a later definition of a name already read
+// is dropped (its images stay in the cache).
+void readLine(TokenList& tokens, AnimationSetContents& contents) {
     if (tokens.empty())
         return;
     DefinitionObserver* const observer = tokens.observer;
@@ -42,17 +34,89 @@ void AnimationSet::handleLine(TokenList& tokens) {
         tokens.popFront();
     }
     const std::size_t frames = animation.frames.size();
-    // A later definition of a known name is dropped; its images stay in the cache.
-    const bool added = names.try_emplace(name, animations.size()).second;
-    if (added)
-        animations.push_back(std::move(animation));
+    const bool added = contents.names.try_emplace(name, contents.animations.size()).second;
+    if (added) {
+        contents.animations.push_back(std::move(animation));
+        contents.order.push_back(name);
+    }
     if (observer != nullptr)
         observer->animationRead(name, frames, !added);
 }
 
+std::shared_ptr<const AnimationSetContents> readFile(const std::string& fileName,
+                                                     DefinitionObserver* observer) {
+    DefinitionFile file;
+    file.observer = observer;
+    if (!file.open(fileName))
+        return nullptr;
+    auto contents = std::make_shared<AnimationSetContents>();
+    TokenList tokens;
+    tokens.observer = observer;
+    while (!file.atEnd()) {
+        file.readLine(tokens);
+        readLine(tokens, *contents);
+    }
+    return contents;
+}
+
+} // namespace
+
+AnimationSetFiles::AnimationSetFiles() : previous(activeFiles) {
+    activeFiles = this;
+}
+
+AnimationSetFiles::~AnimationSetFiles() {
+    activeFiles = previous;
+}
+
+AnimationSetFiles* AnimationSetFiles::active() {
+    return activeFiles;
+}
+
+bool AnimationSet::load(const std::string& fileName, DefinitionObserver* observer) {
+    AnimationSetFiles* const files = observer == nullptr ? activeFiles : nullptr;
+    std::shared_ptr<const AnimationSetContents> contents;
+    if (files != nullptr) {
+        auto found = files->files.find(fileName);
+        if (found == files->files.end()) {
+            files->opened = files->opened + 1;
+            found = files->files.emplace(fileName, readFile(fileName, nullptr)).first;
+        }
+        contents = found->second;
+    } else {
+        contents = readFile(fileName, observer);
+    }
+    if (!contents)
+        return false;
+    add(contents);
+    return true;
+}
+
+void AnimationSet::add(const std::shared_ptr<const AnimationSetContents>& more) {
+    if (!shared) {
+        shared = more;
+        return;
+    }
+    auto merged = std::make_shared<AnimationSetContents>(*shared);
+    for (std::size_t i = 0; i < more->animations.size(); i++) {
+        const std::string& name = more->order[i];
+        if (merged->names.try_emplace(name, merged->animations.size()).second) {
+            merged->animations.push_back(more->animations[i]);
+            merged->order.push_back(name);
+        }
+    }
+    shared = std::move(merged);
+}
+
+bool AnimationSet::defines(std::string_view name) const {
+    return shared && shared->names.find(name) != shared->names.end();
+}
+
 void AnimationSet::play(std::string_view name) {
-    auto found = names.find(name);
-    if (found == names.end())
+    if (!shared)
+        return;
+    auto found = shared->names.find(name);
+    if (found == shared->names.end())
         return;
     current = static_cast<std::int32_t>(found->second);
     tick = 0;
@@ -60,15 +124,13 @@ void AnimationSet::play(std::string_view name) {
 }
 
 const Animation* AnimationSet::playing() const {
-    return current >= 0 ? &animations[static_cast<std::size_t>(current)] : nullptr;
+    return current >= 0 && shared ? &shared->animations[static_cast<std::size_t>(current)] : nullptr;
 }
 
 std::string_view AnimationSet::playingName() const {
-    for (const auto& [name, index] : names) {
-        if (static_cast<std::int32_t>(index) == current)
-            return name;
-    }
-    return {};
+    if (current < 0 || !shared)
+        return {};
+    return shared->order[static_cast<std::size_t>(current)];
 }
 
 AnimationPlayback AnimationSet::playback() const {
@@ -82,7 +144,8 @@ AnimationPlayback AnimationSet::playback() const {
 
 void AnimationSet::setPlayback(const AnimationPlayback& state) {
     // An index this set does not have leaves nothing playing rather than a bad reference.
-    const bool known = state.current >= 0 && static_cast<std::size_t>(state.current) < animations.size();
+    const bool known =
+        state.current >= 0 && shared && static_cast<std::size_t>(state.current) < shared->animations.size();
     current = known ? state.current : -1;
     tick = state.tick;
     currentFrame = state.frame;
@@ -120,10 +183,12 @@ void AnimationSet::draw(float x, float y, float w, float h, int layer) const {
 }
 
 double AnimationSet::length(std::string_view name) const {
-    auto found = names.find(name);
-    if (found == names.end())
+    if (!shared)
         return -1.0;
-    const Animation& a = animations[found->second];
+    auto found = shared->names.find(name);
+    if (found == shared->names.end())
+        return -1.0;
+    const Animation& a = shared->animations[found->second];
     const std::uint32_t ticks =
         static_cast<std::uint32_t>(a.ticksPerFrame) * static_cast<std::uint32_t>(a.frames.size());
     return static_cast<double>(ticks) * static_cast<double>(FixedStep);

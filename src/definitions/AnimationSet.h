@@ -8,6 +8,7 @@ class TokenList;
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,37 @@ struct AnimationPlayback {
     std::uint32_t frame = 0;
     std::uint32_t finished = 0;
     bool operator==(const AnimationPlayback&) const = default;
+};
+
+// What one or more set files define, read once and shared by every set that names them:
+// the animations in the order they were read, and each name's place among them.
+struct AnimationSetContents {
+    std::vector<Animation> animations;
+    std::vector<std::string> order;
+    std::map<std::string, std::size_t, std::less<>> names;
+};
+
+// The set files read while it is active (one room load): each distinct file is opened and
+// parsed once, and the sets that name it share the result. Only one is active at a time;
+// sets loaded with none active, or with an observer, read their file themselves.
+class AnimationSetFiles {
+  public:
+    AnimationSetFiles();
+    ~AnimationSetFiles();
+    AnimationSetFiles(const AnimationSetFiles&) = delete;
+    AnimationSetFiles& operator=(const AnimationSetFiles&) = delete;
+
+    // The active one, or none.
+    static AnimationSetFiles* active();
+    // How many files were opened while this one was active.
+    std::size_t filesRead() const { return opened; }
+
+  private:
+    friend class AnimationSet;
+    AnimationSetFiles* previous = nullptr;
+    // A file that could not be opened is remembered as empty.
+    std::map<std::string, std::shared_ptr<const AnimationSetContents>, std::less<>> files;
+    std::size_t opened = 0;
 };
 
 // Named animations read from animation-set files, one of them playing at a time.
@@ -55,7 +87,7 @@ class AnimationSet {
     const Animation* playing() const;
     // The frame of the animation playing now.
     std::size_t frame() const { return currentFrame; }
-    bool defines(std::string_view name) const { return names.find(name) != names.end(); }
+    bool defines(std::string_view name) const;
     // For tools and tests: the name of the animation playing now; "" before the first play.
     std::string_view playingName() const;
 
@@ -63,13 +95,18 @@ class AnimationSet {
     // Puts back a playback taken from this set (or from one read from the same files).
     void setPlayback(const AnimationPlayback& playback);
 
-  private:
-    void handleLine(TokenList& tokens);
+    // For tools and tests: the parsed contents, shared with the other sets that read the
+    // same files during one room load (none before a file was read).
+    const AnimationSetContents* contents() const { return shared.get(); }
 
-    // In the order they were read; entries are never removed, so an index stays valid as
-    // more files are loaded, and a copy of the set plays on its own.
-    std::vector<Animation> animations;
-    std::map<std::string, std::size_t, std::less<>> names;
+  private:
+    // Adds what `more` defines that this set does not, in its order.
+    void add(const std::shared_ptr<const AnimationSetContents>& more);
+
+    // Animations are only ever added, so an index stays valid as more files are loaded;
+    // the contents are never changed once shared (a further file makes a new copy), so a
+    // copy of the set plays on its own.
+    std::shared_ptr<const AnimationSetContents> shared;
     std::int32_t current = -1;
     std::int32_t tick = 0;
     std::size_t currentFrame = 0;

@@ -1,5 +1,6 @@
 #include "world/Room.h"
 
+#include "definitions/AnimationSet.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
@@ -25,6 +26,8 @@ bool Room::loadFile(const std::string& fileName) {
     dropObjects();
     if (onFileOpened)
         onFileOpened(fileName);
+    // Objects naming the same set file share what it defines, read once for this room.
+    AnimationSetFiles setFiles;
     TokenList tokens;
     tokens.observer = observer;
     while (!file.atEnd()) {

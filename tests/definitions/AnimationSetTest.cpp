@@ -162,6 +162,50 @@ TEST_F(SetFiles, AMissingFileChangesNothing) {
     EXPECT_TRUE(set.defines("Walk"));
 }
 
+TEST_F(SetFiles, WhileFilesAreSharedEachFileIsReadOnceAndEverySetPlaysOnItsOwn) {
+    const std::string walk = write("walk.set", "set Walk 1 a.png b.png c.png\n");
+    const std::string run = write("run.set", "set Walk 9 a.png\nset Run 2 a.png\n");
+    AnimationSet first;
+    AnimationSet second;
+    AnimationSet mixed;
+    {
+        AnimationSetFiles files;
+        ASSERT_EQ(AnimationSetFiles::active(), &files);
+        first.load(walk);
+        // Read once: what the second set gets is what the first read, not the new text.
+        write("walk.set", "set Other 1 a.png\n");
+        second.load(walk);
+        mixed.load(walk);
+        mixed.load(run);
+        EXPECT_FALSE(second.load((dir / "missing.set").string()));
+        EXPECT_FALSE(second.load((dir / "missing.set").string()));
+        EXPECT_EQ(files.filesRead(), 3u);
+    }
+    EXPECT_EQ(AnimationSetFiles::active(), nullptr);
+    EXPECT_EQ(first.contents(), second.contents());
+    EXPECT_TRUE(second.defines("Walk"));
+    EXPECT_FALSE(second.defines("Other"));
+    // A further file gives that set its own contents; the first definition still wins.
+    EXPECT_NE(mixed.contents(), first.contents());
+    EXPECT_EQ(mixed.length("Walk"), first.length("Walk"));
+    EXPECT_TRUE(mixed.defines("Run"));
+    EXPECT_FALSE(first.defines("Run"));
+
+    first.play("Walk");
+    second.play("Walk");
+    first.advance();
+    EXPECT_EQ(frameOf(first), 1u);
+    EXPECT_EQ(frameOf(second), 0u);
+    second.setPlayback(first.playback());
+    EXPECT_EQ(second.playback(), first.playback());
+
+    // With no files shared, a set reads the file as it stands now.
+    AnimationSet later;
+    later.load(walk);
+    EXPECT_TRUE(later.defines("Other"));
+    EXPECT_NE(later.contents(), first.contents());
+}
+
 TEST_F(SetFiles, AnAnimationWithoutImagesStillWrapsSoItsOwnerCanMoveOn) {
     AnimationSet set;
     set.load(write("a.set", "set Empty 3\nset EmptyZero 0\n"));
