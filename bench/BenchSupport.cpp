@@ -1,12 +1,9 @@
 #include "BenchSupport.h"
 
-#include "app/DisplayMode.h"
 #include "app/GameHooks.h"
-#include "graphics/Graphics.h"
-#include "platform/SdlDrawingDevice.h"
+#include "game/WorldOperations.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
-#include "world/World.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -22,30 +19,15 @@ std::filesystem::path benchRoot() {
 
 namespace {
 
-// Runs in `root` and goes back to where it was.
-class InDirectory {
-  public:
-    explicit InDirectory(const std::filesystem::path& root) : previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(root);
-    }
-    ~InDirectory() { std::filesystem::current_path(previous); }
-
-  private:
-    std::filesystem::path previous;
-};
-
 constexpr const char* RingFiles[] = {"res/rooms/room1.txt", "res/rooms/room2.txt", "res/rooms/room3.txt",
                                      "res/rooms/room4.txt"};
 
 } // namespace
 
-void freshDrawingState() {
-    shutdownGraphics();
-    theGraphics = GraphicsState{};
-}
-
 std::vector<RoomCensus> censusOfRooms(const std::filesystem::path& root) {
-    InDirectory here(root);
+    // The census decodes images into the program's cache; its set-up empties it again, so
+    // every benchmark starts cold.
+    GameSetup inRoot(root);
     ObjectRegistry registry;
     registerObjectTypes(registry);
     std::vector<RoomCensus> rooms;
@@ -62,8 +44,6 @@ std::vector<RoomCensus> censusOfRooms(const std::filesystem::path& root) {
         }
         rooms.push_back(census);
     }
-    // The census decoded images into the program's cache; every benchmark starts cold.
-    freshDrawingState();
     return rooms;
 }
 
@@ -108,20 +88,12 @@ KeyScript walkScript(std::int64_t steps) {
 }
 
 HeadlessGame::HeadlessGame(const std::filesystem::path& root, std::size_t roomIndex, int width, int height)
-    : previousDirectory(std::filesystem::current_path()) {
-    std::filesystem::current_path(root);
-    freshDrawingState();
-    if (width > 0) {
-        theGraphics.device = createHeadlessDrawingDevice(width, height, problem);
-        if (!theGraphics.device)
-            return;
-        theDisplay = DisplayState{};
-        theDisplay.displayWidth = width;
-        theDisplay.displayHeight = height;
-    }
+    : setup(root, {.width = width, .height = height, .sound = &silence}) {
     initInput(input);
-    if (!loadWorld(problem))
+    if (!setup.ok()) {
+        problem = setup.error();
         return;
+    }
     if (roomIndex != 0 && !enterRingRoom(roomIndex, 0)) {
         problem = "cannot enter room " + std::to_string(roomIndex + 1);
         return;
@@ -130,13 +102,7 @@ HeadlessGame::HeadlessGame(const std::filesystem::path& root, std::size_t roomIn
     loaded = true;
 }
 
-HeadlessGame::~HeadlessGame() {
-    world.onRoomFileOpened = nullptr;
-    shutdownWorld();
-    freshDrawingState();
-    theDisplay = DisplayState{};
-    std::filesystem::current_path(previousDirectory);
-}
+HeadlessGame::~HeadlessGame() = default;
 
 void HeadlessGame::step(const KeyScript& script, std::int64_t step) {
     const std::vector<ScriptedKey>& keys = script.events;

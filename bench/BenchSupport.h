@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameSetup.h"
 #include "input/Keyboard.h"
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
@@ -31,8 +32,7 @@ KeyScript walkScript(std::int64_t steps);
 
 // The game headless under `root`, in ring room `roomIndex` at its left entry point, driven
 // as the game drives it (input poll, key commands, updateWorld). With width 0 there is no
-// drawing device. The world, the drawing state and the working directory are put back
-// when it goes.
+// drawing device. Its set-up puts everything back when it goes.
 class HeadlessGame {
   public:
     HeadlessGame(const std::filesystem::path& root, std::size_t roomIndex, int width = 0, int height = 0);
@@ -46,21 +46,19 @@ class HeadlessGame {
     void step(const KeyScript& script, std::int64_t step);
     // Rewinds the key script (after the world was put back into its room).
     void rewind() { nextKey = 0; }
+    // Cold again, just before loadWorld: nothing loaded, no image cached.
+    void restart() { setup.restart(); }
     // Room files read since the game was made (loadWorld's and enterRingRoom's excluded).
     int roomLoads = 0;
     InputState input;
 
   private:
-    std::filesystem::path previousDirectory;
     SilentSoundSink silence;
-    ScopedSoundSink useSilence{silence};
+    GameSetup setup;
     std::size_t nextKey = 0;
     bool loaded = false;
     std::string problem;
 };
-
-// The same game without SDL's video: no device; textures are decoded all the same.
-void freshDrawingState();
 
 // A synthetic ring of four equal rooms with `objects` objects each under a new directory
 // that borrows the bundled textures; the player walks on the floor, robots patrol above it.

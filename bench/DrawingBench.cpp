@@ -4,8 +4,8 @@
 #include "BenchSupport.h"
 #include "Benchmarks.h"
 
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
-#include "world/World.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>

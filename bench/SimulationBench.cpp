@@ -4,7 +4,7 @@
 #include "Benchmarks.h"
 
 #include "actors/Player.h"
-#include "world/World.h"
+#include "game/WorldOperations.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 #include "Benchmarks.h"
 
 #include "actors/Player.h"
+#include "game/WorldSnapshot.h"
 #include "world/World.h"
-#include "world/WorldSnapshot.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 #include "BenchSupport.h"
 #include "Benchmarks.h"
 
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
-#include "world/World.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,8 +20,7 @@ void loadWorldCold(benchmark::State& state, const std::filesystem::path& root) {
     int decoded = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        shutdownWorld();
-        freshDrawingState();
+        game.restart();
         state.ResumeTiming();
         std::string error;
         if (!loadWorld(error)) {

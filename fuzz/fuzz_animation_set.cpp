@@ -1,13 +1,17 @@
 // An animation-set file through AnimationSet::load, then playback of what it defined.
 #include "FuzzScratch.h"
 
+#include "app/GameSetup.h"
+
 #include "definitions/AnimationSet.h"
 
 #include <filesystem>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Image paths in the seed sets name the game's own files.
-    std::filesystem::current_path(MARROWGAST_SOURCE_DIR);
+    static GameSetup game(MARROWGAST_SOURCE_DIR);
+    if (!game.entered())
+        std::abort();
     return 0;
 }
 

@@ -2,15 +2,19 @@
 // load (robots read their set files and images from the working directory's res/).
 #include "FuzzScratch.h"
 
+#include "app/GameSetup.h"
+
+#include "game/WorldOperations.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
-#include "world/World.h"
 
 #include <filesystem>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Set and image paths in seed rooms name the game's own files.
-    std::filesystem::current_path(MARROWGAST_SOURCE_DIR);
+    static GameSetup game(MARROWGAST_SOURCE_DIR);
+    if (!game.entered())
+        std::abort();
     return 0;
 }
 

@@ -10,14 +10,12 @@
 // low four bits choose.
 #include "FuzzScratch.h"
 
-#include "app/DisplayMode.h"
+#include "app/GameSetup.h"
 #include "app/KeyCommands.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
-#include "platform/SdlDrawingDevice.h"
 #include "platform/SdlMixer.h"
-#include "sound/Sound.h"
-#include "world/World.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -57,45 +55,28 @@ const char* replacedFile(std::uint8_t chooser) {
 }
 
 // Puts the bundled file back in place of whatever the last input wrote there.
-void restore(const std::filesystem::path& name) {
+void restore(const std::filesystem::path& path) {
     std::error_code ignored;
-    std::filesystem::remove(name, ignored);
-    std::filesystem::copy_file(std::filesystem::path(MARROWGAST_SOURCE_DIR) / name, name, ignored);
+    std::filesystem::remove(path, ignored);
+    std::filesystem::copy_file(std::filesystem::path(MARROWGAST_SOURCE_DIR) /
+                                   path.lexically_relative(fuzzScratchDir()),
+                               path, ignored);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    // A working directory of our own holding a copy of the game's data, so that any one file
+    // A data directory of our own holding a copy of the game's data, so that any one file
     // can be replaced and put back.
-    const std::filesystem::path& dir = fuzzScratchDir();
-    std::filesystem::copy(std::filesystem::path(MARROWGAST_SOURCE_DIR) / "res", dir / "res",
+    std::filesystem::copy(std::filesystem::path(MARROWGAST_SOURCE_DIR) / "res", fuzzScratchDir() / "res",
                           std::filesystem::copy_options::recursive);
-    std::filesystem::current_path(dir);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2)
         return 0;
-    const std::uint8_t chooser = data[0];
-    std::size_t keyCount = data[1];
-    if (keyCount > size - 2)
-        keyCount = size - 2;
-    const std::uint8_t* keys = data + 2;
-    const std::uint8_t* payload = keys + keyCount;
-    const char* replaced = replacedFile(chooser);
-    writeScratchFile(replaced, payload, size - 2 - keyCount);
-
-    // Everything the game keeps for the run starts new with each input: the texture cache,
-    // the display mode, the mixer's decoded sounds.
-    std::string error;
-    theGraphics.device = createHeadlessDrawingDevice(160, 120, error);
-    if (!theGraphics.device) {
-        std::fprintf(stderr, "no headless device: %s\n", error.c_str());
-        std::abort();
-    }
     // One mixer for the process (closing SDL's audio takes a tenth of a second), emptied of
     // the sounds the last input decoded.
     static std::unique_ptr<SdlMixer> mixer = [] {
@@ -108,31 +89,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return made;
     }();
     mixer->forgetSounds();
-    ScopedSoundSink sound(*mixer);
 
-    if (loadWorld(error) && enterRingRoom(chooser & 3, (chooser >> 2) & 1)) {
-        std::size_t next = 0;
-        int wait = keyCount > 0 ? 4 * (keys[0] >> 5) : MaxSteps;
-        for (int step = 1; step <= MaxSteps; ++step) {
-            while (next < keyCount && wait == 0) {
-                dispatchKey(Keys[keys[next] & 15], (keys[next] >> 4) & 1);
-                ++next;
-                wait = next < keyCount ? 4 * (keys[next] >> 5) : MaxSteps;
-            }
-            --wait;
-            if (updateWorld() != 0)
-                break;
-            if (step % StepsPerFrame == 0) {
-                beginFrame();
-                renderWorld();
-                endFrame();
+    const std::uint8_t chooser = data[0];
+    std::size_t keyCount = data[1];
+    if (keyCount > size - 2)
+        keyCount = size - 2;
+    const std::uint8_t* keys = data + 2;
+    const std::uint8_t* payload = keys + keyCount;
+    const std::filesystem::path replaced = fuzzScratchDir() / replacedFile(chooser);
+    writeScratchFile(replaced, payload, size - 2 - keyCount);
+
+    {
+        // Everything the game keeps for the run starts new with each input: the texture cache,
+        // the display mode, the world.
+        GameSetup game(fuzzScratchDir(), {.width = 160, .height = 120, .sound = mixer.get()});
+        if (game.ok() && enterRingRoom(chooser & 3, (chooser >> 2) & 1)) {
+            std::size_t next = 0;
+            int wait = keyCount > 0 ? 4 * (keys[0] >> 5) : MaxSteps;
+            for (int step = 1; step <= MaxSteps; ++step) {
+                while (next < keyCount && wait == 0) {
+                    dispatchKey(Keys[keys[next] & 15], (keys[next] >> 4) & 1);
+                    ++next;
+                    wait = next < keyCount ? 4 * (keys[next] >> 5) : MaxSteps;
+                }
+                --wait;
+                if (updateWorld() != 0)
+                    break;
+                if (step % StepsPerFrame == 0) {
+                    beginFrame();
+                    renderWorld();
+                    endFrame();
+                }
             }
         }
     }
-    shutdownWorld();
-    shutdownGraphics();
-    theGraphics = GraphicsState{};
-    theDisplay = DisplayState{};
     restore(replaced);
     return 0;
 }

@@ -40,13 +40,14 @@ for h in "${harnesses[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   echo "== $h: ${seconds}s"
   # Limits just above the dearest legal input, so anything slower or bigger is a finding:
-  # the largest image the game decodes (8192 x 8192) takes 0.8 s and 340 MB here, its one
-  # allocation 256 MiB, as does the largest sound once converted. Inputs stay under 64 KB:
+  # the largest image the game decodes (8192 x 8192) takes 0.8 s and 340 MB here (JPEG runs
+  # have peaked at 680 MB), its one allocation 256 MiB, as does the largest sound once
+  # converted. Inputs stay under 64 KB:
   # a legal 4 MB room of fifty thousand robots takes 12 s to load under the sanitizers and
   # would only slow the search (its size is tested by the stop-signal check).
   timeout=5
   [ "$h" = world ] && timeout=10
-  if "$binary" "$corpus" "$seeds" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=768 \
+  if "$binary" "$corpus" "$seeds" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=1024 \
       -malloc_limit_mb=300 -max_len=65536 -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1; then
     grep -E '^#[0-9]+.*(DONE|pulse|NEW|REDUCE|INITED)' "$log" | tail -1 || true
     grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$log" || true

@@ -2,7 +2,7 @@
 
 #include "actors/Random.h"
 #include "actors/StateTable.h"
-#include "app/FrameLoop.h"
+#include "definitions/FixedStep.h"
 #include "input/KeyCodes.h"
 #include "sound/Sound.h"
 #include "world/Room.h"

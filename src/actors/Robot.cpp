@@ -2,8 +2,8 @@
 
 #include "actors/Player.h"
 #include "actors/StateTable.h"
-#include "app/FrameLoop.h"
 #include "definitions/DefinitionObserver.h"
+#include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
 #include "sound/Sound.h"
 #include "world/World.h"

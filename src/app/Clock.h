@@ -1,13 +1,7 @@
 #pragma once
 #include <cstdint>
 
-// A monotonic tick count and its rate: the performance counter of the machine.
-class TickSource {
-  public:
-    virtual ~TickSource() = default;
-    virtual std::int64_t frequency() = 0;
-    virtual std::int64_t counter() = 0;
-};
+#include "platform/TickSource.h"
 
 // Milliseconds since the first reading, as seconds in steps of 0.001.
 struct Clock {

@@ -93,17 +93,3 @@ DataLookup lookupForThisProgram(std::string chosen, std::string dataFromExecutab
         lookup.executable = executable.string();
     return lookup;
 }
-
-bool enterDataDirectory(const DataLocation& location, std::string& error) {
-    if (location.directory.empty()) {
-        error = location.error;
-        return false;
-    }
-    std::error_code failure;
-    fs::current_path(location.directory, failure);
-    if (failure) {
-        error = "cannot enter the data folder " + location.directory + ": " + failure.message();
-        return false;
-    }
-    return true;
-}

@@ -43,6 +43,3 @@ DataLocation findDataDirectory(const DataLookup& lookup);
 // two settings and the option the player gave.
 DataLookup lookupForThisProgram(std::string chosen, std::string dataFromExecutable,
                                 std::string sourceDirectory);
-
-// The working directory becomes the data folder. False with `error` set when it cannot.
-bool enterDataDirectory(const DataLocation& location, std::string& error);

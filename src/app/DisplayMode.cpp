@@ -1,8 +1,8 @@
 #include "app/DisplayMode.h"
 
-#include "app/WindowControl.h"
 #include "graphics/Graphics.h"
 #include "platform/ImageFile.h"
+#include "platform/WindowControl.h"
 
 DisplayState theDisplay;
 
@@ -29,4 +29,9 @@ void saveScreenshot() {
         writePngFile(theDisplay.screenshotFile, backBuffer, false);
     }
     theDisplay.screenshotRequested = false;
+}
+
+void saveRequestedScreenshot() {
+    if (theDisplay.screenshotRequested)
+        saveScreenshot();
 }

@@ -29,3 +29,5 @@ bool setDisplayMode(int width, int height, bool fullScreen);
 // Writes the back buffer as drawn so far to `screenshotFile` (8-bit RGB, the back buffer's pixel
 // size) and clears the request whether or not that worked.
 void saveScreenshot();
+// The game's part of each world frame: saveScreenshot when a screenshot was asked for.
+void saveRequestedScreenshot();

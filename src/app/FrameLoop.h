@@ -1,21 +1,7 @@
 #pragma once
 #include "app/Clock.h"
-
-// One fixed simulation step: 1/60 second as the nearest 32-bit float.
-inline constexpr float FixedStep = 0.016666668f;
-
-// The window messages the game reacts to; everything else is handled by the platform.
-enum class WindowMessage { None, Quit, Close, Activate, Deactivate };
-
-// The platform's message queue. `takeMessage` pumps the platform's events, moves key
-// events into the keyboard buffer and hands back at most one window message.
-class MessageSource {
-  public:
-    virtual ~MessageSource() = default;
-    virtual WindowMessage takeMessage() = 0;
-    // Called while the window is inactive: may block briefly until something happens.
-    virtual void waitWhileInactive() {}
-};
+#include "definitions/FixedStep.h"
+#include "platform/MessageSource.h"
 
 // What the frame loop drives. The game wires these to the world, graphics, keyboard
 // and sound; tests wire them to recorders.

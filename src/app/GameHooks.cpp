@@ -2,9 +2,9 @@
 
 #include "actors/Player.h"
 #include "app/KeyCommands.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "sound/Sound.h"
-#include "world/World.h"
 
 void GameHooks::pollInput() {
     ::pollInput(input, *this);

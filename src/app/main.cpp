@@ -3,6 +3,9 @@
 #include "app/DisplayMode.h"
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
+#include "app/GameSetup.h"
+#include "definitions/StopSignals.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/SdlDrawingDevice.h"
@@ -10,9 +13,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
-#include "platform/StopSignals.h"
 #include "sound/Sound.h"
-#include "world/World.h"
 
 #include <cstdio>
 #include <iostream>
@@ -24,11 +25,6 @@ int fail(const std::string& what) {
     std::fprintf(stderr, "marrowgast: %s\n", what.c_str());
     return 1;
 }
-
-// Textures go before the drawing device, and the device before SDL.
-struct GraphicsRelease {
-    ~GraphicsRelease() { shutdownGraphics(); }
-};
 
 const char* const Usage =
     "Usage: marrowgast [--data DIR] [--fullscreen] [--help] [--version]\n"
@@ -97,21 +93,16 @@ int main(int argc, char** argv) {
     if (const int status = readCommandLine(argc, argv, options); status >= 0)
         return status;
     installStopSignals();
-    // Game set-up, the data (belongs with the rest of the set-up of the program state): the
-    // working directory becomes the folder that holds res/, and the screenshot stays in the
-    // folder the player started the game from.
-    std::string error;
-    {
-        const DataLookup lookup = lookupForThisProgram(options.dataDirectory, MARROWGAST_DATA_FROM_EXECUTABLE,
-                                                       MARROWGAST_SOURCE_DATA);
-        const std::string& startedIn = lookup.workingDirectory;
-        theDisplay.screenshotFile = startedIn.empty() ? "" : startedIn + "/" + ScreenshotFileName;
-        if (!enterDataDirectory(findDataDirectory(lookup), error))
-            return fail(error);
-    }
+    // Where the data is: the working directory becomes that folder inside the set-up below.
+    const DataLookup lookup =
+        lookupForThisProgram(options.dataDirectory, MARROWGAST_DATA_FROM_EXECUTABLE, MARROWGAST_SOURCE_DATA);
+    const DataLocation data = findDataDirectory(lookup);
+    if (data.directory.empty())
+        return fail(data.error);
 
-    // Declared in the order of start-up, so they are released in reverse: sound, keyboard,
-    // drawing device, window, SDL.
+    // SDL and the window outlive the set-up, which releases in reverse order of start-up: the
+    // world, sound, then the drawing device.
+    std::string error;
     SdlSession sdl;
     if (!sdl.start(error))
         return fail(error);
@@ -119,12 +110,17 @@ int main(int argc, char** argv) {
     if (!window.create(theDisplay.displayWidth, theDisplay.displayHeight, error))
         return fail(error);
 
-    GraphicsRelease graphicsRelease;
+    GameSetup game(data.directory);
+    if (!game.entered())
+        return fail("cannot enter the data folder " + data.directory + ": " + game.enterError().message());
+    // The screenshot stays in the folder the player started the game from; none when that
+    // folder cannot be named (it was removed under the game).
+    const std::string& startedIn = lookup.workingDirectory;
+    theDisplay.screenshotFile = startedIn.empty() ? "" : startedIn + "/" + ScreenshotFileName;
     error = initGraphics(window.handle(), theDisplay.displayWidth, theDisplay.displayHeight);
     if (!error.empty())
         return fail(error);
-    SdlWindowControl windowControl(window.handle());
-    theDisplay.window = &windowControl;
+    game.useWindow(std::make_unique<SdlWindowControl>(window.handle()));
     if (options.fullScreen) {
         theDisplay.fullScreen = true;
         setDisplayMode(theDisplay.displayWidth, theDisplay.displayHeight, theDisplay.fullScreen);
@@ -134,13 +130,10 @@ int main(int argc, char** argv) {
     initInput(input);
 
     // No sound card is no reason not to play: the game then runs silently.
-    std::unique_ptr<SoundSink> sound = initSound(std::cerr);
-    ScopedSoundSink useSound(*sound);
+    game.useSound(initSound(std::cerr));
 
-    if (!loadWorld(error)) {
-        shutdownWorld();
-        return fail(error);
-    }
+    if (!game.loadWorld())
+        return fail(game.error());
 
     SdlTicks ticks;
     SdlMessageSource messages;
@@ -150,8 +143,5 @@ int main(int argc, char** argv) {
     Engine engine;
     engine.clock.ticks = &ticks;
     runFrameLoop(engine, messages, hooks);
-
-    shutdownWorld();
-    theDisplay.window = nullptr;
     return 0;
 }

@@ -1,8 +1,8 @@
 #include "definitions/AnimationSet.h"
 
-#include "app/FrameLoop.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
+#include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
 
 namespace {

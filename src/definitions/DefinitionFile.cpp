@@ -2,8 +2,8 @@
 
 #include "definitions/DefinitionObserver.h"
 
-#include "platform/DataFile.h"
-#include "platform/StopSignals.h"
+#include "definitions/DataFile.h"
+#include "definitions/StopSignals.h"
 
 #include <cstring>
 

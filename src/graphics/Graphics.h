@@ -3,12 +3,15 @@
 #include <memory>
 
 #include "graphics/DrawingDevice.h"
+#include "graphics/ImageSource.h"
 #include "graphics/Texture.h"
 
 // The drawing state of the run, one instance. The cache is declared after the device so that it
 // is emptied before the device goes.
 struct GraphicsState {
     std::unique_ptr<DrawingDevice> device;
+    // The decoder behind every texture; owned by the set-up. Without one no image loads.
+    ImageSource* images = nullptr;
     TextureCache textureCache;
     // The texture bound for the next quad; empty means a plain coloured quad.
     const Texture* boundTexture = nullptr;

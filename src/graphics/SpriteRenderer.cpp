@@ -114,14 +114,11 @@ void releaseSpriteShader() {
 }
 
 void setWorldCamera(SpriteRenderer& renderer) {
-    const int viewWidth = 40;
-    const int viewHeight = 30;
-    const float halfWidth = static_cast<float>(viewWidth) / 2.0f;
-    const float halfHeight = static_cast<float>(viewHeight) / 2.0f;
+    const float halfWidth = RoomWidth / 2.0f;
+    const float halfHeight = RoomHeight / 2.0f;
     renderer.viewMatrix =
         matrixLookAtLH({halfWidth, halfHeight, -480.0f}, {halfWidth, halfHeight, 0.0f}, {0.0f, 1.0f, 0.0f});
-    Matrix4 projection =
-        matrixOrthoLH(static_cast<float>(viewWidth), static_cast<float>(viewHeight), 1000.0f, -1000.0f);
+    Matrix4 projection = matrixOrthoLH(RoomWidth, RoomHeight, 1000.0f, -1000.0f);
     // Room y grows downward on the screen.
     projection.m[1][0] = -projection.m[1][0];
     projection.m[1][1] = -projection.m[1][1];

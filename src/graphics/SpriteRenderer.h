@@ -43,5 +43,9 @@ extern std::unique_ptr<SpriteRenderer> theSpriteRenderer;
 void setupSpriteShader();
 void releaseSpriteShader();
 
+// The visible room in room units, whatever the back-buffer size: x to the right, y downward.
+inline constexpr float RoomWidth = 40.0f;
+inline constexpr float RoomHeight = 30.0f;
+
 // The room camera: the 40 × 30 room fills the back buffer, y downward, whatever its size.
 void setWorldCamera(SpriteRenderer& renderer);

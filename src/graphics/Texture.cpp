@@ -5,7 +5,6 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
-#include "platform/ImageFile.h"
 
 Texture::Texture(RgbaImage decoded) : id(theGraphics.nextTextureId++), image(std::move(decoded)) {}
 
@@ -64,7 +63,7 @@ void TextureRef::loadTexture(const std::string& fileName) {
     // Running out of memory is this file failing to load, never the end of the game.
     try {
         RgbaImage image;
-        if (!readImageFile(fileName, image)) {
+        if (!theGraphics.images || !theGraphics.images->readImage(fileName, image)) {
             // Nothing cached: the next request reads the file again.
             return;
         }

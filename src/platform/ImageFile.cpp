@@ -1,5 +1,5 @@
 #include "platform/ImageFile.h"
-#include "platform/DataFile.h"
+#include "definitions/DataFile.h"
 
 #include <atomic>
 #include <cerrno>

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/ImageSource.h"
 #include "graphics/RgbaImage.h"
 
 // Decodes a PNG (any colour type and bit depth, with its own alpha) or a JPEG (opaque), told apart
@@ -10,6 +11,14 @@
 // left empty.
 bool decodeImage(const std::uint8_t* data, std::size_t size, RgbaImage& image);
 bool readImageFile(const std::string& fileName, RgbaImage& image);
+
+// The textures' image source: readImageFile.
+class ImageFileSource final : public ImageSource {
+  public:
+    bool readImage(const std::string& fileName, RgbaImage& image) override {
+        return readImageFile(fileName, image);
+    }
+};
 
 // Writes 8-bit RGB (alpha dropped) or 8-bit RGBA. The file is written under a temporary name in
 // the same directory and renamed over `fileName`, so a failure never leaves a half-written file

@@ -1,5 +1,5 @@
 #include "platform/SdlMixer.h"
-#include "platform/DataFile.h"
+#include "definitions/DataFile.h"
 #include "platform/SoundFile.h"
 
 #include <SDL.h>

@@ -2,7 +2,7 @@
 #include "platform/ImageFile.h"
 #include "platform/WindowIcon.h"
 
-#include "platform/StopSignals.h"
+#include "definitions/StopSignals.h"
 
 #include <cstdlib>
 

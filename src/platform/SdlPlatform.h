@@ -1,6 +1,7 @@
 #pragma once
 // The window, its events and the performance counter, on SDL2.
-#include "app/FrameLoop.h"
+#include "platform/MessageSource.h"
+#include "platform/TickSource.h"
 
 #include <SDL.h>
 

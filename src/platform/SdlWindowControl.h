@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/WindowControl.h"
+#include "platform/WindowControl.h"
 
 struct SDL_Window;
 

@@ -1,6 +1,6 @@
 #include "world/Lift.h"
 
-#include "app/FrameLoop.h"
+#include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
 #include "world/NamedTexture.h"
 

@@ -1,6 +1,6 @@
 #include "world/Searchable.h"
 
-#include "app/FrameLoop.h"
+#include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"

@@ -7,12 +7,13 @@
 #include <vector>
 
 class EntryPoint;
-class ObjectRegistry;
 class Player;
 class Room;
 
 // The world's state: the room being played, the player, the ring of room files, and the
-// curtain that runs while the player dies or changes rooms. One instance for the run.
+// curtain that runs while the player dies or changes rooms. One instance for the run. The
+// operations over it (game/WorldOperations.h) stand above the actors; the state itself only
+// names them, so room objects and actors may read it.
 struct World {
     std::vector<std::string> roomFiles;
     std::size_t currentRoom = 0;
@@ -38,26 +39,3 @@ extern World world;
 // Where the player stands when a room gives it no entry point at all.
 inline constexpr float DefaultStartX = 30.0f;
 inline constexpr float DefaultStartY = 29.0f;
-
-// The five room-object types by their room-file names, in the game's order: "platform",
-// "robot", "searchable", "lift", "entrypoint". Names already taken keep their factory.
-void registerObjectTypes(ObjectRegistry& registry);
-
-// Start-up: drawing objects, the player, the room ring, room 1 read and the player placed
-// at its left entry point. Also rewinds the game's random generator, so every world
-// loaded draws the same death sounds in the same order. False, with a one-line message in
-// `error` and the world as new, when room 1 cannot be read.
-bool loadWorld(std::string& error);
-// Puts the player into room `index` of the ring (from 0) at its entry point of `side` (0
-// left, 1 right), as the end of a room change does: the file is read, the player and the
-// room reset and the player placed; a pending room change is forgotten. False, with the
-// world unchanged, before loadWorld, for an index or side out of range, or when the file
-// cannot be read.
-bool enterRingRoom(std::size_t index, int side);
-// One fixed step; non-zero when the game is to quit (also while the curtain runs).
-int updateWorld();
-// One frame: background, room objects in their passes, the player, the curtain, and the
-// screenshot when one was asked for. Draws nothing before loadWorld.
-void renderWorld();
-// Frees what loadWorld made; `world` is as new afterwards and can be loaded again.
-void shutdownWorld();

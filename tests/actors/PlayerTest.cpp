@@ -1,5 +1,5 @@
 #include "actors/Player.h"
-#include "actors/Random.h"
+#include "app/GameSetup.h"
 #include "definitions/TokenList.h"
 #include "input/KeyCodes.h"
 #include "sound/RecordingSoundSink.h"
@@ -61,20 +61,19 @@ const char* PlayerSet = "set FaceLeft 1 f.png\nset FaceRight 1 f.png\n"
                         "set FallLeft 1 f.png\nset FallRight 1 f.png\n"
                         "set Search 1 s.png\n";
 
-// Writes the player's set file into a fresh directory and makes it the working
-// directory until the test ends, so that the player reads it when it is made.
+// Writes the player's set file into a fresh directory and sets a game up over it until the
+// test ends, so that the player reads it when it is made.
 class PlayerDirectory {
   public:
-    explicit PlayerDirectory(const TempDir& dir, const char* setText)
-        : previous(std::filesystem::current_path()) {
-        std::filesystem::create_directories(dir.path("res/textures"));
-        dir.write("res/textures/player.set", setText);
-        std::filesystem::current_path(dir.path(""));
-    }
-    ~PlayerDirectory() { std::filesystem::current_path(previous); }
+    explicit PlayerDirectory(const TempDir& dir, const char* setText) : setup(written(dir, setText)) {}
 
   private:
-    std::filesystem::path previous;
+    static std::filesystem::path written(const TempDir& dir, const char* setText) {
+        std::filesystem::create_directories(dir.path("res/textures"));
+        dir.write("res/textures/player.set", setText);
+        return dir.path("");
+    }
+    GameSetup setup;
 };
 
 // Each test runs with a player set whose jump lasts 50 steps, long enough for a free jump
@@ -83,7 +82,6 @@ class PlayerWorld : public ::testing::Test {
   protected:
     explicit PlayerWorld(const char* setText = PlayerSet) : directory(dir, setText) {
         registry.registerType("box", makeObject<TestBox>);
-        gameRandom = RandomGenerator{};
     }
 
     TempDir dir;

@@ -3,18 +3,17 @@
 #include "AllocationCounter.h"
 
 #include "actors/Player.h"
-#include "app/DisplayMode.h"
 #include "app/GameHooks.h"
-#include "graphics/Graphics.h"
+#include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "input/KeyCodes.h"
 #include "input/Keyboard.h"
-#include "platform/SdlDrawingDevice.h"
 #include "sound/Sound.h"
-#include "world/World.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
@@ -56,26 +55,14 @@ void queueWalkKeys(InputState& input, int step) {
 // device when `drawing`; all put back at the end.
 class SteadyPlay : public ::testing::Test {
   protected:
-    void SetUp() override { previous = std::filesystem::current_path(); }
-    void TearDown() override {
-        world.onRoomFileOpened = nullptr;
-        shutdownWorld();
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
-        theDisplay = DisplayState{};
-        std::filesystem::current_path(previous);
-    }
+    void SetUp() override {}
+    void TearDown() override { setup.reset(); }
 
     void enter(const std::filesystem::path& root, std::size_t room, bool drawing) {
-        std::filesystem::current_path(root);
-        if (drawing) {
-            std::string error;
-            theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
-            ASSERT_TRUE(theGraphics.device) << error;
-        }
+        setup.emplace(root, GameSetup::Headless{
+                                .width = drawing ? 640 : 0, .height = drawing ? 480 : 0, .sound = &silence});
+        ASSERT_TRUE(setup->ok()) << setup->error();
         initInput(input);
-        std::string error;
-        ASSERT_TRUE(loadWorld(error)) << error;
         if (room != 0) {
             ASSERT_TRUE(enterRingRoom(room, 0));
         }
@@ -99,10 +86,9 @@ class SteadyPlay : public ::testing::Test {
         return counted;
     }
 
-    std::filesystem::path previous;
     InputState input;
     SilentSoundSink silence;
-    ScopedSoundSink useSilence{silence};
+    std::optional<GameSetup> setup;
     bool roomRead = false;
 };
 

@@ -16,15 +16,7 @@ class DisplayModes : public HeadlessGraphicsTest {
   protected:
     void SetUp() override {
         HeadlessGraphicsTest::SetUp();
-        theDisplay = DisplayState{};
         theDisplay.window = &window;
-        previousDirectory = std::filesystem::current_path();
-        std::filesystem::current_path(scratch);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previousDirectory);
-        theDisplay = DisplayState{};
-        HeadlessGraphicsTest::TearDown();
     }
 
     static std::vector<char> fileBytes(const char* name) {
@@ -33,7 +25,6 @@ class DisplayModes : public HeadlessGraphicsTest {
     }
 
     RecordingWindowControl window;
-    std::filesystem::path previousDirectory;
 };
 
 TEST_F(DisplayModes, SizesKeepTheWindowCornerAndResizeTheBackBuffer) {
@@ -149,21 +140,9 @@ TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
 namespace {
 
 TEST_F(DisplayModes, UnwritableWorkingDirectoryGivesNoFileAndNoCrash) {
-    startFrame();
-    const std::filesystem::path gone = std::filesystem::current_path() / "gone";
-    std::filesystem::create_directory(gone);
-    std::filesystem::current_path(gone);
-    // A working directory removed under the game: nothing can be created in it, even as root.
-    std::filesystem::remove(gone);
-    theDisplay.screenshotRequested = true;
-    saveScreenshot();
-    EXPECT_FALSE(theDisplay.screenshotRequested);
-    // Nothing brought the directory back to hold a picture or a temporary.
-    EXPECT_FALSE(std::filesystem::exists(gone));
-    std::filesystem::current_path(scratch);
-
     if (geteuid() != 0) {
         // Read-only: the old screenshot survives a failed write.
+        startFrame();
         saveScreenshot();
         const std::vector<char> previous = fileBytes("screenshot.png");
         std::filesystem::permissions(".", std::filesystem::perms::owner_write,
@@ -175,6 +154,18 @@ TEST_F(DisplayModes, UnwritableWorkingDirectoryGivesNoFileAndNoCrash) {
                                      std::filesystem::perm_options::add);
         EXPECT_EQ(fileBytes("screenshot.png"), previous);
     }
+
+    // A data directory removed under the game: nothing can be created in it, even as root.
+    const std::filesystem::path gone = scratch / "gone";
+    std::filesystem::create_directory(gone);
+    setUpOver(gone);
+    std::filesystem::remove(gone);
+    startFrame();
+    theDisplay.screenshotRequested = true;
+    saveScreenshot();
+    EXPECT_FALSE(theDisplay.screenshotRequested);
+    // Nothing brought the directory back to hold a picture or a temporary.
+    EXPECT_FALSE(std::filesystem::exists(gone));
 }
 
 } // namespace

@@ -24,12 +24,10 @@ class KeyCommands : public WorldFixture {
   protected:
     KeyCommands() {
         writeRoom(1, FlatRoom);
-        std::string error;
-        theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
-        theDisplay = DisplayState{};
+        EXPECT_TRUE(setup->useHeadlessDevice(640, 480)) << setup->error();
         theDisplay.window = &window;
     }
-    ~KeyCommands() override { theDisplay = DisplayState{}; }
+    ~KeyCommands() override { theDisplay.window = nullptr; }
 
     void release(int code) { dispatchKey(code, 0); }
     void press(int code) { dispatchKey(code, 1); }

@@ -4,7 +4,8 @@
 set -u
 game=${1:?usage: stop_signal_check.sh GAME SOURCE_DIR}
 source=${2:?}
-export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+# Dummy video: the offscreen driver loads EGL libraries that leak under the sanitizers.
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$source/res" "$work/res"

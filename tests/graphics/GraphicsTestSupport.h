@@ -3,12 +3,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "app/GameSetup.h"
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 #include "platform/ImageFile.h"
-#include "platform/SdlDrawingDevice.h"
 
 struct Rgb {
     int r = 0;
@@ -28,34 +29,32 @@ inline Rgb pixelAt(const RgbaImage& image, int x, int y) {
 
 inline const Rgb Background{0, 0, 63};
 
-// A fresh headless device and renderer with the room camera, and a scratch directory.
+// A game set up over a scratch directory with a fresh 640 × 480 headless device, and a
+// renderer with the room camera but no world.
 class HeadlessGraphicsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
-        useDevice(640, 480);
-        setupSpriteShader();
-        theSpriteRenderer = std::make_unique<SpriteRenderer>();
-        setWorldCamera(*theSpriteRenderer);
         scratch = std::filesystem::temp_directory_path() /
                   ("marrowgast_graphics_" +
                    std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(scratch);
         std::filesystem::create_directories(scratch);
+        setUpOver(scratch);
     }
 
     void TearDown() override {
-        theSpriteRenderer.reset();
-        releaseSpriteShader();
-        shutdownGraphics();
+        setup.reset();
         std::filesystem::remove_all(scratch);
     }
 
-    void useDevice(int width, int height) {
-        std::string error;
-        theGraphics.device = createHeadlessDrawingDevice(width, height, error);
-        ASSERT_TRUE(theGraphics.device) << error;
+    // A fresh set-up over `dataDirectory`, drawing as above.
+    void setUpOver(const std::filesystem::path& dataDirectory) {
+        setup.reset();
+        setup.emplace(dataDirectory, GameSetup::Headless{.width = 640, .height = 480, .loadWorld = false});
+        ASSERT_TRUE(setup->ok()) << setup->error();
+        setupSpriteShader();
+        theSpriteRenderer = std::make_unique<SpriteRenderer>();
+        setWorldCamera(*theSpriteRenderer);
     }
 
     void startFrame() {
@@ -101,4 +100,5 @@ class HeadlessGraphicsTest : public ::testing::Test {
     }
 
     std::filesystem::path scratch;
+    std::optional<GameSetup> setup;
 };

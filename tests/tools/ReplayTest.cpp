@@ -3,13 +3,14 @@
 
 #include "app/DisplayMode.h"
 #include "app/GameHooks.h"
+#include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
 #include "platform/SdlDrawingDevice.h"
 #include "sound/RecordingSoundSink.h"
-#include "world/World.h"
 
 #include "support/TempDir.h"
 
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -172,16 +174,11 @@ TEST(ReplayTrace, FloatsReadBackExactlyInTheirShortestForm) {
 // working directory of every run.
 class ReplayRun : public ::testing::Test {
   protected:
-    ReplayRun() : previous(fs::current_path()) {
+    ReplayRun() : here(copied(dir)), soundBefore(soundGlobals.soundPerformance) {}
+
+    static fs::path copied(const TempDir& dir) {
         fs::copy(ReplayData / "ring", dir.path("ring"), fs::copy_options::recursive);
-        fs::current_path(dir.path(""));
-    }
-    ~ReplayRun() override {
-        shutdownWorld();
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
-        theDisplay = DisplayState{};
-        fs::current_path(previous);
+        return dir.path("");
     }
 
     struct Result {
@@ -230,7 +227,8 @@ class ReplayRun : public ::testing::Test {
     }
 
     TempDir dir;
-    fs::path previous;
+    GameSetup here;
+    SoundSink* soundBefore = nullptr;
 };
 
 TEST_F(ReplayRun, StepZeroShowsTheWorldAsLoadedWithItsHeaders) {
@@ -254,7 +252,7 @@ TEST_F(ReplayRun, StepZeroShowsTheWorldAsLoadedWithItsHeaders) {
     EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path("")));
     EXPECT_FALSE(world.room);
     EXPECT_FALSE(theGraphics.device);
-    EXPECT_EQ(soundGlobals.soundPerformance, nullptr);
+    EXPECT_EQ(soundGlobals.soundPerformance, soundBefore);
 }
 
 TEST_F(ReplayRun, ALiftRideUpFromTheBottomStopArrivesInThe61stStep) {
@@ -433,16 +431,13 @@ TEST_F(ReplayShots, AShotIsTheFrameTheGameDrawsAfterThatStep) {
     const RgbaImage shot = image(dir.path("shot.png"));
 
     // The same steps and the same frame, through the game's own hooks in this process.
-    fs::current_path(dir.path("ring"));
-    std::string error;
-    theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
-    ASSERT_TRUE(theGraphics.device) << error;
     RecordingSoundSink sounds;
-    ScopedSoundSink useSounds(sounds);
+    std::optional<GameSetup> inRing;
+    inRing.emplace(dir.path("ring"), GameSetup::Headless{.width = 640, .height = 480, .sound = &sounds});
+    ASSERT_TRUE(inRing->ok()) << inRing->error();
     InputState input;
     initInput(input);
     GameHooks hooks(input);
-    ASSERT_TRUE(loadWorld(error)) << error;
     for (int step = 1; step <= 40; ++step) {
         if (step == 1)
             queueKeyEvent(input, KeyCodeUp, 1);
@@ -458,9 +453,7 @@ TEST_F(ReplayShots, AShotIsTheFrameTheGameDrawsAfterThatStep) {
     hooks.endFrame();
     RgbaImage frame;
     ASSERT_TRUE(theGraphics.device->readBackBuffer(frame));
-    shutdownWorld();
-    shutdownGraphics();
-    theGraphics = GraphicsState{};
+    inRing.reset();
 
     EXPECT_EQ(shot.width, 640);
     EXPECT_EQ(shot.height, 480);

@@ -1,18 +1,20 @@
 #pragma once
 #include "actors/Player.h"
+#include "app/GameSetup.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/TokenList.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "sound/RecordingSoundSink.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
-#include "world/World.h"
 
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 // The words of one room-file line after its type word.
@@ -22,12 +24,11 @@ inline TokenList tokensOf(const std::string& line) {
     return tokens;
 }
 
-// A scratch working directory with a res/ tree (a player set and whatever rooms a test
-// writes), fresh drawing and registry state, and a sound recorder. The world is shut
-// down and the working directory restored at the end.
+// A game set up over a scratch data directory with a res/ tree (a player set and whatever
+// rooms a test writes), its sounds recorded. The set-up puts everything back at the end.
 class WorldFixture : public ::testing::Test {
   protected:
-    WorldFixture() : previous(std::filesystem::current_path()) {
+    WorldFixture() {
         std::filesystem::create_directories(dir.path("res/rooms"));
         std::filesystem::create_directories(dir.path("res/textures"));
         dir.write("res/textures/player.set", "set FaceLeft 1 f.png\nset FaceRight 1 f.png\n"
@@ -36,18 +37,15 @@ class WorldFixture : public ::testing::Test {
                                              "set JumpRight 10 a.png b.png c.png d.png e.png\n"
                                              "set FallLeft 1 f.png\nset FallRight 1 f.png\n"
                                              "set Search 1 s.png\n");
-        std::filesystem::current_path(dir.path(""));
-        shutdownWorld();
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
-        objectRegistry().clear();
+        setUpOver(dir.path(""));
     }
-    ~WorldFixture() override {
-        shutdownWorld();
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
-        objectRegistry().clear();
-        std::filesystem::current_path(previous);
+
+    // A fresh set-up over another data directory, sounds still recorded.
+    void setUpOver(const std::filesystem::path& dataDirectory) {
+        setup.reset();
+        setup.emplace(dataDirectory);
+        ASSERT_TRUE(setup->entered()) << dataDirectory;
+        setup->useSound(sounds);
     }
 
     void writeRoom(int number, const std::string& text) {
@@ -74,7 +72,6 @@ class WorldFixture : public ::testing::Test {
     template <class T> T& object(std::size_t i) { return static_cast<T&>(*world.room->objects().at(i)); }
 
     TempDir dir;
-    std::filesystem::path previous;
     RecordingSoundSink sounds;
-    ScopedSoundSink useSounds{sounds};
+    std::optional<GameSetup> setup;
 };

@@ -287,7 +287,7 @@ namespace {
 // where it arrives; together they show every behaviour, every speed, a lift of three stops
 // or more, and at least six things to search, and every robot can fire.
 TEST_F(WorldRing, TheShippedRoomsMakeARingToStandIn) {
-    std::filesystem::current_path(MARROWGAST_SOURCE_DIR);
+    setUpOver(MARROWGAST_SOURCE_DIR);
     load();
     std::set<int> behaviours;
     std::set<int> speeds;

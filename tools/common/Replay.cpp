@@ -1,22 +1,21 @@
 #include "tools/common/Replay.h"
 
-#include "platform/DataFile.h"
+#include "definitions/DataFile.h"
 
 #include "actors/Player.h"
 #include "actors/Robot.h"
 #include "app/DisplayMode.h"
 #include "app/GameHooks.h"
+#include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
-#include "platform/SdlDrawingDevice.h"
-#include "platform/SdlWindowControl.h"
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
 #include "world/Lift.h"
 #include "world/Room.h"
 #include "world/Searchable.h"
-#include "world/World.h"
 
 #include <algorithm>
 #include <charconv>
@@ -74,40 +73,6 @@ bool readWholeFile(const std::string& fileName, std::string& text) {
         text.append(block, got);
     return std::ferror(file.get()) == 0;
 }
-
-// Everything the run sets up is undone when it ends, however it ends.
-class RunScope {
-  public:
-    RunScope() = default;
-    RunScope(const RunScope&) = delete;
-    RunScope& operator=(const RunScope&) = delete;
-    ~RunScope() {
-        world.onRoomFileOpened = nullptr;
-        shutdownWorld();
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
-        theDisplay = DisplayState{};
-        if (!previousDirectory.empty()) {
-            std::error_code ignored;
-            std::filesystem::current_path(previousDirectory, ignored);
-        }
-    }
-
-    bool enter(const std::string& root) {
-        std::error_code error;
-        std::filesystem::path here = std::filesystem::current_path(error);
-        if (error)
-            return false;
-        std::filesystem::current_path(root, error);
-        if (error)
-            return false;
-        previousDirectory = std::move(here);
-        return true;
-    }
-
-  private:
-    std::filesystem::path previousDirectory;
-};
 
 // An output file, or standard output for "-".
 class TraceOutput {
@@ -272,22 +237,16 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             return fail(ReplayBadInput, error);
     }
 
-    RunScope scope;
-    if (!scope.enter(options.root))
+    // Everything the run sets up is undone when it ends, however it ends.
+    EventRecorder events;
+    events.text.reserve(256);
+    GameSetup game(options.root);
+    if (!game.entered())
         return fail(ReplayBadInput, "--root: cannot enter \"" + options.root + "\"");
 
     // The game's own frame, drawn on a software device of the chosen size; sounds recorded.
-    std::string error;
-    theGraphics.device = createHeadlessDrawingDevice(options.width, options.height, error);
-    if (!theGraphics.device)
-        return fail(ReplayWriteFailed, error);
-    RecordingWindowControl window;
-    theDisplay = DisplayState{};
-    window.width = options.width;
-    window.height = options.height;
-    theDisplay.displayWidth = options.width;
-    theDisplay.displayHeight = options.height;
-    theDisplay.window = &window;
+    if (!game.useHeadlessDevice(options.width, options.height))
+        return fail(ReplayWriteFailed, game.error());
     if (!options.screenshotFile.empty())
         theDisplay.screenshotFile = options.screenshotFile;
 
@@ -295,17 +254,15 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     initInput(input);
     GameHooks hooks(input);
 
-    EventRecorder events;
-    events.text.reserve(256);
-    ScopedSoundSink useEvents(events);
+    game.useSound(events);
     std::int64_t roomFilesRead = 0;
     world.onRoomFileOpened = [&events, &roomFilesRead](const std::string& fileName) {
         events.add("load=", fileName);
         ++roomFilesRead;
     };
 
-    if (!loadWorld(error))
-        return fail(ReplayBadInput, options.root + ": " + error);
+    if (!game.loadWorld())
+        return fail(ReplayBadInput, options.root + ": " + game.error());
     // The game itself always starts in room 1 at its left entry point.
     if (options.room != 1 || options.side != 0) {
         const std::size_t index = static_cast<std::size_t>(options.room - 1);

@@ -1,11 +1,14 @@
 #include "tools/common/RoomCheck.h"
 
+#include "app/GameSetup.h"
+
 #include "actors/Robot.h"
 #include "definitions/AnimationSet.h"
+#include "definitions/DataFile.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
+#include "game/WorldOperations.h"
 #include "graphics/RgbaImage.h"
-#include "platform/DataFile.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
 #include "world/EntryPoint.h"
@@ -13,7 +16,6 @@
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
 #include "world/Searchable.h"
-#include "world/World.h"
 
 #include <cmath>
 #include <filesystem>
@@ -425,29 +427,6 @@ namespace {
 
 const char* const Usage = "usage: marrowgast-check [--root DIR] [ROOMFILE...]\n";
 
-// The game resolves every path from its working directory; the check does the same
-// from the root, and gives the caller its own directory back.
-class WorkingDirectory {
-  public:
-    explicit WorkingDirectory(const std::string& root, std::error_code& error)
-        : saved(std::filesystem::current_path(error)) {
-        if (!error)
-            std::filesystem::current_path(root, error);
-        if (error)
-            saved.clear();
-    }
-    ~WorkingDirectory() {
-        std::error_code ignored;
-        if (!saved.empty())
-            std::filesystem::current_path(saved, ignored);
-    }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-  private:
-    std::filesystem::path saved;
-};
-
 } // namespace
 
 int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -485,10 +464,12 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
         root = data.directory;
     }
 
-    std::error_code error;
-    WorkingDirectory directory(root, error);
-    if (error) {
-        err << "marrowgast-check: cannot use " << root << " as the root: " << error.message() << "\n";
+    // The game resolves every path from its data directory; the check does the same from the
+    // root, and gives the caller its own directory back.
+    GameSetup game(root);
+    if (!game.entered()) {
+        err << "marrowgast-check: cannot use " << root << " as the root: " << game.enterError().message()
+            << "\n";
         return 2;
     }
     RoomCheck check(out);

@@ -1,8 +1,9 @@
-#include "world/WorldSnapshot.h"
+#include "game/WorldSnapshot.h"
 
 #include "actors/Player.h"
 #include "actors/Random.h"
 #include "actors/Robot.h"
+#include "game/WorldOperations.h"
 #include "input/KeyCodes.h"
 #include "world/EntryPoint.h"
 #include "world/Lift.h"

@@ -1,8 +1,10 @@
 // A world put back from a snapshot plays on exactly as the world that was never stopped.
-#include "world/WorldSnapshot.h"
+#include "game/WorldSnapshot.h"
 
 #include "actors/Player.h"
 #include "app/GameHooks.h"
+#include "app/GameSetup.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
 #include "input/Keyboard.h"
@@ -43,26 +45,14 @@ class EventText final : public SoundSink {
 // and the key commands as the replay tool feeds it.
 class BundledGame : public ::testing::Test {
   protected:
-    BundledGame() : previous(fs::current_path()) {
-        fs::current_path(MARROWGAST_SOURCE_DIR);
-        shutdownWorld();
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
+    BundledGame() : game(MARROWGAST_SOURCE_DIR, {.loadWorld = false}) {
         world.onRoomFileOpened = [this](const std::string& fileName) { events.add("load=", fileName); };
-    }
-    ~BundledGame() override {
-        world.onRoomFileOpened = nullptr;
-        shutdownWorld();
-        shutdownGraphics();
-        theGraphics = GraphicsState{};
-        fs::current_path(previous);
     }
 
     bool start(std::size_t roomIndex, int side) {
-        std::string error;
         initInput(input);
         nextKey = 0;
-        return loadWorld(error) && enterRingRoom(roomIndex, side);
+        return game.loadWorld() && enterRingRoom(roomIndex, side);
     }
 
     // Queues the script from step `step` on, as if the run had just reached step - 1.
@@ -85,7 +75,7 @@ class BundledGame : public ::testing::Test {
         return rows;
     }
 
-    fs::path previous;
+    GameSetup game;
     EventText events;
     ScopedSoundSink useEvents{events};
     InputState input;

@@ -1,4 +1,4 @@
-#include "platform/StopSignals.h"
+#include "definitions/StopSignals.h"
 
 #include <csignal>
 #include <initializer_list>

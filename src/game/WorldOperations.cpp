@@ -1,10 +1,9 @@
-#include "world/World.h"
+#include "game/WorldOperations.h"
 
 #include "actors/Player.h"
 #include "actors/Random.h"
 #include "actors/Robot.h"
-#include "app/DisplayMode.h"
-#include "app/FrameLoop.h"
+#include "definitions/FixedStep.h"
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 #include "sound/Sound.h"
@@ -19,11 +18,10 @@
 #include <iterator>
 
 World world;
+void (*afterWorldDrawn)() = nullptr;
 
 namespace {
 
-constexpr float RoomWidth = 40.0f;
-constexpr float RoomHeight = 30.0f;
 // The curtain closes at 15 per second and the player comes back once it has passed 30.
 constexpr float CurtainSpeed = 15.0f * FixedStep;
 constexpr float CurtainEnd = 30.0f;
@@ -170,8 +168,8 @@ void renderWorld() {
         renderer.drawQuad(0.0f, t, RoomWidth, t, 1.0f, 1.0f, CurtainColour, 1);
         renderer.drawQuad(0.0f, RoomHeight, RoomWidth, t, 1.0f, 1.0f, CurtainColour, 1);
     }
-    if (theDisplay.screenshotRequested)
-        saveScreenshot();
+    if (afterWorldDrawn != nullptr)
+        afterWorldDrawn();
 }
 
 void shutdownWorld() {

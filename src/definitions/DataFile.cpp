@@ -1,4 +1,4 @@
-#include "platform/DataFile.h"
+#include "definitions/DataFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/DataFile.h"
+#include "definitions/DataFile.h"
 #include "definitions/DefinitionFile.h"
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"

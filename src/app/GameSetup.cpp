@@ -1,0 +1,128 @@
+#include "app/GameSetup.h"
+
+#include "actors/Random.h"
+#include "app/DisplayMode.h"
+#include "game/WorldOperations.h"
+#include "graphics/Graphics.h"
+#include "platform/SdlDrawingDevice.h"
+#include "world/ObjectRegistry.h"
+
+GameSetup::GameSetup(const std::filesystem::path& dataDirectory)
+    : previousImages(theGraphics.images), previousAfterWorldDrawn(afterWorldDrawn) {
+    freshState();
+    std::filesystem::path here = std::filesystem::current_path(directoryError);
+    if (!directoryError)
+        std::filesystem::current_path(dataDirectory, directoryError);
+    if (!directoryError)
+        previousDirectory = std::move(here);
+}
+
+GameSetup::GameSetup(const std::filesystem::path& dataDirectory, const Headless& headless)
+    : GameSetup(dataDirectory) {
+    if (!entered()) {
+        fail("cannot enter \"" + dataDirectory.string() + "\"");
+        return;
+    }
+    if (headless.width > 0 && !useHeadlessDevice(headless.width, headless.height))
+        return;
+    if (headless.sound != nullptr)
+        useSound(*headless.sound);
+    if (headless.loadWorld)
+        loadWorld();
+}
+
+// In the game's order of release: the world, the window, sound, then the textures before the
+// device that holds their copies.
+GameSetup::~GameSetup() {
+    world.onRoomFileOpened = nullptr;
+    shutdownWorld();
+    afterWorldDrawn = previousAfterWorldDrawn;
+    theDisplay = DisplayState{};
+    soundScope.reset();
+    ownedSound.reset();
+    window.reset();
+    shutdownGraphics();
+    theGraphics = GraphicsState{};
+    theGraphics.images = previousImages;
+    objectRegistry().clear();
+    gameRandom = RandomGenerator{};
+    if (!previousDirectory.empty()) {
+        std::error_code ignored;
+        std::filesystem::current_path(previousDirectory, ignored);
+    }
+}
+
+void GameSetup::freshState() {
+    world.onRoomFileOpened = nullptr;
+    shutdownWorld();
+    shutdownGraphics();
+    theGraphics = GraphicsState{};
+    theGraphics.images = &imageFiles;
+    theDisplay = DisplayState{};
+    objectRegistry().clear();
+    gameRandom = RandomGenerator{};
+    afterWorldDrawn = saveRequestedScreenshot;
+    soundScope.emplace(silence);
+}
+
+void GameSetup::fail(const std::string& what) {
+    if (problem.empty())
+        problem = what;
+}
+
+void GameSetup::useWindow(std::unique_ptr<WindowControl> control) {
+    theDisplay.window = nullptr;
+    recorder = nullptr;
+    window = std::move(control);
+    theDisplay.window = window.get();
+}
+
+bool GameSetup::useHeadlessDevice(int width, int height) {
+    std::string why;
+    std::unique_ptr<DrawingDevice> device = createHeadlessDrawingDevice(width, height, why);
+    if (!device) {
+        fail(why);
+        return false;
+    }
+    auto twin = std::make_unique<RecordingWindowControl>();
+    twin->width = width;
+    twin->height = height;
+    RecordingWindowControl* made = twin.get();
+    theGraphics.device = std::move(device);
+    useWindow(std::move(twin));
+    recorder = made;
+    theDisplay.displayWidth = width;
+    theDisplay.displayHeight = height;
+    return true;
+}
+
+void GameSetup::useSound(SoundSink& sink) {
+    soundScope.reset();
+    soundScope.emplace(sink);
+}
+
+void GameSetup::useSound(std::unique_ptr<SoundSink> owned) {
+    soundScope.reset();
+    ownedSound = std::move(owned);
+    soundScope.emplace(ownedSound ? *ownedSound : static_cast<SoundSink&>(silence));
+}
+
+void GameSetup::restart() {
+    shutdownWorld();
+    theGraphics.boundTexture = nullptr;
+    theGraphics.textureCache.clear();
+    std::unique_ptr<DrawingDevice> device = std::move(theGraphics.device);
+    theGraphics = GraphicsState{};
+    theGraphics.device = std::move(device);
+    theGraphics.images = &imageFiles;
+    objectRegistry().clear();
+    gameRandom = RandomGenerator{};
+}
+
+bool GameSetup::loadWorld() {
+    std::string why;
+    if (::loadWorld(why))
+        return true;
+    fail(why);
+    return false;
+}

@@ -1,0 +1,108 @@
+#include "app/GameSetup.h"
+
+#include "actors/Random.h"
+#include "app/DisplayMode.h"
+#include "game/WorldOperations.h"
+#include "graphics/Graphics.h"
+#include "sound/RecordingSoundSink.h"
+#include "world/Room.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path Ring = fs::path(MARROWGAST_TEST_DATA) / "replay/ring";
+
+// Whatever a set-up meets, it reports the first failure and leaves the program as it found it.
+TEST(GameSetup, FailuresAreReportedAndUndone) {
+    TempDir empty;
+    const struct {
+        const char* what;
+        fs::path directory;
+        bool entered;
+        std::string error;
+    } cases[] = {
+        {"a directory that is not there", empty.path("missing"), false,
+         "cannot enter \"" + empty.path("missing") + "\""},
+        {"a directory without res/", empty.path(""), true,
+         "cannot read the first room, \"res/rooms/room1.txt\""},
+    };
+    const fs::path before = fs::current_path();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            GameSetup game(c.directory, {.width = 64, .height = 48});
+            EXPECT_EQ(game.entered(), c.entered);
+            EXPECT_FALSE(game.ok());
+            EXPECT_EQ(game.error(), c.error);
+            if (c.entered)
+                EXPECT_TRUE(fs::equivalent(fs::current_path(), c.directory));
+            else
+                EXPECT_EQ(fs::current_path(), before);
+            EXPECT_FALSE(world.room);
+        }
+        EXPECT_EQ(fs::current_path(), before);
+        EXPECT_FALSE(theGraphics.device);
+    }
+}
+
+// A set-up inside another (a tool run from a test, say) gives back the outer one's directory,
+// sound and decoder; the outer one gives back what was there before it.
+TEST(GameSetup, NestedSetUpsGiveBackWhatWasThere) {
+    const fs::path before = fs::current_path();
+    SoundSink* const soundBefore = soundGlobals.soundPerformance;
+    TempDir outerDir;
+    RecordingSoundSink sounds;
+    {
+        GameSetup outer(outerDir.path(""));
+        outer.useSound(sounds);
+        ImageSource* const outerImages = theGraphics.images;
+        ASSERT_NE(outerImages, nullptr);
+        {
+            GameSetup inner(Ring, {.width = 64, .height = 48});
+            ASSERT_TRUE(inner.ok()) << inner.error();
+            EXPECT_TRUE(fs::equivalent(fs::current_path(), Ring));
+            EXPECT_TRUE(world.room);
+            EXPECT_GT(theGraphics.imageFilesDecoded, 0);
+            EXPECT_NE(soundGlobals.soundPerformance, &sounds);
+            gameRandom.next();
+        }
+        EXPECT_TRUE(fs::equivalent(fs::current_path(), outerDir.path("")));
+        EXPECT_EQ(soundGlobals.soundPerformance, &sounds);
+        EXPECT_FALSE(world.room);
+        EXPECT_EQ(theGraphics.imageFilesDecoded, 0);
+        EXPECT_EQ(gameRandom.seed, RandomGenerator{}.seed);
+        EXPECT_EQ(theDisplay.window, nullptr);
+        EXPECT_NE(theGraphics.images, nullptr);
+    }
+    EXPECT_EQ(fs::current_path(), before);
+    EXPECT_EQ(soundGlobals.soundPerformance, soundBefore);
+    EXPECT_EQ(theGraphics.images, nullptr);
+}
+
+// A requested screenshot is saved by the frame renderWorld draws, beside res/.
+TEST(GameSetup, TheWorldsFrameSavesARequestedScreenshotInTheDataDirectory) {
+    TempDir dir;
+    fs::copy(Ring, dir.path(""), fs::copy_options::recursive);
+    GameSetup game(dir.path(""), {.width = 64, .height = 48});
+    ASSERT_TRUE(game.ok()) << game.error();
+    beginFrame();
+    renderWorld();
+    endFrame();
+    EXPECT_FALSE(fs::exists(dir.path(ScreenshotFileName)));
+    theDisplay.screenshotRequested = true;
+    beginFrame();
+    renderWorld();
+    endFrame();
+    EXPECT_TRUE(fs::exists(dir.path(ScreenshotFileName)));
+    EXPECT_FALSE(theDisplay.screenshotRequested);
+}
+
+} // namespace
