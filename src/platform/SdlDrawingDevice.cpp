@@ -155,6 +155,14 @@ class SdlDrawingDevice final : public DrawingDevice {
     }
 
   private:
+    static bool opaque(const RgbaImage& image) {
+        for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+            if (image.pixels[i] != 255)
+                return false;
+        }
+        return true;
+    }
+
     SDL_Texture* deviceCopy(std::uint64_t imageId, const RgbaImage& image) {
         auto found = images.find(imageId);
         if (found != images.end()) {
@@ -163,7 +171,9 @@ class SdlDrawingDevice final : public DrawingDevice {
         TextureHandle texture(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGBA32,
                                                 SDL_TEXTUREACCESS_STATIC, image.width, image.height));
         if (texture && SDL_UpdateTexture(texture.get(), nullptr, image.pixels.data(), image.width * 4) == 0) {
-            SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_BLEND);
+            // Blending a texel of full alpha gives the texel itself, so an image without
+            // transparency is copied unblended: the same pixels at a fraction of the cost.
+            SDL_SetTextureBlendMode(texture.get(), opaque(image) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
             SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeNearest);
         } else {
             texture.reset();
