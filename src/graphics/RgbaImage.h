@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,3 +12,13 @@ struct RgbaImage {
 
 // The largest image side the game accepts; anything bigger is refused before decoding.
 inline constexpr int MaxImageSide = 8192;
+
+// True when every pixel has full alpha: such an image needs no blending and no alpha channel.
+inline bool isOpaque(const RgbaImage& image) {
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+        if (image.pixels[i] != 255) {
+            return false;
+        }
+    }
+    return true;
+}

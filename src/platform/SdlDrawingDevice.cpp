@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include "graphics/Graphics.h"
+#include "graphics/RgbaImage.h"
 
 namespace {
 
@@ -155,14 +156,6 @@ class SdlDrawingDevice final : public DrawingDevice {
     }
 
   private:
-    static bool opaque(const RgbaImage& image) {
-        for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
-            if (image.pixels[i] != 255)
-                return false;
-        }
-        return true;
-    }
-
     SDL_Texture* deviceCopy(std::uint64_t imageId, const RgbaImage& image) {
         auto found = images.find(imageId);
         if (found != images.end()) {
@@ -173,7 +166,8 @@ class SdlDrawingDevice final : public DrawingDevice {
         if (texture && SDL_UpdateTexture(texture.get(), nullptr, image.pixels.data(), image.width * 4) == 0) {
             // Blending a texel of full alpha gives the texel itself, so an image without
             // transparency is copied unblended: the same pixels at a fraction of the cost.
-            SDL_SetTextureBlendMode(texture.get(), opaque(image) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+            SDL_SetTextureBlendMode(texture.get(),
+                                    isOpaque(image) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
             SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeNearest);
         } else {
             texture.reset();

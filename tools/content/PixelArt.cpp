@@ -167,12 +167,3 @@ RgbaImage mirroredImage(const RgbaImage& image) {
     }
     return result;
 }
-
-bool isOpaque(const RgbaImage& image) {
-    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
-        if (image.pixels[i] != 255) {
-            return false;
-        }
-    }
-    return true;
-}

@@ -42,4 +42,3 @@ void drawMap(RgbaImage& canvas, const PixelMap& map, const Palette& palette, int
 
 RgbaImage blankImage(int width, int height);
 RgbaImage mirroredImage(const RgbaImage& image);
-bool isOpaque(const RgbaImage& image);
