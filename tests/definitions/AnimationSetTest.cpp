@@ -55,17 +55,13 @@ TEST_F(SetFiles, TicksOfZeroOrNoNumberChangeTheFrameEveryAdvance) {
     }
 }
 
-TEST_F(SetFiles, BeforeAnyPlayNothingAdvances) {
+TEST_F(SetFiles, NothingAdvancesBeforeAPlayAndPlayingEveryStepHoldsTheFirstFrame) {
     AnimationSet set;
-    set.load(write("a.set", "set Walk 1 a.png b.png\n"));
+    set.load(write("a.set", "set Face 2 a.png b.png\n"));
+    // Before any play, nothing advances.
     set.advance();
     EXPECT_EQ(set.playing(), nullptr);
     EXPECT_FALSE(set.finished);
-}
-
-TEST_F(SetFiles, PlayingEveryStepHoldsTheFirstFrameAndNeverFinishes) {
-    AnimationSet set;
-    set.load(write("a.set", "set Face 2 a.png b.png\n"));
     for (int i = 0; i < 10; ++i) {
         set.advance();
         set.play("Face");
@@ -104,7 +100,6 @@ TEST_F(SetFiles, FinishedKeepsItsValueAcrossAPlay) {
 TEST_F(SetFiles, LengthIsFramesTimesTicksInSixtiethsOfASecond) {
     AnimationSet set;
     set.load(write("a.set", "set Jump 6 a.png b.png c.png d.png\n"));
-    EXPECT_NEAR(set.length("Jump"), 0.4, 1e-6);
     EXPECT_EQ(set.length("Jump"), 24.0 * static_cast<double>(0.016666668f));
     EXPECT_EQ(set.length("Fall"), -1.0);
 }
