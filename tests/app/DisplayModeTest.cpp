@@ -24,37 +24,44 @@ class DisplayModes : public HeadlessGraphicsTest {
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
+    // The screenshot on disk holds the back buffer, checked at every `stride`-th pixel.
+    static void expectScreenshotOf(const RgbaImage& drawn, int stride) {
+        RgbaImage saved;
+        ASSERT_TRUE(readImageFile("screenshot.png", saved));
+        ASSERT_EQ(saved.width, drawn.width);
+        ASSERT_EQ(saved.height, drawn.height);
+        for (int y = 0; y < drawn.height; y += stride)
+            for (int x = 0; x < drawn.width; x += stride)
+                ASSERT_EQ(pixelAt(saved, x, y), pixelAt(drawn, x, y)) << x << ", " << y;
+    }
+
     RecordingWindowControl window;
 };
 
-TEST_F(DisplayModes, SizesKeepTheWindowCornerAndResizeTheBackBuffer) {
+TEST_F(DisplayModes, SizesKeepTheWindowCornerAndFullScreenMovesItToTheScreensCorner) {
     window.left = 100;
     window.top = 50;
-    for (auto [width, height] : {std::pair{1024, 768}, std::pair{800, 600}, std::pair{640, 480}}) {
-        EXPECT_TRUE(setDisplayMode(width, height, false));
-        EXPECT_EQ(window.left, 100);
-        EXPECT_EQ(window.top, 50);
-        EXPECT_EQ(window.width, width);
-        EXPECT_EQ(window.height, height);
-        EXPECT_FALSE(window.fullScreen);
-        EXPECT_EQ(theGraphics.device->backBufferWidth(), width);
-        EXPECT_EQ(theGraphics.device->backBufferHeight(), height);
+    const struct {
+        int width, height;
+        bool fullScreen;
+        int corner;
+    } modes[] = {{1024, 768, false, 100},
+                 {800, 600, false, 100},
+                 {640, 480, false, 100},
+                 {800, 600, true, 0},
+                 {800, 600, false, 0}};
+    for (const auto& m : modes) {
+        EXPECT_TRUE(setDisplayMode(m.width, m.height, m.fullScreen));
+        EXPECT_EQ(window.left, m.corner) << m.width << (m.fullScreen ? " full" : "");
+        EXPECT_EQ(window.top, m.corner / 2) << m.width;
+        if (!m.fullScreen) {
+            EXPECT_EQ(window.width, m.width);
+            EXPECT_EQ(window.height, m.height);
+        }
+        EXPECT_EQ(window.fullScreen, m.fullScreen);
+        EXPECT_EQ(theGraphics.device->backBufferWidth(), m.width);
+        EXPECT_EQ(theGraphics.device->backBufferHeight(), m.height);
     }
-}
-
-TEST_F(DisplayModes, FullScreenGoesToTheCornerAndComesBackThere) {
-    window.left = 100;
-    window.top = 50;
-    setDisplayMode(800, 600, true);
-    EXPECT_TRUE(window.fullScreen);
-    EXPECT_EQ(window.left, 0);
-    EXPECT_EQ(window.top, 0);
-    EXPECT_EQ(theGraphics.device->backBufferWidth(), 800);
-    setDisplayMode(800, 600, false);
-    EXPECT_FALSE(window.fullScreen);
-    EXPECT_EQ(window.left, 0);
-    EXPECT_EQ(window.top, 0);
-    EXPECT_EQ(window.width, 800);
 }
 
 TEST_F(DisplayModes, EveryCallResetsTheDeviceEvenWithoutAChange) {
@@ -79,18 +86,11 @@ TEST_F(DisplayModes, ScreenshotHoldsTheFrameDrawnSoFar) {
     ASSERT_GT(bytes.size(), 26u);
     EXPECT_EQ(bytes[24], 8);
     EXPECT_EQ(bytes[25], 2); // RGB, no alpha
-    RgbaImage saved;
-    ASSERT_TRUE(readImageFile("screenshot.png", saved));
-    RgbaImage drawn = backBuffer();
-    ASSERT_EQ(saved.width, 800);
-    ASSERT_EQ(saved.height, 600);
-    for (int y = 0; y < 600; y += 3) {
-        for (int x = 0; x < 800; x += 3) {
-            ASSERT_EQ(pixelAt(saved, x, y), pixelAt(drawn, x, y)) << x << ", " << y;
-        }
-    }
-    EXPECT_EQ(pixelAt(saved, 210, 370), (Rgb{255, 255, 0}));
-    EXPECT_EQ(pixelAt(saved, 0, 0), Background);
+    const RgbaImage drawn = backBuffer();
+    ASSERT_EQ(drawn.width, 800);
+    EXPECT_EQ(pixelAt(drawn, 210, 370), (Rgb{255, 255, 0}));
+    EXPECT_EQ(pixelAt(drawn, 0, 0), Background);
+    expectScreenshotOf(drawn, 3);
 }
 
 TEST_F(DisplayModes, LeftoverOrPlantedTemporariesAreNeverWrittenThrough) {
@@ -107,16 +107,7 @@ TEST_F(DisplayModes, LeftoverOrPlantedTemporariesAreNeverWrittenThrough) {
     EXPECT_EQ(fileBytes("victim.txt"), (std::vector<char>{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
     EXPECT_TRUE(std::filesystem::is_symlink("screenshot.png.part"));
     EXPECT_FALSE(std::filesystem::is_symlink("screenshot.png"));
-    RgbaImage saved;
-    ASSERT_TRUE(readImageFile("screenshot.png", saved));
-    RgbaImage drawn = backBuffer();
-    ASSERT_EQ(saved.width, drawn.width);
-    ASSERT_EQ(saved.height, drawn.height);
-    for (int y = 0; y < drawn.height; y += 7) {
-        for (int x = 0; x < drawn.width; x += 7) {
-            ASSERT_EQ(pixelAt(saved, x, y), pixelAt(drawn, x, y)) << x << ", " << y;
-        }
-    }
+    expectScreenshotOf(backBuffer(), 7);
 }
 
 TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
@@ -134,10 +125,6 @@ TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
     }
     EXPECT_EQ(names, std::vector<std::string>{"screenshot.png"});
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(DisplayModes, UnwritableWorkingDirectoryGivesNoFileAndNoCrash) {
     if (geteuid() != 0) {

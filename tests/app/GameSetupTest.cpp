@@ -87,22 +87,4 @@ TEST(GameSetup, NestedSetUpsGiveBackWhatWasThere) {
     EXPECT_EQ(theGraphics.images, nullptr);
 }
 
-// A requested screenshot is saved by the frame renderWorld draws, beside res/.
-TEST(GameSetup, TheWorldsFrameSavesARequestedScreenshotInTheDataDirectory) {
-    TempDir dir;
-    fs::copy(Ring, dir.path(""), fs::copy_options::recursive);
-    GameSetup game(dir.path(""), {.width = 64, .height = 48});
-    ASSERT_TRUE(game.ok()) << game.error();
-    beginFrame();
-    renderWorld();
-    endFrame();
-    EXPECT_FALSE(fs::exists(dir.path(ScreenshotFileName)));
-    theDisplay.screenshotRequested = true;
-    beginFrame();
-    renderWorld();
-    endFrame();
-    EXPECT_TRUE(fs::exists(dir.path(ScreenshotFileName)));
-    EXPECT_FALSE(theDisplay.screenshotRequested);
-}
-
 } // namespace

@@ -51,37 +51,29 @@ TEST_F(KeyCommands, EscapeQuitsOnReleaseOnly) {
     EXPECT_NE(updateWorld(), 0);
 }
 
-TEST_F(KeyCommands, FunctionKeysChooseTheSizeAndKeepTheForm) {
+TEST_F(KeyCommands, FunctionKeysChooseTheSizeOnReleaseAndF12TogglesTheForm) {
     load();
     press(KeyCodeF11);
     EXPECT_EQ(backBufferWidth(), 640);
-    release(KeyCodeF11);
-    EXPECT_EQ(backBufferWidth(), 1024);
-    EXPECT_EQ(backBufferHeight(), 768);
-    EXPECT_EQ(window.width, 1024);
-    release(KeyCodeF10);
-    EXPECT_EQ(backBufferWidth(), 800);
-    EXPECT_EQ(backBufferHeight(), 600);
-    release(KeyCodeF9);
-    EXPECT_EQ(backBufferWidth(), 640);
-    EXPECT_EQ(backBufferHeight(), 480);
-    EXPECT_FALSE(theDisplay.fullScreen);
-    EXPECT_FALSE(window.fullScreen);
-}
-
-TEST_F(KeyCommands, F12TwiceGoesFullScreenAndBackAtTheSameSize) {
-    load();
-    release(KeyCodeF10);
-    release(KeyCodeF12);
-    EXPECT_TRUE(theDisplay.fullScreen);
-    EXPECT_TRUE(window.fullScreen);
-    EXPECT_EQ(backBufferWidth(), 800);
-    release(KeyCodeF12);
-    EXPECT_FALSE(theDisplay.fullScreen);
-    EXPECT_FALSE(window.fullScreen);
-    EXPECT_EQ(backBufferWidth(), 800);
-    EXPECT_EQ(window.width, 800);
-    EXPECT_EQ(window.height, 600);
+    const struct {
+        int key, width, height;
+        bool fullScreen;
+    } steps[] = {{KeyCodeF11, 1024, 768, false},
+                 {KeyCodeF9, 640, 480, false},
+                 {KeyCodeF10, 800, 600, false},
+                 {KeyCodeF12, 800, 600, true},
+                 {KeyCodeF12, 800, 600, false}};
+    for (const auto& s : steps) {
+        release(s.key);
+        EXPECT_EQ(backBufferWidth(), s.width) << s.key;
+        EXPECT_EQ(backBufferHeight(), s.height) << s.key;
+        EXPECT_EQ(theDisplay.fullScreen, s.fullScreen) << s.key;
+        EXPECT_EQ(window.fullScreen, s.fullScreen) << s.key;
+        if (!s.fullScreen) {
+            EXPECT_EQ(window.width, s.width) << s.key;
+            EXPECT_EQ(window.height, s.height) << s.key;
+        }
+    }
 }
 
 TEST_F(KeyCommands, EveryEventAlsoReachesThePlayer) {

@@ -3,43 +3,34 @@
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // A folder holding every kind of name an archive can carry that is not a regular file.
-struct HostileFolder {
+struct HostileFolder : TempDir {
     HostileFolder() {
-        path = fs::temp_directory_path() / ("marrowgast-hostile-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path / "directory");
-        ::mkfifo((path / "fifo").c_str(), 0600);
-        fs::create_symlink("/dev/zero", path / "zero");
-        fs::create_symlink(path / "loop", path / "loop");
-        fs::create_symlink(path / "fifo", path / "link-to-fifo");
+        fs::create_directories(path("directory"));
+        ::mkfifo(path("fifo").c_str(), 0600);
+        fs::create_symlink("/dev/zero", path("zero"));
+        fs::create_symlink(path("loop"), path("loop"));
+        fs::create_symlink(path("fifo"), path("link-to-fifo"));
     }
-    ~HostileFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const char* name) const { return (path / name).string(); }
+    std::string operator/(const char* name) const { return path(name); }
     // A sparse file of exactly `size` bytes, so big bounds cost no disk.
     std::string sized(const char* name, std::uintmax_t size) const {
-        std::ofstream{path / name} << "x";
-        fs::resize_file(path / name, size);
-        return (path / name).string();
+        const std::string file = write(name, "x");
+        fs::resize_file(file, size);
+        return file;
     }
-    fs::path path;
 };
 
 const char* const NotRegular[] = {"directory", "fifo", "zero", "loop", "link-to-fifo", "missing"};

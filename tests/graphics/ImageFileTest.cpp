@@ -12,6 +12,7 @@
 
 #include "platform/ImageFile.h"
 #include "platform/WindowIcon.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -123,11 +124,10 @@ TEST(ImageFiles, JpegDecodesOpaqueAndFormatIsToldByContent) {
     EXPECT_NEAR(image.pixels[2], 20, 4);
     EXPECT_EQ(image.pixels[3], 255);
 
-    auto misnamed = std::filesystem::temp_directory_path() / "marrowgast_really_a_jpeg.png";
-    std::ofstream(misnamed, std::ios::binary)
-        .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
-    EXPECT_TRUE(readImageFile(misnamed.string(), image));
-    std::filesystem::remove(misnamed);
+    TempDir dir;
+    const std::string misnamed = dir.write(
+        "really_a_jpeg.png", std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size()));
+    EXPECT_TRUE(readImageFile(misnamed, image));
 }
 
 TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
@@ -163,11 +163,9 @@ TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
     }
 
     RgbaImage image;
-    auto empty = std::filesystem::temp_directory_path() / "marrowgast_empty.png";
-    std::ofstream(empty).close();
-    EXPECT_FALSE(readImageFile(empty.string(), image));
-    std::filesystem::remove(empty);
-    EXPECT_FALSE(readImageFile(std::filesystem::temp_directory_path().string(), image));
+    TempDir dir;
+    EXPECT_FALSE(readImageFile(dir.write("empty.png", ""), image));
+    EXPECT_FALSE(readImageFile(dir.path(""), image));
 }
 
 TEST(ImageFiles, SidesFromOneToTheLimitDecodeAndOnePastItDoesNot) {

@@ -15,30 +15,6 @@ void expectContiguous(const std::vector<AxisPiece>& pieces, int first, int end) 
     EXPECT_EQ(next, end);
 }
 
-TEST(QuadLayout, RepeatsShareRoundedEdges) {
-    for (double unit : {16.0, 20.0, 25.6}) {
-        auto pieces = layAxis(0.0, 40.0 * unit, 0.0, 40.0, 16, static_cast<int>(40.0 * unit));
-        expectContiguous(pieces, 0, static_cast<int>(40.0 * unit));
-        EXPECT_EQ(pieces.size(), 40u) << unit;
-        for (const AxisPiece& piece : pieces) {
-            EXPECT_EQ(piece.texelStart, 0);
-            EXPECT_EQ(piece.texelCount, 16);
-        }
-    }
-}
-
-TEST(QuadLayout, ClippedRepeatsShowOnlyTheirVisibleTexels) {
-    // A repeat of 16 texels over 32 pixels starting 10 pixels left of the buffer.
-    auto pieces = layAxis(-10.0, 54.0, 0.0, 2.0, 16, 100);
-    expectContiguous(pieces, 0, 54);
-    ASSERT_FALSE(pieces.empty());
-    EXPECT_EQ(pieces.front().texelStart, 5);
-    // Half a repeat: the first 8 texels over 16 pixels.
-    pieces = layAxis(0.0, 48.0, 0.0, 1.5, 16, 100);
-    expectContiguous(pieces, 0, 48);
-    EXPECT_EQ(pieces.back().texelStart + pieces.back().texelCount, 8);
-}
-
 TEST(QuadLayout, DegenerateRepeatsStayWithinTheBuffer) {
     auto zero = layAxis(0.0, 100.0, 0.0, 0.0, 16, 100);
     ASSERT_EQ(zero.size(), 1u);

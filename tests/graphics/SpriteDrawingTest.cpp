@@ -48,28 +48,24 @@ int texelRow(Rgb c) {
 
 using SpriteDrawing = HeadlessGraphicsTest;
 
-TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryBackBufferSize) {
-    startFrame();
-    theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFFFFFFFF, 0);
-    EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), (Box{160, 272, 192, 320}));
-
-    ASSERT_TRUE(resetDevice(1024, 768, false));
-    startFrame();
-    theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFFFFFFFF, 0);
-    // 25.6 pixels a unit: x 256..307.2, y 435.2..512, pixels counted by their centres.
-    EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), (Box{256, 435, 307, 512}));
-}
-
-TEST_F(SpriteDrawing, LayersLiftTheQuadAndTheTopLayerSquashesIt) {
-    // Layer 2: y 16.6..19.6; layer 3: y 17.8..19; layer 1: y 16.8..19.8.
+TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryLayerAndBackBufferSize) {
+    // At 1024 x 768, 25.6 pixels a unit: pixels are counted by their centres. Layer 2 lifts
+    // the quad to y 16.6..19.6, layer 1 to 16.8..19.8, and the top layer squashes it to 17.8..19.
     struct Case {
-        int layer;
+        int width, layer;
         Box box;
-    } cases[] = {{1, {160, 269, 192, 317}}, {2, {160, 266, 192, 314}}, {3, {160, 285, 192, 304}}};
+    } cases[] = {{640, 0, {160, 272, 192, 320}},
+                 {640, 1, {160, 269, 192, 317}},
+                 {640, 2, {160, 266, 192, 314}},
+                 {640, 3, {160, 285, 192, 304}},
+                 {1024, 0, {256, 435, 307, 512}}};
     for (const Case& c : cases) {
+        if (c.width != backBuffer().width) {
+            ASSERT_TRUE(resetDevice(1024, 768, false));
+        }
         startFrame();
         theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFFFFFFFF, c.layer);
-        EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), c.box) << "layer " << c.layer;
+        EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), c.box) << c.width << " layer " << c.layer;
     }
 }
 
@@ -244,10 +240,6 @@ TEST(Camera, MapsTheRoomOntoTheWholeScreenWithYDownward) {
     // View-space z 480 maps to 480 / -2000 + 0.5.
     EXPECT_FLOAT_EQ(corner.z, 0.26f);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(SpriteDrawing, ImageCutByTheScreenEdgeKeepsItsPlace) {
     TextureRef texture;

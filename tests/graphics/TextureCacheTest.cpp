@@ -66,10 +66,6 @@ TEST_F(TextureCaching, ReferencesCountTheirHolders) {
     EXPECT_EQ(b.get()->refCount, 1);
 }
 
-} // namespace
-
-namespace {
-
 // The run's decoded pixels stop at the budget: the image that fits exactly is kept, the next
 // one fails like a missing file and is not cached.
 TEST_F(TextureCaching, DecodedImagesStopAtTheRunsBudget) {

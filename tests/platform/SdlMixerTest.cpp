@@ -1,6 +1,8 @@
 #include "platform/SdlMixer.h"
 #include "platform/SoundFile.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,9 +10,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -44,24 +46,10 @@ std::vector<std::uint8_t> makeWav(int sampleRate, float seconds) {
     return wav;
 }
 
-class TempDir {
-  public:
-    TempDir() {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() /
-               ("marrowgast_" + std::string(test->test_suite_name()) + "_" + test->name());
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        const auto file = path / name;
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return file.string();
-    }
-    std::filesystem::path path;
-};
+// Writes a WAV's bytes into the scratch directory and returns its path.
+std::string put(const TempDir& dir, const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    return dir.write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
 
 class SdlMixerTest : public ::testing::Test {
   protected:
@@ -75,32 +63,19 @@ class SdlMixerTest : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(SdlMixerTest, CopiesOfOneSoundOverlapBeyondTheChannelsOpenedAtStart) {
-    ASSERT_EQ(mixer->channelCount(), SdlMixer::InitialChannels);
-    const std::string laser = dir.write("laser.wav", makeWav(22050, 3.0f));
-    const int copies = SdlMixer::InitialChannels + 5;
-    for (int i = 0; i < copies; ++i)
-        mixer->playSound(laser.c_str());
-    EXPECT_EQ(mixer->playingCount(), copies);
-    EXPECT_GE(mixer->channelCount(), copies);
-
-    mixer->stopAllSounds();
-    EXPECT_EQ(mixer->playingCount(), 0);
-}
-
 TEST_F(SdlMixerTest, MissingAndCorruptFilesAreSkippedWithoutEffect) {
     std::vector<std::uint8_t> truncated = makeWav(22050, 0.5f);
     truncated.resize(30); // cut inside the format chunk
     std::vector<std::uint8_t> badFormat = makeWav(22050, 0.5f);
     badFormat[20] = 0x77; // an encoding nobody knows
-    const std::string good = dir.write("good.wav", makeWav(22050, 3.0f));
+    const std::string good = put(dir, "good.wav", makeWav(22050, 3.0f));
     const std::string names[] = {
-        (dir.path / "missing.wav").string(),
-        dir.write("empty.wav", {}),
-        dir.write("truncated.wav", truncated),
-        dir.write("badformat.wav", badFormat),
-        dir.write("text.wav", {'h', 'e', 'l', 'l', 'o'}),
-        dir.path.string(), // a directory
+        dir.path("missing.wav"),
+        put(dir, "empty.wav", {}),
+        put(dir, "truncated.wav", truncated),
+        put(dir, "badformat.wav", badFormat),
+        put(dir, "text.wav", {'h', 'e', 'l', 'l', 'o'}),
+        dir.path(""), // a directory
     };
     mixer->playSound(good.c_str());
     for (const std::string& name : names)
@@ -110,32 +85,47 @@ TEST_F(SdlMixerTest, MissingAndCorruptFilesAreSkippedWithoutEffect) {
 }
 
 TEST_F(SdlMixerTest, AFileThatAppearsLaterIsHeardFromThenOn) {
-    const auto later = (dir.path / "later.wav").string();
+    const std::string later = dir.path("later.wav");
     mixer->playSound(later.c_str());
     EXPECT_EQ(mixer->playingCount(), 0);
-    dir.write("later.wav", makeWav(22050, 3.0f));
+    put(dir, "later.wav", makeWav(22050, 3.0f));
     mixer->playSound(later.c_str());
     EXPECT_EQ(mixer->playingCount(), 1);
 }
 
 TEST_F(SdlMixerTest, TheLoaderTakesValidWavBytesAndRefusesEverythingElse) {
     const std::vector<std::uint8_t> wav = makeWav(11025, 0.1f);
-    EXPECT_NE(loadWav(wav.data(), wav.size()), nullptr);
-
+    std::vector<std::uint8_t> withList = wav;
+    // A three-byte "LIST" chunk (padded to four) between the format and the samples.
+    const std::uint8_t list[] = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    withList.insert(withList.begin() + 36, std::begin(list), std::end(list));
+    std::vector<std::uint8_t> hugeFormat = makeWav(11025, 0.1f);
+    hugeFormat[16] = hugeFormat[17] = hugeFormat[18] = hugeFormat[19] = 0xFF;
+    std::vector<std::uint8_t> hugeData = makeWav(11025, 0.1f);
+    hugeData[43] = 0xCC;
+    std::vector<std::uint8_t> samplesCut = wav;
+    samplesCut.resize(wav.size() - 2);
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"valid", wav, true},
+        {"chunk before the samples", withList, true},
+        {"4000 Hz", makeWav(4000, 0.1f), true},
+        {"3999 Hz", makeWav(3999, 0.1f), false},
+        {"1 Hz", makeWav(1, 20000.0f), false},
+        {"format chunk of four gigabytes", hugeFormat, false},
+        {"data chunk of three gigabytes", hugeData, false},
+        {"samples cut short", samplesCut, false},
+        {"ogg", {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(loadWav(c.bytes.data(), c.bytes.size()) != nullptr, c.loads) << c.what;
     EXPECT_EQ(loadWav(nullptr, 0), nullptr);
-    EXPECT_EQ(loadWav(wav.data(), 0), nullptr);
-    for (std::size_t cut : {4u, 11u, 12u, 20u, 36u, 43u})
+    for (std::size_t cut : {0u, 4u, 11u, 12u, 20u, 36u, 43u})
         EXPECT_EQ(loadWav(wav.data(), cut), nullptr) << "cut at " << cut;
-
-    std::vector<std::uint8_t> hugeChunk = wav;
-    hugeChunk[16] = 0xFF; // format chunk claims four gigabytes
-    hugeChunk[17] = 0xFF;
-    hugeChunk[18] = 0xFF;
-    hugeChunk[19] = 0xFF;
-    EXPECT_EQ(loadWav(hugeChunk.data(), hugeChunk.size()), nullptr);
-
-    const std::uint8_t ogg[] = {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(loadWav(ogg, sizeof ogg), nullptr);
 }
 
 TEST_F(SdlMixerTest, TheLoaderSurvivesDamagedFiles) {
@@ -153,23 +143,6 @@ TEST_F(SdlMixerTest, TheLoaderSurvivesDamagedFiles) {
         damaged.resize(damaged.size() - next() % damaged.size());
         loadWav(damaged.data(), damaged.size()); // any result but a crash will do
     }
-}
-
-TEST_F(SdlMixerTest, AWavWhoseSamplesAreCutShortIsRefused) {
-    std::vector<std::uint8_t> wav = makeWav(8000, 0.1f);
-    wav.resize(wav.size() - 2);
-    EXPECT_EQ(loadWav(wav.data(), wav.size()), nullptr);
-    std::vector<std::uint8_t> boasting = makeWav(8000, 0.1f);
-    boasting[43] = 0xCC; // the data chunk claims three gigabytes
-    EXPECT_EQ(loadWav(boasting.data(), boasting.size()), nullptr);
-}
-
-TEST_F(SdlMixerTest, ChunksBeforeTheSamplesAreSkipped) {
-    std::vector<std::uint8_t> wav = makeWav(8000, 0.1f);
-    // A three-byte "LIST" chunk (padded to four) between the format and the samples.
-    const std::uint8_t list[] = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-    wav.insert(wav.begin() + 36, std::begin(list), std::end(list));
-    EXPECT_NE(loadWav(wav.data(), wav.size()), nullptr);
 }
 
 TEST_F(SdlMixerTest, OnlyOneMixerIsOpenAtATime) {
@@ -239,8 +212,8 @@ TEST(SdlMixerWithDevice, InitSoundGivesTheMixerAndSaysNothing) {
 
 TEST_F(SdlMixerTest, NonAsciiFileNamesAreOpenedByteForByte) {
     // UTF-8 and a lone Latin-1 byte: SDL must not reinterpret the name.
-    const std::string utf8 = dir.write("t\xc3\xb6n.wav", makeWav(22050, 3.0f));
-    const std::string latin1 = dir.write("\xe9t\xe9.wav", makeWav(22050, 3.0f));
+    const std::string utf8 = put(dir, "t\xc3\xb6n.wav", makeWav(22050, 3.0f));
+    const std::string latin1 = put(dir, "\xe9t\xe9.wav", makeWav(22050, 3.0f));
     mixer->playSound(utf8.c_str());
     mixer->playSound(latin1.c_str());
     EXPECT_EQ(mixer->playingCount(), 2);
@@ -248,28 +221,31 @@ TEST_F(SdlMixerTest, NonAsciiFileNamesAreOpenedByteForByte) {
 
 TEST_F(SdlMixerTest, ASoundTheMixerRefusesIsDroppedAndGrowsNoChannels) {
     // Samples of no length load, but the mixer will not start them.
-    const std::string silent = dir.write("silent.wav", makeWav(22050, 0.0f));
+    const std::string silent = put(dir, "silent.wav", makeWav(22050, 0.0f));
     for (int i = 0; i < 40; ++i)
         mixer->playSound(silent.c_str());
     EXPECT_EQ(mixer->playingCount(), 0);
     EXPECT_EQ(mixer->channelCount(), SdlMixer::InitialChannels);
 }
 
-TEST_F(SdlMixerTest, ChannelsGrowOnlyUpToTheCeiling) {
-    const std::string laser = dir.write("laser.wav", makeWav(22050, 3.0f));
-    for (int i = 0; i < SdlMixer::MaxChannels + 20; ++i)
+TEST_F(SdlMixerTest, CopiesOfOneSoundOverlapOnChannelsGrownUpToTheCeiling) {
+    ASSERT_EQ(mixer->channelCount(), SdlMixer::InitialChannels);
+    const std::string laser = put(dir, "laser.wav", makeWav(22050, 3.0f));
+    for (int i = 0; i < SdlMixer::InitialChannels + 5; ++i)
+        mixer->playSound(laser.c_str());
+    EXPECT_EQ(mixer->playingCount(), SdlMixer::InitialChannels + 5);
+    EXPECT_GE(mixer->channelCount(), SdlMixer::InitialChannels + 5);
+    for (int i = 0; i < SdlMixer::MaxChannels; ++i)
         mixer->playSound(laser.c_str());
     EXPECT_EQ(mixer->channelCount(), SdlMixer::MaxChannels);
     EXPECT_EQ(mixer->playingCount(), SdlMixer::MaxChannels);
+    mixer->stopAllSounds();
+    EXPECT_EQ(mixer->playingCount(), 0);
 }
 
-TEST_F(SdlMixerTest, SampleRatesBelow4000HzAreRefused) {
-    const std::vector<std::uint8_t> slowest = makeWav(4000, 0.1f);
-    EXPECT_NE(loadWav(slowest.data(), slowest.size()), nullptr);
-    EXPECT_TRUE(isPlayableWavFile(dir.write("slowest.wav", slowest)));
-    const std::vector<std::uint8_t> tooSlow = makeWav(3999, 0.1f);
-    EXPECT_EQ(loadWav(tooSlow.data(), tooSlow.size()), nullptr);
-    EXPECT_FALSE(isPlayableWavFile(dir.write("tooslow.wav", tooSlow)));
-    const std::vector<std::uint8_t> oneHertz = makeWav(1, 20000.0f);
-    EXPECT_EQ(loadWav(oneHertz.data(), oneHertz.size()), nullptr);
+TEST_F(SdlMixerTest, SampleRatesFrom4000HzArePlayable) {
+    const std::string slowest = put(dir, "slowest.wav", makeWav(4000, 0.1f));
+    const std::string tooSlow = put(dir, "tooslow.wav", makeWav(3999, 0.1f));
+    EXPECT_TRUE(isPlayableWavFile(slowest));
+    EXPECT_FALSE(isPlayableWavFile(tooSlow));
 }

@@ -46,6 +46,8 @@ TEST(KeyScript, EventsAreOrderedByStepKeepingFileOrderWithinAStep) {
         order.push_back({e.step, e.pressed});
     EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{2, 1}, {2, 0}, {9, 1}, {9, 0}}));
     EXPECT_EQ(p.script.events[0].code, KeyCodeUp);
+    EXPECT_TRUE(parse("").ok);
+    EXPECT_TRUE(parse("").script.events.empty());
 }
 
 TEST(KeyScript, BadLinesNameTheFileAndLine) {
@@ -70,12 +72,6 @@ TEST(KeyScript, BadLinesNameTheFileAndLine) {
         EXPECT_FALSE(p.ok) << c.text;
         EXPECT_EQ(p.error, c.error);
     }
-}
-
-TEST(KeyScript, AnEmptyScriptHasNoEvents) {
-    Parsed p = parse("");
-    EXPECT_TRUE(p.ok);
-    EXPECT_TRUE(p.script.events.empty());
 }
 
 } // namespace

@@ -37,6 +37,14 @@ std::string readText(const std::string& path) {
     return text.str();
 }
 
+// A scratch root holding a copy of the clean rooms' res/.
+struct CleanCopy : TempDir {
+    CleanCopy() {
+        std::filesystem::copy(CheckData + "/clean/res", path("res"),
+                              std::filesystem::copy_options::recursive);
+    }
+};
+
 // A room set with one of each mistake gives exactly the lines its expected.txt lists.
 TEST(RoomCheck, EveryMistakeOfTheFaultyRoomsIsReportedOnItsLine) {
     const std::filesystem::path before = std::filesystem::current_path();
@@ -69,11 +77,7 @@ TEST(RoomCheck, UsageErrorsAndUnopenableRoomsExitWithTwo) {
 
 // Rooms named on the command line replace the ring; their paths are printed as given.
 TEST(RoomCheck, NamedRoomsAreCheckedAloneWithTheSetsAndSounds) {
-    TempDir dir;
-    const CheckRun clean = check({"--root", CheckData + "/clean"});
-    ASSERT_EQ(clean.status, 0);
-    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
-                          std::filesystem::copy_options::recursive);
+    CleanCopy dir;
     dir.write("mine.txt", "entrypoint position 1 29 side right\n"
                           "robot texture res/textures/robot.set patrol pause laser\n"
                           "lift waypoint 3 4 waypoint 3 9\n");
@@ -86,9 +90,7 @@ TEST(RoomCheck, NamedRoomsAreCheckedAloneWithTheSetsAndSounds) {
 
 // The patrol trap is only one when the line has no "laser" key of its own.
 TEST(RoomCheck, LaserAfterAPatrolIsATrapOnlyWithoutALaserKey) {
-    TempDir dir;
-    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
-                          std::filesystem::copy_options::recursive);
+    CleanCopy dir;
     dir.write("trap.txt",
               "entrypoint side left\n"
               "entrypoint side right\n"
@@ -125,9 +127,7 @@ TEST(RoomCheck, AnEmptyRootMissesEveryFileTheGameReads) {
 // Sounds go through the game's own WAV test: a sample chunk longer than the file, or a
 // RIFF file of another kind, is refused although the file opens.
 TEST(RoomCheck, SoundsMustBeWholeWavFiles) {
-    TempDir dir;
-    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
-                          std::filesystem::copy_options::recursive);
+    CleanCopy dir;
     const std::string wav = readText(dir.path("res/sound/die1.wav"));
     ASSERT_GT(wav.size(), 60u);
     dir.write("res/sound/die1.wav", wav.substr(0, wav.size() - 20));
@@ -143,15 +143,9 @@ TEST(RoomCheck, SoundsMustBeWholeWavFiles) {
     EXPECT_EQ(run.status, 1);
 }
 
-} // namespace
-
-namespace {
-
 // Values either side of a million, and the ones that are no finite number at all.
 TEST(RoomCheck, NumbersFarOutsideAnyRoomAreNamedWithTheirLine) {
-    TempDir dir;
-    std::filesystem::copy(CheckData + "/clean/res", dir.path("res"),
-                          std::filesystem::copy_options::recursive);
+    CleanCopy dir;
     dir.write("far.txt", "entrypoint position 1000000 -1000000 side left\n"
                          "entrypoint position 1000001 29 side right\n"
                          "platform start 0 29 end 99999999999 30\n"
