@@ -61,10 +61,6 @@ std::vector<Row> rowsOf(const std::string& text) {
 // Columns of the player trace.
 enum Column { Step, RoomColumn, State, X, Y, H, PrevX, PrevY, Facing, Keys, Curtain, Events };
 
-float number(const std::string& text) {
-    return std::strtof(text.c_str(), nullptr);
-}
-
 // --- options -------------------------------------------------------------------------
 
 TEST(ReplayOptions, ReadsEveryOptionAndDefaultsToTheGamesStart) {
@@ -209,19 +205,6 @@ class ReplayRun : public ::testing::Test {
         return rows;
     }
 
-    // The rows of one object in the object trace.
-    std::vector<Row> objectRows(const std::string& keys, int steps, const std::string& index) {
-        dir.write("keys.txt", keys);
-        const Result result = run({"--root", "ring", "--keys", "keys.txt", "--steps", std::to_string(steps),
-                                   "--trace-objects", "-"});
-        EXPECT_EQ(result.code, 0) << result.err;
-        std::vector<Row> rows;
-        for (const Row& row : rowsOf(result.out))
-            if (row.size() == 6 && row[1] == index)
-                rows.push_back(row);
-        return rows;
-    }
-
     TempDir dir;
     GameSetup here;
     SoundSink* soundBefore = nullptr;
@@ -249,94 +232,6 @@ TEST_F(ReplayRun, StepZeroShowsTheWorldAsLoadedWithItsHeaders) {
     EXPECT_FALSE(world.room);
     EXPECT_FALSE(theGraphics.device);
     EXPECT_EQ(soundGlobals.soundPerformance, soundBefore);
-}
-
-TEST_F(ReplayRun, ALiftRideUpFromTheBottomStopArrivesInThe61stStep) {
-    // Up delivered in step 1 boards the lift at its bottom stop (25); stops at 5, 15, 25.
-    const std::vector<Row> lift = objectRows("1 up down\n", 70, "1");
-    ASSERT_EQ(lift.size(), 71u);
-    EXPECT_EQ(lift[1][5], "1/1");
-    for (int step = 1; step <= 61; ++step)
-        EXPECT_GT(number(lift[step][4]), 15.0f) << step;
-    EXPECT_EQ(lift[62][4], "15");
-    // Released there with Up still held, the player starts the next ride in the same step.
-    EXPECT_EQ(lift[62][5], "0/1");
-    EXPECT_LT(number(lift[63][4]), 15.0f);
-
-    const std::vector<Row> player = trace("1 up down\n", 70);
-    ASSERT_EQ(player.size(), 71u);
-    EXPECT_EQ(player[0][State], "0");
-    EXPECT_EQ(player[1][State], "3");
-    EXPECT_EQ(player[1][Keys], "4");
-    EXPECT_EQ(player[62][Y], "14");
-    EXPECT_EQ(player[62][State], "3");
-}
-
-TEST_F(ReplayRun, AFallingDeathStopsSoundsAndTheCurtainRespawnsInThe121stStep) {
-    // Room 2 has nothing under its left entry point (20, 20).
-    const std::vector<Row> rows = trace("", 900, {"--room", "2"});
-    ASSERT_EQ(rows.size(), 901u);
-    EXPECT_EQ(rows[0][Events], "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav,"
-                               "load=res/rooms/room2.txt");
-    EXPECT_EQ(rows[0][RoomColumn], "2");
-    EXPECT_EQ(rows[0][X], "20");
-    EXPECT_EQ(rows[0][Y], "20");
-
-    std::size_t death = 0;
-    while (death < rows.size() && rows[death][State] != "5")
-        ++death;
-    ASSERT_LT(death + 121, rows.size());
-    EXPECT_GT(number(rows[death][Y]), 33.0f);
-    EXPECT_EQ(rows[death][Events], "stop,sound=res/sound/die1.wav");
-    EXPECT_EQ(rows[death][Curtain], "0");
-    for (std::size_t step = death + 1; step <= death + 120; ++step) {
-        EXPECT_EQ(rows[step][State], "5") << step;
-        EXPECT_EQ(rows[step][Events], "-") << step;
-        EXPECT_EQ(rows[step][Y], rows[death][Y]) << step;
-    }
-    EXPECT_EQ(rows[death + 120][Curtain], "30");
-    const Row& back = rows[death + 121];
-    // A death reads no file: the player comes back at the entry it came in by.
-    EXPECT_EQ(back[Events], "-");
-    EXPECT_EQ(back[State], "0");
-    EXPECT_EQ(back[X], "20");
-    EXPECT_EQ(back[Y], "20");
-    EXPECT_EQ(back[PrevY], "20");
-    EXPECT_EQ(back[Curtain], "30.25");
-    EXPECT_EQ(rows[death + 122][Curtain], "30.25");
-
-    std::size_t second = death + 122;
-    while (second < rows.size() && rows[second][State] != "5")
-        ++second;
-    ASSERT_LT(second, rows.size());
-    EXPECT_EQ(second - death, 198u); // the same fall again
-    EXPECT_EQ(rows[second][Events], "stop,sound=res/sound/die2.wav");
-}
-
-TEST_F(ReplayRun, LeavingARoomStopsSoundsAndReadsTheNextRoom121StepsLater) {
-    const std::vector<Row> rows = trace("1 right down\n", 300, {"--room", "1", "--side", "right"});
-    ASSERT_EQ(rows.size(), 301u);
-    // Room 1 is read by the game's start, then again to stand at its right entry point;
-    // the robot's laser sounds at every reset, after the file is read.
-    EXPECT_EQ(rows[0][Events],
-              "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav,"
-              "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav");
-    EXPECT_EQ(rows[0][X], "36");
-
-    std::size_t change = 0;
-    while (change < rows.size() && rows[change][RoomColumn] != "2")
-        ++change;
-    ASSERT_LT(change + 121, rows.size());
-    EXPECT_GT(number(rows[change][X]), 40.0f);
-    EXPECT_LE(number(rows[change - 1][X]), 40.0f);
-    EXPECT_EQ(rows[change][Events], "stop");
-    for (std::size_t step = change + 1; step <= change + 120; ++step)
-        EXPECT_EQ(rows[step][Events], "-") << step;
-    EXPECT_EQ(rows[change + 121][Events], "load=res/rooms/room2.txt");
-    EXPECT_EQ(rows[change + 121][X], "20");
-    EXPECT_EQ(rows[change + 121][Y], "20");
-    // Keys held through the change are forgotten.
-    EXPECT_EQ(rows[change + 121][Keys], "0");
 }
 
 TEST_F(ReplayRun, TheQuitKeyEndsTheRunAtItsStep) {
