@@ -8,10 +8,7 @@
 
 #include "world/WorldFixture.h"
 
-#include <deque>
 #include <filesystem>
-#include <functional>
-#include <vector>
 
 namespace {
 
@@ -98,78 +95,6 @@ TEST_F(KeyCommands, PrintScreenTwiceInOneFrameWritesOneFile) {
     std::filesystem::remove(ScreenshotFileName);
     drawFrame();
     EXPECT_FALSE(std::filesystem::exists(ScreenshotFileName));
-}
-
-// Passes of the frame loop, each with the key events that arrive before it and the time
-// it takes; the window closes when the script runs out.
-class KeyedMessages : public MessageSource {
-  public:
-    struct Pass {
-        std::vector<KeyEvent> keys;
-        WindowMessage message = WindowMessage::None;
-    };
-    KeyedMessages(InputState& input, std::int64_t& clock) : input(input), clock(clock) {}
-    std::deque<Pass> passes;
-
-    WindowMessage takeMessage() override {
-        if (passes.empty())
-            return WindowMessage::Close;
-        Pass pass = passes.front();
-        passes.pop_front();
-        clock += 17'000; // microseconds: one step's worth each pass
-        for (const KeyEvent& k : pass.keys)
-            queueKeyEvent(input, k.code, k.pressed);
-        return pass.message;
-    }
-
-  private:
-    InputState& input;
-    std::int64_t& clock;
-};
-
-class MicrosecondTicks : public TickSource {
-  public:
-    std::int64_t now = 0;
-    std::int64_t frequency() override { return 1'000'000; }
-    std::int64_t counter() override { return now; }
-};
-
-class CountingHooks : public GameHooks {
-  public:
-    using GameHooks::GameHooks;
-    int frames = 0;
-    int steps = 0;
-    int updateWorld() override {
-        ++steps;
-        return GameHooks::updateWorld();
-    }
-    void endFrame() override {
-        ++frames;
-        GameHooks::endFrame();
-    }
-};
-
-TEST_F(KeyCommands, EscapesReleaseEndsTheLoopAfterExactlyOneMoreFrame) {
-    load();
-    InputState input;
-    initInput(input);
-    MicrosecondTicks ticks;
-    KeyedMessages messages(input, ticks.now);
-    for (int i = 0; i < 5; ++i)
-        messages.passes.push_back({});
-    messages.passes.push_back({{{KeyCodeEscape, 1}}});
-    messages.passes.push_back({{{KeyCodeEscape, 0}}});
-    for (int i = 0; i < 5; ++i)
-        messages.passes.push_back({});
-    CountingHooks hooks(input);
-    Engine engine;
-    engine.clock.ticks = &ticks;
-    runFrameLoop(engine, messages, hooks);
-    // Seven passes ran: the first draws without a step, each later one steps once, and the
-    // pass whose step read the release still draws its frame.
-    EXPECT_EQ(hooks.frames, 7);
-    EXPECT_EQ(hooks.steps, 6);
-    EXPECT_EQ(messages.passes.size(), 5u);
 }
 
 TEST_F(KeyCommands, KeysHeldWhileTheWindowWasAwayAreReleasedWithoutCommands) {
