@@ -272,17 +272,6 @@ TEST_F(WorldRing, EachLoadedWorldStartsTheRandomSequenceAgainAndShutdownLeavesIt
     EXPECT_EQ(sounds.requests()[1].fileName, "res/sound/die1.wav");
 }
 
-TEST_F(WorldRing, StepsAndFramesBeforeLoadingDoNothing) {
-    EXPECT_EQ(updateWorld(), 0);
-    renderWorld();
-    shutdownWorld();
-    EXPECT_FALSE(world.room);
-}
-
-} // namespace
-
-namespace {
-
 // The rooms the game ships: each must load, give both entry points and hold the player up
 // where it arrives; together they show every behaviour, every speed, a lift of three stops
 // or more, and at least six things to search, and every robot can fire.
