@@ -88,8 +88,6 @@ class RobotTest : public ::testing::Test {
 
 TEST_F(RobotTest, KeysAreReadAndTheFinishingStepPlacesTheRobotAndStartsTheBeam) {
     Robot& r = loadRobot("start 3.5 20.25 direction 7 waypoints 12.5 3 20.9 -4 speed slow patrol pause");
-    EXPECT_EQ(r.startX, 3.5f);
-    EXPECT_EQ(r.startY, 20.25f);
     EXPECT_EQ(r.x, 3.5f);
     EXPECT_EQ(r.y, 20.25f);
     EXPECT_EQ(r.direction, 7);
@@ -99,9 +97,6 @@ TEST_F(RobotTest, KeysAreReadAndTheFinishingStepPlacesTheRobotAndStartsTheBeam) 
     EXPECT_EQ(r.speedIndex, 1);
     EXPECT_EQ(r.patrol, std::vector<int>{Robot::Pause});
     EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
-    EXPECT_TRUE(r.bodyAnimation.defines("TurnLeftToRight"));
-    EXPECT_EQ(r.w, 2.0f);
-    EXPECT_EQ(r.h, 1.75f);
 }
 
 TEST_F(RobotTest, PatrolEndsAtTheFirstWordThatIsNoBehaviourWhichIsReadAsTheNextKey) {
