@@ -41,15 +41,4 @@ TEST(Sound, NestedSinksPutBackTheOneBefore) {
     EXPECT_EQ(outer.requests()[0].fileName, "a.wav");
 }
 
-TEST(Sound, RecordedRequestsReadAsTraceLines) {
-    RecordingSoundSink recorder;
-    recorder.playSound("res/sound/die1.wav");
-    recorder.stopAllSounds();
-    ASSERT_EQ(recorder.requests().size(), 2u);
-    EXPECT_EQ(RecordingSoundSink::traceLine(recorder.requests()[0]), "sound=res/sound/die1.wav");
-    EXPECT_EQ(RecordingSoundSink::traceLine(recorder.requests()[1]), "stop");
-    recorder.clear();
-    EXPECT_TRUE(recorder.requests().empty());
-}
-
 } // namespace
