@@ -7,12 +7,6 @@ namespace {
 
 using Request = RecordingSoundSink::Request;
 
-TEST(Sound, RequestsBeforeThereIsASinkDoNothing) {
-    ASSERT_EQ(soundGlobals.soundPerformance, nullptr);
-    playSound("res/sound/laser.wav");
-    stopAllSounds();
-}
-
 TEST(Sound, RequestsReachTheCurrentSinkInOrder) {
     RecordingSoundSink recorder;
     {
@@ -45,17 +39,6 @@ TEST(Sound, NestedSinksPutBackTheOneBefore) {
     EXPECT_EQ(inner.requests().size(), 1u);
     ASSERT_EQ(outer.requests().size(), 1u);
     EXPECT_EQ(outer.requests()[0].fileName, "a.wav");
-}
-
-TEST(Sound, RecordedRequestsReadAsTraceLines) {
-    RecordingSoundSink recorder;
-    recorder.playSound("res/sound/die1.wav");
-    recorder.stopAllSounds();
-    ASSERT_EQ(recorder.requests().size(), 2u);
-    EXPECT_EQ(RecordingSoundSink::traceLine(recorder.requests()[0]), "sound=res/sound/die1.wav");
-    EXPECT_EQ(RecordingSoundSink::traceLine(recorder.requests()[1]), "stop");
-    recorder.clear();
-    EXPECT_TRUE(recorder.requests().empty());
 }
 
 } // namespace

@@ -162,15 +162,4 @@ TEST_F(LiftRide, HoldingUpRidesStopToStopAndBoardsAgainInTheArrivalStep) {
     EXPECT_EQ(lift.rider, nullptr);
 }
 
-TEST_F(LiftRide, APlayerFlushWithTheLeftEdgeCannotBoard) {
-    writeRoom(1, "lift waypoint 10 5 waypoint 10 25 startpoint 1\n"
-                 "entrypoint position 10 24 side left\n");
-    load();
-    player().handleKey(KeyCodeUp, 1);
-    ASSERT_TRUE(steps(5));
-    EXPECT_EQ(player().state, Ground);
-    EXPECT_EQ(object<Lift>(0).motion, Lift::Idle);
-    EXPECT_EQ(player().y, 24.0f);
-}
-
 } // namespace

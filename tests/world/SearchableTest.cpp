@@ -51,15 +51,11 @@ TEST(Searchable, AHundredIsSearchedThroughAfter400CountedStepsThenRefuses) {
 
 TEST(Searchable, NothingToSearchWithoutAPercentage) {
     GameObject searcher;
-    Searchable zero;
-    loadCrate(zero, "percentage 0");
-    EXPECT_FALSE(zero.interactUp(&searcher));
-    Searchable none;
-    loadCrate(none, "");
-    EXPECT_FALSE(none.interactUp(&searcher));
-    Searchable negative;
-    loadCrate(negative, "percentage -5");
-    EXPECT_FALSE(negative.interactUp(&searcher));
+    for (const char* line : {"percentage 0", "", "percentage -5"}) {
+        Searchable crate;
+        loadCrate(crate, line);
+        EXPECT_FALSE(crate.interactUp(&searcher)) << line;
+    }
 }
 
 // The player searching a crate in a room being played.

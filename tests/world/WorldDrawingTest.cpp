@@ -80,30 +80,36 @@ class WorldDrawing : public WorldFixture {
     Searchable& crate() { return object<Searchable>(2); }
 };
 
-TEST_F(WorldDrawing, PlatformBodyAndItsBandStandOnTheirTiles) {
+// Each object's body and band on their tiles, and the player over the room (its images
+// are missing, so it is a white box: x 12 to 14, y 7 to 10, lifted 0.2).
+TEST_F(WorldDrawing, PlatformLiftAndPlayerStandOnTheirTiles) {
+    const struct {
+        int x, y;
+        Colour colour;
+    } pixels[] = {
+        // Platform body: x 2 to 8, y 19 to 22; band 0.4 high on the top edge, y 18.6 to 19.
+        {32, 304, Stone},
+        {127, 351, Stone},
+        {31, 320, Background},
+        {128, 320, Background},
+        {64, 352, Background},
+        {32, 298, Grass},
+        {127, 303, Grass},
+        {64, 297, Background},
+        // Lift body: x 20 to 23, y 24 to 25; band y 23.6 to 24.
+        {320, 384, Metal},
+        {367, 399, Metal},
+        {368, 390, Background},
+        {320, 378, MetalBand},
+        {367, 383, MetalBand},
+        {340, 377, Background},
+        {340, 400, Background},
+        {200, 130, White},
+        {190, 130, Background},
+    };
     const RgbaImage image = frame();
-    // Body: x 2 to 8, y 19 to 22.
-    EXPECT_EQ(at(image, 32, 304), Stone);
-    EXPECT_EQ(at(image, 127, 351), Stone);
-    EXPECT_EQ(at(image, 31, 320), Background);
-    EXPECT_EQ(at(image, 128, 320), Background);
-    EXPECT_EQ(at(image, 64, 352), Background);
-    // Band: 0.4 high on the top edge, y 18.6 to 19.
-    EXPECT_EQ(at(image, 32, 298), Grass);
-    EXPECT_EQ(at(image, 127, 303), Grass);
-    EXPECT_EQ(at(image, 64, 297), Background);
-}
-
-TEST_F(WorldDrawing, LiftBodyAndBand) {
-    const RgbaImage image = frame();
-    // Body: x 20 to 23, y 24 to 25; band y 23.6 to 24.
-    EXPECT_EQ(at(image, 320, 384), Metal);
-    EXPECT_EQ(at(image, 367, 399), Metal);
-    EXPECT_EQ(at(image, 368, 390), Background);
-    EXPECT_EQ(at(image, 320, 378), MetalBand);
-    EXPECT_EQ(at(image, 367, 383), MetalBand);
-    EXPECT_EQ(at(image, 340, 377), Background);
-    EXPECT_EQ(at(image, 340, 400), Background);
+    for (const auto& p : pixels)
+        EXPECT_EQ(at(image, p.x, p.y), p.colour) << p.x << "," << p.y;
 }
 
 TEST_F(WorldDrawing, SearchableAndItsBarWhileSearchedAndNothingOnceSearchedThrough) {
@@ -133,13 +139,6 @@ TEST_F(WorldDrawing, SearchableAndItsBarWhileSearchedAndNothingOnceSearchedThrou
     crate().searcher = nullptr;
     image = frame();
     EXPECT_EQ(at(image, 495, 290), Background);
-}
-
-TEST_F(WorldDrawing, ThePlayerIsDrawnOverTheRoom) {
-    const RgbaImage image = frame();
-    // Its images are missing, so it is a white box: x 12 to 14, y 7 to 10, lifted 0.2.
-    EXPECT_EQ(at(image, 200, 130), White);
-    EXPECT_EQ(at(image, 190, 130), Background);
 }
 
 TEST_F(WorldDrawing, CurtainBarsGrowFromBothEdgesAndMeetInThe60thStep) {

@@ -81,23 +81,18 @@ TEST_F(WorldRing, TheRingWrapsBothWaysAndArrivesAtTheFarSide) {
     expectAt(2, 29);
 }
 
+// The right edge is x 40; the left one counts the player's right edge, so x -2.
 TEST_F(WorldRing, TheEdgesThemselvesAreStillInTheRoom) {
     writeRing();
     load();
-    stepAt(40.0f);
-    EXPECT_FALSE(world.roomChangePending);
-    EXPECT_EQ(player().x, 40.0f);
-    stepAt(std::nextafter(40.0f, 41.0f));
-    EXPECT_TRUE(world.roomChangePending);
-}
-
-TEST_F(WorldRing, TheLeftEdgeCountsThePlayersRightEdge) {
-    writeRing();
-    load();
-    stepAt(-2.0f);
-    EXPECT_FALSE(world.roomChangePending);
-    stepAt(std::nextafter(-2.0f, -3.0f));
-    EXPECT_TRUE(world.roomChangePending);
+    for (const float edge : {40.0f, -2.0f}) {
+        stepAt(edge);
+        EXPECT_FALSE(world.roomChangePending) << edge;
+        EXPECT_EQ(player().x, edge);
+        stepAt(std::nextafter(edge, edge > 0.0f ? 41.0f : -3.0f));
+        EXPECT_TRUE(world.roomChangePending) << edge;
+        curtain();
+    }
 }
 
 TEST_F(WorldRing, AChangeStopsEverySoundAndTheNewRoomComesInThe121stStep) {
@@ -271,17 +266,6 @@ TEST_F(WorldRing, EachLoadedWorldStartsTheRandomSequenceAgainAndShutdownLeavesIt
     ASSERT_EQ(sounds.requests().size(), 2u);
     EXPECT_EQ(sounds.requests()[1].fileName, "res/sound/die1.wav");
 }
-
-TEST_F(WorldRing, StepsAndFramesBeforeLoadingDoNothing) {
-    EXPECT_EQ(updateWorld(), 0);
-    renderWorld();
-    shutdownWorld();
-    EXPECT_FALSE(world.room);
-}
-
-} // namespace
-
-namespace {
 
 // The rooms the game ships: each must load, give both entry points and hold the player up
 // where it arrives; together they show every behaviour, every speed, a lift of three stops
