@@ -114,6 +114,15 @@ def all_mutants(files):
 
 
 def copy_tree(files):
+    # The copy mirrors the checkout: a file removed or moved since the last run must not stay
+    # behind, where the build's globs would still compile it.
+    tracked = set(files)
+    if os.path.isdir(TREE):
+        for directory, _, names in os.walk(TREE):
+            for name in names:
+                path = os.path.join(directory, name)
+                if os.path.relpath(path, TREE) not in tracked:
+                    os.remove(path)
     for name in files:
         target = os.path.join(TREE, name)
         os.makedirs(os.path.dirname(target), exist_ok=True)
