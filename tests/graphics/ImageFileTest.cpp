@@ -86,8 +86,6 @@ TEST(ImageFiles, PngRoundTripsInBothForms) {
     EXPECT_EQ(read.pixels, original.pixels);
 
     std::vector<std::uint8_t> rgb = encodePng(original, false);
-    EXPECT_EQ(rgb[24], 8); // bit depth
-    EXPECT_EQ(rgb[25], 2); // colour type RGB
     ASSERT_TRUE(decodes(rgb, read));
     for (std::size_t i = 0; i < read.pixels.size(); i += 4) {
         EXPECT_EQ(read.pixels[i], original.pixels[i]);

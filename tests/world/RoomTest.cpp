@@ -19,7 +19,6 @@ std::vector<std::string> events;
 class Probe : public GameObject {
   public:
     std::string name = "?";
-    std::vector<std::string> tags;
     int count = 0;
 
     Probe() {
@@ -45,9 +44,6 @@ class Probe : public GameObject {
             } else if (key == "count") {
                 if (tokens.hasValues(key, 1))
                     count = tokens.takeInt();
-            } else if (key == "tag") {
-                if (tokens.hasValues(key, 1))
-                    tags.push_back(tokens.takeWord());
             } else {
                 tokens.unknownKey(key);
             }
@@ -58,10 +54,6 @@ class Probe : public GameObject {
     void update() override { events.push_back("update " + name); }
     void draw() override { events.push_back("draw " + name); }
 };
-
-Probe& probeAt(const Room& room, std::size_t index) {
-    return static_cast<Probe&>(*room.objects().at(index));
-}
 
 std::vector<std::string> namesIn(const Room& room) {
     std::vector<std::string> names;
@@ -96,33 +88,6 @@ TEST_F(RoomTest, BuildsObjectsFromRegisteredLinesThenResetsThem) {
               (std::vector<std::string>{"load a", "load b", "load e", "reset a", "reset b", "reset e"}));
     for (const ObjectRef& object : room.objects())
         EXPECT_EQ(object->refCount, 1u);
-}
-
-TEST_F(RoomTest, KeysAreReadByTheKeyPattern) {
-    const std::string path = dir.write("room.txt", "probe name a name b count 4 count 7\n"
-                                                   "probe tag x tag y name c\n"
-                                                   "probe colour 1 2 count 3 name d\n"
-                                                   "probe name e at 5\n"
-                                                   "probe at 1.5 -2 name f count\n"
-                                                   "probe count 99999999999 at 0x10 inf name g\n");
-    Room room(registry);
-    ASSERT_TRUE(room.loadFile(path));
-    ASSERT_EQ(room.objects().size(), 6u);
-    EXPECT_EQ(probeAt(room, 0).name, "b");
-    EXPECT_EQ(probeAt(room, 0).count, 7);
-    EXPECT_EQ(probeAt(room, 1).tags, (std::vector<std::string>{"x", "y"}));
-    EXPECT_EQ(probeAt(room, 2).count, 3);
-    EXPECT_EQ(probeAt(room, 2).name, "d");
-    // Incomplete groups at the end of a line read nothing.
-    EXPECT_EQ(probeAt(room, 3).name, "e");
-    EXPECT_EQ(probeAt(room, 3).x, 0.0f);
-    EXPECT_EQ(probeAt(room, 4).x, 1.5f);
-    EXPECT_EQ(probeAt(room, 4).y, -2.0f);
-    EXPECT_EQ(probeAt(room, 4).count, 0);
-    EXPECT_EQ(probeAt(room, 5).count, 1215752191);
-    EXPECT_EQ(probeAt(room, 5).x, 0.0f);
-    EXPECT_EQ(probeAt(room, 5).y, 0.0f);
-    EXPECT_EQ(probeAt(room, 5).name, "g");
 }
 
 TEST_F(RoomTest, FileThatCannotBeOpenedChangesNothing) {
