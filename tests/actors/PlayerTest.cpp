@@ -252,6 +252,57 @@ TEST_F(PlayerWorld, HeadBumpsOnTheUndersideOfAPlatform) {
     EXPECT_GE(player.y - player.h, 26.0f - 1e-4f);
 }
 
+// A box stands on a platform whose top lies less than a quarter unit above its feet, and a
+// box moving up stops with its head at the underside when its feet are at or below the
+// platform's bottom; otherwise the step across is undone. Each edge is tried exactly and one
+// float further, with the player running right so that an undone step shows in x.
+TEST_F(PlayerWorld, TheSupportRuleDecidesOnBothSidesOfItsEdges) {
+    enum Outcome { Landed, Bumped, Pushed };
+    const struct {
+        const char* what;
+        float prevY; // the player's y a step ago: below 20 falls, above rises
+        bool pastTheEdge;
+        Outcome outcome;
+    } cases[] = {
+        {"top a quarter above the feet", 19.9f, false, Pushed},
+        {"top just under a quarter above", 19.9f, true, Landed},
+        {"rising, feet at the bottom", 20.3f, false, Bumped},
+        {"rising, feet just above the bottom", 20.3f, true, Pushed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Where the step takes the player with nothing in the way.
+        start("", 10, 20);
+        player.prevY = c.prevY;
+        press(KeyCodeRight);
+        steps(1);
+        const float freeX = player.x;
+        const float freeY = player.y;
+
+        start("box at 0 0 size 40 1 kind 1\n", 10, 20);
+        const bool falling = c.prevY < 20.0f;
+        const float edge = falling ? freeY + 0.75f : freeY; // the box's bottom y
+        box(0).y = c.pastTheEdge ? std::nextafter(edge, 40.0f) : edge;
+        player.prevY = c.prevY;
+        press(KeyCodeRight);
+        steps(1);
+        switch (c.outcome) {
+        case Landed:
+            EXPECT_EQ(player.y, box(0).y - 1.0f);
+            EXPECT_EQ(player.x, freeX);
+            break;
+        case Bumped:
+            EXPECT_EQ(player.y, box(0).y + 3.0f);
+            EXPECT_EQ(player.x, freeX);
+            break;
+        case Pushed:
+            EXPECT_EQ(player.y, freeY);
+            EXPECT_EQ(player.x, 10.0f);
+            break;
+        }
+    }
+}
+
 TEST_F(PlayerWorld, FallingBelowTheRoomDies) {
     start("", 10, 29);
     int guard = 0;
