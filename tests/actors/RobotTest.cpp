@@ -86,71 +86,52 @@ class RobotTest : public ::testing::Test {
     ScopedSoundSink useSounds{sounds};
 };
 
-TEST_F(RobotTest, KeysAreReadAndTheFinishingStepPlacesTheRobotAndStartsTheBeam) {
-    Robot& r = loadRobot("start 3.5 20.25 direction 7 waypoints 12.5 3 20.9 -4 speed slow patrol pause");
-    EXPECT_EQ(r.x, 3.5f);
-    EXPECT_EQ(r.y, 20.25f);
-    EXPECT_EQ(r.direction, 7);
-    EXPECT_EQ(r.facingRight, 7);
-    EXPECT_EQ(r.waypoint1X, 12);
-    EXPECT_EQ(r.waypoint2X, 20);
-    EXPECT_EQ(r.speedIndex, 1);
-    EXPECT_EQ(r.patrol, std::vector<int>{Robot::Pause});
-    EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
-}
-
-TEST_F(RobotTest, PatrolEndsAtTheFirstWordThatIsNoBehaviourWhichIsReadAsTheNextKey) {
-    Robot& r = loadRobot("patrol pause laser turn speed fast");
-    EXPECT_EQ(r.patrol, (std::vector<int>{Robot::Pause, Robot::Laser, Robot::Turn}));
-    EXPECT_EQ(r.speedIndex, 3);
-
-    Robot& again = loadRobot("patrol followplayer direction 1 patrol movetopoint2 donothing movetopoint1");
-    EXPECT_EQ(again.patrol, (std::vector<int>{Robot::FollowPlayer, Robot::MoveToPoint2, Robot::DoNothing,
-                                              Robot::MoveToPoint1}));
-    EXPECT_EQ(again.direction, 1);
-
-    // An unknown speed word is taken and leaves the speed as it was.
-    Robot& warp = loadRobot("speed slow speed warp direction 1");
-    EXPECT_EQ(warp.speedIndex, 1);
-    EXPECT_EQ(warp.direction, 1);
-}
-
-TEST_F(RobotTest, SpeedAndPatrolKeywordsIgnoreLetterCaseOnlyForAToZ) {
-    Robot& r = loadRobot("speed FAST patrol Pause TURN LaSeR FollowPlayer");
-    EXPECT_EQ(r.speedIndex, 3);
-    EXPECT_EQ(r.patrol, (std::vector<int>{Robot::Pause, Robot::Turn, Robot::Laser, Robot::FollowPlayer}));
-
+// Values as written, a patrol that ends at the first word that is no behaviour (read as the
+// next key), speed and behaviour words matched ignoring case only in A to Z, an unknown speed
+// word taken and ignored, groups cut off by the line's end ignored, extra spaces harmless.
+TEST_F(RobotTest, KeysReadAsTheRoomFileWritesThem) {
+    using Patrol = std::vector<int>;
+    const struct {
+        const char* keys;
+        float x, y;
+        int direction, speed, waypoint1, waypoint2;
+        Patrol patrol;
+    } cases[] = {
+        {"start 3.5 20.25 direction 7 waypoints 12.5 3 20.9 -4 speed slow patrol pause", 3.5f, 20.25f, 7, 1,
+         12, 20, {Robot::Pause}},
+        {"patrol pause laser turn speed fast", 0, 0, 0, 3, 0, 0, {Robot::Pause, Robot::Laser, Robot::Turn}},
+        {"patrol followplayer direction 1 patrol movetopoint2 donothing movetopoint1", 0, 0, 1, 2, 0, 0,
+         {Robot::FollowPlayer, Robot::MoveToPoint2, Robot::DoNothing, Robot::MoveToPoint1}},
+        {"speed slow speed warp direction 1", 0, 0, 1, 1, 0, 0, {}},
+        {"speed FAST patrol Pause TURN LaSeR FollowPlayer", 0, 0, 0, 3, 0, 0,
+         {Robot::Pause, Robot::Turn, Robot::Laser, Robot::FollowPlayer}},
+        {"Speed fast", 0, 0, 0, 2, 0, 0, {}},
+        {"start 5 6 waypoints 1 2 3", 5, 6, 0, 2, 0, 0, {}},
+        {"speed fast speed", 0, 0, 0, 3, 0, 0, {}},
+        {"start 5", 0, 0, 0, 2, 0, 0, {}},
+        {"  start  4  9   patrol   Pause  turn   speed  fast   ", 4, 9, 0, 3, 0, 0, {Robot::Pause, Robot::Turn}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        Robot& r = loadRobot(c.keys);
+        ASSERT_EQ(room.objects().size(), 1u);
+        EXPECT_EQ(r.x, c.x);
+        EXPECT_EQ(r.y, c.y);
+        EXPECT_EQ(r.direction, c.direction);
+        EXPECT_EQ(r.speedIndex, c.speed);
+        EXPECT_EQ(r.waypoint1X, c.waypoint1);
+        EXPECT_EQ(r.waypoint2X, c.waypoint2);
+        EXPECT_EQ(r.patrol, c.patrol);
+        // The finishing step starts the beam's animation.
+        EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
+    }
     EXPECT_EQ(robotSpeedIndex("LUDICROUS"), 4);
     EXPECT_EQ(robotSpeedIndex("ReallySlow"), 0);
     EXPECT_EQ(robotBehaviourNumber("MOVETOPOINT2"), 2);
-    // Bytes outside A to Z must be equal: no folding of other letters, no prefix matches.
-    EXPECT_EQ(robotBehaviourNumber("pause\t"), -1);
-    EXPECT_EQ(robotBehaviourNumber("paus"), -1);
-    EXPECT_EQ(robotBehaviourNumber("p\xC1use"), -1);
+    // No folding of other bytes, no prefix matches.
+    for (const char* word : {"pause\t", "paus", "p\xC1use"})
+        EXPECT_EQ(robotBehaviourNumber(word), -1) << word;
     EXPECT_EQ(robotSpeedIndex("fast."), -1);
-    // Key words themselves match exactly.
-    EXPECT_EQ(loadRobot("Speed fast").speedIndex, 2);
-}
-
-TEST_F(RobotTest, IncompleteGroupsAtTheEndOfTheLineAreIgnored) {
-    Robot& r = loadRobot("start 5 6 waypoints 1 2 3");
-    EXPECT_EQ(r.x, 5.0f);
-    EXPECT_EQ(r.waypoint1X, 0);
-    EXPECT_EQ(r.waypoint2X, 0);
-    EXPECT_EQ(loadRobot("speed fast speed").speedIndex, 3);
-    EXPECT_EQ(loadRobot("start 5").x, 0.0f);
-}
-
-TEST_F(RobotTest, LeadingTrailingAndDoubledSpacesReadAsSingleSpaces) {
-    const std::string spaced = "   robot  texture   " + bodyFile + "  laser " + laserFile +
-                               "   start  4  9   patrol   Pause  turn   speed  fast   \n";
-    Robot& r = loadRoom(spaced);
-    ASSERT_EQ(room.objects().size(), 1u);
-    EXPECT_EQ(r.x, 4.0f);
-    EXPECT_EQ(r.y, 9.0f);
-    EXPECT_EQ(r.patrol, (std::vector<int>{Robot::Pause, Robot::Turn}));
-    EXPECT_EQ(r.speedIndex, 3);
-    EXPECT_EQ(r.laserAnimation.playingName(), "Laser");
 }
 
 TEST_F(RobotTest, UnknownKeysAndTheirValuesGoToTheListener) {

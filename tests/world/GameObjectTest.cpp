@@ -61,61 +61,40 @@ class ObjectRefTest : public ::testing::Test {
     void SetUp() override { deletions = 0; }
 };
 
-TEST_F(ObjectRefTest, CountsHandlesAndDeletesWithTheLast) {
-    auto* object = new Counted;
-    {
-        ObjectRef first(object);
-        EXPECT_EQ(object->refCount, 1u);
-        {
-            ObjectRef second = first;
-            EXPECT_EQ(object->refCount, 2u);
-            EXPECT_EQ(second.get(), object);
-        }
-        EXPECT_EQ(object->refCount, 1u);
-        EXPECT_EQ(deletions, 0);
-        first.reset();
-        EXPECT_FALSE(first);
-        EXPECT_EQ(deletions, 1);
-    }
-    EXPECT_EQ(deletions, 1);
-}
-
-TEST_F(ObjectRefTest, MovingHandsOverWithoutCounting) {
-    auto* object = new Counted;
-    ObjectRef first(object);
-    ObjectRef second(std::move(first));
-    EXPECT_FALSE(first);
-    EXPECT_EQ(object->refCount, 1u);
-    ObjectRef third;
-    third = std::move(second);
-    EXPECT_EQ(object->refCount, 1u);
-    EXPECT_EQ(third.get(), object);
-    ObjectRef& alias = third;
-    third = std::move(alias);
-    EXPECT_EQ(object->refCount, 1u);
-    EXPECT_EQ(deletions, 0);
-    third = ObjectRef();
-    EXPECT_EQ(deletions, 1);
-}
-
-TEST_F(ObjectRefTest, AssigningDropsTheOldObject) {
+TEST_F(ObjectRefTest, CopiesCountMovesHandOverAndTheLastHandleDeletes) {
     auto* a = new Counted;
     auto* b = new Counted;
-    ObjectRef refA(a);
-    ObjectRef refB(b);
-    const ObjectRef& sameA = refA;
-    refA = sameA; // self-assignment keeps the object
-    EXPECT_EQ(a->refCount, 1u);
-    EXPECT_EQ(deletions, 0);
-    refA = refB;
-    EXPECT_EQ(deletions, 1); // a went with its only handle
-    EXPECT_EQ(b->refCount, 2u);
-    refB = ObjectRef();
-    EXPECT_EQ(b->refCount, 1u);
-    ObjectRef empty;
-    ObjectRef emptyCopy = empty;
-    EXPECT_FALSE(emptyCopy);
-    refA = emptyCopy;
+    {
+        ObjectRef first(a);
+        ObjectRef second = first;
+        EXPECT_EQ(a->refCount, 2u);
+        EXPECT_EQ(second.get(), a);
+        ObjectRef moved(std::move(second));
+        EXPECT_FALSE(second);
+        ObjectRef& alias = moved;
+        moved = std::move(alias); // moving onto itself keeps the object
+        const ObjectRef& same = first;
+        first = same; // and so does self-assignment
+        EXPECT_EQ(a->refCount, 2u);
+        moved.reset();
+        EXPECT_FALSE(moved);
+        EXPECT_EQ(a->refCount, 1u);
+
+        ObjectRef refB(b);
+        first = refB; // a goes with its last handle
+        EXPECT_EQ(deletions, 1);
+        EXPECT_EQ(b->refCount, 2u);
+        const ObjectRef empty;
+        ObjectRef emptyCopy = empty;
+        EXPECT_FALSE(emptyCopy);
+        first = emptyCopy;
+        EXPECT_EQ(b->refCount, 1u);
+        ObjectRef last;
+        last = std::move(refB);
+        EXPECT_EQ(b->refCount, 1u);
+        EXPECT_EQ(last.get(), b);
+        EXPECT_EQ(deletions, 1);
+    }
     EXPECT_EQ(deletions, 2);
 }
 
