@@ -187,6 +187,26 @@ TEST_F(PlayerWorld, AFreeJumpPeaksAfterTwentySixStepsAboutTwoPointEightUp) {
     EXPECT_EQ(player.keys & KeyJump, 0u);
 }
 
+TEST_F(PlayerWorld, EveryPoseFollowsTheFacing) {
+    for (const int facing : {FacingLeft, FacingRight}) {
+        const std::string side = facing == FacingLeft ? "Left" : "Right";
+        const int arrow = facing == FacingLeft ? KeyCodeLeft : KeyCodeRight;
+        start(Floor, 10, 29);
+        press(arrow);
+        steps(1);
+        EXPECT_EQ(player.animation.playingName(), "Run" + side);
+        release(arrow);
+        steps(1);
+        EXPECT_EQ(player.animation.playingName(), "Face" + side);
+        press(KeyCodeSpace);
+        steps(1);
+        EXPECT_EQ(player.animation.playingName(), "Jump" + side);
+        while (player.state == Jump)
+            steps(1);
+        EXPECT_EQ(player.animation.playingName(), "Fall" + side);
+    }
+}
+
 TEST_F(PlayerWorld, TheJumpBoxCrouchesAtMidJumpAndStandsUpAgain) {
     start(Floor, 10, 29);
     press(KeyCodeSpace);
