@@ -195,6 +195,8 @@ TEST_F(PlayerWorld, EveryPoseFollowsTheFacing) {
         press(arrow);
         steps(1);
         EXPECT_EQ(player.animation.playingName(), "Run" + side);
+        steps(4); // a held arrow does not restart the run
+        EXPECT_EQ(player.animation.frame(), 1u);
         release(arrow);
         steps(1);
         EXPECT_EQ(player.animation.playingName(), "Face" + side);
