@@ -333,6 +333,18 @@ TEST_F(PlayerWorld, FallingBelowTheRoomDies) {
     ASSERT_EQ(player.state, Dying);
     EXPECT_GT(player.y, player.h + 30.0f);
     EXPECT_LE(player.y - 0.2f, player.h + 30.0f);
+
+    // Feet exactly at the box's height below the room's bottom still live; a float lower dies.
+    start("", 10, 32.9f);
+    steps(1);
+    const float feet = player.y;
+    for (const bool lower : {false, true}) {
+        start("", 10, 32.9f);
+        player.h = (lower ? std::nextafter(feet, 0.0f) : feet) - 30.0f;
+        steps(1);
+        ASSERT_EQ(player.y, feet);
+        EXPECT_EQ(player.state == Dying, lower) << lower;
+    }
 }
 
 TEST_F(PlayerWorld, TouchingARobotDiesInTheSameStepWithOneDeathSound) {
