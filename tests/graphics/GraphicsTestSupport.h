@@ -29,6 +29,17 @@ inline Rgb pixelAt(const RgbaImage& image, int x, int y) {
 
 inline const Rgb Background{0, 0, 63};
 
+inline RgbaImage solidImage(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                            std::uint8_t a) {
+    RgbaImage image;
+    image.width = width;
+    image.height = height;
+    for (int i = 0; i < width * height; ++i) {
+        image.pixels.insert(image.pixels.end(), {r, g, b, a});
+    }
+    return image;
+}
+
 // A game set up over a scratch directory with a fresh 640 × 480 headless device, and a
 // renderer with the room camera but no world.
 class HeadlessGraphicsTest : public ::testing::Test {
@@ -86,17 +97,6 @@ class HeadlessGraphicsTest : public ::testing::Test {
         std::string path = (scratch / name).string();
         EXPECT_TRUE(writePngFile(path, image, true));
         return path;
-    }
-
-    static RgbaImage solidImage(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
-                                std::uint8_t a) {
-        RgbaImage image;
-        image.width = width;
-        image.height = height;
-        for (int i = 0; i < width * height; ++i) {
-            image.pixels.insert(image.pixels.end(), {r, g, b, a});
-        }
-        return image;
     }
 
     std::filesystem::path scratch;
