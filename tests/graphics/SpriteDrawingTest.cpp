@@ -89,45 +89,39 @@ TEST_F(SpriteDrawing, EmptyTextureDrawsAWhiteBoxOfFullSize) {
     EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), (Box{160, 272, 192, 320}));
 }
 
-TEST_F(SpriteDrawing, BodyRepeatsItsImageAcrossAndDown) {
+// Checks that `box` shows the 16 × 16 coded image repeated from (originX, originY) and that
+// the pixels just outside it are background.
+void expectRepeats(const RgbaImage& image, Box box, int originX, int originY) {
+    for (int y = box.top; y < box.bottom; ++y) {
+        for (int x = box.left; x < box.right; ++x) {
+            const Rgb c = pixelAt(image, x, y);
+            ASSERT_EQ(texelColumn(c), (x - originX) % 16) << box << " at " << x << ", " << y;
+            ASSERT_EQ(texelRow(c), (y - originY) % 16) << box << " at " << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(pixelAt(image, box.right, box.top), Background) << box;
+    EXPECT_EQ(pixelAt(image, box.left, box.bottom), Background) << box;
+    if (box.top > 0) {
+        EXPECT_EQ(pixelAt(image, box.left, box.top - 1), Background) << box;
+    }
+}
+
+TEST_F(SpriteDrawing, ImagesRepeatAcrossAndDownAndKeepTheirPlaceAtTheScreenEdge) {
     TextureRef texture;
     texture.loadTexture(writeCodedImage("coded.png", 16, 16));
     ASSERT_FALSE(texture.empty());
     startFrame();
-    // A 3 × 1 body, and a 5 × 2 platform below it.
-    texture.draw(2, 5, 3, 1, 3, 1, 0);
-    texture.draw(2, 10, 5, 2, 5, 2, 0);
-    RgbaImage image = backBuffer();
-    for (int x = 32; x < 80; ++x) {
-        for (int y = 64; y < 80; ++y) {
-            Rgb c = pixelAt(image, x, y);
-            ASSERT_EQ(texelColumn(c), (x - 32) % 16) << x << ", " << y;
-            ASSERT_EQ(texelRow(c), y - 64) << x << ", " << y;
-        }
-    }
-    EXPECT_EQ(pixelAt(image, 80, 70), Background);
-    for (int x = 32; x < 112; ++x) {
-        for (int y = 128; y < 160; ++y) {
-            Rgb c = pixelAt(image, x, y);
-            ASSERT_EQ(texelColumn(c), (x - 32) % 16) << x << ", " << y;
-            ASSERT_EQ(texelRow(c), (y - 128) % 16) << x << ", " << y;
-        }
-    }
-}
-
-TEST_F(SpriteDrawing, FractionalRepeatShowsPartOfTheLastImage) {
-    TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
-    startFrame();
-    texture.draw(0, 10, 1, 2.5f, 1, 2.5f, 0);
-    RgbaImage image = backBuffer();
+    texture.draw(2, 5, 3, 1, 3, 1, 0);  // a 3 × 1 body
+    texture.draw(2, 10, 5, 2, 5, 2, 0); // a 5 × 2 platform
     // y 7.5..10: two whole copies from the top, then the upper half of a third.
-    for (int y = 120; y < 160; ++y) {
-        ASSERT_EQ(texelRow(pixelAt(image, 3, y)), (y - 120) % 16) << y;
-    }
-    EXPECT_EQ(texelRow(pixelAt(image, 3, 159)), 7);
-    EXPECT_EQ(pixelAt(image, 3, 160), Background);
-    EXPECT_EQ(pixelAt(image, 3, 119), Background);
+    texture.draw(0, 10, 1, 2.5f, 1, 2.5f, 0);
+    // Starts a quarter unit left of the screen: the first pixel shows texel 4.
+    texture.draw(-0.25f, 1, 2, 1, 2, 1, 0);
+    const RgbaImage image = backBuffer();
+    expectRepeats(image, {32, 64, 80, 80}, 32, 64);
+    expectRepeats(image, {32, 128, 112, 160}, 32, 128);
+    expectRepeats(image, {0, 120, 16, 160}, 0, 120);
+    expectRepeats(image, {0, 0, 28, 16}, -4, 0);
 }
 
 TEST_F(SpriteDrawing, TextureIsTintedByTheColourAndBlendedByItsOwnAlpha) {
@@ -223,35 +217,6 @@ TEST_F(SpriteDrawing, TexturesSurviveResetsAndALostDevice) {
     EXPECT_EQ(texelColumn(pixelAt(image, 19, 5)), 15);
     EXPECT_EQ(texelRow(pixelAt(image, 19, 19)), 15);
     EXPECT_EQ(pixelAt(image, 20, 5), Background);
-}
-
-TEST(Camera, MapsTheRoomOntoTheWholeScreenWithYDownward) {
-    SpriteRenderer renderer;
-    setWorldCamera(renderer);
-    Matrix4 viewProjection = matrixMultiply(renderer.viewMatrix, renderer.projectionMatrix);
-    float w = 0.0f;
-    Vector3 corner = transformPoint(viewProjection, {0.0f, 0.0f, 0.0f}, w);
-    EXPECT_FLOAT_EQ(corner.x, -1.0f);
-    EXPECT_FLOAT_EQ(corner.y, 1.0f);
-    EXPECT_FLOAT_EQ(w, 1.0f);
-    Vector3 opposite = transformPoint(viewProjection, {40.0f, 30.0f, 0.0f}, w);
-    EXPECT_FLOAT_EQ(opposite.x, 1.0f);
-    EXPECT_FLOAT_EQ(opposite.y, -1.0f);
-    // View-space z 480 maps to 480 / -2000 + 0.5.
-    EXPECT_FLOAT_EQ(corner.z, 0.26f);
-}
-
-TEST_F(SpriteDrawing, ImageCutByTheScreenEdgeKeepsItsPlace) {
-    TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
-    startFrame();
-    // Starts a quarter unit left of the screen: the first pixel shows texel 4.
-    texture.draw(-0.25f, 1, 2, 1, 2, 1, 0);
-    RgbaImage image = backBuffer();
-    EXPECT_EQ(texelColumn(pixelAt(image, 0, 0)), 4);
-    EXPECT_EQ(texelColumn(pixelAt(image, 11, 0)), 15);
-    EXPECT_EQ(texelColumn(pixelAt(image, 12, 0)), 0);
-    EXPECT_EQ(pixelAt(image, 28, 0), Background);
 }
 
 } // namespace
