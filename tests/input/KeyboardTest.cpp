@@ -124,20 +124,6 @@ TEST_F(Keyboard, KeysHeldAcrossFocusLossAreReleasedForThePlayerOnly) {
     EXPECT_TRUE(recorder.take().empty());
 }
 
-TEST_F(Keyboard, ReleasesStayOwedThroughSeveralFocusChangesUntilAPollWhileActive) {
-    queueKeyEvent(input, KeyCodeDown, 1);
-    pollInput(input, recorder);
-    recorder.take();
-    setKeyboardActive(input, false);
-    setKeyboardActive(input, true);
-    setKeyboardActive(input, false);
-    pollInput(input, recorder);
-    EXPECT_TRUE(recorder.take().empty());
-    setKeyboardActive(input, true);
-    pollInput(input, recorder);
-    EXPECT_EQ(recorder.take(), (std::vector<Delivery>{releasedForPlayer(KeyCodeDown)}));
-}
-
 // A command that takes the focus away in the middle of a batch (a display change)
 // drops the rest of the batch, and the keys already pressed are owed their release.
 class DeactivatingRecorder : public KeyRecorder {
