@@ -69,16 +69,29 @@ TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryLayerAndBackBufferSize) {
     }
 }
 
-TEST_F(SpriteDrawing, UntexturedQuadsAreTheColourOpaque) {
+TEST_F(SpriteDrawing, TheColourIsOpaqueAndTintsATextureThatBlendsByItsOwnAlpha) {
+    TextureRef solid;
+    solid.loadTexture(writeImage("solid.png", solidImage(4, 4, 200, 100, 50, 255)));
+    TextureRef half;
+    half.loadTexture(writeImage("half.png", solidImage(4, 4, 255, 0, 0, 128)));
     startFrame();
     // Red in the lowest byte; the alpha byte plays no part.
     theSpriteRenderer->drawQuad(0, 1, 1, 1, 1, 1, 0xFF00FFFF, 0);
     theSpriteRenderer->drawQuad(2, 1, 1, 1, 1, 1, 0xFF000000, 0);
     theSpriteRenderer->drawQuad(4, 1, 1, 1, 1, 1, 0x00FF0000, 0);
+    theGraphics.boundTexture = solid.get();
+    theSpriteRenderer->drawQuad(6, 1, 1, 1, 1, 1, 0x000000FF, 0); // red channel only
+    theGraphics.boundTexture = nullptr;
+    half.draw(8, 1, 1, 1, 1, 1, 0);
     RgbaImage image = backBuffer();
     EXPECT_EQ(pixelAt(image, 8, 8), (Rgb{255, 255, 0}));
     EXPECT_EQ(pixelAt(image, 40, 8), (Rgb{0, 0, 0}));
     EXPECT_EQ(pixelAt(image, 72, 8), (Rgb{0, 0, 255}));
+    EXPECT_EQ(pixelAt(image, 104, 8), (Rgb{200, 0, 0}));
+    Rgb blended = pixelAt(image, 136, 8);
+    EXPECT_NEAR(blended.r, 128, 2);
+    EXPECT_EQ(blended.g, 0);
+    EXPECT_NEAR(blended.b, 31, 2);
 }
 
 TEST_F(SpriteDrawing, EmptyTextureDrawsAWhiteBoxOfFullSize) {
@@ -122,25 +135,6 @@ TEST_F(SpriteDrawing, ImagesRepeatAcrossAndDownAndKeepTheirPlaceAtTheScreenEdge)
     expectRepeats(image, {32, 128, 112, 160}, 32, 128);
     expectRepeats(image, {0, 120, 16, 160}, 0, 120);
     expectRepeats(image, {0, 0, 28, 16}, -4, 0);
-}
-
-TEST_F(SpriteDrawing, TextureIsTintedByTheColourAndBlendedByItsOwnAlpha) {
-    TextureRef solid;
-    solid.loadTexture(writeImage("solid.png", solidImage(4, 4, 200, 100, 50, 255)));
-    TextureRef half;
-    half.loadTexture(writeImage("half.png", solidImage(4, 4, 255, 0, 0, 128)));
-    startFrame();
-    theGraphics.boundTexture = solid.get();
-    // Red channel only; the colour's alpha of 0 does not make it transparent.
-    theSpriteRenderer->drawQuad(0, 1, 1, 1, 1, 1, 0x000000FF, 0);
-    theGraphics.boundTexture = nullptr;
-    half.draw(2, 1, 1, 1, 1, 1, 0);
-    RgbaImage image = backBuffer();
-    EXPECT_EQ(pixelAt(image, 8, 8), (Rgb{200, 0, 0}));
-    Rgb blended = pixelAt(image, 40, 8);
-    EXPECT_NEAR(blended.r, 128, 2);
-    EXPECT_EQ(blended.g, 0);
-    EXPECT_NEAR(blended.b, 31, 2);
 }
 
 TEST_F(SpriteDrawing, LongPlatformHasNoSeamsOrOverlapsAtLargerSizes) {
