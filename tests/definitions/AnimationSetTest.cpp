@@ -54,19 +54,26 @@ TEST_F(SetFiles, FramesChangeAfterTheirTicksAndTheWrapFinishesTheAnimation) {
     }
 }
 
-TEST_F(SetFiles, NothingAdvancesBeforeAPlayAndPlayingEveryStepHoldsTheFirstFrame) {
+TEST_F(SetFiles, NothingAdvancesBeforeAPlayAndAPlayHoldsTheFirstFrameButKeepsFinished) {
     AnimationSet set;
-    set.load(write("a.set", "set Face 2 a.png b.png\n"));
-    // Before any play, nothing advances.
+    set.load(write("a.set", "set Face 2 a.png b.png\nset One 1 a.png\n"));
     set.advance();
     EXPECT_EQ(set.playing(), nullptr);
     EXPECT_FALSE(set.finished);
+    // Played every step, an animation never leaves its first frame.
     for (int i = 0; i < 10; ++i) {
         set.advance();
         set.play("Face");
         EXPECT_EQ(set.frame(), 0u);
         EXPECT_FALSE(set.finished);
     }
+    set.play("One");
+    set.advance();
+    ASSERT_TRUE(set.finished);
+    set.play("Face");
+    EXPECT_TRUE(set.finished);
+    set.advance();
+    EXPECT_FALSE(set.finished);
 }
 
 TEST_F(SetFiles, UnknownNamesAndMissingFilesKeepThePlayingAnimationItsNameAndItsFrame) {
@@ -86,18 +93,6 @@ TEST_F(SetFiles, UnknownNamesAndMissingFilesKeepThePlayingAnimationItsNameAndIts
     set.load(dir.path("")); // a directory
     EXPECT_EQ(set.frame(), 1u);
     EXPECT_TRUE(set.defines("Walk"));
-}
-
-TEST_F(SetFiles, FinishedKeepsItsValueAcrossAPlay) {
-    AnimationSet set;
-    set.load(write("a.set", "set One 1 a.png\nset Two 1 a.png b.png\n"));
-    set.play("One");
-    set.advance();
-    ASSERT_TRUE(set.finished);
-    set.play("Two");
-    EXPECT_TRUE(set.finished);
-    set.advance();
-    EXPECT_FALSE(set.finished);
 }
 
 TEST_F(SetFiles, LengthIsFramesTimesTicksAndTheFirstDefinitionWinsWithinAndAcrossFiles) {
