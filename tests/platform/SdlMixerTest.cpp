@@ -1,6 +1,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SoundFile.h"
 
+#include "content/WavFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,33 +19,12 @@
 
 namespace {
 
-void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 // A mono 16-bit PCM WAV of a quiet tone.
 std::vector<std::uint8_t> makeWav(int sampleRate, float seconds) {
-    const auto samples = static_cast<std::uint32_t>(static_cast<float>(sampleRate) * seconds);
-    const std::uint32_t dataBytes = samples * 2;
-    std::vector<std::uint8_t> wav;
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    putLittleEndian(wav, 36 + dataBytes, 4);
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    putLittleEndian(wav, 16, 4);
-    putLittleEndian(wav, 1, 2); // PCM
-    putLittleEndian(wav, 1, 2); // mono
-    putLittleEndian(wav, static_cast<std::uint32_t>(sampleRate), 4);
-    putLittleEndian(wav, static_cast<std::uint32_t>(sampleRate) * 2, 4);
-    putLittleEndian(wav, 2, 2);
-    putLittleEndian(wav, 16, 2);
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    putLittleEndian(wav, dataBytes, 4);
-    for (std::uint32_t i = 0; i < samples; ++i) {
-        const auto sample = static_cast<std::int16_t>(1000.0 * std::sin(static_cast<double>(i) * 0.05));
-        putLittleEndian(wav, static_cast<std::uint16_t>(sample), 2);
-    }
-    return wav;
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(static_cast<float>(sampleRate) * seconds));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(1000.0 * std::sin(static_cast<double>(i) * 0.05));
+    return encodeWav(samples, sampleRate);
 }
 
 // Writes a WAV's bytes into the scratch directory and returns its path.
