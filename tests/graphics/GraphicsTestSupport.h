@@ -10,6 +10,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 #include "platform/ImageFile.h"
+#include "support/TempDir.h"
 
 struct Rgb {
     int r = 0;
@@ -44,19 +45,8 @@ inline RgbaImage solidImage(int width, int height, std::uint8_t r, std::uint8_t 
 // renderer with the room camera but no world.
 class HeadlessGraphicsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        scratch = std::filesystem::temp_directory_path() /
-                  ("marrowgast_graphics_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(scratch);
-        std::filesystem::create_directories(scratch);
-        setUpOver(scratch);
-    }
-
-    void TearDown() override {
-        setup.reset();
-        std::filesystem::remove_all(scratch);
-    }
+    void SetUp() override { setUpOver(scratch); }
+    void TearDown() override { setup.reset(); }
 
     // A fresh set-up over `dataDirectory`, drawing as above.
     void setUpOver(const std::filesystem::path& dataDirectory) {
@@ -99,6 +89,7 @@ class HeadlessGraphicsTest : public ::testing::Test {
         return path;
     }
 
-    std::filesystem::path scratch;
+    TempDir dir;
+    std::filesystem::path scratch = dir.path("");
     std::optional<GameSetup> setup;
 };
