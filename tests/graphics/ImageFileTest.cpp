@@ -116,11 +116,6 @@ TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
         EXPECT_EQ(image.width, 0) << c.name;
         EXPECT_TRUE(image.pixels.empty()) << c.name;
     }
-
-    RgbaImage image;
-    TempDir dir;
-    EXPECT_FALSE(readImageFile(dir.write("empty.png", ""), image));
-    EXPECT_FALSE(readImageFile(dir.path(""), image));
 }
 
 TEST(ImageFiles, PngsOfBothFormsRoundTripFromOneToTheSideLimitAndOnePastItDoNotDecode) {
