@@ -69,20 +69,6 @@ class HeadlessGraphicsTest : public ::testing::Test {
         return image;
     }
 
-    // Writes an image whose texel (x, y) has a colour that names its column and row.
-    std::string writeCodedImage(const std::string& name, int width, int height, std::uint8_t alpha = 255) {
-        RgbaImage image;
-        image.width = width;
-        image.height = height;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(x * 8 + 4),
-                                                         static_cast<std::uint8_t>(y * 8 + 4), 200, alpha});
-            }
-        }
-        return writeImage(name, image);
-    }
-
     std::string writeImage(const std::string& name, const RgbaImage& image) {
         std::string path = (scratch / name).string();
         EXPECT_TRUE(writePngFile(path, image, true));

@@ -46,7 +46,18 @@ int texelRow(Rgb c) {
     return (c.g - 4) / 8;
 }
 
-using SpriteDrawing = HeadlessGraphicsTest;
+class SpriteDrawing : public HeadlessGraphicsTest {
+  protected:
+    // Writes a 16 × 16 image whose texel (x, y) has a colour that names its column and row.
+    std::string writeCodedImage() {
+        RgbaImage image = solidImage(16, 16, 0, 0, 200, 255);
+        for (std::size_t i = 0; i < 256; ++i) {
+            image.pixels[i * 4] = static_cast<std::uint8_t>(i % 16 * 8 + 4);
+            image.pixels[i * 4 + 1] = static_cast<std::uint8_t>(i / 16 * 8 + 4);
+        }
+        return writeImage("coded.png", image);
+    }
+};
 
 TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryLayerAndBackBufferSize) {
     // At 1024 x 768, 25.6 pixels a unit: pixels are counted by their centres. Layer 2 lifts
@@ -121,7 +132,7 @@ void expectRepeats(const RgbaImage& image, Box box, int originX, int originY) {
 
 TEST_F(SpriteDrawing, ImagesRepeatAcrossAndDownAndKeepTheirPlaceAtTheScreenEdge) {
     TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
+    texture.loadTexture(writeCodedImage());
     ASSERT_FALSE(texture.empty());
     startFrame();
     texture.draw(2, 5, 3, 1, 3, 1, 0);  // a 3 × 1 body
@@ -139,7 +150,7 @@ TEST_F(SpriteDrawing, ImagesRepeatAcrossAndDownAndKeepTheirPlaceAtTheScreenEdge)
 
 TEST_F(SpriteDrawing, LongPlatformHasNoSeamsOrOverlapsAtLargerSizes) {
     TextureRef coded;
-    coded.loadTexture(writeCodedImage("coded.png", 16, 16));
+    coded.loadTexture(writeCodedImage());
     TextureRef glass;
     glass.loadTexture(writeImage("glass.png", solidImage(16, 16, 255, 255, 255, 128)));
     for (auto [width, height] : {std::pair{800, 600}, std::pair{1024, 768}}) {
@@ -170,7 +181,7 @@ TEST_F(SpriteDrawing, LongPlatformHasNoSeamsOrOverlapsAtLargerSizes) {
 
 TEST_F(SpriteDrawing, AbsurdPlatformsDrawInBoundedTimeAndNeverCrash) {
     TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
+    texture.loadTexture(writeCodedImage());
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     startFrame();
@@ -190,7 +201,7 @@ TEST_F(SpriteDrawing, AbsurdPlatformsDrawInBoundedTimeAndNeverCrash) {
 }
 
 TEST_F(SpriteDrawing, TexturesSurviveResetsAndALostDevice) {
-    std::string path = writeCodedImage("coded.png", 16, 16);
+    std::string path = writeCodedImage();
     TextureRef texture;
     texture.loadTexture(path);
     startFrame();
