@@ -40,7 +40,7 @@ TEST_F(SetFiles, FramesChangeAfterTheirTicksAndTheWrapFinishesTheAnimation) {
         {"Walk", 7, "0 1 1 2 2 0* 0"},
         {"Idle", 8, "0 0 0 0* 0 0 0 0*"},
         // Ticks of zero or no number change the frame every advance.
-        {"Zero", 2, "1 0*"},
+        {"Zero", 3, "1 0* 1"},
         {"Word", 2, "1 0*"},
         {"Neg", 2, "1 0*"},
         // Without images an animation still wraps, so that its owner can move on.
@@ -56,7 +56,7 @@ TEST_F(SetFiles, FramesChangeAfterTheirTicksAndTheWrapFinishesTheAnimation) {
 
 TEST_F(SetFiles, NothingAdvancesBeforeAPlayAndAPlayHoldsTheFirstFrameButKeepsFinished) {
     AnimationSet set;
-    set.load(write("a.set", "set Face 2 a.png b.png\nset One 1 a.png\n"));
+    set.load(write("a.set", "set Face 2 a.png b.png\nset One 1 a.png\nset Two 1 a.png b.png\n"));
     set.advance();
     EXPECT_EQ(set.playing(), nullptr);
     EXPECT_FALSE(set.finished);
@@ -70,7 +70,7 @@ TEST_F(SetFiles, NothingAdvancesBeforeAPlayAndAPlayHoldsTheFirstFrameButKeepsFin
     set.play("One");
     set.advance();
     ASSERT_TRUE(set.finished);
-    set.play("Face");
+    set.play("Two");
     EXPECT_TRUE(set.finished);
     set.advance();
     EXPECT_FALSE(set.finished);
