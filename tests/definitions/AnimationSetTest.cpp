@@ -17,60 +17,66 @@ class SetFiles : public ::testing::Test {
     std::string write(const std::string& name, const std::string& text) { return dir.write(name, text); }
 };
 
-TEST_F(SetFiles, ThreeFramesOfTwoTicksWrapAfterTheSixthAdvance) {
-    AnimationSet set;
-    set.load(write("a.set", "set Walk 2 a.png b.png c.png\n"));
-    set.play("Walk");
-    std::vector<std::size_t> frames;
-    std::vector<bool> finished;
-    for (int i = 0; i < 7; ++i) {
+// The frame after each advance, a star where the advance finished the animation.
+std::string trace(AnimationSet& set, const char* name, int advances) {
+    set.play(name);
+    std::string out;
+    for (int i = 0; i < advances; ++i) {
         set.advance();
-        frames.push_back(set.frame());
-        finished.push_back(set.finished);
+        out += (i == 0 ? "" : " ") + std::to_string(set.frame()) + (set.finished ? "*" : "");
     }
-    EXPECT_EQ(frames, (std::vector<std::size_t>{0, 1, 1, 2, 2, 0, 0}));
-    EXPECT_EQ(finished, (std::vector<bool>{false, false, false, false, false, true, false}));
+    return out;
 }
 
-TEST_F(SetFiles, OneFrameAnimationReportsEveryFourthAdvance) {
-    AnimationSet set;
-    set.load(write("a.set", "set Idle 4 a.png"));
-    set.play("Idle");
-    for (int i = 1; i <= 12; ++i) {
-        set.advance();
-        EXPECT_EQ(set.finished, i % 4 == 0) << "advance " << i;
+TEST_F(SetFiles, FramesChangeAfterTheirTicksAndTheWrapFinishesTheAnimation) {
+    const std::string file = write("a.set", "set Walk 2 a.png b.png c.png\nset Idle 4 a.png\n"
+                                            "set Zero 0 a.png b.png\nset Word abc a.png b.png\n"
+                                            "set Neg -3 a.png b.png\nset Empty 3\nset EmptyZero 0\n");
+    const struct {
+        const char* name;
+        int advances;
+        const char* frames;
+    } cases[] = {
+        {"Walk", 7, "0 1 1 2 2 0* 0"},
+        {"Idle", 8, "0 0 0 0* 0 0 0 0*"},
+        // Ticks of zero or no number change the frame every advance.
+        {"Zero", 3, "1 0* 1"},
+        {"Word", 2, "1 0*"},
+        {"Neg", 2, "1 0*"},
+        // Without images an animation still wraps, so that its owner can move on.
+        {"Empty", 3, "0 0 0*"},
+        {"EmptyZero", 1, "0*"},
+    };
+    for (const auto& c : cases) {
+        AnimationSet set;
+        set.load(file);
+        EXPECT_EQ(trace(set, c.name, c.advances), c.frames) << c.name;
     }
 }
 
-TEST_F(SetFiles, TicksOfZeroOrNoNumberChangeTheFrameEveryAdvance) {
+TEST_F(SetFiles, NothingAdvancesBeforeAPlayAndAPlayHoldsTheFirstFrameButKeepsFinished) {
     AnimationSet set;
-    set.load(write("a.set", "set Zero 0 a.png b.png\nset Word abc a.png b.png\nset Neg -3 a.png b.png\n"));
-    for (const char* name : {"Zero", "Word", "Neg"}) {
-        set.play(name);
-        set.advance();
-        EXPECT_EQ(set.frame(), 1u) << name;
-        set.advance();
-        EXPECT_EQ(set.frame(), 0u) << name;
-        EXPECT_TRUE(set.finished) << name;
-    }
-}
-
-TEST_F(SetFiles, NothingAdvancesBeforeAPlayAndPlayingEveryStepHoldsTheFirstFrame) {
-    AnimationSet set;
-    set.load(write("a.set", "set Face 2 a.png b.png\n"));
-    // Before any play, nothing advances.
+    set.load(write("a.set", "set Face 2 a.png b.png\nset One 1 a.png\nset Two 1 a.png b.png\n"));
     set.advance();
     EXPECT_EQ(set.playing(), nullptr);
     EXPECT_FALSE(set.finished);
+    // Played every step, an animation never leaves its first frame.
     for (int i = 0; i < 10; ++i) {
         set.advance();
         set.play("Face");
         EXPECT_EQ(set.frame(), 0u);
         EXPECT_FALSE(set.finished);
     }
+    set.play("One");
+    set.advance();
+    ASSERT_TRUE(set.finished);
+    set.play("Two");
+    EXPECT_TRUE(set.finished);
+    set.advance();
+    EXPECT_FALSE(set.finished);
 }
 
-TEST_F(SetFiles, UnknownNameKeepsThePlayingAnimationItsNameAndItsFrame) {
+TEST_F(SetFiles, UnknownNamesAndMissingFilesKeepThePlayingAnimationItsNameAndItsFrame) {
     AnimationSet set;
     set.load(write("a.set", "set Walk 1 a.png b.png c.png\nset Run 1 b.png\n"));
     EXPECT_EQ(set.playingName(), "");
@@ -83,33 +89,23 @@ TEST_F(SetFiles, UnknownNameKeepsThePlayingAnimationItsNameAndItsFrame) {
         EXPECT_EQ(set.frame(), 1u) << unknown;
         EXPECT_EQ(set.playingName(), "Walk") << unknown;
     }
+    set.load(dir.path("missing.set"));
+    set.load(dir.path("")); // a directory
+    EXPECT_EQ(set.frame(), 1u);
+    EXPECT_TRUE(set.defines("Walk"));
 }
 
-TEST_F(SetFiles, FinishedKeepsItsValueAcrossAPlay) {
+TEST_F(SetFiles, LengthIsFramesTimesTicksAndTheFirstDefinitionWinsWithinAndAcrossFiles) {
     AnimationSet set;
-    set.load(write("a.set", "set One 1 a.png\nset Two 1 a.png b.png\n"));
-    set.play("One");
-    set.advance();
-    ASSERT_TRUE(set.finished);
-    set.play("Two");
-    EXPECT_TRUE(set.finished);
-    set.advance();
-    EXPECT_FALSE(set.finished);
-}
-
-TEST_F(SetFiles, LengthIsFramesTimesTicksInSixtiethsOfASecond) {
-    AnimationSet set;
-    set.load(write("a.set", "set Jump 6 a.png b.png c.png d.png\n"));
-    EXPECT_EQ(set.length("Jump"), 24.0 * static_cast<double>(0.016666668f));
-    EXPECT_EQ(set.length("Fall"), -1.0);
-}
-
-TEST_F(SetFiles, FirstDefinitionWinsWithinAFileAndAcrossFiles) {
-    AnimationSet set;
-    set.load(write("a.set", "set Walk 2 a.png\nset Walk 5 a.png b.png\n"));
+    set.load(write("a.set", "set Walk 2 a.png\nset Walk 5 a.png b.png\nset Jump 6 a.png b.png c.png d.png\n"
+                            "set Empty 3\n"));
     set.load(write("b.set", "set Walk 7 a.png b.png c.png\nset Run 3 a.png\n"));
-    EXPECT_EQ(set.length("Walk"), 2.0 * static_cast<double>(0.016666668f));
-    EXPECT_EQ(set.length("Run"), 3.0 * static_cast<double>(0.016666668f));
+    const double step = static_cast<double>(0.016666668f);
+    EXPECT_EQ(set.length("Jump"), 24.0 * step);
+    EXPECT_EQ(set.length("Walk"), 2.0 * step);
+    EXPECT_EQ(set.length("Run"), 3.0 * step);
+    EXPECT_EQ(set.length("Empty"), 0.0);
+    EXPECT_EQ(set.length("Fall"), -1.0);
 }
 
 TEST_F(SetFiles, OnlyLinesStartingWithExactlySetDefineAnimations) {
@@ -119,17 +115,6 @@ TEST_F(SetFiles, OnlyLinesStartingWithExactlySetDefineAnimations) {
     EXPECT_FALSE(set.defines("B"));
     EXPECT_TRUE(set.defines("C"));
     EXPECT_FALSE(set.defines("D"));
-}
-
-TEST_F(SetFiles, AMissingFileChangesNothing) {
-    AnimationSet set;
-    set.load(write("a.set", "set Walk 1 a.png b.png\n"));
-    set.play("Walk");
-    set.advance();
-    set.load(dir.path("missing.set"));
-    set.load(dir.path("")); // a directory
-    EXPECT_EQ(set.frame(), 1u);
-    EXPECT_TRUE(set.defines("Walk"));
 }
 
 TEST_F(SetFiles, WhileFilesAreSharedEachFileIsReadOnceAndEverySetPlaysOnItsOwn) {
@@ -174,21 +159,6 @@ TEST_F(SetFiles, WhileFilesAreSharedEachFileIsReadOnceAndEverySetPlaysOnItsOwn) 
     later.load(walk);
     EXPECT_TRUE(later.defines("Other"));
     EXPECT_NE(later.contents(), first.contents());
-}
-
-TEST_F(SetFiles, AnAnimationWithoutImagesStillWrapsSoItsOwnerCanMoveOn) {
-    AnimationSet set;
-    set.load(write("a.set", "set Empty 3\nset EmptyZero 0\n"));
-    set.play("Empty");
-    set.advance();
-    set.advance();
-    EXPECT_FALSE(set.finished);
-    set.advance();
-    EXPECT_TRUE(set.finished);
-    set.play("EmptyZero");
-    set.advance();
-    EXPECT_TRUE(set.finished);
-    EXPECT_EQ(set.length("Empty"), 0.0);
 }
 
 } // namespace

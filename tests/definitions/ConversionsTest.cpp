@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(ReadInteger, ReadsLeadingDigitsAndIgnoresTheRest) {
+TEST(ReadInteger, ReadsLeadingDigitsAndIgnoresTheRestOrReadsZero) {
     NumberForm form = NumberForm::Clean;
     EXPECT_EQ(readInteger("12abc", &form), 12);
     EXPECT_EQ(form, NumberForm::ExtraCharacters);
@@ -23,10 +23,7 @@ TEST(ReadInteger, ReadsLeadingDigitsAndIgnoresTheRest) {
     EXPECT_EQ(readInteger("+5"), 5);
     EXPECT_EQ(readInteger("\t 5", &form), 5);
     EXPECT_EQ(form, NumberForm::ExtraCharacters);
-}
-
-TEST(ReadInteger, WordsWithoutLeadingDigitsReadZero) {
-    NumberForm form = NumberForm::Clean;
+    // Words without leading digits read zero.
     for (const char* word : {"abc", "", "-", "+", "inf", "nan", "--5", "+-5", "x12"}) {
         EXPECT_EQ(readInteger(word, &form), 0) << word;
         EXPECT_EQ(form, NumberForm::NoNumber) << word;
@@ -47,7 +44,7 @@ TEST(ReadInteger, OverflowWrapsRoundIn32Bits) {
     EXPECT_EQ(readInteger("00000000000000000000042"), 42);
 }
 
-TEST(ReadDecimal, FollowsTheNumberGrammar) {
+TEST(ReadDecimal, FollowsTheNumberGrammarWhichHasNoHexInfinityOrNan) {
     NumberForm form = NumberForm::NoNumber;
     EXPECT_EQ(readFloat("2.75", &form), 2.75f);
     EXPECT_EQ(form, NumberForm::Clean);
@@ -68,10 +65,7 @@ TEST(ReadDecimal, FollowsTheNumberGrammar) {
     EXPECT_EQ(readFloat("12abc"), 12.0f);
     EXPECT_EQ(readFloat(" \t7"), 7.0f);
     EXPECT_TRUE(std::signbit(readFloat("-0")));
-}
-
-TEST(ReadDecimal, HexInfinityAndNanAreNoNumbers) {
-    NumberForm form = NumberForm::Clean;
+    // Hexadecimal, infinity and nan are no numbers.
     for (const char* word : {"inf", "-inf", "INF", "infinity", "nan", "NaN", ".", "-.", "e5", "", "abc"}) {
         EXPECT_EQ(readDecimal(word, &form), 0.0) << word;
         EXPECT_EQ(form, NumberForm::NoNumber) << word;

@@ -14,8 +14,9 @@ namespace {
 using Words = std::vector<std::string>;
 using Passes = std::vector<Words>;
 
-// Runs the reading loop over `bytes` and returns the words of every pass.
-Passes readPasses(const std::string& bytes, std::vector<bool>* cuts = nullptr) {
+// Runs the reading loop over `bytes` and returns the words of every pass, with "(cut)" after
+// the words of a line that was cut.
+Passes readPasses(const std::string& bytes) {
     TempDir dir;
     const std::string path = dir.write("file.txt", bytes);
     DefinitionFile file;
@@ -27,34 +28,18 @@ Passes readPasses(const std::string& bytes, std::vector<bool>* cuts = nullptr) {
         Words words;
         while (!tokens.empty())
             words.push_back(tokens.takeWord());
+        if (file.lineCut())
+            words.push_back("(cut)");
         passes.push_back(words);
-        if (cuts != nullptr)
-            cuts->push_back(file.lineCut());
         if (passes.size() > 10000)
             break; // a reading loop that does not end fails here instead of hanging
     }
     return passes;
 }
 
-TEST(SplitLine, OnlyTheSeparatorSeparates) {
-    TokenList tokens;
-    splitLine("   robot  start\t1 2   ", " ", tokens);
-    ASSERT_EQ(tokens.size(), 3u);
-    EXPECT_EQ(tokens.takeWord(), "robot");
-    EXPECT_EQ(tokens.takeWord(), "start\t1");
-    EXPECT_EQ(tokens.takeWord(), "2");
-    splitLine("a,b;;c", ",;", tokens);
-    EXPECT_EQ(tokens.size(), 3u);
-    splitLine(std::string_view("ab\0cd", 5), " ", tokens);
-    EXPECT_EQ(tokens.size(), 4u);
-    EXPECT_EQ(tokens.front(), "a");
-    tokens.clear();
-    splitLine("", " ", tokens);
-    splitLine("    ", " ", tokens);
-    EXPECT_TRUE(tokens.empty());
-}
-
 TEST(ReadingLoop, EveryLineIsAPassAndTheEndsOfLinesAreExact) {
+    const std::size_t max = DefinitionFile::MaxLineLength;
+    const std::string full(max, 'x');
     const struct {
         std::string bytes;
         Passes passes;
@@ -74,52 +59,20 @@ TEST(ReadingLoop, EveryLineIsAPassAndTheEndsOfLinesAreExact) {
         {"entrypoint\tposition 1 27\n\xff\x01 x", {{"entrypoint\tposition", "1", "27"}, {"\xff\x01", "x"}}},
         {std::string("ab\0cd ef\ngh", 11), {{"ab"}, {"gh"}}},
         {std::string("\0a\nb", 4), {{}, {"b"}}},
+        // A line of exactly the limit is read whole; a longer one is cut, and the next still read.
+        {full + "\nnext", {{full}, {"next"}}},
+        {full + "\r\nnext", {{full}, {"next"}}},
+        {full, {{full}}},
+        {std::string(max - 4, 'y') + " abc\n", {{std::string(max - 4, 'y'), "abc"}, {}}},
+        {std::string(max - 3, 'x') + " abcdef ghi\nnext\n",
+         {{std::string(max - 3, 'x'), "ab", "(cut)"}, {"next"}, {}}},
+        // A carriage return in the dropped part does not end the line early.
+        {std::string(max + 7, 'x') + "\rq\r\nnext", {{full, "(cut)"}, {"next"}}},
+        // A huge last line without a break still ends the loop after one pass.
+        {std::string(100000, 'x'), {{full, "(cut)"}}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(readPasses(c.bytes), c.passes) << c.bytes;
-}
-
-TEST(ReadingLoop, LineOfExactlyTheLimitIsReadWhole) {
-    const std::string full(DefinitionFile::MaxLineLength, 'x');
-    std::vector<bool> cuts;
-    EXPECT_EQ(readPasses(full + "\nnext", &cuts), (Passes{{full}, {"next"}}));
-    EXPECT_EQ(cuts, (std::vector<bool>{false, false}));
-    EXPECT_EQ(readPasses(full + "\r\nnext"), (Passes{{full}, {"next"}}));
-    EXPECT_EQ(readPasses(full), (Passes{{full}}));
-    const std::string words = std::string(1019, 'y') + " abc";
-    ASSERT_EQ(words.size(), DefinitionFile::MaxLineLength);
-    EXPECT_EQ(readPasses(words + "\n"), (Passes{{std::string(1019, 'y'), "abc"}, {}}));
-}
-
-TEST(ReadingLoop, LongerLinesAreCutAndTheNextLineIsStillRead) {
-    std::vector<bool> cuts;
-    const std::string line = std::string(1020, 'x') + " abcdef ghi";
-    EXPECT_EQ(readPasses(line + "\nnext\n", &cuts), (Passes{{std::string(1020, 'x'), "ab"}, {"next"}, {}}));
-    EXPECT_EQ(cuts, (std::vector<bool>{true, false, false}));
-    // A carriage return in the dropped part does not end the line early.
-    EXPECT_EQ(readPasses(std::string(1030, 'x') + "\rq\r\nnext"),
-              (Passes{{std::string(DefinitionFile::MaxLineLength, 'x')}, {"next"}}));
-    // A huge last line without a break still ends the loop after one pass.
-    cuts.clear();
-    EXPECT_EQ(readPasses(std::string(100000, 'z'), &cuts).size(), 1u);
-    EXPECT_EQ(cuts, (std::vector<bool>{true}));
-}
-
-TEST(DefinitionFile, AFileThatDidNotOpenReadsAsEndedAndCountsNoLines) {
-    TempDir dir;
-    DefinitionFile file;
-    // Which names fail to open is the data-file test's; a failed open reads as ended.
-    dir.write("room.txt", "a\n");
-    EXPECT_FALSE(file.open(dir.path("")));
-    EXPECT_TRUE(file.atEnd());
-    // Reading a file that is not open gives nothing and does not count lines.
-    TokenList tokens;
-    tokens.append("old");
-    file.readLine(tokens);
-    EXPECT_TRUE(tokens.empty());
-    EXPECT_EQ(file.lineNumber(), 0);
-    EXPECT_TRUE(file.open(dir.path("room.txt")));
-    EXPECT_FALSE(file.atEnd());
 }
 
 class LineRecorder : public DefinitionObserver {
@@ -128,14 +81,23 @@ class LineRecorder : public DefinitionObserver {
     void lineRead(int lineNumber, bool cut) override { lines.emplace_back(lineNumber, cut); }
 };
 
-TEST(DefinitionFile, CountsLinesAndTellsTheObserver) {
+TEST(DefinitionFile, CountsLinesAndTellsTheObserverButAFileThatDidNotOpenReadsAsEnded) {
     TempDir dir;
     const std::string path = dir.write("f.txt", "a\n" + std::string(2000, 'q') + "\n\nb");
     DefinitionFile file;
     LineRecorder recorder;
     file.observer = &recorder;
-    ASSERT_TRUE(file.open(path));
+    // Which names fail to open is the data-file test's; reading one that did not open gives
+    // nothing and counts no lines.
+    EXPECT_FALSE(file.open(dir.path("")));
+    EXPECT_TRUE(file.atEnd());
     TokenList tokens;
+    tokens.append("old");
+    file.readLine(tokens);
+    EXPECT_TRUE(tokens.empty());
+    EXPECT_EQ(file.lineNumber(), 0);
+
+    ASSERT_TRUE(file.open(path));
     std::vector<int> numbers;
     while (!file.atEnd()) {
         file.readLine(tokens);

@@ -10,6 +10,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 #include "platform/ImageFile.h"
+#include "support/TempDir.h"
 
 struct Rgb {
     int r = 0;
@@ -29,23 +30,23 @@ inline Rgb pixelAt(const RgbaImage& image, int x, int y) {
 
 inline const Rgb Background{0, 0, 63};
 
+inline RgbaImage solidImage(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                            std::uint8_t a) {
+    RgbaImage image;
+    image.width = width;
+    image.height = height;
+    for (int i = 0; i < width * height; ++i) {
+        image.pixels.insert(image.pixels.end(), {r, g, b, a});
+    }
+    return image;
+}
+
 // A game set up over a scratch directory with a fresh 640 × 480 headless device, and a
 // renderer with the room camera but no world.
 class HeadlessGraphicsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        scratch = std::filesystem::temp_directory_path() /
-                  ("marrowgast_graphics_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(scratch);
-        std::filesystem::create_directories(scratch);
-        setUpOver(scratch);
-    }
-
-    void TearDown() override {
-        setup.reset();
-        std::filesystem::remove_all(scratch);
-    }
+    void SetUp() override { setUpOver(scratch); }
+    void TearDown() override { setup.reset(); }
 
     // A fresh set-up over `dataDirectory`, drawing as above.
     void setUpOver(const std::filesystem::path& dataDirectory) {
@@ -68,37 +69,13 @@ class HeadlessGraphicsTest : public ::testing::Test {
         return image;
     }
 
-    // Writes an image whose texel (x, y) has a colour that names its column and row.
-    std::string writeCodedImage(const std::string& name, int width, int height, std::uint8_t alpha = 255) {
-        RgbaImage image;
-        image.width = width;
-        image.height = height;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(x * 8 + 4),
-                                                         static_cast<std::uint8_t>(y * 8 + 4), 200, alpha});
-            }
-        }
-        return writeImage(name, image);
-    }
-
     std::string writeImage(const std::string& name, const RgbaImage& image) {
         std::string path = (scratch / name).string();
         EXPECT_TRUE(writePngFile(path, image, true));
         return path;
     }
 
-    static RgbaImage solidImage(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
-                                std::uint8_t a) {
-        RgbaImage image;
-        image.width = width;
-        image.height = height;
-        for (int i = 0; i < width * height; ++i) {
-            image.pixels.insert(image.pixels.end(), {r, g, b, a});
-        }
-        return image;
-    }
-
-    std::filesystem::path scratch;
+    TempDir dir;
+    std::filesystem::path scratch = dir.path("");
     std::optional<GameSetup> setup;
 };

@@ -46,7 +46,18 @@ int texelRow(Rgb c) {
     return (c.g - 4) / 8;
 }
 
-using SpriteDrawing = HeadlessGraphicsTest;
+class SpriteDrawing : public HeadlessGraphicsTest {
+  protected:
+    // Writes a 16 × 16 image whose texel (x, y) has a colour that names its column and row.
+    std::string writeCodedImage() {
+        RgbaImage image = solidImage(16, 16, 0, 0, 200, 255);
+        for (std::size_t i = 0; i < 256; ++i) {
+            image.pixels[i * 4] = static_cast<std::uint8_t>(i % 16 * 8 + 4);
+            image.pixels[i * 4 + 1] = static_cast<std::uint8_t>(i / 16 * 8 + 4);
+        }
+        return writeImage("coded.png", image);
+    }
+};
 
 TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryLayerAndBackBufferSize) {
     // At 1024 x 768, 25.6 pixels a unit: pixels are counted by their centres. Layer 2 lifts
@@ -69,16 +80,29 @@ TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryLayerAndBackBufferSize) {
     }
 }
 
-TEST_F(SpriteDrawing, UntexturedQuadsAreTheColourOpaque) {
+TEST_F(SpriteDrawing, TheColourIsOpaqueAndTintsATextureThatBlendsByItsOwnAlpha) {
+    TextureRef solid;
+    solid.loadTexture(writeImage("solid.png", solidImage(4, 4, 200, 100, 50, 255)));
+    TextureRef half;
+    half.loadTexture(writeImage("half.png", solidImage(4, 4, 255, 0, 0, 128)));
     startFrame();
     // Red in the lowest byte; the alpha byte plays no part.
     theSpriteRenderer->drawQuad(0, 1, 1, 1, 1, 1, 0xFF00FFFF, 0);
     theSpriteRenderer->drawQuad(2, 1, 1, 1, 1, 1, 0xFF000000, 0);
     theSpriteRenderer->drawQuad(4, 1, 1, 1, 1, 1, 0x00FF0000, 0);
+    theGraphics.boundTexture = solid.get();
+    theSpriteRenderer->drawQuad(6, 1, 1, 1, 1, 1, 0x000000FF, 0); // red channel only
+    theGraphics.boundTexture = nullptr;
+    half.draw(8, 1, 1, 1, 1, 1, 0);
     RgbaImage image = backBuffer();
     EXPECT_EQ(pixelAt(image, 8, 8), (Rgb{255, 255, 0}));
     EXPECT_EQ(pixelAt(image, 40, 8), (Rgb{0, 0, 0}));
     EXPECT_EQ(pixelAt(image, 72, 8), (Rgb{0, 0, 255}));
+    EXPECT_EQ(pixelAt(image, 104, 8), (Rgb{200, 0, 0}));
+    Rgb blended = pixelAt(image, 136, 8);
+    EXPECT_NEAR(blended.r, 128, 2);
+    EXPECT_EQ(blended.g, 0);
+    EXPECT_NEAR(blended.b, 31, 2);
 }
 
 TEST_F(SpriteDrawing, EmptyTextureDrawsAWhiteBoxOfFullSize) {
@@ -89,69 +113,44 @@ TEST_F(SpriteDrawing, EmptyTextureDrawsAWhiteBoxOfFullSize) {
     EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), (Box{160, 272, 192, 320}));
 }
 
-TEST_F(SpriteDrawing, BodyRepeatsItsImageAcrossAndDown) {
+// Checks that `box` shows the 16 × 16 coded image repeated from (originX, originY) and that
+// the pixels just outside it are background.
+void expectRepeats(const RgbaImage& image, Box box, int originX, int originY) {
+    for (int y = box.top; y < box.bottom; ++y) {
+        for (int x = box.left; x < box.right; ++x) {
+            const Rgb c = pixelAt(image, x, y);
+            ASSERT_EQ(texelColumn(c), (x - originX) % 16) << box << " at " << x << ", " << y;
+            ASSERT_EQ(texelRow(c), (y - originY) % 16) << box << " at " << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(pixelAt(image, box.right, box.top), Background) << box;
+    EXPECT_EQ(pixelAt(image, box.left, box.bottom), Background) << box;
+    if (box.top > 0) {
+        EXPECT_EQ(pixelAt(image, box.left, box.top - 1), Background) << box;
+    }
+}
+
+TEST_F(SpriteDrawing, ImagesRepeatAcrossAndDownAndKeepTheirPlaceAtTheScreenEdge) {
     TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
+    texture.loadTexture(writeCodedImage());
     ASSERT_FALSE(texture.empty());
     startFrame();
-    // A 3 × 1 body, and a 5 × 2 platform below it.
-    texture.draw(2, 5, 3, 1, 3, 1, 0);
-    texture.draw(2, 10, 5, 2, 5, 2, 0);
-    RgbaImage image = backBuffer();
-    for (int x = 32; x < 80; ++x) {
-        for (int y = 64; y < 80; ++y) {
-            Rgb c = pixelAt(image, x, y);
-            ASSERT_EQ(texelColumn(c), (x - 32) % 16) << x << ", " << y;
-            ASSERT_EQ(texelRow(c), y - 64) << x << ", " << y;
-        }
-    }
-    EXPECT_EQ(pixelAt(image, 80, 70), Background);
-    for (int x = 32; x < 112; ++x) {
-        for (int y = 128; y < 160; ++y) {
-            Rgb c = pixelAt(image, x, y);
-            ASSERT_EQ(texelColumn(c), (x - 32) % 16) << x << ", " << y;
-            ASSERT_EQ(texelRow(c), (y - 128) % 16) << x << ", " << y;
-        }
-    }
-}
-
-TEST_F(SpriteDrawing, FractionalRepeatShowsPartOfTheLastImage) {
-    TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
-    startFrame();
-    texture.draw(0, 10, 1, 2.5f, 1, 2.5f, 0);
-    RgbaImage image = backBuffer();
+    texture.draw(2, 5, 3, 1, 3, 1, 0);  // a 3 × 1 body
+    texture.draw(2, 10, 5, 2, 5, 2, 0); // a 5 × 2 platform
     // y 7.5..10: two whole copies from the top, then the upper half of a third.
-    for (int y = 120; y < 160; ++y) {
-        ASSERT_EQ(texelRow(pixelAt(image, 3, y)), (y - 120) % 16) << y;
-    }
-    EXPECT_EQ(texelRow(pixelAt(image, 3, 159)), 7);
-    EXPECT_EQ(pixelAt(image, 3, 160), Background);
-    EXPECT_EQ(pixelAt(image, 3, 119), Background);
-}
-
-TEST_F(SpriteDrawing, TextureIsTintedByTheColourAndBlendedByItsOwnAlpha) {
-    TextureRef solid;
-    solid.loadTexture(writeImage("solid.png", solidImage(4, 4, 200, 100, 50, 255)));
-    TextureRef half;
-    half.loadTexture(writeImage("half.png", solidImage(4, 4, 255, 0, 0, 128)));
-    startFrame();
-    theGraphics.boundTexture = solid.get();
-    // Red channel only; the colour's alpha of 0 does not make it transparent.
-    theSpriteRenderer->drawQuad(0, 1, 1, 1, 1, 1, 0x000000FF, 0);
-    theGraphics.boundTexture = nullptr;
-    half.draw(2, 1, 1, 1, 1, 1, 0);
-    RgbaImage image = backBuffer();
-    EXPECT_EQ(pixelAt(image, 8, 8), (Rgb{200, 0, 0}));
-    Rgb blended = pixelAt(image, 40, 8);
-    EXPECT_NEAR(blended.r, 128, 2);
-    EXPECT_EQ(blended.g, 0);
-    EXPECT_NEAR(blended.b, 31, 2);
+    texture.draw(0, 10, 1, 2.5f, 1, 2.5f, 0);
+    // Starts a quarter unit left of the screen: the first pixel shows texel 4.
+    texture.draw(-0.25f, 1, 2, 1, 2, 1, 0);
+    const RgbaImage image = backBuffer();
+    expectRepeats(image, {32, 64, 80, 80}, 32, 64);
+    expectRepeats(image, {32, 128, 112, 160}, 32, 128);
+    expectRepeats(image, {0, 120, 16, 160}, 0, 120);
+    expectRepeats(image, {0, 0, 28, 16}, -4, 0);
 }
 
 TEST_F(SpriteDrawing, LongPlatformHasNoSeamsOrOverlapsAtLargerSizes) {
     TextureRef coded;
-    coded.loadTexture(writeCodedImage("coded.png", 16, 16));
+    coded.loadTexture(writeCodedImage());
     TextureRef glass;
     glass.loadTexture(writeImage("glass.png", solidImage(16, 16, 255, 255, 255, 128)));
     for (auto [width, height] : {std::pair{800, 600}, std::pair{1024, 768}}) {
@@ -182,32 +181,27 @@ TEST_F(SpriteDrawing, LongPlatformHasNoSeamsOrOverlapsAtLargerSizes) {
 
 TEST_F(SpriteDrawing, AbsurdPlatformsDrawInBoundedTimeAndNeverCrash) {
     TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
-    startFrame();
-    auto start = std::chrono::steady_clock::now();
-    texture.draw(-1.0e9f, 30, 2.0e9f, 1, 2.0e9f, 1, 0);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 2.0);
-    RgbaImage image = backBuffer();
-    for (int x = 0; x < 640; ++x) {
-        ASSERT_NE(pixelAt(image, x, 475), Background) << x;
-    }
-
+    texture.loadTexture(writeCodedImage());
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    start = std::chrono::steady_clock::now();
+    startFrame();
+    const auto start = std::chrono::steady_clock::now();
+    texture.draw(-1.0e9f, 30, 2.0e9f, 1, 2.0e9f, 1, 0);
     texture.draw(nan, 10, 2, 2, 2, 2, 0);
     texture.draw(0, 10, inf, 2, inf, 2, 0);
     texture.draw(0, 10, 40, 2, 1.0e30f, 1.0e30f, 0);
     texture.draw(0, 10, -40, 2, -3, 2, 0);
     texture.draw(0, 10, 40, 2, 0, 0, 0);
     theSpriteRenderer->drawQuad(-inf, inf, nan, 1, 1, 1, 0xFFFFFFFF, 0);
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 10.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+    RgbaImage image = backBuffer();
+    for (int x = 0; x < 640; ++x) {
+        ASSERT_NE(pixelAt(image, x, 475), Background) << x;
+    }
 }
 
 TEST_F(SpriteDrawing, TexturesSurviveResetsAndALostDevice) {
-    std::string path = writeCodedImage("coded.png", 16, 16);
+    std::string path = writeCodedImage();
     TextureRef texture;
     texture.loadTexture(path);
     startFrame();
@@ -223,35 +217,6 @@ TEST_F(SpriteDrawing, TexturesSurviveResetsAndALostDevice) {
     EXPECT_EQ(texelColumn(pixelAt(image, 19, 5)), 15);
     EXPECT_EQ(texelRow(pixelAt(image, 19, 19)), 15);
     EXPECT_EQ(pixelAt(image, 20, 5), Background);
-}
-
-TEST(Camera, MapsTheRoomOntoTheWholeScreenWithYDownward) {
-    SpriteRenderer renderer;
-    setWorldCamera(renderer);
-    Matrix4 viewProjection = matrixMultiply(renderer.viewMatrix, renderer.projectionMatrix);
-    float w = 0.0f;
-    Vector3 corner = transformPoint(viewProjection, {0.0f, 0.0f, 0.0f}, w);
-    EXPECT_FLOAT_EQ(corner.x, -1.0f);
-    EXPECT_FLOAT_EQ(corner.y, 1.0f);
-    EXPECT_FLOAT_EQ(w, 1.0f);
-    Vector3 opposite = transformPoint(viewProjection, {40.0f, 30.0f, 0.0f}, w);
-    EXPECT_FLOAT_EQ(opposite.x, 1.0f);
-    EXPECT_FLOAT_EQ(opposite.y, -1.0f);
-    // View-space z 480 maps to 480 / -2000 + 0.5.
-    EXPECT_FLOAT_EQ(corner.z, 0.26f);
-}
-
-TEST_F(SpriteDrawing, ImageCutByTheScreenEdgeKeepsItsPlace) {
-    TextureRef texture;
-    texture.loadTexture(writeCodedImage("coded.png", 16, 16));
-    startFrame();
-    // Starts a quarter unit left of the screen: the first pixel shows texel 4.
-    texture.draw(-0.25f, 1, 2, 1, 2, 1, 0);
-    RgbaImage image = backBuffer();
-    EXPECT_EQ(texelColumn(pixelAt(image, 0, 0)), 4);
-    EXPECT_EQ(texelColumn(pixelAt(image, 11, 0)), 15);
-    EXPECT_EQ(texelColumn(pixelAt(image, 12, 0)), 0);
-    EXPECT_EQ(pixelAt(image, 28, 0), Background);
 }
 
 } // namespace

@@ -26,25 +26,20 @@ struct SdlEvents : ::testing::Test {
         e.window.event = what;
         SDL_PushEvent(&e);
     }
-    static void pushKey(SDL_Keycode sym) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = sym;
-        SDL_PushEvent(&e);
-    }
-    static void pushType(Uint32 type) {
+    static void push(Uint32 type, SDL_Keycode sym = 0) {
         SDL_Event e{};
         e.type = type;
+        e.key.keysym.sym = sym;
         SDL_PushEvent(&e);
     }
 };
 
 TEST_F(SdlEvents, KeysAllGoToTheKeyboardAndOneWindowMessageIsTakenPerPass) {
     pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    pushKey(SDLK_a);
-    pushType(SDL_MOUSEMOTION);
+    push(SDL_KEYDOWN, SDLK_a);
+    push(SDL_MOUSEMOTION);
     pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    pushKey(SDLK_b);
+    push(SDL_KEYDOWN, SDLK_b);
     pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
 
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
@@ -56,9 +51,9 @@ TEST_F(SdlEvents, KeysAllGoToTheKeyboardAndOneWindowMessageIsTakenPerPass) {
 
 TEST_F(SdlEvents, QuitMinimiseAndRenderResetsAreRecognised) {
     pushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
-    pushType(SDL_RENDER_TARGETS_RESET);
-    pushType(SDL_RENDER_DEVICE_RESET);
-    pushType(SDL_QUIT);
+    push(SDL_RENDER_TARGETS_RESET);
+    push(SDL_RENDER_DEVICE_RESET);
+    push(SDL_QUIT);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
