@@ -104,6 +104,17 @@ TEST_F(Keyboard, KeysHeldAcrossFocusLossAreReleasedForThePlayerOnlyAndEventsWhil
     EXPECT_TRUE(recorder.take().empty());
 }
 
+TEST_F(Keyboard, StartingAgainForgetsWhatWasHeld) {
+    queueKeyEvent(input, KeyCodeRight, 1);
+    pollInput(input, recorder);
+    initInput(input);
+    setKeyboardActive(input, false);
+    setKeyboardActive(input, true);
+    recorder.take();
+    pollInput(input, recorder);
+    EXPECT_TRUE(recorder.take().empty());
+}
+
 // A command that takes the focus away in the middle of a batch (a display change)
 // drops the rest of the batch, and the keys already pressed are owed their release.
 class DeactivatingRecorder : public KeyRecorder {
