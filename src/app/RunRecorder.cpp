@@ -40,14 +40,15 @@ void RunRecorder::line(const std::string& text) {
 }
 
 void RunRecorder::start(const StartRoom& room, int width, int height, bool fullScreen) {
-    line("start " + text(room.room) + " " + startSideName(room.side) + " " + text(width) + "x" + text(height) +
-         (fullScreen ? " full" : " window"));
+    line("start " + text(room.room) + " " + startSideName(room.side) + " " + text(width) + "x" +
+         text(height) + (fullScreen ? " full" : " window"));
     flush();
 }
 
 void RunRecorder::key(std::int64_t step, int code, int pressed) {
     const char* name = keyNameForCode(code);
-    line(text(step) + " " + (name != nullptr ? std::string(name) : text(code)) + (pressed != 0 ? " down" : " up"));
+    line(text(step) + " " + (name != nullptr ? std::string(name) : text(code)) +
+         (pressed != 0 ? " down" : " up"));
 }
 
 void RunRecorder::focus(bool gained, std::int64_t step) {

@@ -5,6 +5,7 @@
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "app/RoomWatch.h"
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
 #include "definitions/StopSignals.h"
@@ -31,7 +32,7 @@ int fail(const std::string& what) {
 
 const char* const Usage =
     "Usage: marrowgast [--data DIR] [--fullscreen] [--room N] [--side left|right]\n"
-    "                  [--record FILE] [--help] [--version]\n"
+    "                  [--record FILE] [--watch] [--help] [--version]\n"
     "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
     "of four rooms.\n"
     "\n"
@@ -40,6 +41,8 @@ const char* const Usage =
     "  --room N      start in room N of the ring (1 to 4) instead of room 1\n"
     "  --side SIDE   come into that room from the left (the default) or the right\n"
     "  --record FILE write every key of the run to FILE, for marrowgast-replay --keys FILE\n"
+    "  --watch       for room authors: when the room's file, or a set or image it uses,\n"
+    "                changes on disk, read the room again behind the next death's curtain\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
@@ -56,6 +59,7 @@ struct StartOptions {
     bool fullScreen = false;
     StartRoom start;
     std::string recordFile;
+    bool watch = false;
 };
 
 // A command line the game cannot start from: exit status 2.
@@ -87,6 +91,10 @@ int readCommandLine(int argc, char** argv, StartOptions& options) {
         if (option == "--version") {
             std::printf("marrowgast %s\n", MARROWGAST_VERSION);
             return 0;
+        }
+        if (option == "--watch" && equals == std::string::npos) {
+            options.watch = true;
+            continue;
         }
         if (option == "--fullscreen" && equals == std::string::npos) {
             options.fullScreen = true;
@@ -171,6 +179,10 @@ int main(int argc, char** argv) {
     // No sound card is no reason not to play: the game then runs silently.
     game.useSound(initSound(std::cerr));
 
+    // The watch must see the first room read.
+    RoomWatch watch;
+    if (options.watch)
+        watch.start();
     if (!game.loadWorld() || !game.enterStartRoom(options.start))
         return fail(game.error());
 
@@ -183,6 +195,15 @@ int main(int argc, char** argv) {
         hooks.recorder = &recorder;
         recorder.start(options.start, theDisplay.displayWidth, theDisplay.displayHeight,
                        theDisplay.fullScreen);
+    }
+    if (options.watch) {
+        world.reloadBehindCurtain = [&watch, &recorder, &hooks] {
+            if (!watch.changed())
+                return false;
+            if (recorder.isOpen())
+                recorder.reload(hooks.stepsRun() + 1);
+            return true;
+        };
     }
     Engine engine;
     engine.clock.ticks = &ticks;
