@@ -13,6 +13,7 @@
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/SdlDrawingDevice.h"
+#include "platform/SdlGamepad.h"
 #include "platform/SdlKeyboard.h"
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
@@ -153,6 +154,9 @@ int main(int argc, char** argv) {
     SdlSession sdl;
     if (!sdl.start(error))
         return fail(error);
+    // Pads plugged in before or during the game; without SDL's game controllers, none.
+    SdlGamepads pads;
+    pads.start();
     SdlWindow window;
     if (!window.create(theDisplay.displayWidth, theDisplay.displayHeight, error))
         return fail(error);
@@ -189,6 +193,7 @@ int main(int argc, char** argv) {
     SdlTicks ticks;
     SdlMessageSource messages;
     messages.onKey = [&input](const SDL_Event& event) { queueSdlKeyEvent(input, event); };
+    messages.onPad = [&input, &pads](const SDL_Event& event) { pads.handleEvent(input, event); };
     messages.onRenderReset = [](bool allTexturesLost) { restoreDevice(allTexturesLost); };
     GameHooks hooks(input);
     if (recorder.isOpen()) {

@@ -19,7 +19,8 @@ class RoomWatchTest : public WorldFixture {
     }
     void writeRoomAt(int x) {
         writeRoom(1, "platform start 0 30 end 39 30 texture res/textures/stone.png\n"
-                     "entrypoint position " + std::to_string(x) + " 20 side left\n");
+                     "entrypoint position " +
+                         std::to_string(x) + " 20 side left\n");
     }
 };
 
