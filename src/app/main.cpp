@@ -53,7 +53,9 @@ const char* const Usage =
     "\n"
     "Keys: Left/Right run, Space jumps, Up/Down ride lifts (Up searches),\n"
     "F9/F10/F11 window sizes, F12 full screen, Print Screen saves screenshot.png in the\n"
-    "folder the game was started from, Escape quits.\n";
+    "folder the game was started from, Escape quits.\n"
+    "A gamepad: d-pad or left stick run and ride, the south button (A) jumps, Back with\n"
+    "Start held quits, Back with the north button (Y) held toggles full screen.\n";
 
 struct StartOptions {
     std::string dataDirectory;
