@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int PadKeys[7] = {KeyCodeLeft,   KeyCodeRight,  KeyCodeUp, KeyCodeDown,
+constexpr int PadKeys[7] = {KeyCodeLeft,  KeyCodeRight,  KeyCodeUp, KeyCodeDown,
                             KeyCodeSpace, KeyCodeEscape, KeyCodeF12};
 
 bool down(const GamepadState& pad, PadButton button) {
