@@ -420,6 +420,20 @@ TEST_F(ReplayShots, ARecordedRunReplaysToItsEndAndItsScreenshot) {
     EXPECT_NE(moved.err.find("the recording ended in room 1 at 11 24"), std::string::npos) << moved.err;
 }
 
+// A recording's reload is a read of the room where a death's curtain ends at that step; at a
+// step where none ends it reads nothing.
+TEST_F(ReplayRun, ARecordedReloadReadsTheRoomAgainBehindThatStepsCurtain) {
+    // Nothing to stand on: the player falls out, dies at step 77 and is back at step 198.
+    dir.write("ring/res/rooms/room1.txt", "entrypoint position 20 20 side left\n");
+    const std::vector<Row> rows = trace("start 1 left 640x480 window\nreload 150\nreload 198\n", 200);
+    std::vector<std::string> loads;
+    for (const Row& row : rows)
+        if (row[Events].find("load=") != std::string::npos)
+            loads.push_back(row[0] + " " + row[Events]);
+    EXPECT_EQ(loads,
+              (std::vector<std::string>{"0 load=res/rooms/room1.txt", "198 load=res/rooms/room1.txt"}));
+}
+
 // --- errors --------------------------------------------------------------------------
 
 class ReplayErrors : public ReplayRun {
