@@ -407,9 +407,9 @@ TEST_F(ReplayShots, ARecordedRunReplaysToItsEndAndItsScreenshot) {
                              endLine);
     EXPECT_EQ(endLine.rfind("end 8 1 ", 0), 0u) << endLine;
 
-    const Result replayed = run({"--root", "ring", "--keys", "run.keys"});
+    // A shot of the tool's own at the Print Screen's step leaves the game's screenshot where it was.
+    const Result replayed = run({"--root", "ring", "--keys", "run.keys", "--shot", "4:four.png"});
     ASSERT_EQ(replayed.code, 0) << replayed.err;
-    EXPECT_NE(replayed.err.find(": 8 steps in"), std::string::npos) << replayed.err;
     EXPECT_TRUE(sameColours(image(dir.path("game.png")), image(dir.path("ring/screenshot.png"))));
 
     // Another end is a failure that says where each run ended.

@@ -335,7 +335,6 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         } else {
             drawFrame(hooks);
         }
-        drawFrame(hooks);
         for (; nextShot < shots.size() && shots[nextShot].step == step; ++nextShot) {
             if (!theGraphics.device->readBackBuffer(frame) ||
                 !writePngFile(shots[nextShot].fileName, frame, false)) {
