@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace {
 
 RoomWatch* activeWatch = nullptr;
@@ -27,6 +29,21 @@ bool sameStamp(const RoomWatch::Stamp& a, const RoomWatch::Stamp& b) {
     return a.exists == b.exists && a.modified == b.modified && a.size == b.size && a.inode == b.inode;
 }
 
+// The file as it is now, in place of what was known of it.
+void restamp(std::vector<RoomWatch::Stamp>& stamps, const std::string& fileName) {
+    for (RoomWatch::Stamp& known : stamps) {
+        if (known.fileName == fileName) {
+            known = stampOf(fileName);
+            return;
+        }
+    }
+    stamps.push_back(stampOf(fileName));
+}
+
+bool isImage(const std::string& fileName) {
+    return fileName.ends_with(".png") || fileName.ends_with(".jpg") || fileName.ends_with(".jpeg");
+}
+
 } // namespace
 
 RoomWatch::~RoomWatch() {
@@ -45,28 +62,32 @@ void RoomWatch::start() {
 }
 
 void RoomWatch::fileOpened(const std::string& fileName) {
-    // Sounds belong to the game, not to the room.
-    if (activeWatch == nullptr || fileName.ends_with(".wav"))
+    // Sounds belong to the game, and what opens before the first room (the player's set and
+    // images) is read once for the whole run.
+    if (activeWatch == nullptr || activeWatch->roomFiles.empty() || fileName.ends_with(".wav"))
         return;
-    for (const Stamp& known : activeWatch->files)
-        if (known.fileName == fileName)
-            return;
-    activeWatch->files.push_back(stampOf(fileName));
+    restamp(isImage(fileName) ? activeWatch->images : activeWatch->roomFiles, fileName);
 }
 
 void RoomWatch::roomFileOpened(const std::string& fileName) {
-    // The old room's objects are gone; the player keeps its own images.
-    files.clear();
-    files.push_back(stampOf(fileName));
-    theGraphics.boundTexture = nullptr;
-    theGraphics.textureCache.clear();
+    roomFiles.clear();
+    roomFiles.push_back(stampOf(fileName));
+    // Images changed on disk are read again by this room, and by any other that shows them.
+    for (Stamp& known : images) {
+        Stamp now = stampOf(known.fileName);
+        if (!sameStamp(known, now)) {
+            theGraphics.textureCache.forget(known.fileName);
+            known = std::move(now);
+        }
+    }
 }
 
 bool RoomWatch::changed() const {
     if (world.currentRoom != world.loadedRoom)
         return true;
-    for (const Stamp& known : files)
-        if (!sameStamp(known, stampOf(known.fileName)))
-            return true;
+    for (const std::vector<Stamp>* stamps : {&roomFiles, &images})
+        for (const Stamp& known : *stamps)
+            if (!sameStamp(known, stampOf(known.fileName)))
+                return true;
     return false;
 }

@@ -4,10 +4,10 @@
 #include <vector>
 
 // For room authors (marrowgast --watch): remembers the files the current room was read from
-// (the room file, and the animation sets and images it uses) as they stood then, so that an
-// edit on disk can be noticed and the room read again behind the next curtain. While one is
-// started, each room file read empties the texture cache, so that every image the room uses
-// is read from disk again (and seen by the watch). One at a time.
+// (the room file and the animation sets it names, read with every room) and the images the
+// rooms have shown (read once and kept), as they stood when read, so that an edit on disk is
+// noticed and the room read again behind the next curtain, with the changed images read again
+// too. One at a time.
 class RoomWatch {
   public:
     RoomWatch() = default;
@@ -17,8 +17,10 @@ class RoomWatch {
 
     // Takes the world's room-file hook and the data-file hook; start before the world loads.
     void start();
-    // A file the current room was read from changed, appeared or went since it was read; also
-    // true while the current room's file could not be read, so it is tried again.
+    // A file of the current room, or an image a room showed, changed, appeared or went since it
+    // was read; also true while the current room's file could not be read, so it is tried
+    // again. Each room file read drops the changed images from the texture cache first, so
+    // the room reads them from disk.
     bool changed() const;
 
     struct Stamp {
@@ -33,6 +35,7 @@ class RoomWatch {
     static void fileOpened(const std::string& fileName);
     void roomFileOpened(const std::string& fileName);
 
-    std::vector<Stamp> files;
+    std::vector<Stamp> roomFiles;
+    std::vector<Stamp> images;
     bool started = false;
 };
