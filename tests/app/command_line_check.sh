@@ -3,7 +3,7 @@
 game=${1:?usage: command_line_check.sh GAME}
 failed=0
 out=$("$game" --help) || { echo "--help: exit $?"; failed=1; }
-for option in --data --fullscreen --room --side --record --help --version; do
+for option in --data --fullscreen --room --side --record --watch --help --version; do
   printf '%s\n' "$out" | grep -q -- "^  $option" || { echo "--help does not list $option"; failed=1; }
 done
 out=$("$game" --version) && printf '%s\n' "$out" | grep -qE '^marrowgast [0-9]+\.[0-9]+' || { echo "--version: $out"; failed=1; }
