@@ -16,6 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap();
             if (i > 0 && script.events[i - 1].step > e.step)
                 __builtin_trap();
+            // Nothing a recording holds comes after its end.
+            if (script.end && e.step > script.end->step)
+                __builtin_trap();
         }
     } else if (error.empty()) {
         __builtin_trap();

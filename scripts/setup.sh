@@ -15,6 +15,7 @@ case "${1:-}" in
     packages+=(
       libgtest-dev libgmock-dev libbenchmark-dev
       clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 cppcheck
+      xvfb xdotool
     )
     ;;
   *)

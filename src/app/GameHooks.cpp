@@ -1,7 +1,9 @@
 #include "app/GameHooks.h"
 
 #include "actors/Player.h"
+#include "app/DisplayMode.h"
 #include "app/KeyCommands.h"
+#include "app/RunRecorder.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "sound/Sound.h"
@@ -11,7 +13,11 @@ void GameHooks::pollInput() {
 }
 
 int GameHooks::updateWorld() {
-    return ::updateWorld();
+    const int quit = ::updateWorld();
+    ++steps;
+    if (recorder)
+        recorder->flush();
+    return quit;
 }
 
 void GameHooks::beginFrame() {
@@ -19,7 +25,12 @@ void GameHooks::beginFrame() {
 }
 
 void GameHooks::renderWorld() {
+    const bool screenshotAsked = theDisplay.screenshotRequested;
     ::renderWorld();
+    // The screenshot is taken from the frame after the last step of the pass, not at the step
+    // its key arrived.
+    if (recorder && screenshotAsked && !theDisplay.screenshotRequested)
+        recorder->shot(steps);
 }
 
 void GameHooks::endFrame() {
@@ -27,6 +38,8 @@ void GameHooks::endFrame() {
 }
 
 void GameHooks::setKeyboardActive(bool active) {
+    if (recorder && input.keyboardCreated && input.acquired != active)
+        recorder->focus(active, steps + 1);
     ::setKeyboardActive(input, active);
 }
 
@@ -35,6 +48,8 @@ void GameHooks::stopAllSounds() {
 }
 
 void GameHooks::dispatchKey(int code, int pressed) {
+    if (recorder)
+        recorder->key(steps + 1, code, pressed);
     ::dispatchKey(code, pressed);
 }
 

@@ -35,6 +35,7 @@ GameSetup::GameSetup(const std::filesystem::path& dataDirectory, const Headless&
 // device that holds their copies.
 GameSetup::~GameSetup() {
     world.onRoomFileOpened = nullptr;
+    world.reloadBehindCurtain = nullptr;
     shutdownWorld();
     afterWorldDrawn = previousAfterWorldDrawn;
     theDisplay = DisplayState{};
@@ -54,6 +55,7 @@ GameSetup::~GameSetup() {
 
 void GameSetup::freshState() {
     world.onRoomFileOpened = nullptr;
+    world.reloadBehindCurtain = nullptr;
     shutdownWorld();
     shutdownGraphics();
     theGraphics = GraphicsState{};
@@ -124,5 +126,16 @@ bool GameSetup::loadWorld() {
     if (::loadWorld(why))
         return true;
     fail(why);
+    return false;
+}
+
+bool GameSetup::enterStartRoom(const StartRoom& start) {
+    if (start.room == 1 && start.side == 0)
+        return true;
+    const std::size_t index = static_cast<std::size_t>(start.room - 1);
+    if (index < world.roomFiles.size() && enterRingRoom(index, start.side))
+        return true;
+    fail(index < world.roomFiles.size() ? "cannot read \"" + world.roomFiles[index] + "\""
+                                        : "there is no room " + std::to_string(start.room));
     return false;
 }

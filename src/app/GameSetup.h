@@ -5,6 +5,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/StartRoom.h"
 #include "platform/ImageFile.h"
 #include "platform/SdlWindowControl.h"
 #include "sound/Sound.h"
@@ -64,6 +65,11 @@ class GameSetup {
     // loadWorld over the data directory; false, with error() set to its message, when room 1
     // cannot be read.
     bool loadWorld();
+    // After loadWorld: the player into `start`'s room from its side, as a room change would
+    // leave it (room 1 from the left is where loadWorld put it: nothing more is read). False,
+    // with error() set, when the room's file cannot be read. The game's --room/--side and the
+    // replay tool's both start here.
+    bool enterStartRoom(const StartRoom& start);
     // Back to just before loadWorld, cold: the world shut down, no texture cached or counted,
     // the random generator and the registry as new. Device, window, sound and directory stay.
     void restart();

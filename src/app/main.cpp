@@ -1,14 +1,19 @@
 // Marrowgast: start-up, the frame loop, and the releases at exit.
+#include "actors/Player.h"
 #include "app/DataLookup.h"
 #include "app/DisplayMode.h"
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "app/RoomWatch.h"
+#include "app/RunRecorder.h"
+#include "app/StartRoom.h"
 #include "definitions/StopSignals.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/SdlDrawingDevice.h"
+#include "platform/SdlGamepad.h"
 #include "platform/SdlKeyboard.h"
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
@@ -27,12 +32,18 @@ int fail(const std::string& what) {
 }
 
 const char* const Usage =
-    "Usage: marrowgast [--data DIR] [--fullscreen] [--help] [--version]\n"
+    "Usage: marrowgast [--data DIR] [--fullscreen] [--room N] [--side left|right]\n"
+    "                  [--record FILE] [--watch] [--help] [--version]\n"
     "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
     "of four rooms.\n"
     "\n"
     "  --data DIR    read the game's data from DIR/res/ (DIR is the folder that holds res/)\n"
     "  --fullscreen  start full screen, as F12 would leave it\n"
+    "  --room N      start in room N of the ring (1 to 4) instead of room 1\n"
+    "  --side SIDE   come into that room from the left (the default) or the right\n"
+    "  --record FILE write every key of the run to FILE, for marrowgast-replay --keys FILE\n"
+    "  --watch       for room authors: when the room's file, or a set or image it uses,\n"
+    "                changes on disk, read the room again behind the next death's curtain\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "\n"
@@ -42,18 +53,40 @@ const char* const Usage =
     "\n"
     "Keys: Left/Right run, Space jumps, Up/Down ride lifts (Up searches),\n"
     "F9/F10/F11 window sizes, F12 full screen, Print Screen saves screenshot.png in the\n"
-    "folder the game was started from, Escape quits.\n";
+    "folder the game was started from, Escape quits.\n"
+    "A gamepad: d-pad or left stick run and ride, the south button (A) jumps, Back with\n"
+    "Start held quits, Back with the north button (Y) held toggles full screen.\n";
 
 struct StartOptions {
     std::string dataDirectory;
     bool fullScreen = false;
+    StartRoom start;
+    std::string recordFile;
+    bool watch = false;
 };
+
+// A command line the game cannot start from: exit status 2.
+int refuse(const char* what) {
+    std::fprintf(stderr, "marrowgast: %s; try marrowgast --help\n", what);
+    return 2;
+}
 
 // Started without options the game is exactly as it always was. Returns the exit status
 // when the game should not start, -1 when it should.
 int readCommandLine(int argc, char** argv, StartOptions& options) {
     for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
+        const std::string word = argv[i];
+        // "--name VALUE" or "--name=VALUE"; an option word where the value should be means the
+        // value was left out.
+        const std::size_t equals = word.find('=');
+        const std::string option = word.starts_with("--") ? word.substr(0, equals) : word;
+        auto value = [&]() -> std::string {
+            if (equals != std::string::npos)
+                return word.substr(equals + 1);
+            if (i + 1 < argc && !std::string(argv[i + 1]).starts_with("--"))
+                return argv[++i];
+            return "";
+        };
         if (option == "--help" || option == "-h") {
             std::fputs(Usage, stdout);
             return 0;
@@ -62,25 +95,37 @@ int readCommandLine(int argc, char** argv, StartOptions& options) {
             std::printf("marrowgast %s\n", MARROWGAST_VERSION);
             return 0;
         }
-        if (option == "--fullscreen") {
+        if (option == "--watch" && equals == std::string::npos) {
+            options.watch = true;
+            continue;
+        }
+        if (option == "--fullscreen" && equals == std::string::npos) {
             options.fullScreen = true;
             continue;
         }
-        if (option == "--data" || option.starts_with("--data=")) {
-            const bool joined = option.size() > 6;
-            // An option word where the folder should be means the folder was left out.
-            if (!joined && i + 1 < argc && !std::string(argv[i + 1]).starts_with("--"))
-                options.dataDirectory = argv[++i];
-            else
-                options.dataDirectory = joined ? option.substr(7) : "";
-            if (options.dataDirectory.empty()) {
-                std::fprintf(stderr,
-                             "marrowgast: --data needs the folder that holds res/; try marrowgast --help\n");
-                return 2;
-            }
+        if (option == "--data") {
+            options.dataDirectory = value();
+            if (options.dataDirectory.empty())
+                return refuse("--data needs the folder that holds res/");
             continue;
         }
-        std::fprintf(stderr, "marrowgast: unknown option \"%s\"; try marrowgast --help\n", option.c_str());
+        if (option == "--room") {
+            if (!readStartRoomNumber(value(), options.start.room))
+                return refuse("--room needs a room of the ring, 1 to 4");
+            continue;
+        }
+        if (option == "--side") {
+            if (!readStartSide(value(), options.start.side))
+                return refuse("--side needs left or right");
+            continue;
+        }
+        if (option == "--record") {
+            options.recordFile = value();
+            if (options.recordFile.empty())
+                return refuse("--record needs the file to write the run to");
+            continue;
+        }
+        std::fprintf(stderr, "marrowgast: unknown option \"%s\"; try marrowgast --help\n", word.c_str());
         return 2;
     }
     return -1;
@@ -99,13 +144,21 @@ int main(int argc, char** argv) {
     const DataLocation data = findDataDirectory(lookup);
     if (data.directory.empty())
         return fail(data.error);
+    std::string error;
+
+    // The recording is named from where the game was started, before the set-up moves there.
+    RunRecorder recorder;
+    if (!options.recordFile.empty() && !recorder.open(options.recordFile, error))
+        return fail(error);
 
     // SDL and the window outlive the set-up, which releases in reverse order of start-up: the
     // world, sound, then the drawing device.
-    std::string error;
     SdlSession sdl;
     if (!sdl.start(error))
         return fail(error);
+    // Pads plugged in before or during the game; without SDL's game controllers, none.
+    SdlGamepads pads;
+    pads.start();
     SdlWindow window;
     if (!window.create(theDisplay.displayWidth, theDisplay.displayHeight, error))
         return fail(error);
@@ -132,16 +185,41 @@ int main(int argc, char** argv) {
     // No sound card is no reason not to play: the game then runs silently.
     game.useSound(initSound(std::cerr));
 
-    if (!game.loadWorld())
+    // The watch must see the first room read.
+    RoomWatch watch;
+    if (options.watch)
+        watch.start();
+    if (!game.loadWorld() || !game.enterStartRoom(options.start))
         return fail(game.error());
 
     SdlTicks ticks;
     SdlMessageSource messages;
     messages.onKey = [&input](const SDL_Event& event) { queueSdlKeyEvent(input, event); };
+    messages.onPad = [&input, &pads](const SDL_Event& event) { pads.handleEvent(input, event); };
     messages.onRenderReset = [](bool allTexturesLost) { restoreDevice(allTexturesLost); };
     GameHooks hooks(input);
+    if (recorder.isOpen()) {
+        hooks.recorder = &recorder;
+        recorder.start(options.start, theDisplay.displayWidth, theDisplay.displayHeight,
+                       theDisplay.fullScreen);
+    }
+    if (options.watch) {
+        world.reloadBehindCurtain = [&watch, &recorder, &hooks] {
+            if (!watch.changed())
+                return false;
+            if (recorder.isOpen())
+                recorder.reload(hooks.stepsRun() + 1);
+            return true;
+        };
+    }
     Engine engine;
     engine.clock.ticks = &ticks;
     runFrameLoop(engine, messages, hooks);
+    if (recorder.isOpen() && world.player) {
+        recorder.end(hooks.stepsRun(), static_cast<int>(world.currentRoom) + 1, world.player->x,
+                     world.player->y);
+        if (!recorder.ok())
+            return fail("could not write all of the recording " + options.recordFile);
+    }
     return 0;
 }

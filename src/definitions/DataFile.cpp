@@ -29,6 +29,8 @@ int openChecked(const std::string& path, std::uintmax_t maxBytes, DataFileProble
 
 } // namespace
 
+void (*onDataFileOpened)(const std::string& path) = nullptr;
+
 std::FILE* openDataFile(const std::string& path, std::uintmax_t maxBytes) {
     DataFileProblem problem = DataFileProblem::None;
     const int descriptor = openChecked(path, maxBytes, problem);
@@ -37,6 +39,8 @@ std::FILE* openDataFile(const std::string& path, std::uintmax_t maxBytes) {
     std::FILE* file = fdopen(descriptor, "rb");
     if (file == nullptr)
         ::close(descriptor);
+    else if (onDataFileOpened != nullptr)
+        onDataFileOpened(path);
     return file;
 }
 

@@ -9,6 +9,8 @@
 // those, and regular files bigger than the reader's bound, count as files that cannot be
 // opened. Opening never blocks, whatever the name leads to.
 std::FILE* openDataFile(const std::string& path, std::uintmax_t maxBytes);
+// Told the name of every data file that opened; none unless a room author watches the files.
+extern void (*onDataFileOpened)(const std::string& path);
 
 // Bounds no legal file of the game comes near; docs/ROOMS.md lists them.
 constexpr std::uintmax_t MaxDefinitionFileBytes = 4u * 1024u * 1024u;

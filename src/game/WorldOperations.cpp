@@ -146,6 +146,9 @@ int updateWorld() {
             if (world.room->loadFile(world.roomFiles[world.currentRoom]))
                 world.loadedRoom = world.currentRoom;
             world.roomChangePending = false;
+        } else if (world.reloadBehindCurtain && world.reloadBehindCurtain()) {
+            if (world.room->loadFile(world.roomFiles[world.currentRoom]))
+                world.loadedRoom = world.currentRoom;
         }
         player.reset();
         placePlayer();

@@ -45,11 +45,14 @@ class TextureRef {
 };
 
 // File name (the exact text, compared byte by byte) to texture. Entries are only added, until
-// the whole cache is emptied with the drawing device or for a fresh world.
+// the whole cache is emptied with the drawing device or for a fresh world; a room author's
+// watch forgets the image files that changed on disk.
 class TextureCache {
   public:
     const TextureRef* find(const std::string& fileName) const;
     void insert(const std::string& fileName, const TextureRef& texture);
+    // The next load of `fileName` reads the file again; holders keep the texture they have.
+    void forget(const std::string& fileName) { entries.erase(fileName); }
     void clear() { entries.clear(); }
     std::size_t size() const { return entries.size(); }
 

@@ -18,6 +18,7 @@ void initInput(InputState& input) {
     input.eventBuffer.reserve(InitialEventCapacity);
     input.pollBuffer.reserve(InitialEventCapacity);
     input.heldKeys.fill(false);
+    input.heldBySource.fill(0);
     input.releasesOwed.fill(false);
     input.anyReleaseOwed = false;
 }
@@ -31,6 +32,7 @@ void setKeyboardActive(InputState& input, bool active) {
     // Whatever happens to the keys from now until the window comes back is never seen,
     // so the player is owed a release of every key it still believes held.
     input.eventBuffer.clear();
+    input.heldBySource.fill(0);
     for (int code = 0; code < KeyCodeCount; ++code) {
         if (input.heldKeys[code]) {
             input.releasesOwed[code] = true;
@@ -46,6 +48,18 @@ void queueKeyEvent(InputState& input, int code, int pressed) {
     if (code < 0 || code >= KeyCodeCount)
         return;
     input.eventBuffer.push_back(KeyEvent{code, pressed != 0 ? 1 : 0});
+}
+
+void queueSourceKeyEvent(InputState& input, int source, int code, int pressed) {
+    if (!input.keyboardCreated || !input.acquired || code < 0 || code >= KeyCodeCount || source < 0 ||
+        source >= MostSources)
+        return;
+    const auto bit = static_cast<std::uint8_t>(1u << source);
+    std::uint8_t& holders = input.heldBySource[static_cast<std::size_t>(code)];
+    const bool othersHold = (holders & ~bit) != 0;
+    holders = static_cast<std::uint8_t>(pressed != 0 ? holders | bit : holders & ~bit);
+    if (!othersHold)
+        queueKeyEvent(input, code, pressed);
 }
 
 void pollInput(InputState& input, KeyReceiver& receiver) {

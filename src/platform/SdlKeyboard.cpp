@@ -183,5 +183,5 @@ bool translateKeyEvent(const SDL_Event& event, KeyEvent& out) {
 void queueSdlKeyEvent(InputState& input, const SDL_Event& event) {
     KeyEvent translated;
     if (translateKeyEvent(event, translated))
-        queueKeyEvent(input, translated.code, translated.pressed);
+        queueSourceKeyEvent(input, KeyboardSource, translated.code, translated.pressed);
 }

@@ -91,15 +91,19 @@ WindowMessage SdlMessageSource::takeMessage() {
         return WindowMessage::Quit;
     SDL_PumpEvents();
 
-    SDL_Event keys[64];
+    // Keys and gamepads in the order they happened; text, mouse and raw joystick events (the
+    // pads are read through their controller events) are thrown away on the way.
+    SDL_Event input[64];
     int n;
-    while ((n = SDL_PeepEvents(keys, 64, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP)) > 0) {
-        for (int i = 0; i < n; ++i)
-            if (onKey)
-                onKey(keys[i]);
+    while ((n = SDL_PeepEvents(input, 64, SDL_GETEVENT, SDL_KEYDOWN, SDL_FINGERDOWN - 1)) > 0) {
+        for (int i = 0; i < n; ++i) {
+            const Uint32 type = input[i].type;
+            if ((type == SDL_KEYDOWN || type == SDL_KEYUP) && onKey)
+                onKey(input[i]);
+            else if (type >= SDL_CONTROLLERAXISMOTION && onPad)
+                onPad(input[i]);
+        }
     }
-    SDL_FlushEvents(SDL_TEXTEDITING, SDL_KEYMAPCHANGED);
-    SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
 
     SDL_Event event;
     if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1)

@@ -47,11 +47,13 @@ class SdlTicks : public TickSource {
 };
 
 // The window's message queue as the frame loop sees it. Each pass pumps SDL's events,
-// hands every key event to `onKey` (repeats included: the keyboard drops them), throws
-// away mouse and text events, and turns at most one other event into a window message.
+// hands every key event to `onKey` (repeats included: the keyboard drops them) and every
+// game-controller event to `onPad`, in order, throws away mouse, text and joystick events,
+// and turns at most one other event into a window message.
 class SdlMessageSource : public MessageSource {
   public:
     std::function<void(const SDL_Event&)> onKey;
+    std::function<void(const SDL_Event&)> onPad;
     // SDL dropped the renderer's targets, or the whole device with its textures.
     std::function<void(bool allTexturesLost)> onRenderReset;
 

@@ -30,6 +30,9 @@ struct World {
     // Told the name of every room file the world reads, once the file is open and before
     // its objects are read and reset; none in the game, a replay notes the loads.
     std::function<void(const std::string& fileName)> onRoomFileOpened;
+    // Asked when the curtain of a death has run, before the player comes back: true reads the
+    // current room's file again. None in the game unless a room author asked to watch the files.
+    std::function<bool()> reloadBehindCurtain;
     std::unique_ptr<Room> room;
     std::unique_ptr<Player> player;
 };

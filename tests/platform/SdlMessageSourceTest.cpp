@@ -18,6 +18,8 @@ struct SdlEvents : ::testing::Test {
         ASSERT_TRUE(sdl.start(error)) << error;
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         messages.onKey = [this](const SDL_Event& e) { keys.push_back(e.key.keysym.sym); };
+        // A gamepad event shows in the same list, where it came.
+        messages.onPad = [this](const SDL_Event& e) { keys.push_back(-static_cast<SDL_Keycode>(e.type)); };
         messages.onRenderReset = [this](bool all) { ++(all ? deviceResets : targetResets); };
     }
     static void pushWindowEvent(Uint8 what) {
@@ -34,16 +36,18 @@ struct SdlEvents : ::testing::Test {
     }
 };
 
-TEST_F(SdlEvents, KeysAllGoToTheKeyboardAndOneWindowMessageIsTakenPerPass) {
+TEST_F(SdlEvents, KeysAndPadsAllGoToTheirReadersAndOneWindowMessageIsTakenPerPass) {
     pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     push(SDL_KEYDOWN, SDLK_a);
     push(SDL_MOUSEMOTION);
+    push(SDL_JOYBUTTONDOWN);
+    push(SDL_CONTROLLERBUTTONDOWN);
     pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     push(SDL_KEYDOWN, SDLK_b);
     pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
 
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
-    EXPECT_EQ(keys, (std::vector<SDL_Keycode>{SDLK_a, SDLK_b}));
+    EXPECT_EQ(keys, (std::vector<SDL_Keycode>{SDLK_a, -SDL_CONTROLLERBUTTONDOWN, SDLK_b}));
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Activate);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Close);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);

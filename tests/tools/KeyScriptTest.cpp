@@ -50,6 +50,25 @@ TEST(KeyScript, EventsAreOrderedByStepKeepingFileOrderWithinAStep) {
     EXPECT_TRUE(parse("").script.events.empty());
 }
 
+TEST(KeyScript, ARecordingsLinesReadBackExactly) {
+    Parsed p = parse("start 3 right 800x600 full\n2 left down\nfocus lost 4\nfocus gained 4\nshot 6\n"
+                     "reload 5\nend 7 2 10.123457 -0.1\n");
+    ASSERT_TRUE(p.ok) << p.error;
+    ASSERT_TRUE(p.script.recorded());
+    EXPECT_EQ(p.script.start->room, 3);
+    EXPECT_EQ(p.script.start->side, 1);
+    EXPECT_EQ(p.script.start->height, 600);
+    EXPECT_TRUE(p.script.start->fullScreen);
+    ASSERT_EQ(p.script.focusChanges.size(), 2u);
+    EXPECT_FALSE(p.script.focusChanges[0].gained);
+    EXPECT_EQ(p.script.shots, std::vector<int>{6});
+    EXPECT_EQ(p.script.reloads, std::vector<int>{5});
+    EXPECT_EQ(p.script.end->x, 10.123457f);
+    EXPECT_EQ(p.script.end->y, -0.1f);
+    EXPECT_EQ(p.script.lastStep(), 7);
+    EXPECT_EQ(parse("3 left down\nshot 9\n").script.lastStep(), 9);
+}
+
 TEST(KeyScript, BadLinesNameTheFileAndLine) {
     struct Case {
         const char* text;
@@ -66,6 +85,13 @@ TEST(KeyScript, BadLinesNameTheFileAndLine) {
         {"1 left pressed\n", "keys.txt:1: action must be down or up, not \"pressed\""},
         {"\n\n1 left\n", "keys.txt:3: expected STEP KEY ACTION, found 2 fields"},
         {"1 left down now\n", "keys.txt:1: expected STEP KEY ACTION, found 4 fields"},
+        {"1 left down\nstart 1 left 640x480 window\n", "keys.txt:2: the start line must come first"},
+        {"start 5 left 640x480 window\n", "keys.txt:1: room must be 1 to 4, not \"5\""},
+        {"focus away 3\n", "keys.txt:1: expected lost or gained, not \"away\""},
+        {"shot -1\n", "keys.txt:1: step must be a whole number from 0, not \"-1\""},
+        {"9 left down\nend 8 1 2 3\n", "keys.txt:2: the end line's step comes before a step of the script"},
+        {"end 8 1 2 nan\n", "keys.txt:1: the position must be two numbers, not \"2 nan\""},
+        {"end 8 1 2 3\n9 left up\n", "keys.txt:2: nothing may follow the end line"},
     };
     for (const Case& c : cases) {
         Parsed p = parse(c.text);

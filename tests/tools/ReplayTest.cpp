@@ -1,9 +1,11 @@
 #include "tools/common/Replay.h"
 #include "tools/common/ReplayOptions.h"
 
+#include "actors/Player.h"
 #include "app/DisplayMode.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "app/RunRecorder.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
@@ -349,6 +351,87 @@ TEST_F(ReplayShots, PrintScreenInTheScriptWritesTheScreenshotUnderTheRoot) {
     fs::remove(dir.path("ring/screenshot.png"));
     ASSERT_EQ(run({"--root", "ring", "--steps", "10", "--shot", "4:four.png"}).code, 0);
     EXPECT_FALSE(fs::exists(dir.path("ring/screenshot.png")));
+}
+
+// --- recordings ----------------------------------------------------------------------
+
+// The game's hooks recording passes of a frame loop: a Print Screen arrives at the first step
+// of a three-step pass and is taken after its last; the window loses the focus with Right held.
+TEST_F(ReplayShots, ARecordedRunReplaysToItsEndAndItsScreenshot) {
+    std::string recording;
+    {
+        GameSetup inRing(dir.path("ring"), GameSetup::Headless{.width = 640, .height = 480});
+        ASSERT_TRUE(inRing.ok()) << inRing.error();
+        theDisplay.screenshotFile = dir.path("game.png");
+        RunRecorder recorder;
+        std::string error;
+        ASSERT_TRUE(recorder.open(dir.path("run.keys"), error)) << error;
+        InputState input;
+        initInput(input);
+        GameHooks hooks(input);
+        hooks.recorder = &recorder;
+        recorder.start({1, 0}, 640, 480, false);
+        struct Pass {
+            int steps;
+            std::vector<KeyEvent> keys;
+            int focus = 0; // -1 lost, 1 gained
+        };
+        const std::vector<Pass> passes = {
+            {2, {{KeyCodeRight, 1}}},
+            {1, {}, -1},
+            {1, {}, 1},
+            {3, {{KeyCodePrintScreen, 1}, {KeyCodePrintScreen, 0}, {KeyCodeSpace, 1}}},
+            {0, {{KeyCodeSpace, 0}}},
+            {2, {{KeyCodeRight, 1}}},
+        };
+        for (const Pass& pass : passes) {
+            if (pass.focus != 0)
+                hooks.setKeyboardActive(pass.focus > 0);
+            for (const KeyEvent& key : pass.keys)
+                queueKeyEvent(input, key.code, key.pressed);
+            for (int step = 0; step < pass.steps && input.acquired; ++step) {
+                hooks.pollInput();
+                hooks.updateWorld();
+            }
+            hooks.beginFrame();
+            hooks.renderWorld();
+            hooks.endFrame();
+        }
+        recorder.end(hooks.stepsRun(), 1, world.player->x, world.player->y);
+        EXPECT_TRUE(recorder.ok());
+    }
+    recording = readFile(dir.path("run.keys"));
+    const std::string endLine = recording.substr(recording.rfind("end "));
+    EXPECT_EQ(recording, "start 1 left 640x480 window\n1 right down\nfocus lost 3\nfocus gained 3\n"
+                         "4 sysrq down\n4 sysrq up\n4 space down\nshot 6\n7 space up\n7 right down\n" +
+                             endLine);
+    EXPECT_EQ(endLine.rfind("end 8 1 ", 0), 0u) << endLine;
+
+    // A shot of the tool's own at the Print Screen's step leaves the game's screenshot where it was.
+    const Result replayed = run({"--root", "ring", "--keys", "run.keys", "--shot", "4:four.png"});
+    ASSERT_EQ(replayed.code, 0) << replayed.err;
+    EXPECT_TRUE(sameColours(image(dir.path("game.png")), image(dir.path("ring/screenshot.png"))));
+
+    // Another end is a failure that says where each run ended.
+    dir.write("moved.keys", recording.substr(0, recording.size() - endLine.size()) + "end 8 1 11 24\n");
+    const Result moved = run({"--root", "ring", "--keys", "moved.keys"});
+    EXPECT_EQ(moved.code, 3);
+    EXPECT_NE(moved.err.find("the run ends in room 1 at "), std::string::npos) << moved.err;
+    EXPECT_NE(moved.err.find("the recording ended in room 1 at 11 24"), std::string::npos) << moved.err;
+}
+
+// A recording's reload is a read of the room where a death's curtain ends at that step; at a
+// step where none ends it reads nothing.
+TEST_F(ReplayRun, ARecordedReloadReadsTheRoomAgainBehindThatStepsCurtain) {
+    // Nothing to stand on: the player falls out, dies at step 77 and is back at step 198.
+    dir.write("ring/res/rooms/room1.txt", "entrypoint position 20 20 side left\n");
+    const std::vector<Row> rows = trace("start 1 left 640x480 window\nreload 150\nreload 198\n", 200);
+    std::vector<std::string> loads;
+    for (const Row& row : rows)
+        if (row[Events].find("load=") != std::string::npos)
+            loads.push_back(row[0] + " " + row[Events]);
+    EXPECT_EQ(loads,
+              (std::vector<std::string>{"0 load=res/rooms/room1.txt", "198 load=res/rooms/room1.txt"}));
 }
 
 // --- errors --------------------------------------------------------------------------

@@ -1,25 +1,14 @@
 #include "tools/common/KeyScript.h"
 
 #include "input/KeyCodes.h"
+#include "input/KeyNames.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace {
-
-bool equalsFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char c = a[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != b[i])
-            return false;
-    }
-    return true;
-}
 
 std::vector<std::string_view> fieldsOf(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -50,51 +39,120 @@ bool parseNumber(std::string_view word, long long low, long long high, long long
            value >= low && value <= high;
 }
 
-} // namespace
-
-int keyCodeForName(std::string_view name) {
-    struct Named {
-        const char* name;
-        int code;
-    };
-    static constexpr Named names[] = {
-        {"left", KeyCodeLeft}, {"right", KeyCodeRight},       {"up", KeyCodeUp},
-        {"down", KeyCodeDown}, {"space", KeyCodeSpace},       {"escape", KeyCodeEscape},
-        {"f9", KeyCodeF9},     {"f10", KeyCodeF10},           {"f11", KeyCodeF11},
-        {"f12", KeyCodeF12},   {"sysrq", KeyCodePrintScreen},
-    };
-    for (const Named& n : names)
-        if (equalsFolded(name, n.name))
-            return n.code;
-    return 0;
+bool parseStep(std::string_view word, long long low, int& step) {
+    long long value = 0;
+    if (!parseNumber(word, low, INT32_MAX, value))
+        return false;
+    step = static_cast<int>(value);
+    return true;
 }
 
-bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script,
-                    std::string& error) {
-    script.events.clear();
-    int lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        line = line.substr(0, line.find('#'));
-        const std::vector<std::string_view> fields = fieldsOf(line);
-        if (fields.empty())
-            continue;
-        auto fail = [&](const std::string& what) {
-            error = fileName;
-            error += ":" + std::to_string(lineNumber) + ": ";
-            error += what;
+bool parseFloat(std::string_view word, float& value) {
+    const char* end = word.data() + word.size();
+    auto [ptr, ec] = std::from_chars(word.data(), end, value);
+    return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
+// The sizes the game can be played at.
+bool parseSize(std::string_view word, ScriptStart& start) {
+    if (word == "640x480")
+        start.width = 640, start.height = 480;
+    else if (word == "800x600")
+        start.width = 800, start.height = 600;
+    else if (word == "1024x768")
+        start.width = 1024, start.height = 768;
+    else
+        return false;
+    return true;
+}
+
+struct LineReader {
+    KeyScript& script;
+    std::vector<std::string_view> fields;
+    bool firstLine = true;
+    std::string problem;
+
+    bool fail(std::string what) {
+        problem = std::move(what);
+        return false;
+    }
+    bool count(std::size_t wanted, const char* form) {
+        if (fields.size() == wanted)
+            return true;
+        return fail(std::string("expected ") + form + ", found " + std::to_string(fields.size()) + " fields");
+    }
+    bool stepAt(std::size_t index, long long low, int& step) {
+        if (parseStep(fields[index], low, step))
+            return true;
+        return fail("step must be a whole number from " + std::to_string(low) + ", not \"" +
+                    std::string(fields[index]) + "\"");
+    }
+
+    bool read() {
+        const std::string_view word = fields[0];
+        if (script.end)
+            return fail("nothing may follow the end line");
+        if (word == "start") {
+            if (!firstLine)
+                return fail("the start line must come first");
+            ScriptStart start;
+            if (!count(5, "start ROOM SIDE WxH full|window"))
+                return false;
+            long long room = 0;
+            if (!parseNumber(fields[1], 1, 4, room))
+                return fail("room must be 1 to 4, not \"" + std::string(fields[1]) + "\"");
+            start.room = static_cast<int>(room);
+            if (fields[2] != "left" && fields[2] != "right")
+                return fail("side must be left or right, not \"" + std::string(fields[2]) + "\"");
+            start.side = fields[2] == "right" ? 1 : 0;
+            if (!parseSize(fields[3], start))
+                return fail("size must be 640x480, 800x600 or 1024x768, not \"" + std::string(fields[3]) +
+                            "\"");
+            if (fields[4] != "full" && fields[4] != "window")
+                return fail("expected full or window, not \"" + std::string(fields[4]) + "\"");
+            start.fullScreen = fields[4] == "full";
+            script.start = start;
+            return true;
+        }
+        if (word == "focus") {
+            ScriptFocus focus;
+            if (!count(3, "focus lost|gained STEP") || !stepAt(2, 1, focus.step))
+                return false;
+            if (fields[1] != "lost" && fields[1] != "gained")
+                return fail("expected lost or gained, not \"" + std::string(fields[1]) + "\"");
+            focus.gained = fields[1] == "gained";
+            script.focusChanges.push_back(focus);
+            return true;
+        }
+        if (word == "shot" || word == "reload") {
+            int step = 0;
+            if (!count(2, word == "shot" ? "shot STEP" : "reload STEP") ||
+                !stepAt(1, word == "shot" ? 0 : 1, step))
+                return false;
+            (word == "shot" ? script.shots : script.reloads).push_back(step);
+            return true;
+        }
+        if (word == "end") {
+            ScriptEnd end;
+            long long room = 0;
+            if (!count(5, "end STEP ROOM X Y") || !stepAt(1, 0, end.step))
+                return false;
+            if (!parseNumber(fields[2], 1, 4, room))
+                return fail("room must be 1 to 4, not \"" + std::string(fields[2]) + "\"");
+            end.room = static_cast<int>(room);
+            if (!parseFloat(fields[3], end.x) || !parseFloat(fields[4], end.y))
+                return fail("the position must be two numbers, not \"" + std::string(fields[3]) + " " +
+                            std::string(fields[4]) + "\"");
+            if (end.step < script.lastStep())
+                return fail("the end line's step comes before a step of the script");
+            script.end = end;
+            return true;
+        }
+        if (!count(3, "STEP KEY ACTION"))
             return false;
-        };
-        if (fields.size() != 3)
-            return fail("expected STEP KEY ACTION, found " + std::to_string(fields.size()) + " fields");
         ScriptedKey event;
-        long long step = 0;
-        if (!parseNumber(fields[0], 1, INT32_MAX, step))
-            return fail("step must be a whole number from 1, not \"" + std::string(fields[0]) + "\"");
-        event.step = static_cast<int>(step);
+        if (!stepAt(0, 1, event.step))
+            return false;
         event.code = keyCodeForName(fields[1]);
         if (event.code == 0) {
             long long code = 0;
@@ -102,15 +160,58 @@ bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScrip
                 return fail("unknown key \"" + std::string(fields[1]) + "\"");
             event.code = static_cast<int>(code);
         }
-        if (equalsFolded(fields[2], "down"))
+        if (sameWordFolded(fields[2], "down"))
             event.pressed = 1;
-        else if (equalsFolded(fields[2], "up"))
+        else if (sameWordFolded(fields[2], "up"))
             event.pressed = 0;
         else
             return fail("action must be down or up, not \"" + std::string(fields[2]) + "\"");
         script.events.push_back(event);
+        return true;
     }
-    std::stable_sort(script.events.begin(), script.events.end(),
-                     [](const ScriptedKey& a, const ScriptedKey& b) { return a.step < b.step; });
+};
+
+} // namespace
+
+int KeyScript::lastStep() const {
+    if (end)
+        return end->step;
+    int last = 0;
+    for (const ScriptedKey& event : events)
+        last = std::max(last, event.step);
+    for (const ScriptFocus& focus : focusChanges)
+        last = std::max(last, focus.step);
+    for (int step : shots)
+        last = std::max(last, step);
+    for (int step : reloads)
+        last = std::max(last, step);
+    return last;
+}
+
+bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script,
+                    std::string& error) {
+    script = KeyScript{};
+    LineReader reader{script, {}, true, {}};
+    int lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        line = line.substr(0, line.find('#'));
+        reader.fields = fieldsOf(line);
+        if (reader.fields.empty())
+            continue;
+        if (!reader.read()) {
+            error = fileName + ":" + std::to_string(lineNumber) + ": " + reader.problem;
+            return false;
+        }
+        reader.firstLine = false;
+    }
+    auto byStep = [](const auto& a, const auto& b) { return a.step < b.step; };
+    std::stable_sort(script.events.begin(), script.events.end(), byStep);
+    std::stable_sort(script.focusChanges.begin(), script.focusChanges.end(), byStep);
+    std::sort(script.shots.begin(), script.shots.end());
+    std::sort(script.reloads.begin(), script.reloads.end());
     return true;
 }

@@ -237,6 +237,22 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             return fail(ReplayBadInput, error);
     }
 
+    // A recording says where and at what size its run started; the command line wins.
+    StartRoom start{options.room, options.side};
+    int width = options.width;
+    int height = options.height;
+    if (script.start && !options.startGiven)
+        start = StartRoom{script.start->room, script.start->side};
+    if (script.start && !options.sizeGiven) {
+        width = script.start->width;
+        height = script.start->height;
+    }
+    const std::int64_t steps = options.steps >= 0 ? options.steps : script.lastStep();
+    for (const ReplayShot& shot : shots)
+        if (shot.step > steps)
+            return fail(ReplayBadInput, "--shot: step " + std::to_string(shot.step) +
+                                            " is after the last step, " + std::to_string(steps));
+
     // Everything the run sets up is undone when it ends, however it ends.
     EventRecorder events;
     events.text.reserve(256);
@@ -245,10 +261,11 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         return fail(ReplayBadInput, "--root: cannot enter \"" + options.root + "\"");
 
     // The game's own frame, drawn on a software device of the chosen size; sounds recorded.
-    if (!game.useHeadlessDevice(options.width, options.height))
+    if (!game.useHeadlessDevice(width, height))
         return fail(ReplayWriteFailed, game.error());
     if (!options.screenshotFile.empty())
         theDisplay.screenshotFile = options.screenshotFile;
+    theDisplay.fullScreen = script.start && script.start->fullScreen;
 
     InputState input;
     initInput(input);
@@ -263,13 +280,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
 
     if (!game.loadWorld())
         return fail(ReplayBadInput, options.root + ": " + game.error());
-    // The game itself always starts in room 1 at its left entry point.
-    if (options.room != 1 || options.side != 0) {
-        const std::size_t index = static_cast<std::size_t>(options.room - 1);
-        if (!enterRingRoom(index, options.side))
-            return fail(ReplayBadInput,
-                        "--room: cannot read \"" + world.roomFiles[index] + "\" under " + options.root);
-    }
+    if (!game.enterStartRoom(start))
+        return fail(ReplayBadInput, "--room: " + game.error() + " under " + options.root);
 
     TraceOutput trace;
     TraceOutput objectsTrace;
@@ -299,12 +311,30 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     RgbaImage frame;
     std::size_t nextShot = 0;
     bool shotFailed = false;
-    // After step `step`: one frame when a shot or the game's screenshot asks for one.
+    // After step `step`: one frame when a shot or the game's screenshot asks for one. A
+    // recording says after which steps the game took its screenshots (the last step of a pass);
+    // a typed script takes it after the step the key arrived.
+    std::size_t nextRecordedShot = 0;
     auto frameAfter = [&](std::int64_t step) {
         const bool shotHere = nextShot < shots.size() && shots[nextShot].step == step;
-        if (!shotHere && !theDisplay.screenshotRequested)
+        bool screenshotHere = theDisplay.screenshotRequested;
+        if (script.recorded()) {
+            screenshotHere = false;
+            for (; nextRecordedShot < script.shots.size() && script.shots[nextRecordedShot] <= step;
+                 ++nextRecordedShot)
+                screenshotHere = screenshotHere || script.shots[nextRecordedShot] == step;
+        }
+        if (!shotHere && !screenshotHere)
             return;
-        drawFrame(hooks);
+        if (!screenshotHere && script.recorded()) {
+            // A shot of the tool's own keeps the game's request for the step the recording names.
+            const bool asked = theDisplay.screenshotRequested;
+            theDisplay.screenshotRequested = false;
+            drawFrame(hooks);
+            theDisplay.screenshotRequested = asked;
+        } else {
+            drawFrame(hooks);
+        }
         for (; nextShot < shots.size() && shots[nextShot].step == step; ++nextShot) {
             if (!theGraphics.device->readBackBuffer(frame) ||
                 !writePngFile(shots[nextShot].fileName, frame, false)) {
@@ -330,8 +360,47 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     std::int64_t stepsRun = 0;
     long memoryAfterFirstChange = -1;
     std::size_t nextKey = 0;
+    std::size_t nextFocus = 0;
     const std::vector<ScriptedKey>& keys = script.events;
-    for (std::int64_t step = 1; step <= options.steps && !shotFailed; ++step) {
+    std::int64_t currentStep = 0;
+    // The recorded reloads happen where the recording says; nothing else reads a room again.
+    world.reloadBehindCurtain = [&script, &currentStep] {
+        return std::binary_search(script.reloads.begin(), script.reloads.end(), currentStep);
+    };
+    bool endDiffers = false;
+    // After the end line's step: the player where the game left it.
+    auto checkEnd = [&](std::int64_t step) {
+        if (!script.end || script.end->step != step)
+            return;
+        const ScriptEnd& end = *script.end;
+        const int room = static_cast<int>(world.currentRoom) + 1;
+        const float x = world.player ? world.player->x : 0.0f;
+        const float y = world.player ? world.player->y : 0.0f;
+        if (room == end.room && x == end.x && y == end.y)
+            return;
+        std::string what = "the run ends in room " + std::to_string(room) + " at ";
+        appendFloat(what, x);
+        what += " ";
+        appendFloat(what, y);
+        what += " after step " + std::to_string(step) + "; the recording ended in room " +
+                std::to_string(end.room) + " at ";
+        appendFloat(what, end.x);
+        what += " ";
+        appendFloat(what, end.y);
+        diagnostics << "marrowgast-replay: " << what << "\n";
+        endDiffers = true;
+    };
+    checkEnd(0);
+    for (std::int64_t step = 1; step <= steps && !shotFailed; ++step) {
+        currentStep = step;
+        // The window's focus as the frame loop changes it, before the step's input poll.
+        for (; nextFocus < script.focusChanges.size() && script.focusChanges[nextFocus].step <= step;
+             ++nextFocus) {
+            const bool gained = script.focusChanges[nextFocus].gained;
+            hooks.setKeyboardActive(gained);
+            if (!gained)
+                hooks.stopAllSounds();
+        }
         for (; nextKey < keys.size() && keys[nextKey].step <= step; ++nextKey)
             queueKeyEvent(input, keys[nextKey].code, keys[nextKey].pressed);
         if (world.roomChangePending || (world.player && world.player->state == Dying))
@@ -346,8 +415,15 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             memoryAfterFirstChange = residentKiB();
         writeRows(step);
         frameAfter(step);
+        checkEnd(step);
         if (quit)
             break;
+    }
+    world.reloadBehindCurtain = nullptr;
+    if (script.end && stepsRun < script.end->step && steps >= script.end->step) {
+        diagnostics << "marrowgast-replay: the run quit after step " << stepsRun
+                    << ", before the recording's end at step " << script.end->step << "\n";
+        endDiffers = true;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
@@ -355,7 +431,7 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         diagnostics << "marrowgast-replay: resident memory after the first room change: "
                     << memoryAfterFirstChange << " KiB, at the end: " << residentKiB() << " KiB\n";
 
-    int result = ReplayDone;
+    int result = endDiffers ? ReplayEndDiffers : ReplayDone;
     if (shotFailed)
         result = ReplayWriteFailed;
     for (; nextShot < shots.size(); ++nextShot) {

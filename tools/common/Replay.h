@@ -14,6 +14,8 @@ inline constexpr int ReplayDone = 0;
 inline constexpr int ReplayWriteFailed = 1;
 // Bad options, key script or rooms: nothing was written.
 inline constexpr int ReplayBadInput = 2;
+// The run did not end where the recording's end line says it did.
+inline constexpr int ReplayEndDiffers = 3;
 
 inline constexpr std::string_view TraceHeader =
     "step\troom\tstate\tx\ty\th\tprevX\tprevY\tfacing\tkeys\tcurtain\tevents\n";

@@ -1,5 +1,7 @@
 #include "tools/common/ReplayOptions.h"
 
+#include "app/StartRoom.h"
+
 #include <charconv>
 #include <limits>
 #include <string_view>
@@ -86,27 +88,24 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             } else {
                 return fail("expected 640x480, 800x600 or 1024x768, not " + quoted(value));
             }
+            options.sizeGiven = true;
         } else if (option == "--room") {
-            std::int64_t room = 0;
-            if (!readWhole(value, 1, 4, room))
+            if (!readStartRoomNumber(value, options.room))
                 return fail("expected a room of the ring from 1 to 4, not " + quoted(value));
-            options.room = static_cast<int>(room);
+            options.startGiven = true;
         } else if (option == "--side") {
-            if (value == "left")
-                options.side = 0;
-            else if (value == "right")
-                options.side = 1;
-            else
+            if (!readStartSide(value, options.side))
                 return fail("expected left or right, not " + quoted(value));
+            options.startGiven = true;
         }
     }
 
-    if (!stepsGiven) {
-        error = "--steps: missing (how many steps to run)";
+    if (!stepsGiven && options.keysFile.empty()) {
+        error = "--steps: missing (how many steps to run; a key script with --keys says it itself)";
         return false;
     }
     for (const ReplayShot& shot : options.shots) {
-        if (shot.step > options.steps) {
+        if (stepsGiven && shot.step > options.steps) {
             error = "--shot: step " + std::to_string(shot.step) + " is after the last step, " +
                     std::to_string(options.steps);
             return false;

@@ -12,7 +12,8 @@ struct ReplayShot {
 // What marrowgast-replay was asked to do. File names are as given on the command line;
 // the run resolves them against the directory it starts in.
 struct ReplayOptions {
-    std::int64_t steps = 0;
+    // -1: as many as the key script holds (to its end line, else its last step).
+    std::int64_t steps = -1;
     // The directory holding res/; the game's own paths and "screenshot.png" are relative to it.
     std::string root = ".";
     // Whether --root was given; without it the tool looks for the data as the game does.
@@ -26,6 +27,9 @@ struct ReplayOptions {
     std::vector<ReplayShot> shots;
     int width = 640;
     int height = 480;
+    // Whether --size, --room or --side were given: they win over a recording's start line.
+    bool sizeGiven = false;
+    bool startGiven = false;
     // The ring room to start in, from 1, and the side of its entry point: 0 left, 1 right.
     int room = 1;
     int side = 0;
@@ -34,10 +38,10 @@ struct ReplayOptions {
 };
 
 inline constexpr const char* ReplayUsage =
-    "usage: marrowgast-replay --steps N [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
+    "usage: marrowgast-replay [--steps N] [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
     "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n"
     "                         [--memory]\n";
 
 // Reads the arguments after the program name. False, with one line in `error` naming the
-// option, for an unknown option, a missing or bad value, or a missing --steps.
+// option, for an unknown option, a missing or bad value, or neither --steps nor --keys.
 bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& options, std::string& error);

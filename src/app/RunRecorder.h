@@ -1,0 +1,46 @@
+#pragma once
+#include "app/StartRoom.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Writes a run while it is played, as a key script the replay tool reads back exactly
+// (docs/ROOMS.md): where it started, every key event at the step whose input poll delivers
+// it, the focus changes, the screenshots, the watched room's reloads and the end. Each step's
+// lines reach the file when the step ends, so a game killed at any moment leaves a script that
+// reads up to its last step.
+class RunRecorder {
+  public:
+    RunRecorder() = default;
+    ~RunRecorder();
+    RunRecorder(const RunRecorder&) = delete;
+    RunRecorder& operator=(const RunRecorder&) = delete;
+
+    // Creates `fileName`, or empties it; false with `error` set when it cannot.
+    bool open(const std::string& fileName, std::string& error);
+    bool isOpen() const { return file != nullptr; }
+
+    void start(const StartRoom& room, int width, int height, bool fullScreen);
+    void key(std::int64_t step, int code, int pressed);
+    // Before the input poll of `step`.
+    void focus(bool gained, std::int64_t step);
+    // The game's screenshot was taken from the frame drawn after `step`.
+    void shot(std::int64_t step);
+    // The room was read again behind the curtain, during `step`.
+    void reload(std::int64_t step);
+    // The run is over after `step`, the player in ring room `room` (from 1) at (x, y).
+    void end(std::int64_t step, int room, float x, float y);
+
+    // Hands what was noted since the last flush to the system; cheap when nothing was.
+    void flush();
+    // Every line written so far reached the file.
+    bool ok() const { return !writeFailed; }
+
+  private:
+    void line(const std::string& text);
+
+    std::FILE* file = nullptr;
+    std::string pending;
+    bool writeFailed = false;
+};

@@ -1,0 +1,63 @@
+#include "app/RoomWatch.h"
+
+#include "world/WorldFixture.h"
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RoomWatchTest : public WorldFixture {
+  protected:
+    // A death, and the steps until the player is back.
+    void dieAndComeBack() {
+        player().setState(Dying);
+        for (int step = 0; step < 1000 && player().state == Dying; ++step)
+            updateWorld();
+        ASSERT_NE(player().state, Dying);
+    }
+    void writeRoomAt(int x) {
+        writeRoom(1, "platform start 0 30 end 39 30 texture res/textures/stone.png\n"
+                     "entrypoint position " +
+                         std::to_string(x) + " 20 side left\n");
+    }
+};
+
+TEST_F(RoomWatchTest, AnEditedRoomOrImageIsReadAgainBehindTheNextDeathsCurtain) {
+    fs::copy_file(fs::path(MARROWGAST_TEST_DATA) / "replay/ring/res/textures/stone.png",
+                  dir.path("res/textures/stone.png"));
+    writeRoomAt(5);
+    std::optional<RoomWatch> watch(std::in_place);
+    watch->start();
+    world.reloadBehindCurtain = [&watch] { return watch->changed(); };
+    load();
+    EXPECT_FALSE(watch->changed());
+    dir.write("res/textures/unused.png", "not the room's");
+    EXPECT_FALSE(watch->changed());
+
+    // The room's file: the player comes back at the new entry point.
+    writeRoomAt(17);
+    EXPECT_TRUE(watch->changed());
+    dieAndComeBack();
+    EXPECT_EQ(player().x, 17.0f);
+    EXPECT_FALSE(watch->changed());
+
+    // An image the room uses, touched: seen, and read again with the room.
+    const int decoded = theGraphics.imageFilesDecoded;
+    fs::last_write_time(dir.path("res/textures/stone.png"),
+                        fs::last_write_time(dir.path("res/textures/stone.png")) + std::chrono::seconds(5));
+    EXPECT_TRUE(watch->changed());
+    dieAndComeBack();
+    EXPECT_EQ(theGraphics.imageFilesDecoded, decoded + 1);
+    EXPECT_FALSE(watch->changed());
+
+    // Without the watch the world never reads the room behind a death's curtain.
+    watch.reset();
+    world.reloadBehindCurtain = nullptr;
+    writeRoomAt(23);
+    dieAndComeBack();
+    EXPECT_EQ(player().x, 17.0f);
+}
+
+} // namespace
