@@ -13,6 +13,7 @@
 #include "platform/ImageFile.h"
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
+#include "tools/common/StartRoom.h"
 #include "world/Lift.h"
 #include "world/Room.h"
 #include "world/Searchable.h"
@@ -263,13 +264,9 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
 
     if (!game.loadWorld())
         return fail(ReplayBadInput, options.root + ": " + game.error());
-    // The game itself always starts in room 1 at its left entry point.
-    if (options.room != 1 || options.side != 0) {
-        const std::size_t index = static_cast<std::size_t>(options.room - 1);
-        if (!enterRingRoom(index, options.side))
-            return fail(ReplayBadInput,
-                        "--room: cannot read \"" + world.roomFiles[index] + "\" under " + options.root);
-    }
+    std::string startError;
+    if (!enterStartRoom(options.room, options.side, startError))
+        return fail(ReplayBadInput, "--room: " + startError + " under " + options.root);
 
     TraceOutput trace;
     TraceOutput objectsTrace;
