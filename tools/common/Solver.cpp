@@ -26,6 +26,8 @@ constexpr std::size_t CrossingsCompared = 6;
 // The weight of the distance still to go against the steps already taken: above 1 the search
 // heads for the far edge first and looks at waiting and detours later.
 constexpr float Greed = 2.0f;
+// How long the easiest crossings found are worked on to make them easier still.
+constexpr int ClimbMilliseconds = 2500;
 
 constexpr std::uint32_t PlayerKeyBits[] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump};
 
@@ -156,16 +158,26 @@ class RoomSearch {
         const auto started = std::chrono::steady_clock::now();
         saveWorld(start);
         const Crossing searched = searchStates();
-        Crossing best;
+        std::vector<Crossing> crossings;
         for (std::vector<KeyPress>& presses : found) {
             // A script that does not cross again would be a fault of the search; it is not kept.
-            if (crossesAt(presses) == 0)
-                continue;
-            Crossing c = improve(std::move(presses));
-            if (!best.found || c.tightestWindow > best.tightestWindow ||
-                (c.tightestWindow == best.tightestWindow && c.steps < best.steps))
-                best = std::move(c);
+            if (crossesAt(presses) != 0)
+                crossings.push_back(simplify(std::move(presses)));
         }
+        auto easier = [](const Crossing& a, const Crossing& b) {
+            return a.tightestWindow != b.tightestWindow ? a.tightestWindow > b.tightestWindow
+                                                        : a.steps < b.steps;
+        };
+        std::stable_sort(crossings.begin(), crossings.end(), easier);
+        // The two easiest are made easier still, within a couple of seconds.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ClimbMilliseconds);
+        for (std::size_t i = 0; i < crossings.size() && i < 2; ++i)
+            crossings[i] = climb(std::move(crossings[i]), deadline);
+        std::stable_sort(crossings.begin(), crossings.end(), easier);
+        Crossing best = crossings.empty() ? Crossing{} : std::move(crossings.front());
+        std::sort(best.presses.begin(), best.presses.end(), [](const KeyPress& a, const KeyPress& b) {
+            return a.down != b.down ? a.down < b.down : a.key < b.key;
+        });
         best.stopped = searched.stopped && !best.found;
         best.states = searched.states;
         best.bytes = searched.bytes;
@@ -381,14 +393,16 @@ class RoomSearch {
         int size() const { return before + after + 1; }
     };
 
-    Window windowOf(std::vector<KeyPress> presses, std::size_t i) {
+    // The window of press `i`, counted until it reaches `enough` steps.
+    Window windowOf(const std::vector<KeyPress>& presses, std::size_t i, int enough) {
         Window w;
-        for (const int direction : {-1, 1}) {
+        std::vector<KeyPress> moved;
+        for (const int direction : {1, -1}) {
             int& count = direction < 0 ? w.before : w.after;
-            for (int d = 1; d <= MostShift; ++d) {
+            for (int d = 1; d <= MostShift && w.size() < enough; ++d) {
                 if (!fitsShifted(presses, i, direction * d))
                     break;
-                std::vector<KeyPress> moved = presses;
+                moved = presses;
                 shiftPress(moved[i], direction * d);
                 if (crossesAt(moved) == 0)
                     break;
@@ -398,24 +412,38 @@ class RoomSearch {
         return w;
     }
 
-    // Fills in the crossing's steps and tightest window; returns the tightest press, or npos.
-    std::size_t measure(Crossing& c, std::vector<Window>& windows) {
+    // Fills in the crossing's tightest window (windows counted up to `enough`) and returns the
+    // tightest press, or npos without presses; `atTightest` is how many presses share it.
+    std::size_t measure(Crossing& c, std::vector<Window>& windows, int enough, int& atTightest) {
         windows.clear();
         std::size_t tightest = std::string::npos;
+        atTightest = 0;
         for (std::size_t i = 0; i < c.presses.size(); ++i) {
-            windows.push_back(windowOf(c.presses, i));
-            if (tightest == std::string::npos || windows[i].size() < windows[tightest].size())
+            windows.push_back(windowOf(c.presses, i, enough));
+            const int size = windows[i].size();
+            if (tightest == std::string::npos || size < windows[tightest].size()) {
                 tightest = i;
+                atTightest = 1;
+            } else if (size == windows[tightest].size()) {
+                ++atTightest;
+            }
         }
         c.tightestWindow = tightest == std::string::npos ? 0 : windows[tightest].size();
         c.tightestAt = tightest == std::string::npos ? 0 : c.presses[tightest].down;
         return tightest;
     }
 
-    // A found script made plainer and easier: presses it does not need are dropped, presses of
-    // one key that follow each other are joined, then the tightest press is moved to the
-    // middle of its window while that widens the tightest window.
-    Crossing improve(std::vector<KeyPress> presses) {
+    static bool isScript(const std::vector<KeyPress>& presses) {
+        for (std::size_t i = 0; i < presses.size(); ++i) {
+            if (!fitsShifted(presses, i, 0))
+                return false;
+        }
+        return true;
+    }
+
+    // A found script made plainer: presses it does not need are dropped and presses of one key
+    // that follow each other are joined, while it still crosses.
+    Crossing simplify(std::vector<KeyPress> presses) {
         for (bool changed = true; changed;) {
             changed = false;
             for (std::size_t i = 0; i < presses.size(); ++i) {
@@ -446,28 +474,54 @@ class RoomSearch {
         c.presses = std::move(presses);
         c.steps = crossesAt(c.presses);
         std::vector<Window> windows;
-        std::size_t tightest = measure(c, windows);
-        for (int round = 0; round < 8 && tightest != std::string::npos; ++round) {
-            const Window w = windows[tightest];
-            const int shift = (w.after - w.before) / 2;
-            if (shift == 0)
-                break;
-            Crossing moved = c;
-            shiftPress(moved.presses[tightest], shift);
-            moved.steps = crossesAt(moved.presses);
-            if (moved.steps == 0)
-                break;
-            std::vector<Window> movedWindows;
-            const std::size_t movedTightest = measure(moved, movedWindows);
-            if (moved.tightestWindow <= c.tightestWindow)
-                break;
-            c = std::move(moved);
-            windows = std::move(movedWindows);
-            tightest = movedTightest;
+        int atTightest = 0;
+        measure(c, windows, 2 * MostShift + 1, atTightest);
+        return c;
+    }
+
+    // Makes the crossing easier by moving one press, or one press and all that follow it, a few
+    // steps at a time, while that widens the tightest window (or leaves fewer presses at it),
+    // until no move helps or `deadline` passes.
+    Crossing climb(Crossing c, std::chrono::steady_clock::time_point deadline) {
+        std::vector<Window> windows;
+        int atTightest = 0;
+        measure(c, windows, 2 * MostShift + 1, atTightest);
+        bool better = true;
+        while (better && std::chrono::steady_clock::now() < deadline) {
+            better = false;
+            for (std::size_t i = 0; i < c.presses.size() && !better; ++i) {
+                // 0: the press alone; 1: with all that follow it; 2: the press replaced by waiting,
+                // those that follow moved.
+                for (const int kind : {0, 1, 2}) {
+                    for (const int shift : {-8, -4, -2, -1, 1, 2, 4, 8, 12, 16}) {
+                        Crossing moved = c;
+                        for (std::size_t j = 0; j < moved.presses.size(); ++j) {
+                            if ((j == i && kind < 2) ||
+                                (kind > 0 && moved.presses[j].down > c.presses[i].down))
+                                shiftPress(moved.presses[j], shift);
+                        }
+                        if (kind == 2)
+                            moved.presses.erase(moved.presses.begin() + static_cast<std::ptrdiff_t>(i));
+                        if (!isScript(moved.presses) || (moved.steps = crossesAt(moved.presses)) == 0)
+                            continue;
+                        std::vector<Window> movedWindows;
+                        int movedAt = 0;
+                        measure(moved, movedWindows, c.tightestWindow + 1, movedAt);
+                        if (moved.tightestWindow > c.tightestWindow ||
+                            (moved.tightestWindow == c.tightestWindow && movedAt < atTightest)) {
+                            c = std::move(moved);
+                            measure(c, windows, 2 * MostShift + 1, atTightest);
+                            better = true;
+                            break;
+                        }
+                        if (std::chrono::steady_clock::now() >= deadline)
+                            return c;
+                    }
+                    if (better)
+                        break;
+                }
+            }
         }
-        std::sort(c.presses.begin(), c.presses.end(), [](const KeyPress& a, const KeyPress& b) {
-            return a.down != b.down ? a.down < b.down : a.key < b.key;
-        });
         return c;
     }
 
