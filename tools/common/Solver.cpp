@@ -26,8 +26,9 @@ constexpr std::size_t CrossingsCompared = 6;
 // The weight of the distance still to go against the steps already taken: above 1 the search
 // heads for the far edge first and looks at waiting and detours later.
 constexpr float Greed = 2.0f;
-// How long the easiest crossings found are worked on to make them easier still.
-constexpr int ClimbMilliseconds = 2500;
+// How many steps the easiest crossings found may be re-run to make them easier still: a count,
+// not a time, so the answer is the same on every machine (about 2 seconds on the development machine).
+constexpr std::int64_t ClimbSteps = 16000000;
 
 constexpr std::uint32_t PlayerKeyBits[] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump};
 
@@ -170,7 +171,7 @@ class RoomSearch {
         };
         std::stable_sort(crossings.begin(), crossings.end(), easier);
         // The two easiest are made easier still, within a couple of seconds.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ClimbMilliseconds);
+        const std::int64_t deadline = stepsRun + ClimbSteps;
         for (std::size_t i = 0; i < crossings.size() && i < 2; ++i)
             crossings[i] = climb(std::move(crossings[i]), deadline);
         std::stable_sort(crossings.begin(), crossings.end(), easier);
@@ -351,6 +352,7 @@ class RoomSearch {
         std::uint32_t keys = 0;
         for (int s = 1; s <= maxSteps; ++s) {
             stepWorld(keys, held[static_cast<std::size_t>(s)]);
+            ++stepsRun;
             const Outcome outcome = outcomeNow(way);
             if (outcome == Outcome::Crossed)
                 return s;
@@ -481,13 +483,13 @@ class RoomSearch {
 
     // Makes the crossing easier by moving one press, or one press and all that follow it, a few
     // steps at a time, while that widens the tightest window (or leaves fewer presses at it),
-    // until no move helps or `deadline` passes.
-    Crossing climb(Crossing c, std::chrono::steady_clock::time_point deadline) {
+    // until no move helps or the steps run reach `deadline`.
+    Crossing climb(Crossing c, std::int64_t deadline) {
         std::vector<Window> windows;
         int atTightest = 0;
         measure(c, windows, 2 * MostShift + 1, atTightest);
         bool better = true;
-        while (better && std::chrono::steady_clock::now() < deadline) {
+        while (better && stepsRun < deadline) {
             better = false;
             for (std::size_t i = 0; i < c.presses.size() && !better; ++i) {
                 // 0: the press alone; 1: with all that follow it; 2: the press replaced by waiting,
@@ -514,7 +516,7 @@ class RoomSearch {
                             better = true;
                             break;
                         }
-                        if (std::chrono::steady_clock::now() >= deadline)
+                        if (stepsRun >= deadline)
                             return c;
                     }
                     if (better)
@@ -536,6 +538,8 @@ class RoomSearch {
     std::vector<std::uint32_t> table;
     std::size_t openBytes = 0;
     std::vector<std::vector<KeyPress>> found;
+    // Steps the scripts have been re-run for, from the start snapshot.
+    std::int64_t stepsRun = 0;
 };
 
 const char* wayName(Way way) {
