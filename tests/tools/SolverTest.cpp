@@ -50,17 +50,12 @@ TEST(Solver, EachRoomAndWayGetsItsLineAndStatus) {
         int status;
     };
     const Case cases[] = {
-        {{"--room", "1"},
-         "room 1 east: crossed in \\d+ steps, tightest window \\d+ steps \\(at step \\d+\\)\n"
-         "room 1 west: crossed in \\d+ steps, tightest window \\d+ steps \\(at step \\d+\\)\n",
-         0},
         {{"--room", "2", "--way", "west", "--way", "east"},
          "room 2 west: no crossing within 3600 steps \\(\\d+ states searched\\)\n"
          "room 2 east: no crossing within 3600 steps \\(\\d+ states searched\\)\n",
          1},
-        {{"--room", "3", "--room", "1", "--way", "east", "--max-steps", "600"},
-         "room 3 east: no crossing within 600 steps \\(\\d+ states searched\\)\n"
-         "room 1 east: crossed in \\d+ steps.*\n",
+        {{"--room", "3", "--way", "east", "--max-steps", "600"},
+         "room 3 east: no crossing within 600 steps \\(\\d+ states searched\\)\n",
          1},
         // Too few steps to walk across.
         {{"--room", "1", "--way", "east", "--max-steps", "200"},
@@ -88,6 +83,13 @@ TEST(Solver, FoundScriptsReplayAcrossTheRoom) {
     TempDir dir;
     const SolveRun run = solve({"--room", "1", "--keys-out", dir.path("")});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
+    // On a flat floor a press can start anywhere in the 121 steps the window is counted over.
+    EXPECT_TRUE(
+        std::regex_match(run.out, std::regex("room 1 east: crossed in \\d+ steps, tightest window 121 steps "
+                                             "\\(at step \\d+\\)\n"
+                                             "room 1 west: crossed in \\d+ steps, tightest window 121 steps "
+                                             "\\(at step \\d+\\)\n")))
+        << run.out;
     for (const std::string way : {"east", "west"}) {
         const std::string keys = dir.path("room1-" + way + ".keys");
         std::smatch found;

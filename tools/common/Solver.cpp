@@ -28,7 +28,7 @@ constexpr std::size_t CrossingsCompared = 6;
 constexpr float Greed = 2.0f;
 // How many steps the easiest crossings found may be re-run to make them easier still: a count,
 // not a time, so the answer is the same on every machine (about 2 seconds on the development machine).
-constexpr std::int64_t ClimbSteps = 16000000;
+constexpr std::int64_t ClimbSteps = 8000000;
 
 constexpr std::uint32_t PlayerKeyBits[] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump};
 
@@ -37,13 +37,15 @@ constexpr std::uint8_t BaseActions[] = {0, KeyLeft, KeyRight, KeyJump, KeyLeft |
 constexpr std::uint8_t LiftActions[] = {KeyUp, KeyDown};
 
 template <class Part> std::uint32_t* putWords(std::uint32_t* out, const Part* parts, std::size_t count) {
-    std::memcpy(out, parts, count * sizeof(Part));
+    if (count > 0)
+        std::memcpy(out, parts, count * sizeof(Part));
     return out + count * sizeof(Part) / sizeof(std::uint32_t);
 }
 
 template <class Part>
 const std::uint32_t* takeWords(const std::uint32_t* in, Part* parts, std::size_t count) {
-    std::memcpy(static_cast<void*>(parts), in, count * sizeof(Part));
+    if (count > 0)
+        std::memcpy(static_cast<void*>(parts), in, count * sizeof(Part));
     return in + count * sizeof(Part) / sizeof(std::uint32_t);
 }
 
@@ -344,18 +346,41 @@ class RoomSearch {
         return result;
     }
 
-    // The step in which the script crosses from the start, or 0.
-    int crossesAt(const std::vector<KeyPress>& presses) {
-        restoreWorld(start);
+    // The step in which the script crosses from the start, or 0. The steps it shares with the
+    // script last recorded (see record) are not run again: it starts from the recorded state
+    // before the first step whose held keys differ.
+    int crossesAt(const std::vector<KeyPress>& presses, bool recording = false) {
         const std::vector<std::uint8_t> held = heldPerStep(presses, maxSteps);
+        int from = 1;
+        if (!recording && baseCrosses != 0) {
+            while (from <= baseCrosses &&
+                   held[static_cast<std::size_t>(from)] == baseHeld[static_cast<std::size_t>(from)])
+                ++from;
+            if (from > baseCrosses)
+                return baseCrosses;
+        }
+        if (from == 1)
+            restoreWorld(start);
+        else
+            restoreWorld(baseStates[static_cast<std::size_t>(from)]);
+        if (recording) {
+            baseHeld = held;
+            baseCrosses = 0;
+            baseStates.resize(held.size());
+        }
         const int last = lastEvent(presses);
-        std::uint32_t keys = 0;
-        for (int s = 1; s <= maxSteps; ++s) {
+        std::uint32_t keys = held[static_cast<std::size_t>(from - 1)];
+        for (int s = from; s <= maxSteps; ++s) {
+            if (recording)
+                saveWorld(baseStates[static_cast<std::size_t>(s)]);
             stepWorld(keys, held[static_cast<std::size_t>(s)]);
             ++stepsRun;
             const Outcome outcome = outcomeNow(way);
-            if (outcome == Outcome::Crossed)
+            if (outcome == Outcome::Crossed) {
+                if (recording)
+                    baseCrosses = s;
                 return s;
+            }
             if (outcome == Outcome::Lost)
                 return 0;
             // Standing with nothing held and nothing more to come, the player stays put.
@@ -365,6 +390,10 @@ class RoomSearch {
         }
         return 0;
     }
+
+    // Runs the script and keeps the state before each of its steps, for the variants of it that
+    // crossesAt is asked about next.
+    void record(const std::vector<KeyPress>& presses) { crossesAt(presses, true); }
 
     // Whether press `i` moved by `shift` still is a press of its own: from step 1, and clear
     // of the other presses of its key.
@@ -414,25 +443,30 @@ class RoomSearch {
         return w;
     }
 
-    // Fills in the crossing's tightest window (windows counted up to `enough`) and returns the
-    // tightest press, or npos without presses; `atTightest` is how many presses share it.
-    std::size_t measure(Crossing& c, std::vector<Window>& windows, int enough, int& atTightest) {
-        windows.clear();
-        std::size_t tightest = std::string::npos;
-        atTightest = 0;
+    // Fills in the crossing's tightest window (counted up to `enough`) and returns how many
+    // presses share it. A press is measured only until it is wider than the tightest so far.
+    int measure(Crossing& c, int enough) {
+        record(c.presses);
+        int tightest = 0;
+        int atTightest = 0;
         for (std::size_t i = 0; i < c.presses.size(); ++i) {
-            windows.push_back(windowOf(c.presses, i, enough));
-            const int size = windows[i].size();
-            if (tightest == std::string::npos || size < windows[tightest].size()) {
-                tightest = i;
+            const Window w =
+                windowOf(c.presses, i, atTightest == 0 ? enough : std::min(enough, tightest + 1));
+            const int size = w.size();
+            if (atTightest == 0 || size < tightest) {
+                tightest = size;
                 atTightest = 1;
-            } else if (size == windows[tightest].size()) {
+                c.tightestAt = c.presses[i].down;
+                tightestPress = i;
+                tightestSpan = w;
+            } else if (size == tightest) {
                 ++atTightest;
             }
         }
-        c.tightestWindow = tightest == std::string::npos ? 0 : windows[tightest].size();
-        c.tightestAt = tightest == std::string::npos ? 0 : c.presses[tightest].down;
-        return tightest;
+        c.tightestWindow = tightest;
+        if (atTightest == 0)
+            c.tightestAt = 0;
+        return atTightest;
     }
 
     static bool isScript(const std::vector<KeyPress>& presses) {
@@ -475,9 +509,7 @@ class RoomSearch {
         c.found = true;
         c.presses = std::move(presses);
         c.steps = crossesAt(c.presses);
-        std::vector<Window> windows;
-        int atTightest = 0;
-        measure(c, windows, 2 * MostShift + 1, atTightest);
+        measure(c, 2 * MostShift + 1);
         return c;
     }
 
@@ -485,34 +517,42 @@ class RoomSearch {
     // steps at a time, while that widens the tightest window (or leaves fewer presses at it),
     // until no move helps or the steps run reach `deadline`.
     Crossing climb(Crossing c, std::int64_t deadline) {
-        std::vector<Window> windows;
-        int atTightest = 0;
-        measure(c, windows, 2 * MostShift + 1, atTightest);
+        int atTightest = measure(c, 2 * MostShift + 1);
         bool better = true;
-        while (better && stepsRun < deadline) {
+        // A window as wide as it is counted cannot be widened.
+        while (better && stepsRun < deadline && c.tightestWindow < 2 * MostShift + 1) {
             better = false;
+            // First the tightest press to the middle of its window, then press by press: 0, the
+            // press alone; 1, with all that follow it; 2, the press replaced by waiting and those
+            // that follow moved.
+            const std::size_t tightest = tightestPress;
+            const int centre = (tightestSpan.after - tightestSpan.before) / 2;
             for (std::size_t i = 0; i < c.presses.size() && !better; ++i) {
-                // 0: the press alone; 1: with all that follow it; 2: the press replaced by waiting,
-                // those that follow moved.
-                for (const int kind : {0, 1, 2}) {
-                    for (const int shift : {-8, -4, -2, -1, 1, 2, 4, 8, 12, 16}) {
+                for (const int kind : {-1, 0, 1, 2}) {
+                    // The middle of the window is tried once, first.
+                    if (kind < 0 && (i > 0 || centre == 0))
+                        continue;
+                    const std::vector<int> shifts =
+                        kind < 0 ? std::vector<int>{centre}
+                                 : std::vector<int>{-8, -4, -2, -1, 1, 2, 4, 8, 12, 16};
+                    for (const int shift : shifts) {
+                        const std::size_t which = kind < 0 ? tightest : i;
                         Crossing moved = c;
                         for (std::size_t j = 0; j < moved.presses.size(); ++j) {
-                            if ((j == i && kind < 2) ||
-                                (kind > 0 && moved.presses[j].down > c.presses[i].down))
+                            if ((j == which && kind < 2) ||
+                                (kind > 0 && moved.presses[j].down > c.presses[which].down))
                                 shiftPress(moved.presses[j], shift);
                         }
                         if (kind == 2)
-                            moved.presses.erase(moved.presses.begin() + static_cast<std::ptrdiff_t>(i));
+                            moved.presses.erase(moved.presses.begin() + static_cast<std::ptrdiff_t>(which));
                         if (!isScript(moved.presses) || (moved.steps = crossesAt(moved.presses)) == 0)
                             continue;
-                        std::vector<Window> movedWindows;
-                        int movedAt = 0;
-                        measure(moved, movedWindows, c.tightestWindow + 1, movedAt);
+                        const int movedAt = measure(moved, c.tightestWindow + 1);
+                        record(c.presses);
                         if (moved.tightestWindow > c.tightestWindow ||
                             (moved.tightestWindow == c.tightestWindow && movedAt < atTightest)) {
                             c = std::move(moved);
-                            measure(c, windows, 2 * MostShift + 1, atTightest);
+                            atTightest = measure(c, 2 * MostShift + 1);
                             better = true;
                             break;
                         }
@@ -538,8 +578,16 @@ class RoomSearch {
     std::vector<std::uint32_t> table;
     std::size_t openBytes = 0;
     std::vector<std::vector<KeyPress>> found;
-    // Steps the scripts have been re-run for, from the start snapshot.
+    // Steps the scripts have been re-run for.
     std::int64_t stepsRun = 0;
+    // The script last recorded: its held keys per step, the state before each step, and the
+    // step it crosses in (0: none recorded).
+    std::vector<std::uint8_t> baseHeld;
+    std::vector<WorldSnapshot> baseStates;
+    int baseCrosses = 0;
+    // The tightest press of the crossing last measured, and its window.
+    std::size_t tightestPress = 0;
+    Window tightestSpan;
 };
 
 const char* wayName(Way way) {
