@@ -292,8 +292,11 @@ class RoomSearch {
             const int firstStep = node.block * BlockSteps + 1;
             if (firstStep > maxSteps)
                 continue;
-            if (!restoreWorld(state))
+            // A room file changed under the search: it cannot go on, and cannot say "no crossing".
+            if (!restoreWorld(state)) {
+                result.stopped = found.empty();
                 break;
+            }
             const bool lift = atLift();
             std::uint8_t actions[8];
             std::size_t count = 0;
