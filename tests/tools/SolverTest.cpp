@@ -66,6 +66,8 @@ TEST(Solver, EachRoomAndWayGetsItsLineAndStatus) {
         {{"--max-steps", "0"}, "", 2},
         {{"--keys-out", SolveRoot + "/no-such-directory"}, "", 2},
         {{"--frobnicate"}, "", 2},
+        // A root without the ring's rooms: nothing can be entered.
+        {{"--root", SolveRoot + "/res", "--room", "2"}, "", 2},
     };
     for (const Case& c : cases) {
         const SolveRun run = solve(c.args);
@@ -73,7 +75,9 @@ TEST(Solver, EachRoomAndWayGetsItsLineAndStatus) {
         EXPECT_EQ(run.status, c.status);
         EXPECT_TRUE(std::regex_match(run.out, std::regex(c.lines)));
         if (c.status == 2) {
-            EXPECT_NE(run.err.find("usage: marrowgast-solve"), std::string::npos);
+            EXPECT_NE(
+                run.err.find(c.args.front() == "--root" ? "room 2: cannot read" : "usage: marrowgast-solve"),
+                std::string::npos);
         }
     }
 }
