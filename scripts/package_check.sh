@@ -98,7 +98,7 @@ cd "$source"
 
 echo "== removing"
 "${sudo[@]}" apt-get purge -y -qq marrowgast >/dev/null
-for gone in /usr/games/marrowgast /usr/bin/marrowgast-check /usr/bin/marrowgast-replay /usr/share/games/marrowgast; do
+for gone in /usr/games/marrowgast /usr/bin/marrowgast-check /usr/bin/marrowgast-replay /usr/bin/marrowgast-solve /usr/share/games/marrowgast; do
   [ ! -e "$gone" ] || { echo "still there after removal: $gone"; failed=1; }
 done
 [ $failed -eq 0 ] || { echo "package check failed" >&2; exit 1; }

@@ -13,7 +13,7 @@ complain() { echo "$*"; failed=1; }
 
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
 data=$prefix/share/games/marrowgast
-for f in games/marrowgast bin/marrowgast-check bin/marrowgast-replay share/games/marrowgast/res/rooms/room1.txt \
+for f in games/marrowgast bin/marrowgast-check bin/marrowgast-replay bin/marrowgast-solve share/games/marrowgast/res/rooms/room1.txt \
          share/applications/example.marrowgast.Marrowgast.desktop share/metainfo/example.marrowgast.Marrowgast.metainfo.xml \
          share/icons/hicolor/16x16/apps/marrowgast.png share/icons/hicolor/256x256/apps/marrowgast.png \
          share/man/man6/marrowgast.6; do

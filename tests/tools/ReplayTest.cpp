@@ -324,6 +324,25 @@ TEST_F(ReplayShots, AShotIsTheFrameTheGameDrawsAfterThatStep) {
     EXPECT_EQ(shot.pixels[2], 63);
 }
 
+// --grid lays unit lines over the shot, every fifth stronger, and leaves the rest as drawn.
+TEST_F(ReplayShots, AGridMarksEveryUnitOfTheRoom) {
+    ASSERT_EQ(run({"--root", "ring", "--steps", "1", "--shot", "1:plain.png"}).code, 0);
+    ASSERT_EQ(run({"--root", "ring", "--steps", "1", "--shot", "1:grid.png", "--grid"}).code, 0);
+    const RgbaImage plain = image(dir.path("plain.png"));
+    const RgbaImage grid = image(dir.path("grid.png"));
+    ASSERT_EQ(grid.pixels.size(), plain.pixels.size());
+    // Background pixels of row 12 (y = 11 to 12): on the line of x = 5, on x = 6, and between.
+    auto at = [](const RgbaImage& i, int x, int y) {
+        return &i.pixels[(static_cast<std::size_t>(y) * i.width + x) * 4];
+    };
+    const int y = 11 * 16 + 8;
+    EXPECT_EQ(at(plain, 80, y)[0], 0);
+    EXPECT_GT(at(grid, 80, y)[0], at(grid, 96, y)[0]);
+    EXPECT_GT(at(grid, 96, y)[0], 0);
+    EXPECT_EQ(std::vector<std::uint8_t>(at(grid, 88, y), at(grid, 88, y) + 3),
+              std::vector<std::uint8_t>(at(plain, 88, y), at(plain, 88, y) + 3));
+}
+
 // The size option is seen in the print-screen test below.
 TEST_F(ReplayShots, SizesFollowTheGamesSizeKeys) {
     dir.write("k.txt", "1 f11 down\n2 f11 up\n3 f10 up\n");

@@ -13,6 +13,7 @@
 #include "platform/ImageFile.h"
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
+#include "tools/common/UnitGrid.h"
 #include "world/Lift.h"
 #include "world/Room.h"
 #include "world/Searchable.h"
@@ -336,8 +337,10 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             drawFrame(hooks);
         }
         for (; nextShot < shots.size() && shots[nextShot].step == step; ++nextShot) {
-            if (!theGraphics.device->readBackBuffer(frame) ||
-                !writePngFile(shots[nextShot].fileName, frame, false)) {
+            const bool read = theGraphics.device->readBackBuffer(frame);
+            if (read && options.grid)
+                drawUnitGrid(frame);
+            if (!read || !writePngFile(shots[nextShot].fileName, frame, false)) {
                 diagnostics << "marrowgast-replay: " << shots[nextShot].fileName
                             << ": cannot write the shot\n";
                 shotFailed = true;

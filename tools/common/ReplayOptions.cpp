@@ -40,6 +40,10 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             options.reportMemory = true;
             continue;
         }
+        if (option == "--grid") {
+            options.grid = true;
+            continue;
+        }
         const bool known = option == "--steps" || option == "--root" || option == "--keys" ||
                            option == "--trace" || option == "--trace-objects" || option == "--shot" ||
                            option == "--size" || option == "--room" || option == "--side";

@@ -35,12 +35,14 @@ struct ReplayOptions {
     int side = 0;
     // Print the resident memory after the first room change and at the end (for soak runs).
     bool reportMemory = false;
+    // Draw a unit grid with row and column numbers over every shot.
+    bool grid = false;
 };
 
 inline constexpr const char* ReplayUsage =
     "usage: marrowgast-replay [--steps N] [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
     "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n"
-    "                         [--memory]\n";
+    "                         [--memory] [--grid]\n";
 
 // Reads the arguments after the program name. False, with one line in `error` naming the
 // option, for an unknown option, a missing or bad value, or neither --steps nor --keys.

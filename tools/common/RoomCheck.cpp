@@ -11,12 +11,15 @@
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
+#include "tools/common/Solver.h"
 #include "world/EntryPoint.h"
 #include "world/Lift.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
 #include "world/Searchable.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <iomanip>
@@ -105,6 +108,43 @@ std::string whyNotOpened(const std::string& name, std::uintmax_t bound) {
     }
 }
 
+// A box as the game's objects have one: left edge x, bottom edge y, width and height.
+struct Box {
+    float x = 0.0f;
+    float y = 0.0f;
+    float w = 0.0f;
+    float h = 0.0f;
+    // Sharing an area above zero; boxes that only touch do not overlap.
+    bool overlaps(const Box& o) const {
+        return std::min(x + w, o.x + o.w) > std::max(x, o.x) && std::min(y, o.y) > std::max(y - h, o.y - o.h);
+    }
+    // Reaching into `o` at all (a box of no size counts by its place).
+    bool reachesInto(const Box& o) const {
+        return x < o.x + o.w && x + w > o.x && y - h < o.y && y > o.y - o.h;
+    }
+    bool within(const Box& o) const {
+        return x >= o.x && x + w <= o.x + o.w && y - h >= o.y - o.h && y <= o.y;
+    }
+};
+
+constexpr float RoomWidthUnits = 40.0f;
+constexpr Box RoomBox{0.0f, 30.0f, RoomWidthUnits, 30.0f};
+constexpr float PlayerWidth = 2.0f;
+constexpr float PlayerHeight = 3.0f;
+constexpr float RobotWidth = 2.0f;
+
+std::string number(float value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+// "x 30 to 46, y 29 to 30"
+std::string span(const Box& b) {
+    return "x " + number(b.x) + " to " + number(b.x + b.w) + ", y " + number(b.y - b.h) + " to " +
+           number(b.y);
+}
+
 } // namespace
 
 // Turns the reader's notifications into problem lines for the file being read.
@@ -181,6 +221,9 @@ class RoomCheck::Listener : public DefinitionObserver {
 
     void objectRead(std::string_view type, GameObject& object) override {
         objectReported = false;
+        // What the room leaves out is never met in play.
+        if (registry != nullptr && !object.rejected)
+            placed.push_back(placedObject(type, object));
         if (type == "entrypoint") {
             const auto& entry = static_cast<EntryPoint&>(object);
             (entry.side == 0 ? leftLines : rightLines).push_back(line);
@@ -248,16 +291,138 @@ class RoomCheck::Listener : public DefinitionObserver {
             report("animation " + shown(name) + " has no images: nothing is drawn while it plays");
     }
 
-    // Problems of the whole room, once its last line is read.
+    // Problems of the whole room, once its last line is read: first what breaks play, in line
+    // order, then the entry-point counts.
     void finishRoom() {
         finishLine();
+        checkPlay();
         line = 0;
         entryPointCount(leftLines, "left");
         entryPointCount(rightLines, "right");
     }
 
+    // The line of the entry point the player comes in by from `side` (0 left, 1 right): the
+    // last of that side, else the other side's it borrows; 0 when the room has none.
+    int entryLine(int side) const {
+        const std::vector<int>& own = side == 0 ? leftLines : rightLines;
+        const std::vector<int>& other = side == 0 ? rightLines : leftLines;
+        return !own.empty() ? own.back() : !other.empty() ? other.back() : 0;
+    }
+
   private:
     void report(const std::string& message) { check.report(file, line, message); }
+
+    // A room object as play meets it: its box where the room starts, and for lifts the box at
+    // every stop.
+    struct Placed {
+        std::string type;
+        int line = 0;
+        Box box;
+        int side = 0;
+        std::vector<Box> stops;
+        std::vector<float> robotXs;
+    };
+
+    Placed placedObject(std::string_view type, GameObject& object) const {
+        Placed p;
+        p.type = std::string(type);
+        p.line = line;
+        p.box = {object.x, object.y, object.w, object.h};
+        if (type == "entrypoint") {
+            p.side = static_cast<EntryPoint&>(object).side;
+            p.box.w = PlayerWidth;
+            p.box.h = PlayerHeight;
+        } else if (type == "lift") {
+            const auto& lift = static_cast<Lift&>(object);
+            for (const Lift::Waypoint& stop : lift.waypoints)
+                p.stops.push_back({object.x, stop.y, object.w, object.h});
+        } else if (type == "robot") {
+            const auto& robot = static_cast<Robot&>(object);
+            p.box.x = robot.startX;
+            p.box.y = robot.startY;
+            p.robotXs = {robot.startX, static_cast<float>(robot.waypoint1X),
+                         static_cast<float>(robot.waypoint2X)};
+        }
+        return p;
+    }
+
+    // What breaks play though every line reads well.
+    void checkPlay() {
+        for (const Placed& p : placed) {
+            line = p.line;
+            if (p.type == "entrypoint") {
+                checkEntryPoint(p);
+                continue;
+            }
+            const Box& b = p.box;
+            if (!b.reachesInto(RoomBox)) {
+                report("the " + p.type + " (" + span(b) +
+                       ") lies wholly outside the room, which is x 0 to 40 and y 0 to 30: it is never met");
+                continue;
+            }
+            if (p.type == "platform" && !b.within(RoomBox))
+                report("the platform (" + span(b) +
+                       ") reaches outside the room, which is x 0 to 40 and y 0 to 30: the part outside is "
+                       "not seen but still stands in the way");
+            if (p.type == "lift")
+                checkLift(p);
+            if (p.type == "robot") {
+                const char* const what[] = {"start", "first waypoint", "second waypoint"};
+                for (std::size_t i = 0; i < p.robotXs.size(); ++i) {
+                    const float x = p.robotXs[i];
+                    if (x < 0.0f || x + RobotWidth > RoomWidthUnits)
+                        report("the robot's " + std::string(what[i]) + " x " + number(x) +
+                               " is outside the room: its left edge must be from 0 to 38");
+                }
+            }
+        }
+    }
+
+    void checkEntryPoint(const Placed& p) {
+        const Box& b = p.box;
+        const std::string which = std::string("the \"") + (p.side == 0 ? "left" : "right") +
+                                  "\" entry point at (" + number(b.x) + ", " + number(b.y) + ")";
+        if (!b.within(RoomBox)) {
+            report(which + " puts the player outside the room: its box, 2 wide and 3 high above its feet, "
+                           "must lie within x 0 to 40 and y 0 to 30");
+            return;
+        }
+        bool below = false;
+        for (const Placed& other : placed) {
+            if (other.type != "platform" && other.type != "lift")
+                continue;
+            if (b.overlaps(other.box)) {
+                report(which + " puts the player inside the " + other.type + " of line " +
+                       std::to_string(other.line) + ": it is stuck there");
+                return;
+            }
+            const float top = other.box.y - other.box.h;
+            below = below || (other.box.x <= b.x + b.w && b.x <= other.box.x + other.box.w &&
+                              top + 0.25f > b.y && top <= RoomBox.y);
+        }
+        if (!below)
+            report(which + " has nothing below it inside the room: the player falls out, dies and comes back "
+                           "there for ever");
+    }
+
+    void checkLift(const Placed& p) {
+        for (std::size_t i = 1; i < p.stops.size(); ++i) {
+            if (p.stops[i].y < p.stops[i - 1].y) {
+                report("the lift's stops are not listed from the top down (stop " + std::to_string(i) +
+                       " at y " + number(p.stops[i].y) + " is above stop " + std::to_string(i - 1) +
+                       " at y " + number(p.stops[i - 1].y) + "): Up takes it down");
+                break;
+            }
+        }
+        for (std::size_t i = 0; i < p.stops.size(); ++i) {
+            for (const Placed& other : placed) {
+                if (other.type == "platform" && p.stops[i].overlaps(other.box))
+                    report("the lift at its stop " + std::to_string(i) + " (y " + number(p.stops[i].y) +
+                           ") overlaps the platform of line " + std::to_string(other.line) +
+                           ": it stands in the platform as a wall");
+            }
+        }
+    }
 
     void rejectedBecause(const std::string& why) {
         report(why + ": the game leaves it out of the room");
@@ -326,6 +491,7 @@ class RoomCheck::Listener : public DefinitionObserver {
     std::vector<int> leftLines;
     std::vector<int> rightLines;
     std::map<std::string, int> animationLines;
+    std::vector<Placed> placed;
 };
 
 RoomCheck::RoomCheck(std::ostream& out) : out(out) {
@@ -353,7 +519,12 @@ bool RoomCheck::checkRoom(const std::string& fileName) {
         return false;
     }
     listener.finishRoom();
+    entryLines = {listener.entryLine(0), listener.entryLine(1)};
     return true;
+}
+
+void RoomCheck::addProblem(const std::string& file, int line, const std::string& message) {
+    report(file, line, message);
 }
 
 void RoomCheck::checkImage(const std::string& where, int line, const std::string& image) {
@@ -425,7 +596,39 @@ void RoomCheck::checkSetsAndSounds() {
 
 namespace {
 
-const char* const Usage = "usage: marrowgast-check [--root DIR] [ROOMFILE...]\n";
+const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [ROOMFILE...]\n";
+
+// With --solve: a finding on the entry point's line for each way the room cannot be crossed.
+// False, with `error` set, when the solver cannot start (the ring's first room unreadable).
+bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, std::string& error) {
+    int ring = 0;
+    for (std::size_t i = 0; i < RingRooms.size(); ++i) {
+        if (RingRooms[i] == room)
+            ring = static_cast<int>(i) + 1;
+    }
+    const std::array<int, 2> lines = check.lastEntryLines();
+    for (const Way way : {Way::East, Way::West}) {
+        const Crossing crossing = ring != 0 ? solveRoom(game, ring, way, 3600, DefaultStateLimit, error)
+                                            : solveRoomFile(game, room, way, 3600, DefaultStateLimit, error);
+        if (!error.empty())
+            return false;
+        if (crossing.found)
+            continue;
+        const char* name = way == Way::East ? "east" : "west";
+        const int line = lines[way == Way::East ? 0 : 1];
+        if (crossing.stopped)
+            check.addProblem(room, line,
+                             std::string("no crossing ") + name +
+                                 " from this entry point was found: the solver stopped after " +
+                                 std::to_string(crossing.states) + " states");
+        else
+            check.addProblem(room, line,
+                             std::string("the room cannot be crossed ") + name +
+                                 " from this entry point: no crossing within 3600 steps (" +
+                                 std::to_string(crossing.states) + " states searched)");
+    }
+    return true;
+}
 
 } // namespace
 
@@ -433,6 +636,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
                  const DataLookup* lookup) {
     std::string root = ".";
     bool rootGiven = false;
+    bool solve = false;
     std::vector<std::string> rooms;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -443,6 +647,8 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
             }
             root = args[++i];
             rootGiven = true;
+        } else if (arg == "--solve") {
+            solve = true;
         } else if (arg == "--help" || arg == "-h") {
             out << Usage;
             return 0;
@@ -474,8 +680,15 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     RoomCheck check(out);
     bool allOpened = true;
-    for (const std::string& room : rooms)
-        allOpened = check.checkRoom(room) && allOpened;
+    for (const std::string& room : rooms) {
+        const bool opened = check.checkRoom(room);
+        allOpened = opened && allOpened;
+        std::string error;
+        if (opened && solve && !solveChecked(game, check, room, error)) {
+            err << "marrowgast-check: --solve: " << error << "\n";
+            return 2;
+        }
+    }
     check.checkSetsAndSounds();
 
     const int count = check.problems();

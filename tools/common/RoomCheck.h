@@ -1,6 +1,7 @@
 #pragma once
 #include "app/DataLookup.h"
 
+#include <array>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -27,6 +28,11 @@ class RoomCheck {
     void checkSetsAndSounds();
 
     int problems() const { return problemCount; }
+    // The lines of the entry points the last room read uses from the left and from the right
+    // (a room lacking one lends the other); 0 for none.
+    std::array<int, 2> lastEntryLines() const { return entryLines; }
+    // A problem found outside the reading, such as a way the solver cannot cross.
+    void addProblem(const std::string& file, int line, const std::string& message);
 
     // Also used by the set files' animation-name checks.
     enum Role { PlayerSet, BodySet, LaserSet };
@@ -48,9 +54,11 @@ class RoomCheck {
     std::map<std::string, std::vector<Role>> setRoles;
     // Image file name to whether it decodes; each is decoded once.
     std::map<std::string, bool> images;
+    std::array<int, 2> entryLines{};
 };
 
-// The command line `marrowgast-check [--root DIR] [ROOMFILE...]`. Prints the problems and
+// The command line `marrowgast-check [--root DIR] [--solve] [ROOMFILE...]`; --solve also runs
+// the solver (tools/common/Solver.h) on each room both ways. Prints the problems and
 // a count on `out`, usage errors on `err`. Returns 0 when nothing was found, 1 when
 // problems were, 2 on a usage error or a room file that cannot be opened. The working
 // directory is the root while it runs and is restored afterwards. Without --root the root is

@@ -1,0 +1,157 @@
+// The command line of marrowgast-solve.
+#include "tools/common/Solver.h"
+
+#include "app/GameSetup.h"
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+const char* const Usage =
+    "usage: marrowgast-solve [--root DIR] [--room N]... [--way east|west]... [--max-steps M]\n"
+    "                        [--keys-out DIR] [--reach]\n"
+    "Searches the game's own simulation for a key script that crosses each room (default all\n"
+    "four) each way (default both): east from the left entry point out at the right edge, west\n"
+    "the mirror, without dying, within M steps (default 3600, a minute). The input model: the\n"
+    "held keys change only every 4 steps (steps 1, 5, 9, ...), to one of nothing, Left or Right,\n"
+    "each with or without Space, or, while the player stands on or rides a lift, Up or Down\n"
+    "alone. World states met twice are searched once, so \"no crossing\" means none exists in\n"
+    "that model within M steps; a search that reaches 1500000 states stops and says so.\n"
+    "--keys-out DIR writes each crossing as DIR/roomN-east.keys or roomN-west.keys for\n"
+    "marrowgast-replay --room N --side left|right. A press's window is how many consecutive\n"
+    "steps it could start at (its release moving with it, up to 60 steps each way) and still\n"
+    "cross; the tightest window is the smallest of them. --reach prints the player's reach.\n"
+    "Exit status: 0 every crossing found, 1 some not, 2 usage error or unreadable room.\n";
+
+bool readWhole(const std::string& word, int low, int high, int& value) {
+    const char* end = word.data() + word.size();
+    auto [ptr, ec] = std::from_chars(word.data(), end, value);
+    return !word.empty() && word[0] != '+' && ec == std::errc() && ptr == end && value >= low &&
+           value <= high;
+}
+
+const char* wayWord(Way way) {
+    return way == Way::East ? "east" : "west";
+}
+
+} // namespace
+
+int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const DataLookup* lookup) {
+    std::string root = ".";
+    bool rootGiven = false;
+    std::vector<int> rooms;
+    std::vector<Way> ways;
+    int maxSteps = 3600;
+    std::string keysOut;
+    bool reach = false;
+    auto usage = [&](const std::string& what) {
+        err << "marrowgast-solve: " << what << "\n" << Usage;
+        return 2;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option == "--help" || option == "-h") {
+            out << Usage;
+            return 0;
+        }
+        if (option == "--reach") {
+            reach = true;
+            continue;
+        }
+        if (option != "--root" && option != "--room" && option != "--way" && option != "--max-steps" &&
+            option != "--keys-out")
+            return usage("unknown option \"" + option + "\"");
+        if (i + 1 >= args.size() || args[i + 1].empty())
+            return usage(option + ": missing value");
+        const std::string& value = args[++i];
+        int number = 0;
+        if (option == "--root") {
+            root = value;
+            rootGiven = true;
+        } else if (option == "--room") {
+            if (!readWhole(value, 1, 4, number))
+                return usage("--room: expected a room of the ring from 1 to 4, not \"" + value + "\"");
+            rooms.push_back(number);
+        } else if (option == "--way") {
+            if (value != "east" && value != "west")
+                return usage("--way: expected east or west, not \"" + value + "\"");
+            ways.push_back(value == "east" ? Way::East : Way::West);
+        } else if (option == "--max-steps") {
+            if (!readWhole(value, 1, 100000, maxSteps))
+                return usage("--max-steps: expected a whole number from 1 to 100000, not \"" + value + "\"");
+        } else {
+            keysOut = std::filesystem::absolute(value).string();
+            std::error_code ignored;
+            if (!std::filesystem::is_directory(keysOut, ignored))
+                return usage("--keys-out: \"" + value + "\" is not a directory");
+        }
+    }
+    // --reach alone measures; asked for rooms or ways as well, it solves them too.
+    const bool solve = !reach || !rooms.empty() || !ways.empty();
+    if (rooms.empty())
+        rooms = {1, 2, 3, 4};
+    if (ways.empty())
+        ways = {Way::East, Way::West};
+    if (!rootGiven && lookup != nullptr) {
+        const DataLocation data = findDataDirectory(*lookup);
+        if (data.directory.empty()) {
+            err << "marrowgast-solve: " << data.error << "\n";
+            return 2;
+        }
+        root = data.directory;
+    }
+
+    GameSetup game(root);
+    if (!game.entered()) {
+        err << "marrowgast-solve: cannot use " << root << " as the root: " << game.enterError().message()
+            << "\n";
+        return 2;
+    }
+    int status = 0;
+    if (reach && !measureReach(game, out)) {
+        err << "marrowgast-solve: --reach: cannot write or read the measuring rooms\n";
+        status = 2;
+    }
+    if (!solve)
+        return status;
+    for (const int room : rooms) {
+        for (const Way way : ways) {
+            std::string error;
+            const Crossing crossing = solveRoom(game, room, way, maxSteps, DefaultStateLimit, error);
+            if (!error.empty()) {
+                err << "marrowgast-solve: room " << room << ": " << error << "\n";
+                status = 2;
+                continue;
+            }
+            const std::string line = crossingLine(room, way, crossing, maxSteps);
+            out << line << "\n" << std::flush;
+            std::ostringstream cost;
+            cost.precision(2);
+            cost << std::fixed << "marrowgast-solve: room " << room << " " << wayWord(way) << ": "
+                 << crossing.states << " states, " << crossing.seconds << " s, "
+                 << static_cast<double>(crossing.bytes) / (1024.0 * 1024.0) << " MB\n";
+            err << cost.str();
+            if (!crossing.found) {
+                status = std::max(status, 1);
+                continue;
+            }
+            if (keysOut.empty())
+                continue;
+            const std::string name = "room" + std::to_string(room) + "-" + wayWord(way) + ".keys";
+            const std::filesystem::path file = std::filesystem::path(keysOut) / name;
+            std::ofstream keys(file, std::ios::binary | std::ios::trunc);
+            keys << keyScriptText(crossing.presses, line + ", found by marrowgast-solve");
+            keys.close();
+            if (!keys) {
+                err << "marrowgast-solve: " << file.string() << ": cannot write the key script\n";
+                status = 2;
+            }
+        }
+    }
+    return status;
+}

@@ -1,0 +1,684 @@
+#include "tools/common/Solver.h"
+
+#include "actors/Player.h"
+#include "app/GameSetup.h"
+#include "game/WorldOperations.h"
+#include "game/WorldSnapshot.h"
+#include "graphics/SpriteRenderer.h"
+#include "world/Lift.h"
+#include "world/Room.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <queue>
+#include <sstream>
+
+namespace {
+
+constexpr float RunPerStep = 0.15f;
+// How far a press is shifted each way when its window is measured.
+constexpr int MostShift = 60;
+// How many crossings one search looks at before it keeps the easiest.
+constexpr std::size_t CrossingsCompared = 6;
+// The weight of the distance still to go against the steps already taken: above 1 the search
+// heads for the far edge first and looks at waiting and detours later.
+constexpr float Greed = 2.0f;
+// How many steps the easiest crossings found may be re-run to make them easier still: a count,
+// not a time, so the answer is the same on every machine (about 2 seconds on the development machine).
+constexpr std::int64_t ClimbSteps = 8000000;
+
+constexpr std::uint32_t PlayerKeyBits[] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump};
+
+// What the search does to a world state each block: the player's keys held for BlockSteps.
+constexpr std::uint8_t BaseActions[] = {0, KeyLeft, KeyRight, KeyJump, KeyLeft | KeyJump, KeyRight | KeyJump};
+constexpr std::uint8_t LiftActions[] = {KeyUp, KeyDown};
+
+template <class Part> std::uint32_t* putWords(std::uint32_t* out, const Part* parts, std::size_t count) {
+    if (count > 0)
+        std::memcpy(out, parts, count * sizeof(Part));
+    return out + count * sizeof(Part) / sizeof(std::uint32_t);
+}
+
+template <class Part>
+const std::uint32_t* takeWords(const std::uint32_t* in, Part* parts, std::size_t count) {
+    if (count > 0)
+        std::memcpy(static_cast<void*>(parts), in, count * sizeof(Part));
+    return in + count * sizeof(Part) / sizeof(std::uint32_t);
+}
+
+// A world state as plain words, the held keys last: the snapshot's parts are 32-bit numbers
+// with no padding, so equal words are equal snapshots.
+class StateLayout {
+  public:
+    explicit StateLayout(const WorldSnapshot& shape) : shape(shape) {
+        words = (sizeof(RingSnapshot) + sizeof(PlayerSnapshot) + shape.robots.size() * sizeof(RobotSnapshot) +
+                 shape.lifts.size() * sizeof(LiftSnapshot) +
+                 shape.searchables.size() * sizeof(SearchableSnapshot)) /
+                    sizeof(std::uint32_t) +
+                1;
+    }
+    // False when the room holds other objects than the shape (it never does before a crossing).
+    bool fits(const WorldSnapshot& s) const {
+        return s.robots.size() == shape.robots.size() && s.lifts.size() == shape.lifts.size() &&
+               s.searchables.size() == shape.searchables.size();
+    }
+    void put(const WorldSnapshot& s, std::uint32_t held, std::uint32_t* out) const {
+        out = putWords(out, &s.ring, 1);
+        out = putWords(out, &s.player, 1);
+        out = putWords(out, s.robots.data(), s.robots.size());
+        out = putWords(out, s.lifts.data(), s.lifts.size());
+        out = putWords(out, s.searchables.data(), s.searchables.size());
+        *out = held;
+    }
+    std::uint32_t take(const std::uint32_t* in, WorldSnapshot& s) const {
+        s = shape;
+        in = takeWords(in, &s.ring, 1);
+        in = takeWords(in, &s.player, 1);
+        in = takeWords(in, s.robots.data(), s.robots.size());
+        in = takeWords(in, s.lifts.data(), s.lifts.size());
+        in = takeWords(in, s.searchables.data(), s.searchables.size());
+        return *in;
+    }
+    std::size_t words = 0;
+
+  private:
+    WorldSnapshot shape;
+};
+
+std::uint64_t stateHash(const std::uint32_t* words, std::size_t count) {
+    std::uint64_t value = 0xCBF29CE484222325ull;
+    for (std::size_t i = 0; i < count; ++i) {
+        value = (value ^ words[i]) * 0x100000001B3ull;
+        value ^= value >> 29;
+    }
+    return value;
+}
+
+// What happened in a run of steps.
+enum class Outcome { Going, Crossed, Lost };
+
+// After a step: crossed when the player has left by the far edge, lost when it died or left
+// by the edge it came in by.
+Outcome outcomeNow(Way way) {
+    if (world.player->state == Dying)
+        return Outcome::Lost;
+    if (world.roomChangePending)
+        return world.entrySide == (way == Way::East ? 0 : 1) ? Outcome::Crossed : Outcome::Lost;
+    return Outcome::Going;
+}
+
+// Steps still to run at the player's speed before the far edge.
+float stepsToGo(Way way) {
+    const Player& p = *world.player;
+    const float left = way == Way::East ? RoomWidth - p.x : p.x + p.w;
+    return std::max(0.0f, left) / RunPerStep;
+}
+
+// Whether the player's feet are on a lift's top, or it rides one: then Up and Down are offered.
+bool atLift() {
+    const Player& p = *world.player;
+    if (p.state == RideLift)
+        return true;
+    if (p.state != Ground)
+        return false;
+    for (const ObjectRef& object : world.room->objects()) {
+        if (object->kind() != 3)
+            continue;
+        const float top = object->y - object->h;
+        if (p.x < object->x + object->w && p.x + p.w > object->x && std::fabs(p.y - top) < 0.5f)
+            return true;
+    }
+    return false;
+}
+
+// A key script as held keys per step, from step 1.
+std::vector<std::uint8_t> heldPerStep(const std::vector<KeyPress>& presses, int steps) {
+    std::vector<std::uint8_t> held(static_cast<std::size_t>(steps) + 1, 0);
+    for (const KeyPress& press : presses) {
+        const int end = std::min(press.up, steps + 1);
+        for (int s = std::max(press.down, 1); s < end; ++s)
+            held[static_cast<std::size_t>(s)] |= static_cast<std::uint8_t>(press.key);
+    }
+    return held;
+}
+
+int lastEvent(const std::vector<KeyPress>& presses) {
+    int last = 0;
+    for (const KeyPress& press : presses)
+        last = std::max({last, press.down, press.up == NeverReleased ? 0 : press.up});
+    return last;
+}
+
+class RoomSearch {
+  public:
+    RoomSearch(Way way, int maxSteps, std::size_t stateLimit)
+        : way(way), maxSteps(maxSteps), stateLimit(stateLimit) {}
+
+    Crossing run() {
+        const auto started = std::chrono::steady_clock::now();
+        saveWorld(start);
+        const Crossing searched = searchStates();
+        std::vector<Crossing> crossings;
+        for (std::vector<KeyPress>& presses : found) {
+            // A script that does not cross again would be a fault of the search; it is not kept.
+            if (crossesAt(presses) != 0)
+                crossings.push_back(simplify(std::move(presses)));
+        }
+        auto easier = [](const Crossing& a, const Crossing& b) {
+            return a.tightestWindow != b.tightestWindow ? a.tightestWindow > b.tightestWindow
+                                                        : a.steps < b.steps;
+        };
+        std::stable_sort(crossings.begin(), crossings.end(), easier);
+        // The two easiest are made easier still, within a couple of seconds.
+        const std::int64_t deadline = stepsRun + ClimbSteps;
+        for (std::size_t i = 0; i < crossings.size() && i < 2; ++i)
+            crossings[i] = climb(std::move(crossings[i]), deadline);
+        std::stable_sort(crossings.begin(), crossings.end(), easier);
+        Crossing best = crossings.empty() ? Crossing{} : std::move(crossings.front());
+        std::sort(best.presses.begin(), best.presses.end(), [](const KeyPress& a, const KeyPress& b) {
+            return a.down != b.down ? a.down < b.down : a.key < b.key;
+        });
+        best.stopped = searched.stopped && !best.found;
+        best.states = searched.states;
+        best.bytes = searched.bytes;
+        restoreWorld(start);
+        best.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        return best;
+    }
+
+  private:
+    struct Node {
+        std::uint64_t hash = 0;
+        std::uint32_t parent = 0;
+        std::uint16_t block = 0;
+        std::uint8_t keys = 0;
+    };
+    struct Open {
+        float cost = 0.0f;
+        std::uint32_t node = 0;
+        // Cheapest first; of equal ones the oldest, so the order never depends on the heap.
+        bool operator<(const Open& other) const {
+            return cost != other.cost ? cost > other.cost : node > other.node;
+        }
+    };
+
+    // The key presses of the blocks leading to `node`, then `lastKeys` held from the block after it.
+    std::vector<KeyPress> scriptTo(std::uint32_t node, std::uint8_t lastKeys) const {
+        std::vector<std::uint8_t> blocks{lastKeys};
+        // Node 1 is the start, before the first block.
+        for (std::uint32_t n = node; n > 1; n = nodes[n].parent)
+            blocks.push_back(nodes[n].keys);
+        std::reverse(blocks.begin(), blocks.end());
+        std::vector<KeyPress> presses;
+        for (const std::uint32_t bit : PlayerKeyBits) {
+            std::uint32_t previous = 0;
+            for (std::size_t b = 0; b <= blocks.size(); ++b) {
+                const std::uint32_t now = b < blocks.size() ? blocks[b] & bit : 0;
+                const int step = static_cast<int>(b) * BlockSteps + 1;
+                if (now != 0 && previous == 0)
+                    presses.push_back({bit, step, NeverReleased});
+                else if (now == 0 && previous != 0 && b < blocks.size())
+                    presses.back().up = step;
+                previous = now;
+            }
+        }
+        std::sort(presses.begin(), presses.end(), [](const KeyPress& a, const KeyPress& b) {
+            return a.down != b.down ? a.down < b.down : a.key < b.key;
+        });
+        return presses;
+    }
+
+    std::size_t bytesHeld() const {
+        return arena.capacity() * sizeof(std::uint32_t) + nodes.capacity() * sizeof(Node) +
+               table.capacity() * sizeof(std::uint32_t) + openBytes;
+    }
+
+    // Finds the node holding the state in `scratch`, or adds it. False when it was there.
+    bool add(std::uint32_t parent, std::uint16_t block, std::uint8_t keys) {
+        const std::uint64_t h = stateHash(scratch.data(), layout->words);
+        const std::size_t mask = table.size() - 1;
+        for (std::size_t slot = h & mask;; slot = (slot + 1) & mask) {
+            const std::uint32_t there = table[slot];
+            if (there == 0) {
+                table[slot] = static_cast<std::uint32_t>(nodes.size());
+                break;
+            }
+            if (nodes[there].hash == h &&
+                std::equal(scratch.begin(), scratch.end(),
+                           arena.begin() + static_cast<std::ptrdiff_t>(there * layout->words)))
+                return false;
+        }
+        nodes.push_back({h, parent, block, keys});
+        arena.insert(arena.end(), scratch.begin(), scratch.end());
+        return true;
+    }
+
+    Crossing searchStates() {
+        Crossing result;
+        StateLayout shape(start);
+        layout = &shape;
+        scratch.assign(layout->words, 0);
+        std::size_t slots = 1024;
+        while (slots < stateLimit * 2)
+            slots *= 2;
+        table.assign(slots, 0);
+        nodes.reserve(std::min<std::size_t>(stateLimit + 1, 1 << 16));
+        // Node 0 stands for "no parent"; node 1 is the start.
+        nodes.push_back({});
+        arena.assign(layout->words, 0);
+        layout->put(start, 0, scratch.data());
+        add(0, 0, 0);
+        std::priority_queue<Open> open;
+        open.push({stepsToGo(way) * Greed, 1});
+
+        WorldSnapshot state;
+        WorldSnapshot after;
+        std::size_t foundAt = 0;
+        while (!open.empty()) {
+            if (nodes.size() > stateLimit) {
+                result.stopped = found.empty();
+                break;
+            }
+            if (!found.empty() && (found.size() >= CrossingsCompared || nodes.size() > foundAt * 2 + 20000))
+                break;
+            const std::uint32_t n = open.top().node;
+            open.pop();
+            const Node node = nodes[n];
+            const std::uint32_t held =
+                layout->take(&arena[static_cast<std::size_t>(n) * layout->words], state);
+            const int firstStep = node.block * BlockSteps + 1;
+            if (firstStep > maxSteps)
+                continue;
+            // A room file changed under the search: it cannot go on, and cannot say "no crossing".
+            if (!restoreWorld(state)) {
+                result.stopped = found.empty();
+                break;
+            }
+            const bool lift = atLift();
+            std::uint8_t actions[8];
+            std::size_t count = 0;
+            for (const std::uint8_t a : BaseActions)
+                actions[count++] = a;
+            if (lift) {
+                for (const std::uint8_t a : LiftActions)
+                    actions[count++] = a;
+            }
+            for (std::size_t i = 0; i < count; ++i) {
+                if (i > 0)
+                    restoreWorld(state);
+                std::uint32_t keys = held;
+                Outcome outcome = Outcome::Going;
+                int step = firstStep;
+                for (int k = 0; k < BlockSteps && step <= maxSteps && outcome == Outcome::Going;
+                     ++k, ++step) {
+                    stepWorld(keys, actions[i]);
+                    outcome = outcomeNow(way);
+                }
+                if (outcome == Outcome::Crossed) {
+                    if (found.empty()) {
+                        result.found = true;
+                        foundAt = nodes.size();
+                    }
+                    found.push_back(scriptTo(n, actions[i]));
+                    continue;
+                }
+                if (outcome == Outcome::Lost || step - 1 < firstStep + BlockSteps - 1)
+                    continue;
+                saveWorld(after);
+                if (!layout->fits(after))
+                    continue;
+                layout->put(after, keys, scratch.data());
+                const std::uint16_t block = static_cast<std::uint16_t>(node.block + 1);
+                if (!add(n, block, actions[i]))
+                    continue;
+                const float cost = static_cast<float>(block * BlockSteps) + Greed * stepsToGo(way);
+                open.push({cost, static_cast<std::uint32_t>(nodes.size() - 1)});
+                openBytes = std::max(openBytes, open.size() * sizeof(Open));
+            }
+        }
+        result.states = nodes.size() - 1;
+        result.bytes = bytesHeld();
+        // The states are not needed again.
+        std::vector<std::uint32_t>().swap(arena);
+        std::vector<Node>().swap(nodes);
+        std::vector<std::uint32_t>().swap(table);
+        layout = nullptr;
+        return result;
+    }
+
+    // The step in which the script crosses from the start, or 0. The steps it shares with the
+    // script last recorded (see record) are not run again: it starts from the recorded state
+    // before the first step whose held keys differ.
+    int crossesAt(const std::vector<KeyPress>& presses, bool recording = false) {
+        const std::vector<std::uint8_t> held = heldPerStep(presses, maxSteps);
+        int from = 1;
+        if (!recording && baseCrosses != 0) {
+            while (from <= baseCrosses &&
+                   held[static_cast<std::size_t>(from)] == baseHeld[static_cast<std::size_t>(from)])
+                ++from;
+            if (from > baseCrosses)
+                return baseCrosses;
+        }
+        if (from == 1)
+            restoreWorld(start);
+        else
+            restoreWorld(baseStates[static_cast<std::size_t>(from)]);
+        if (recording) {
+            baseHeld = held;
+            baseCrosses = 0;
+            baseStates.resize(held.size());
+        }
+        const int last = lastEvent(presses);
+        std::uint32_t keys = held[static_cast<std::size_t>(from - 1)];
+        for (int s = from; s <= maxSteps; ++s) {
+            if (recording)
+                saveWorld(baseStates[static_cast<std::size_t>(s)]);
+            stepWorld(keys, held[static_cast<std::size_t>(s)]);
+            ++stepsRun;
+            const Outcome outcome = outcomeNow(way);
+            if (outcome == Outcome::Crossed) {
+                if (recording)
+                    baseCrosses = s;
+                return s;
+            }
+            if (outcome == Outcome::Lost)
+                return 0;
+            // Standing with nothing held and nothing more to come, the player stays put.
+            if (s > last && keys == 0 && world.player->state == Ground &&
+                world.player->x == world.player->prevX && world.player->y == world.player->prevY)
+                return 0;
+        }
+        return 0;
+    }
+
+    // Runs the script and keeps the state before each of its steps, for the variants of it that
+    // crossesAt is asked about next.
+    void record(const std::vector<KeyPress>& presses) { crossesAt(presses, true); }
+
+    // Whether press `i` moved by `shift` still is a press of its own: from step 1, and clear
+    // of the other presses of its key.
+    static bool fitsShifted(const std::vector<KeyPress>& presses, std::size_t i, int shift) {
+        const KeyPress& p = presses[i];
+        const int down = p.down + shift;
+        const int up = p.up == NeverReleased ? NeverReleased : p.up + shift;
+        if (down < 1)
+            return false;
+        for (std::size_t j = 0; j < presses.size(); ++j) {
+            if (j == i || presses[j].key != p.key)
+                continue;
+            if (!(up < presses[j].down || presses[j].up < down))
+                return false;
+        }
+        return true;
+    }
+
+    static void shiftPress(KeyPress& p, int shift) {
+        p.down += shift;
+        if (p.up != NeverReleased)
+            p.up += shift;
+    }
+
+    struct Window {
+        int before = 0;
+        int after = 0;
+        int size() const { return before + after + 1; }
+    };
+
+    // The window of press `i`, counted until it reaches `enough` steps.
+    Window windowOf(const std::vector<KeyPress>& presses, std::size_t i, int enough) {
+        Window w;
+        std::vector<KeyPress> moved;
+        for (const int direction : {1, -1}) {
+            int& count = direction < 0 ? w.before : w.after;
+            for (int d = 1; d <= MostShift && w.size() < enough; ++d) {
+                if (!fitsShifted(presses, i, direction * d))
+                    break;
+                moved = presses;
+                shiftPress(moved[i], direction * d);
+                if (crossesAt(moved) == 0)
+                    break;
+                count = d;
+            }
+        }
+        return w;
+    }
+
+    // Fills in the crossing's tightest window (counted up to `enough`) and returns how many
+    // presses share it. A press is measured only until it is wider than the tightest so far.
+    int measure(Crossing& c, int enough) {
+        record(c.presses);
+        int tightest = 0;
+        int atTightest = 0;
+        for (std::size_t i = 0; i < c.presses.size(); ++i) {
+            const Window w =
+                windowOf(c.presses, i, atTightest == 0 ? enough : std::min(enough, tightest + 1));
+            const int size = w.size();
+            if (atTightest == 0 || size < tightest) {
+                tightest = size;
+                atTightest = 1;
+                c.tightestAt = c.presses[i].down;
+                tightestPress = i;
+                tightestSpan = w;
+            } else if (size == tightest) {
+                ++atTightest;
+            }
+        }
+        c.tightestWindow = tightest;
+        if (atTightest == 0)
+            c.tightestAt = 0;
+        return atTightest;
+    }
+
+    static bool isScript(const std::vector<KeyPress>& presses) {
+        for (std::size_t i = 0; i < presses.size(); ++i) {
+            if (!fitsShifted(presses, i, 0))
+                return false;
+        }
+        return true;
+    }
+
+    // A found script made plainer: presses it does not need are dropped and presses of one key
+    // that follow each other are joined, while it still crosses.
+    Crossing simplify(std::vector<KeyPress> presses) {
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (std::size_t i = 0; i < presses.size(); ++i) {
+                std::vector<KeyPress> fewer = presses;
+                fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(i));
+                if (crossesAt(fewer) != 0) {
+                    presses = std::move(fewer);
+                    changed = true;
+                    --i;
+                    continue;
+                }
+                for (std::size_t j = i + 1; j < presses.size(); ++j) {
+                    if (presses[j].key != presses[i].key)
+                        continue;
+                    std::vector<KeyPress> joined = presses;
+                    joined[i].up = joined[j].up;
+                    joined.erase(joined.begin() + static_cast<std::ptrdiff_t>(j));
+                    if (crossesAt(joined) != 0) {
+                        presses = std::move(joined);
+                        changed = true;
+                    }
+                    break;
+                }
+            }
+        }
+        Crossing c;
+        c.found = true;
+        c.presses = std::move(presses);
+        c.steps = crossesAt(c.presses);
+        measure(c, 2 * MostShift + 1);
+        return c;
+    }
+
+    // Makes the crossing easier by moving one press, or one press and all that follow it, a few
+    // steps at a time, while that widens the tightest window (or leaves fewer presses at it),
+    // until no move helps or the steps run reach `deadline`.
+    Crossing climb(Crossing c, std::int64_t deadline) {
+        int atTightest = measure(c, 2 * MostShift + 1);
+        bool better = true;
+        // A window as wide as it is counted cannot be widened.
+        while (better && stepsRun < deadline && c.tightestWindow < 2 * MostShift + 1) {
+            better = false;
+            // First the tightest press to the middle of its window, then press by press: 0, the
+            // press alone; 1, with all that follow it; 2, the press replaced by waiting and those
+            // that follow moved.
+            const std::size_t tightest = tightestPress;
+            const int centre = (tightestSpan.after - tightestSpan.before) / 2;
+            for (std::size_t i = 0; i < c.presses.size() && !better; ++i) {
+                for (const int kind : {-1, 0, 1, 2}) {
+                    // The middle of the window is tried once, first.
+                    if (kind < 0 && (i > 0 || centre == 0))
+                        continue;
+                    const std::vector<int> shifts =
+                        kind < 0 ? std::vector<int>{centre}
+                                 : std::vector<int>{-8, -4, -2, -1, 1, 2, 4, 8, 12, 16};
+                    for (const int shift : shifts) {
+                        const std::size_t which = kind < 0 ? tightest : i;
+                        Crossing moved = c;
+                        for (std::size_t j = 0; j < moved.presses.size(); ++j) {
+                            if ((j == which && kind < 2) ||
+                                (kind > 0 && moved.presses[j].down > c.presses[which].down))
+                                shiftPress(moved.presses[j], shift);
+                        }
+                        if (kind == 2)
+                            moved.presses.erase(moved.presses.begin() + static_cast<std::ptrdiff_t>(which));
+                        if (!isScript(moved.presses) || (moved.steps = crossesAt(moved.presses)) == 0)
+                            continue;
+                        const int movedAt = measure(moved, c.tightestWindow + 1);
+                        record(c.presses);
+                        if (moved.tightestWindow > c.tightestWindow ||
+                            (moved.tightestWindow == c.tightestWindow && movedAt < atTightest)) {
+                            c = std::move(moved);
+                            atTightest = measure(c, 2 * MostShift + 1);
+                            better = true;
+                            break;
+                        }
+                        if (stepsRun >= deadline)
+                            return c;
+                    }
+                    if (better)
+                        break;
+                }
+            }
+        }
+        return c;
+    }
+
+    Way way;
+    int maxSteps;
+    std::size_t stateLimit;
+    WorldSnapshot start;
+    const StateLayout* layout = nullptr;
+    std::vector<std::uint32_t> scratch;
+    std::vector<std::uint32_t> arena;
+    std::vector<Node> nodes;
+    std::vector<std::uint32_t> table;
+    std::size_t openBytes = 0;
+    std::vector<std::vector<KeyPress>> found;
+    // Steps the scripts have been re-run for.
+    std::int64_t stepsRun = 0;
+    // The script last recorded: its held keys per step, the state before each step, and the
+    // step it crosses in (0: none recorded).
+    std::vector<std::uint8_t> baseHeld;
+    std::vector<WorldSnapshot> baseStates;
+    int baseCrosses = 0;
+    // The tightest press of the crossing last measured, and its window.
+    std::size_t tightestPress = 0;
+    Window tightestSpan;
+};
+
+const char* wayName(Way way) {
+    return way == Way::East ? "east" : "west";
+}
+
+const char* keyName(std::uint32_t key) {
+    switch (key) {
+    case KeyLeft:
+        return "left";
+    case KeyRight:
+        return "right";
+    case KeyUp:
+        return "up";
+    case KeyDown:
+        return "down";
+    default:
+        return "space";
+    }
+}
+
+} // namespace
+
+Crossing solveRoom(GameSetup& game, int room, Way way, int maxSteps, std::size_t stateLimit,
+                   std::string& error) {
+    game.restart();
+    if (!game.loadWorld()) {
+        error = game.error();
+        return {};
+    }
+    if (!game.enterStartRoom(StartRoom{room, way == Way::East ? 0 : 1})) {
+        error = game.error();
+        return {};
+    }
+    RoomSearch search(way, maxSteps, stateLimit);
+    return search.run();
+}
+
+Crossing solveRoomFile(GameSetup& game, const std::string& roomFile, Way way, int maxSteps,
+                       std::size_t stateLimit, std::string& error) {
+    game.restart();
+    if (!game.loadWorld()) {
+        error = game.error();
+        return {};
+    }
+    world.roomFiles[0] = roomFile;
+    if (!enterRingRoom(0, way == Way::East ? 0 : 1)) {
+        error = "cannot read \"" + roomFile + "\"";
+        return {};
+    }
+    RoomSearch search(way, maxSteps, stateLimit);
+    return search.run();
+}
+
+std::string keyScriptText(const std::vector<KeyPress>& presses, const std::string& heading) {
+    struct Event {
+        int step;
+        std::uint32_t key;
+        bool down;
+    };
+    std::vector<Event> events;
+    for (const KeyPress& p : presses) {
+        events.push_back({p.down, p.key, true});
+        if (p.up != NeverReleased)
+            events.push_back({p.up, p.key, false});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        return a.step != b.step ? a.step < b.step : a.key < b.key;
+    });
+    std::string text = "# " + heading + "\n";
+    for (const Event& e : events)
+        text += std::to_string(e.step) + " " + keyName(e.key) + (e.down ? " down\n" : " up\n");
+    return text;
+}
+
+std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSteps) {
+    std::string line = "room " + std::to_string(room) + " " + wayName(way) + ": ";
+    if (crossing.found) {
+        line += "crossed in " + std::to_string(crossing.steps) + " steps, ";
+        if (crossing.presses.empty())
+            line += "no key pressed";
+        else
+            line += "tightest window " + std::to_string(crossing.tightestWindow) + " steps (at step " +
+                    std::to_string(crossing.tightestAt) + ")";
+    } else if (crossing.stopped) {
+        line += "search stopped after " + std::to_string(crossing.states) + " states";
+    } else {
+        line += "no crossing within " + std::to_string(maxSteps) + " steps (" +
+                std::to_string(crossing.states) + " states searched)";
+    }
+    return line;
+}
