@@ -235,9 +235,11 @@ def main(argv):
     started = time.time()
     for number, (name, index, kind, old, new) in enumerate(chosen, 1):
         path = os.path.join(TREE, name)
-        with open(path, encoding="utf-8") as f:
-            original = f.read()
-        lines = original.split("\n")
+        original = None
+        if os.path.isfile(path):
+            with open(path, encoding="utf-8") as f:
+                original = f.read()
+        lines = original.split("\n") if original is not None else []
         at = locate(lines, index, old)
         label = f"[{number}/{len(chosen)}] {name}:{(at if at is not None else index) + 1} {kind}"
         if at is None:
