@@ -20,6 +20,17 @@ stop() {
   # A background job starts with SIGINT ignored; env gives it back its default.
   (cd "$1" && exec env --default-signal=INT "$game" >"$work/out" 2>&1) &
   pid=$!
+  # The delay counts from when the game catches the signal (its handler is the first thing
+  # main does): a slow start (the sanitizers on a loaded machine) must not meet the default
+  # action instead.
+  case $2 in TERM) bit=16384 ;; *) bit=2 ;; esac
+  tries=0
+  while [ $tries -lt 500 ]; do
+    mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null)
+    [ -n "$mask" ] && [ $((0x$mask & bit)) -ne 0 ] && break
+    sleep 0.01
+    tries=$((tries + 1))
+  done
   sleep "$3"
   sent=$(now_ms)
   kill -s "$2" $pid
