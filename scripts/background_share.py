@@ -58,9 +58,12 @@ def read_png(path):
 
 
 def main():
-    if len(sys.argv) not in (2, 5):
+    if len(sys.argv) not in (2, 5) or sys.argv[1] in ("-h", "--help"):
         sys.exit(__doc__)
-    width, height, channels, rows = read_png(sys.argv[1])
+    try:
+        width, height, channels, rows = read_png(sys.argv[1])
+    except (OSError, ValueError) as error:
+        sys.exit(f"background_share.py: {sys.argv[1]}: {error}")
     pixels = Counter()
     for line in rows:
         for x in range(width):
