@@ -117,20 +117,26 @@ def copy_tree(files):
     # The copy mirrors the checkout: a file removed or moved since the last run must not stay
     # behind, where the build's globs would still compile it.
     tracked = set(files)
+    changed = False
     if os.path.isdir(TREE):
         for directory, _, names in os.walk(TREE):
             for name in names:
                 path = os.path.join(directory, name)
                 if os.path.relpath(path, TREE) not in tracked:
                     os.remove(path)
+                    changed = True
     for name in files:
         target = os.path.join(TREE, name)
         os.makedirs(os.path.dirname(target), exist_ok=True)
         source = os.path.join(ROOT, name)
         if os.path.islink(source) or not os.path.isfile(source):
             continue
-        if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
+        if not os.path.exists(target):
+            changed = True
             shutil.copy2(source, target)
+        elif open(source, "rb").read() != open(target, "rb").read():
+            shutil.copy2(source, target)
+    return changed
 
 
 def run(command, timeout):
@@ -204,8 +210,11 @@ def main(argv):
     seed = int(args[1]) if len(args) > 1 else 1
 
     files = tracked_files()
+    # Files added, moved or removed since the last run: an old build of the copy has been seen
+    # to behave unlike a fresh one, so such a change starts the build again from nothing.
+    if copy_tree(files) and os.path.isdir(BUILD):
+        shutil.rmtree(BUILD)
     os.makedirs(BUILD, exist_ok=True)
-    copy_tree(files)
     if not os.path.exists(os.path.join(BUILD, "build.ninja")):
         code, out = run(["cmake", "-S", TREE, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release"], 600)
         if code != 0:
