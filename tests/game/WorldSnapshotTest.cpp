@@ -14,6 +14,8 @@
 #include "world/Room.h"
 #include "world/World.h"
 
+#include "support/ReadText.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -84,11 +86,6 @@ class BundledGame : public ::testing::Test {
     std::size_t nextKey = 0;
 };
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST_F(BundledGame, RestoringASnapshotAtRandomStepsReplaysTheSameTrace) {
     const fs::path rooms = fs::path(MARROWGAST_TEST_DATA) / "rooms";
     struct Walk {
@@ -101,8 +98,8 @@ TEST_F(BundledGame, RestoringASnapshotAtRandomStepsReplaysTheSameTrace) {
     for (int room = 1; room <= 4; ++room) {
         // Across the room each way, out into the next room, and a walk west that dies (in room 3
         // the lift stops a walk off the dock, so that one jumps).
-        walks.push_back({room, 0, readFile(rooms / ("room" + std::to_string(room) + "-right.keys"))});
-        walks.push_back({room, 1, readFile(rooms / ("room" + std::to_string(room) + "-left.keys"))});
+        walks.push_back({room, 0, readText(rooms / ("room" + std::to_string(room) + "-right.keys"))});
+        walks.push_back({room, 1, readText(rooms / ("room" + std::to_string(room) + "-left.keys"))});
         walks.push_back({room, 1, room == 3 ? "1 left down\n1 space down\n" : "1 left down\n", true});
     }
     constexpr std::int64_t Steps = 1000;

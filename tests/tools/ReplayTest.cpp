@@ -16,6 +16,8 @@
 
 #include "support/TempDir.h"
 
+#include "support/ReadText.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,11 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path ReplayData = fs::path(MARROWGAST_TEST_DATA) / "replay";
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 using Row = std::vector<std::string>;
 
@@ -217,12 +214,12 @@ TEST_F(ReplayRun, StepZeroShowsTheWorldAsLoadedWithItsHeaders) {
         run({"--root", "ring", "--steps", "0", "--trace", "t.tsv", "--trace-objects", "o.tsv"});
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(readFile(dir.path("t.tsv")),
+    EXPECT_EQ(readText(dir.path("t.tsv")),
               "step\troom\tstate\tx\ty\th\tprevX\tprevY\tfacing\tkeys\tcurtain\tevents\n"
               "0\t1\t0\t10.5\t24\t3\t10.5\t24\t1\t0\t0\t"
               "load=res/rooms/room1.txt,sound=res/sound/laser.wav,sound=res/sound/laser.wav\n");
     // The robot's "direction 5" is held as 5; it starts with its laser, 3 seconds of it.
-    EXPECT_EQ(readFile(dir.path("o.tsv")), "step\tindex\tkind\tx\ty\tdetail\n"
+    EXPECT_EQ(readText(dir.path("o.tsv")), "step\tindex\tkind\tx\ty\tdetail\n"
                                            "0\t0\t1\t0\t30\t-\n"
                                            "0\t1\t3\t10\t25\t2/0\n"
                                            "0\t2\t2\t30\t29\t100\n"
@@ -419,7 +416,7 @@ TEST_F(ReplayShots, ARecordedRunReplaysToItsEndAndItsScreenshot) {
         recorder.end(hooks.stepsRun(), 1, world.player->x, world.player->y);
         EXPECT_TRUE(recorder.ok());
     }
-    recording = readFile(dir.path("run.keys"));
+    recording = readText(dir.path("run.keys"));
     const std::string endLine = recording.substr(recording.rfind("end "));
     EXPECT_EQ(recording, "start 1 left 640x480 window\n1 right down\nfocus lost 3\nfocus gained 3\n"
                          "4 sysrq down\n4 sysrq up\n4 space down\nshot 6\n7 space up\n7 right down\n" +

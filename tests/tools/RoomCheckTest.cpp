@@ -2,6 +2,8 @@
 
 #include "support/TempDir.h"
 
+#include "support/ReadText.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,13 +30,6 @@ CheckRun check(const std::vector<std::string>& args) {
     run.out = out.str();
     run.err = err.str();
     return run;
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // A scratch root holding a copy of the clean rooms' res/.

@@ -5,6 +5,8 @@
 
 #include "support/TempDir.h"
 
+#include "support/ReadText.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -34,13 +36,6 @@ SolveRun solve(std::vector<std::string> args) {
     run.out = out.str();
     run.err = err.str();
     return run;
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 TEST(Solver, EachRoomAndWayGetsItsLineAndStatus) {
