@@ -70,7 +70,7 @@ def masked(line):
 def candidate_lines(path):
     """Yields (index, line) for the lines of code worth mutating."""
     in_block = False
-    with open(path, encoding="utf-8") as f:
+    with open(path, encoding="utf-8", errors="surrogateescape") as f:
         for index, line in enumerate(f.read().split("\n")):
             stripped = line.strip()
             if in_block:
@@ -178,7 +178,7 @@ def suite():
 
 def read_list(path):
     chosen = []
-    with open(path, encoding="utf-8") as f:
+    with open(path, encoding="utf-8", errors="surrogateescape") as f:
         for entry in f.read().split("\n\n"):
             if not entry.strip():
                 continue
@@ -189,7 +189,7 @@ def read_list(path):
 
 
 def write_list(path, chosen):
-    with open(path, "w", encoding="utf-8") as f:
+    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
         for name, index, kind, old, new in chosen:
             f.write(f"{name}\t{index}\t{kind}\n- {old}\n+ {new}\n\n")
 
@@ -246,7 +246,7 @@ def main(argv):
         path = os.path.join(TREE, name)
         original = None
         if os.path.isfile(path):
-            with open(path, encoding="utf-8") as f:
+            with open(path, encoding="utf-8", errors="surrogateescape") as f:
                 original = f.read()
         lines = original.split("\n") if original is not None else []
         at = locate(lines, index, old)
@@ -257,7 +257,7 @@ def main(argv):
             continue
         lines[at] = new
         try:
-            with open(path, "w", encoding="utf-8") as f:
+            with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                 f.write("\n".join(lines))
             code, _ = build()
             if code != 0:
@@ -272,7 +272,7 @@ def main(argv):
                 killed += 1
                 print(f"{label}: killed by {why}", flush=True)
         finally:
-            with open(path, "w", encoding="utf-8") as f:
+            with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                 f.write(original)
     build()
 
