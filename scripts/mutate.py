@@ -141,7 +141,7 @@ def copy_tree(files):
 
 def run(command, timeout):
     try:
-        done = subprocess.run(command, cwd=BUILD, capture_output=True, text=True, timeout=timeout)
+        done = subprocess.run(command, cwd=BUILD, capture_output=True, text=True, errors="replace", timeout=timeout)
         return done.returncode, done.stdout + done.stderr
     except subprocess.TimeoutExpired:
         return None, "timed out"
@@ -159,7 +159,7 @@ def suite():
     if os.path.exists(units):
         try:
             done = subprocess.run([units, "--gtest_fail_fast", "--gtest_brief=1"], cwd=os.path.dirname(units),
-                                  capture_output=True, text=True, timeout=600, env=env)
+                                  capture_output=True, text=True, errors="replace", timeout=600, env=env)
         except subprocess.TimeoutExpired:
             return False, "the unit tests timed out"
         if done.returncode != 0:
@@ -167,7 +167,7 @@ def suite():
             return False, failed[0] if failed else "the unit tests failed"
     try:
         done = subprocess.run(["ctest", "--stop-on-failure", "--timeout", "120", "-j2"],
-                              cwd=BUILD, capture_output=True, text=True, timeout=1800, env=env)
+                              cwd=BUILD, capture_output=True, text=True, errors="replace", timeout=1800, env=env)
     except subprocess.TimeoutExpired:
         return False, "the suite timed out"
     if done.returncode == 0:
