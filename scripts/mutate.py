@@ -52,6 +52,10 @@ FLOAT = re.compile(r"(?<![\w.])(\d+\.\d*)f\b")
 STATEMENT = re.compile(
     r"^(\s*)(?!return\b|break\b|continue\b|case\b|default\b|delete\b|goto\b)"
     r"[A-Za-z_][\w:.\[\]>-]*(\(.*\)|\s*[-+*/|&]?=\s*[^=].*|\+\+|--);\s*$")
+# Sources go back byte for byte even where a byte is not UTF-8; a test's output may hold any
+# bytes and is only read for test names.
+SOURCE_TEXT = {"encoding": "utf-8", "errors": "surrogateescape"}
+OUTPUT_TEXT = {"text": True, "errors": "replace"}
 STRING = re.compile(r'"(\\.|[^"\\])*"|\'(\\.|[^\'\\])*\'')
 
 
@@ -70,7 +74,7 @@ def masked(line):
 def candidate_lines(path):
     """Yields (index, line) for the lines of code worth mutating."""
     in_block = False
-    with open(path, encoding="utf-8", errors="surrogateescape") as f:
+    with open(path, **SOURCE_TEXT) as f:
         for index, line in enumerate(f.read().split("\n")):
             stripped = line.strip()
             if in_block:
@@ -141,7 +145,7 @@ def copy_tree(files):
 
 def run(command, timeout):
     try:
-        done = subprocess.run(command, cwd=BUILD, capture_output=True, text=True, errors="replace", timeout=timeout)
+        done = subprocess.run(command, cwd=BUILD, capture_output=True, **OUTPUT_TEXT, timeout=timeout)
         return done.returncode, done.stdout + done.stderr
     except subprocess.TimeoutExpired:
         return None, "timed out"
@@ -159,7 +163,7 @@ def suite():
     if os.path.exists(units):
         try:
             done = subprocess.run([units, "--gtest_fail_fast", "--gtest_brief=1"], cwd=os.path.dirname(units),
-                                  capture_output=True, text=True, errors="replace", timeout=600, env=env)
+                                  capture_output=True, **OUTPUT_TEXT, timeout=600, env=env)
         except subprocess.TimeoutExpired:
             return False, "the unit tests timed out"
         if done.returncode != 0:
@@ -167,7 +171,7 @@ def suite():
             return False, failed[0] if failed else "the unit tests failed"
     try:
         done = subprocess.run(["ctest", "--stop-on-failure", "--timeout", "120", "-j2"],
-                              cwd=BUILD, capture_output=True, text=True, errors="replace", timeout=1800, env=env)
+                              cwd=BUILD, capture_output=True, **OUTPUT_TEXT, timeout=1800, env=env)
     except subprocess.TimeoutExpired:
         return False, "the suite timed out"
     if done.returncode == 0:
@@ -178,7 +182,7 @@ def suite():
 
 def read_list(path):
     chosen = []
-    with open(path, encoding="utf-8", errors="surrogateescape") as f:
+    with open(path, **SOURCE_TEXT) as f:
         for entry in f.read().split("\n\n"):
             if not entry.strip():
                 continue
@@ -189,7 +193,7 @@ def read_list(path):
 
 
 def write_list(path, chosen):
-    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+    with open(path, "w", **SOURCE_TEXT) as f:
         for name, index, kind, old, new in chosen:
             f.write(f"{name}\t{index}\t{kind}\n- {old}\n+ {new}\n\n")
 
@@ -246,7 +250,7 @@ def main(argv):
         path = os.path.join(TREE, name)
         original = None
         if os.path.isfile(path):
-            with open(path, encoding="utf-8", errors="surrogateescape") as f:
+            with open(path, **SOURCE_TEXT) as f:
                 original = f.read()
         lines = original.split("\n") if original is not None else []
         at = locate(lines, index, old)
@@ -257,7 +261,7 @@ def main(argv):
             continue
         lines[at] = new
         try:
-            with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+            with open(path, "w", **SOURCE_TEXT) as f:
                 f.write("\n".join(lines))
             code, _ = build()
             if code != 0:
@@ -272,7 +276,7 @@ def main(argv):
                 killed += 1
                 print(f"{label}: killed by {why}", flush=True)
         finally:
-            with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+            with open(path, "w", **SOURCE_TEXT) as f:
                 f.write(original)
     build()
 
