@@ -160,9 +160,8 @@ void renderWorld() {
     if (!theSpriteRenderer || !world.room || !world.player)
         return;
     SpriteRenderer& renderer = *theSpriteRenderer;
-    clearBackBuffer(BackgroundColour);
     setWorldCamera(renderer);
-    world.room->drawAll();
+    world.room->drawAll(BackgroundColour);
     world.player->draw();
     if (world.player->state == Dying || world.roomChangePending) {
         const float t = world.curtainTimer;

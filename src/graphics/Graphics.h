@@ -15,7 +15,6 @@ struct GraphicsState {
     TextureCache textureCache;
     // The texture bound for the next quad; empty means a plain coloured quad.
     const Texture* boundTexture = nullptr;
-    std::uint64_t nextTextureId = 1;
     // Image files decoded so far; each file should be decoded once per run.
     int imageFilesDecoded = 0;
     // Decoded pixels of every texture this run has kept, against the budget below.

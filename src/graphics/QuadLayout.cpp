@@ -53,6 +53,25 @@ void addPiece(std::vector<AxisPiece>& pieces, int texelStart, int texelCount, in
 
 } // namespace
 
+PixelRect rectUnion(PixelRect a, PixelRect b) {
+    if (a.w <= 0 || a.h <= 0) {
+        return b;
+    }
+    if (b.w <= 0 || b.h <= 0) {
+        return a;
+    }
+    const int left = std::min(a.x, b.x);
+    const int top = std::min(a.y, b.y);
+    const int right = std::max(a.x + a.w, b.x + b.w);
+    const int bottom = std::max(a.y + a.h, b.y + b.h);
+    return {left, top, right - left, bottom - top};
+}
+
+bool rectsMeet(PixelRect a, PixelRect b) {
+    return a.w > 0 && a.h > 0 && b.w > 0 && b.h > 0 && a.x < b.x + b.w && b.x < a.x + a.w &&
+           a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
 bool coveredSpan(double low, double high, int pixels, int& first, int& end) {
     first = end = 0;
     if (!std::isfinite(low) || !std::isfinite(high) || pixels <= 0) {
@@ -133,6 +152,26 @@ void layAxis(double low, double high, double uLow, double uHigh, int texels, int
         addPiece(pieces, firstTexel, 1, a, middleStart);
         addPiece(pieces, firstTexel + 1, lastTexel - firstTexel - 1, middleStart, lastStart);
         addPiece(pieces, lastTexel, 1, lastStart, b);
+    }
+}
+
+void sampleAxis(double low, double high, double uLow, double uHigh, int texels, int pixels,
+                AxisSamples& samples) {
+    layAxis(low, high, uLow, uHigh, texels, pixels, samples.pieces);
+    samples.texels.clear();
+    samples.oneToOne.clear();
+    samples.first = samples.pieces.empty() ? 0 : samples.pieces.front().pixelStart;
+    if (samples.pieces.empty()) {
+        return;
+    }
+    const double du = (uHigh - uLow) / (high - low);
+    for (const AxisPiece& piece : samples.pieces) {
+        const std::uint8_t oneToOne = piece.texelCount == piece.pixelCount ? 1 : 0;
+        for (int pixel = piece.pixelStart; pixel < piece.pixelStart + piece.pixelCount; ++pixel) {
+            const double u = uLow + (static_cast<double>(pixel) + 0.5 - low) * du;
+            samples.texels.push_back(std::isfinite(u) ? wrapTexel(u, texels) : 0);
+            samples.oneToOne.push_back(oneToOne);
+        }
     }
 }
 

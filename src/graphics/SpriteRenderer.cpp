@@ -9,11 +9,6 @@ std::unique_ptr<SpriteRenderer> theSpriteRenderer;
 
 namespace {
 
-struct ScreenPoint {
-    float x = 0.0f;
-    float y = 0.0f;
-};
-
 // Unit-quad vertex through the matrix and onto the back buffer, in pixels.
 bool toScreen(const Matrix4& matrix, const float* vertex, int width, int height, ScreenPoint& point) {
     float w = 1.0f;
@@ -32,12 +27,8 @@ bool toScreen(const Matrix4& matrix, const float* vertex, int width, int height,
 
 SpriteRenderer::SpriteRenderer() = default;
 
-void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat,
-                              std::uint32_t colour, int layer) {
-    auto red = static_cast<std::uint8_t>(colour & 0xFF);
-    auto green = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
-    auto blue = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
-
+bool SpriteRenderer::placeQuad(float x, float y, float w, float h, int layer, int width, int height,
+                               ScreenPoint& origin, ScreenPoint& far) {
     // Layers lift the quad; they need no depth, since only the order of drawing decides
     // what covers what.
     float tx = x;
@@ -60,18 +51,48 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
     }
     worldMatrix = matrixMultiply(matrixScaling(w, heightUsed, 1.0f), matrixTranslation(tx, ty, 0.0f));
     Matrix4 transform = matrixMultiply(matrixMultiply(worldMatrix, viewMatrix), projectionMatrix);
+    // The texture's (0, 0) sits at vertex 0 and (uRepeat, vRepeat) at vertex 3.
+    return toScreen(transform, quadVertices[0], width, height, origin) &&
+           toScreen(transform, quadVertices[3], width, height, far);
+}
+
+PixelRect SpriteRenderer::quadPixels(float x, float y, float w, float h, int layer) {
+    DrawingDevice* device = theGraphics.device.get();
+    if (!device) {
+        return {};
+    }
+    int width = device->backBufferWidth();
+    int height = device->backBufferHeight();
+    ScreenPoint origin;
+    ScreenPoint far;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    if (!placeQuad(x, y, w, h, layer, width, height, origin, far) ||
+        !coveredSpan(std::fmin(origin.x, far.x), std::fmax(origin.x, far.x), width, left, right) ||
+        !coveredSpan(std::fmin(origin.y, far.y), std::fmax(origin.y, far.y), height, top, bottom)) {
+        return {};
+    }
+    return {left, top, right - left, bottom - top};
+}
+
+void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat,
+                              std::uint32_t colour, int layer) {
+    auto red = static_cast<std::uint8_t>(colour & 0xFF);
+    auto green = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+    auto blue = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
 
     DrawingDevice* device = theGraphics.device.get();
     if (!device) {
+        // Placed all the same: the world matrix is the last quad's, with a device or without.
+        ScreenPoint origin;
+        ScreenPoint far;
+        placeQuad(x, y, w, h, layer, 1, 1, origin, far);
         return;
     }
     int width = device->backBufferWidth();
     int height = device->backBufferHeight();
-    // The texture's (0, 0) sits at vertex 0 and (uRepeat, vRepeat) at vertex 3.
     ScreenPoint origin;
     ScreenPoint far;
-    if (!toScreen(transform, quadVertices[0], width, height, origin) ||
-        !toScreen(transform, quadVertices[3], width, height, far)) {
+    if (!placeQuad(x, y, w, h, layer, width, height, origin, far)) {
         return;
     }
 
@@ -85,23 +106,17 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
         return;
     }
 
-    auto lay = [](float start, float end, float repeat, int texels, int pixels,
-                  std::vector<AxisPiece>& pieces) {
+    auto lay = [](float start, float end, float repeat, int texels, int pixels, AxisSamples& samples) {
         if (start <= end) {
-            layAxis(start, end, 0.0, repeat, texels, pixels, pieces);
+            sampleAxis(start, end, 0.0, repeat, texels, pixels, samples);
         } else {
-            layAxis(end, start, repeat, 0.0, texels, pixels, pieces);
+            sampleAxis(end, start, repeat, 0.0, texels, pixels, samples);
         }
     };
-    lay(origin.x, far.x, uRepeat, texture->image.width, width, columnPieces);
-    lay(origin.y, far.y, vRepeat, texture->image.height, height, rowPieces);
-    for (const AxisPiece& row : rowPieces) {
-        for (const AxisPiece& column : columnPieces) {
-            device->drawImage(texture->id, texture->image,
-                              {column.texelStart, row.texelStart, column.texelCount, row.texelCount},
-                              {column.pixelStart, row.pixelStart, column.pixelCount, row.pixelCount}, red,
-                              green, blue);
-        }
+    lay(origin.x, far.x, uRepeat, texture->image.width, width, columns);
+    lay(origin.y, far.y, vRepeat, texture->image.height, height, rows);
+    if (!columns.texels.empty() && !rows.texels.empty()) {
+        device->drawImage(texture->image, columns, rows, red, green, blue);
     }
 }
 

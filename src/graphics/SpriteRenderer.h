@@ -7,6 +7,12 @@
 
 #include <vector>
 
+// A point on the back buffer, in pixels.
+struct ScreenPoint {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
 // The one drawing object: a tinted, optionally textured quad in room units.
 class SpriteRenderer {
   public:
@@ -17,6 +23,9 @@ class SpriteRenderer {
     // times. `colour` has red in the lowest byte, then green, blue and alpha.
     void drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat, std::uint32_t colour,
                   int layer);
+
+    // The pixels that drawQuad with the same place would cover, textured or not; w and h 0 for none.
+    PixelRect quadPixels(float x, float y, float w, float h, int layer);
 
     // The unit quad as (x, y, z): reference point (0, 0) bottom left. The texture's origin
     // is at the top left corner (vertex 0) and (uRepeat, vRepeat) at the bottom right.
@@ -31,9 +40,13 @@ class SpriteRenderer {
     Matrix4 projectionMatrix;
 
   private:
-    // The pieces of the quad being drawn, kept from quad to quad so that drawing allocates nothing.
-    std::vector<AxisPiece> columnPieces;
-    std::vector<AxisPiece> rowPieces;
+    // Where the quad's vertex 0 and vertex 3 land on a back buffer of `width` × `height` pixels.
+    bool placeQuad(float x, float y, float w, float h, int layer, int width, int height, ScreenPoint& origin,
+                   ScreenPoint& far);
+
+    // The axes of the quad being drawn, kept from quad to quad so that drawing allocates nothing.
+    AxisSamples columns;
+    AxisSamples rows;
 };
 
 // Created by loadWorld after setupSpriteShader, destroyed by shutdownWorld before releaseSpriteShader.

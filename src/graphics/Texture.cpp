@@ -6,14 +6,11 @@
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 
-Texture::Texture(RgbaImage decoded) : id(theGraphics.nextTextureId++), image(std::move(decoded)) {}
+Texture::Texture(RgbaImage decoded) : image(std::move(decoded)) {}
 
 Texture::~Texture() {
     if (theGraphics.boundTexture == this) {
         theGraphics.boundTexture = nullptr;
-    }
-    if (theGraphics.device) {
-        theGraphics.device->releaseImage(id);
     }
 }
 

@@ -5,8 +5,7 @@
 
 #include "graphics/RgbaImage.h"
 
-// One decoded image, shared through counted `TextureRef`s. It keeps its pixels so that the
-// device copy can be made again after the device dropped it, without reading the file again.
+// One decoded image, shared through counted `TextureRef`s; frames are drawn from its pixels.
 class Texture {
   public:
     explicit Texture(RgbaImage decoded);
@@ -14,7 +13,6 @@ class Texture {
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
 
-    std::uint64_t id = 0;
     RgbaImage image;
     int refCount = 0;
 };

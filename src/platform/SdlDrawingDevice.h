@@ -6,15 +6,12 @@
 
 struct SDL_Window;
 
-// The drawing device for the game window: SDL's accelerated renderer where the machine has one,
-// its software renderer otherwise; the back buffer is a render target of exactly the chosen size,
-// presented scaled to the window with its 4:3 shape. On failure: null, and `error` names what
-// failed with SDL's text.
+// The drawing device for the game window: frames composed on the CPU like the headless device's,
+// then copied into a texture of exactly the back buffer's size and shown scaled to the window
+// with their 4:3 shape, by SDL's accelerated renderer where the machine has one and its software
+// renderer otherwise. On failure: null, and `error` names what failed with SDL's text.
 std::unique_ptr<DrawingDevice> createWindowDrawingDevice(SDL_Window* window, int width, int height,
                                                          std::string& error);
-
-// The same device for tests and tools: SDL's software renderer drawing into a surface, no window.
-std::unique_ptr<DrawingDevice> createHeadlessDrawingDevice(int width, int height, std::string& error);
 
 // Start-up: the device for the game window at `width` × `height`, installed as the run's device.
 // Returns an empty string, or one line naming what failed.

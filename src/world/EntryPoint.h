@@ -11,6 +11,7 @@ class EntryPoint : public GameObject {
     // Reads "position" and "side", then takes its side's slot of the world's table,
     // replacing whatever entry point was there.
     void load(TokenList& tokens) override;
+    DrawReach drawReach() override { return {DrawReach::Nowhere, {}}; }
 
     // 0 "left", 1 "right".
     std::int32_t side = 0;

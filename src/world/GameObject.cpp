@@ -6,6 +6,10 @@ void GameObject::load(TokenList& /*tokens*/) {}
 void GameObject::reset() {}
 void GameObject::update() {}
 void GameObject::draw() {}
+
+DrawReach GameObject::drawReach() {
+    return {};
+}
 bool GameObject::interactUp(GameObject* /*user*/) {
     return false;
 }

@@ -1,8 +1,27 @@
 #pragma once
 #include <cstdint>
 
+#include "graphics/QuadLayout.h"
+
 class Room;
 class TokenList;
+
+// Where drawing an object can put pixels on the back buffer, so that what never moves can be
+// drawn once per room and size and kept.
+struct DrawReach {
+    enum Kind {
+        // Draws nothing.
+        Nowhere,
+        // Always the same pixels, inside `box`.
+        Still,
+        // Changes from frame to frame, inside `box`.
+        Moving,
+        // Changes, and may draw anywhere.
+        Anywhere,
+    };
+    Kind kind = Anywhere;
+    PixelRect box;
+};
 
 // Everything that lives in a room, and the player: a box in room units (x is the left
 // edge, y the bottom edge, y grows downward) with the ten operations the world calls.
@@ -24,6 +43,9 @@ class GameObject {
     virtual bool interactDown(GameObject* user);
     // 0 none (entry point, player), 1 platform, 2 searchable, 3 lift, 4 robot.
     virtual int kind();
+    // Where `draw` can put pixels, with the room camera set; the base says anywhere, so that
+    // an object is drawn every frame unless it says better.
+    virtual DrawReach drawReach();
     // A lift tells its rider that the ride has ended.
     virtual void rideFinished();
     // Whether the box (ox, oy, ow, oh) touches this object's box; edges count.

@@ -2,6 +2,7 @@
 
 #include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
+#include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
 
 #include <string>
@@ -120,4 +121,18 @@ void Lift::draw() {
     texture.draw(x, y, w, h, w, h, 0);
     // A band 0.4 high standing on the top edge.
     tileTexture.draw(x, y, w, 1.0f, w, 1.0f, 3);
+}
+
+DrawReach Lift::drawReach() {
+    if (!theSpriteRenderer)
+        return {};
+    SpriteRenderer& renderer = *theSpriteRenderer;
+    // Only y moves, from stop to stop; x stays where the start put it.
+    auto at = [&](float top) {
+        return rectUnion(renderer.quadPixels(x, top, w, h, 0), renderer.quadPixels(x, top, w, 1.0f, 3));
+    };
+    PixelRect box = at(y);
+    for (const Waypoint& stop : waypoints)
+        box = rectUnion(box, at(stop.y));
+    return {DrawReach::Moving, box};
 }

@@ -17,6 +17,8 @@ class Lift : public GameObject {
     void reset() override;
     void update() override;
     void draw() override;
+    // Anywhere between its highest and lowest stop.
+    DrawReach drawReach() override;
     bool interactUp(GameObject* user) override;
     bool interactDown(GameObject* user) override;
     int kind() override { return 3; }

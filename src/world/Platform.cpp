@@ -1,6 +1,7 @@
 #include "world/Platform.h"
 
 #include "definitions/TokenList.h"
+#include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
 
 #include <algorithm>
@@ -51,4 +52,12 @@ void Platform::draw() {
     texture.draw(x, y, w, h, w, h, 0);
     // The top row's box; layer 3 turns it into a band 0.4 high standing on the top edge.
     tileTexture.draw(x, y - h + 1.0f, w, 1.0f, w, 1.0f, 3);
+}
+
+DrawReach Platform::drawReach() {
+    if (!theSpriteRenderer)
+        return {};
+    SpriteRenderer& renderer = *theSpriteRenderer;
+    return {DrawReach::Still,
+            rectUnion(renderer.quadPixels(x, y, w, h, 0), renderer.quadPixels(x, y - h + 1.0f, w, 1.0f, 3))};
 }

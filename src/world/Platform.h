@@ -10,6 +10,7 @@ class Platform : public GameObject {
   public:
     void load(TokenList& tokens) override;
     void draw() override;
+    DrawReach drawReach() override;
     int kind() override { return 1; }
 
     std::int32_t startX = 0;

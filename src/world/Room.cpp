@@ -12,6 +12,7 @@ Room::~Room() {
 }
 
 void Room::dropObjects() {
+    still.forget();
     // In list order, so that objects go in the order the room file named them.
     for (ObjectRef& object : objectList)
         object.reset();
@@ -70,8 +71,9 @@ void Room::resetAll() {
         object->reset();
 }
 
-void Room::drawAll() {
-    for (const std::int32_t layer : {0, 2, 1}) {
+void Room::drawAll(std::uint32_t background) {
+    still.drawPass(objectList, background);
+    for (const std::int32_t layer : {2, 1}) {
         for (ObjectRef& object : objectList) {
             if (object->drawLayer == layer)
                 object->draw();

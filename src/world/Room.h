@@ -1,6 +1,9 @@
 #pragma once
 #include "world/ObjectRef.h"
 #include "world/ObjectRegistry.h"
+#include "world/StillLayer.h"
+
+#include <cstdint>
 
 #include <functional>
 #include <string>
@@ -23,13 +26,15 @@ class Room {
     bool loadFile(const std::string& fileName);
     void updateAll();
     void resetAll();
-    // Three passes: drawLayer 0, then 2, then 1, each in list order.
-    void drawAll();
+    // The background, then three passes: drawLayer 0, then 2, then 1, each in list order. What
+    // never moves in the first pass is drawn once per room and size and kept (`StillLayer`).
+    void drawAll(std::uint32_t background);
     // Appends a new reference to every object touching the box, in list order; the list
     // is not emptied first, so a caller can keep one list and its storage for good.
     void collectOverlapping(float x, float y, float w, float h, std::vector<ObjectRef>& list);
 
     const std::vector<ObjectRef>& objects() const { return objectList; }
+    const StillLayer& stillLayer() const { return still; }
 
     // Runs in loadFile once the file is open and the old objects are gone, before the
     // first line is read: the world forgets the old room's entry points there, and a
@@ -44,4 +49,5 @@ class Room {
 
     ObjectRegistry* registry;
     std::vector<ObjectRef> objectList;
+    StillLayer still;
 };

@@ -26,7 +26,7 @@ class RobotDrawing : public HeadlessGraphicsTest {
     }
     RgbaImage drawRoom() {
         startFrame();
-        room.drawAll();
+        room.drawAll(BackgroundColour);
         return backBuffer();
     }
 

@@ -132,7 +132,7 @@ TEST_F(RoomTest, StepsResetsAndDrawsInOrder) {
                                                     "probe name g layer 2\n"
                                                     "probe name h layer 1\n")));
     events.clear();
-    room.drawAll();
+    room.drawAll(0);
     EXPECT_EQ(events, (std::vector<std::string>{"draw c", "draw f", "draw b", "draw g", "draw a", "draw h"}));
     events.clear();
     room.updateAll();

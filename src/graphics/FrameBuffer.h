@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+#include "graphics/QuadLayout.h"
+#include "graphics/RgbaImage.h"
+
+// A frame composed on the CPU, in the form `readBackBuffer` gives it: RGBA bytes, rows top to
+// bottom, alpha kept. Every device composes its frames here, so the window and the headless
+// device draw the same pixels at every size.
+class FrameBuffer {
+  public:
+    // A fresh buffer, every pixel 0. False, with the old pixels kept, for a side that is not in
+    // [1, MaxImageSide].
+    bool resize(int width, int height);
+    int width() const { return pixels.width; }
+    int height() const { return pixels.height; }
+    const RgbaImage& image() const { return pixels; }
+
+    // Every pixel to a colour in alpha, red, green, blue order from the high byte.
+    void clear(std::uint32_t argb);
+    // Opaque rectangle, clipped to the frame.
+    void fillRect(PixelRect target, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    // Each covered pixel shows the texel the two axes name, times the tint, over what is there:
+    // full alpha replaces it, no alpha leaves it, and partial alpha blends with the rounding of
+    // a one-to-one copy where both axes' runs are one to one, with a stretch's otherwise, as the
+    // game's frames have always been drawn.
+    void drawImage(const RgbaImage& image, const AxisSamples& columns, const AxisSamples& rows, std::uint8_t red,
+                   std::uint8_t green, std::uint8_t blue);
+    // The other frame's pixels; false, with nothing copied, when the sizes differ.
+    bool copyFrom(const FrameBuffer& other);
+
+  private:
+    RgbaImage pixels;
+};
