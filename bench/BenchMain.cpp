@@ -31,5 +31,9 @@ int main(int argc, char** argv) {
     registerSnapshotBenchmarks(root);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (framePixelsChanged()) {
+        std::cerr << "marrowgast_bench: frames changed where they should not (see the render benchmarks)\n";
+        return 1;
+    }
     return 0;
 }

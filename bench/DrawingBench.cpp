@@ -1,15 +1,24 @@
-// One renderWorld frame per bundled room on the headless software device, next to SDL's
-// software renderer doing the same fills and copies with no game code around it.
+// Frames: the game's own (composed on the CPU, platforms kept per room and size) next to SDL's
+// software renderer doing the copies the frame stands for, as the game drew it before: every
+// image blended, opaque images unblended, and one full-frame copy as the floor. The game's pixels
+// are checked against those copies along a walk; a difference outside stretched copies fails
+// the run.
 #include "AllocationCounter.h"
 #include "BenchSupport.h"
 #include "Benchmarks.h"
 
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
+#include "platform/SdlDrawingDevice.h"
+#include "world/Room.h"
+#include "world/World.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -21,10 +30,13 @@ struct Size {
 };
 constexpr Size Sizes[] = {{640, 480}, {1024, 768}};
 
-// What one frame asked of the device, in order.
+bool pixelsChanged = false;
+
+// What one frame asked of the device, as the rectangles of whole repeats and cut texels that
+// SDL copied.
 struct DeviceCall {
     bool fill = false;
-    std::uint64_t imageId = 0;
+    const RgbaImage* image = nullptr;
     PixelRect source;
     PixelRect target;
     std::uint8_t red = 0, green = 0, blue = 0;
@@ -32,7 +44,7 @@ struct DeviceCall {
 struct FrameRecord {
     std::uint32_t clearColour = 0;
     std::vector<DeviceCall> calls;
-    std::map<std::uint64_t, RgbaImage> images;
+    std::map<const RgbaImage*, RgbaImage> images;
 };
 
 // Passes everything on to the real device and writes down the frame's calls.
@@ -49,19 +61,31 @@ class RecordingDevice final : public DrawingDevice {
     void endFrame() override { inner.endFrame(); }
     void clear(std::uint32_t argb) override {
         record.clearColour = argb;
+        record.calls.clear();
         inner.clear(argb);
     }
     void fillRect(PixelRect target, std::uint8_t red, std::uint8_t green, std::uint8_t blue) override {
-        record.calls.push_back({true, 0, {}, target, red, green, blue});
+        record.calls.push_back({true, nullptr, {}, target, red, green, blue});
         inner.fillRect(target, red, green, blue);
     }
-    void drawImage(std::uint64_t imageId, const RgbaImage& image, PixelRect source, PixelRect target,
+    void drawImage(const RgbaImage& image, const AxisSamples& columns, const AxisSamples& rows,
                    std::uint8_t red, std::uint8_t green, std::uint8_t blue) override {
-        record.calls.push_back({false, imageId, source, target, red, green, blue});
-        record.images.try_emplace(imageId, image);
-        inner.drawImage(imageId, image, source, target, red, green, blue);
+        for (const AxisPiece& row : rows.pieces) {
+            for (const AxisPiece& column : columns.pieces) {
+                record.calls.push_back(
+                    {false,
+                     &image,
+                     {column.texelStart, row.texelStart, column.texelCount, row.texelCount},
+                     {column.pixelStart, row.pixelStart, column.pixelCount, row.pixelCount},
+                     red,
+                     green,
+                     blue});
+            }
+        }
+        record.images.try_emplace(&image, image);
+        inner.drawImage(image, columns, rows, red, green, blue);
     }
-    void releaseImage(std::uint64_t imageId) override { inner.releaseImage(imageId); }
+    FrameBuffer& frame() override { return inner.frame(); }
     bool readBackBuffer(RgbaImage& image) override { return inner.readBackBuffer(image); }
 
   private:
@@ -69,8 +93,11 @@ class RecordingDevice final : public DrawingDevice {
     FrameRecord& record;
 };
 
+// A whole frame with every object drawn, the kept platforms too, written down as it goes.
 FrameRecord recordFrame() {
     FrameRecord record;
+    if (world.room)
+        world.room->stillLayer().forget();
     std::unique_ptr<DrawingDevice> real = std::move(theGraphics.device);
     theGraphics.device = std::make_unique<RecordingDevice>(*real, record);
     beginFrame();
@@ -87,69 +114,49 @@ void countCalls(benchmark::State& state, const FrameRecord& record) {
     state.counters["fills"] = fills;
 }
 
-void renderRoom(benchmark::State& state, const std::filesystem::path& root, std::size_t room, Size size) {
-    HeadlessGame game(root, room, size.width, size.height);
-    if (!game.ok()) {
-        state.SkipWithError(game.error().c_str());
-        return;
-    }
-    // The first frame makes the device copies of the images.
-    beginFrame();
-    renderWorld();
-    const FrameRecord record = recordFrame();
-    const std::uint64_t allocationsBefore = allocationCount();
-    for (auto _ : state) {
-        beginFrame();
-        renderWorld();
-    }
-    const std::uint64_t allocations = allocationCount() - allocationsBefore;
-    countCalls(state, record);
-    state.counters["allocs_per_frame"] =
-        static_cast<double>(allocations) / static_cast<double>(state.iterations());
-    state.SetItemsProcessed(state.iterations());
-}
-
 struct SdlDeleter {
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
     void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
     void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
 };
+using TextureHandle = std::unique_ptr<SDL_Texture, SdlDeleter>;
 
-// SDL's software renderer on a surface with a back-buffer target, as the headless device is
-// made, doing the recorded frame's clear, fills and copies.
-void baselineRoom(benchmark::State& state, const std::filesystem::path& root, std::size_t room, Size size) {
-    FrameRecord record;
-    {
-        HeadlessGame game(root, room, size.width, size.height);
-        if (!game.ok()) {
-            state.SkipWithError(game.error().c_str());
-            return;
+// SDL's software renderer on a surface with a back-buffer target, as the headless device was
+// made before frames were composed on the CPU.
+class SdlCopies {
+  public:
+    explicit SdlCopies(Size size)
+        : surface(SDL_CreateRGBSurfaceWithFormat(0, size.width, size.height, 32, SDL_PIXELFORMAT_ARGB8888)),
+          renderer(surface ? SDL_CreateSoftwareRenderer(surface.get()) : nullptr), size(size) {
+        if (renderer) {
+            target.reset(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                           size.width, size.height));
+            SDL_SetRenderTarget(renderer.get(), target.get());
         }
-        record = recordFrame();
     }
-    std::unique_ptr<SDL_Surface, SdlDeleter> surface(
-        SDL_CreateRGBSurfaceWithFormat(0, size.width, size.height, 32, SDL_PIXELFORMAT_ARGB8888));
-    std::unique_ptr<SDL_Renderer, SdlDeleter> renderer(surface ? SDL_CreateSoftwareRenderer(surface.get())
-                                                               : nullptr);
-    if (!renderer) {
-        state.SkipWithError(SDL_GetError());
-        return;
+    ~SdlCopies() {
+        textures.clear();
+        target.reset();
     }
-    SDL_Renderer* r = renderer.get();
-    std::unique_ptr<SDL_Texture, SdlDeleter> target(
-        SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, size.width, size.height));
-    SDL_SetRenderTarget(r, target.get());
-    std::map<std::uint64_t, std::unique_ptr<SDL_Texture, SdlDeleter>> textures;
-    for (const auto& [id, image] : record.images) {
-        SDL_Texture* texture =
-            SDL_CreateTexture(r, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, image.width, image.height);
-        SDL_UpdateTexture(texture, nullptr, image.pixels.data(), image.width * 4);
-        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-        SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-        textures[id].reset(texture);
+    bool ok() const { return target != nullptr; }
+
+    // The record's images as textures: every one blended, or only those with transparency.
+    void load(const FrameRecord& record, bool opaqueUnblended) {
+        textures.clear();
+        for (const auto& [key, image] : record.images) {
+            SDL_Texture* texture = SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGBA32,
+                                                     SDL_TEXTUREACCESS_STATIC, image.width, image.height);
+            SDL_UpdateTexture(texture, nullptr, image.pixels.data(), image.width * 4);
+            SDL_SetTextureBlendMode(texture, opaqueUnblended && isOpaque(image) ? SDL_BLENDMODE_NONE
+                                                                                : SDL_BLENDMODE_BLEND);
+            SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+            textures[key].reset(texture);
+        }
     }
-    const std::uint32_t c = record.clearColour;
-    for (auto _ : state) {
+
+    void draw(const FrameRecord& record) {
+        SDL_Renderer* r = renderer.get();
+        const std::uint32_t c = record.clearColour;
         SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
         SDL_SetRenderDrawColor(r, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF, (c >> 24) & 0xFF);
         SDL_RenderClear(r);
@@ -161,18 +168,200 @@ void baselineRoom(benchmark::State& state, const std::filesystem::path& root, st
                 SDL_RenderFillRect(r, &to);
                 continue;
             }
-            SDL_Texture* texture = textures[call.imageId].get();
+            SDL_Texture* texture = textures[call.image].get();
             const SDL_Rect from{call.source.x, call.source.y, call.source.w, call.source.h};
             SDL_SetTextureColorMod(texture, call.red, call.green, call.blue);
             SDL_RenderCopy(r, texture, &from, &to);
         }
     }
+
+    RgbaImage read() {
+        RgbaImage image;
+        image.width = size.width;
+        image.height = size.height;
+        image.pixels.resize(static_cast<std::size_t>(size.width) * size.height * 4u);
+        SDL_RenderReadPixels(renderer.get(), nullptr, SDL_PIXELFORMAT_RGBA32, image.pixels.data(),
+                             size.width * 4);
+        return image;
+    }
+
+    SDL_Renderer* sdl() { return renderer.get(); }
+
+  private:
+    std::unique_ptr<SDL_Surface, SdlDeleter> surface;
+    std::unique_ptr<SDL_Renderer, SdlDeleter> renderer;
+    TextureHandle target;
+    std::map<const RgbaImage*, TextureHandle> textures;
+    Size size;
+};
+
+// How the frame compares with SDL's copies of the same calls. Where a copy stretched its texels
+// (a cut repeat, a band 0.4 high, any repeat not 16 pixels a unit), SDL spread them evenly over
+// the copy's whole pixels while the frame now samples each pixel at its centre, so those pixels
+// may differ on purpose; everywhere else the two must agree.
+struct Comparison {
+    int stretchedDiffering = 0;
+    int otherDiffering = 0;
+};
+
+void compare(const RgbaImage& frame, const RgbaImage& copies, const FrameRecord& record, Comparison& result) {
+    if (frame.width != copies.width || frame.height != copies.height) {
+        result.otherDiffering += 1;
+        return;
+    }
+    std::vector<std::uint8_t> stretched(static_cast<std::size_t>(frame.width) * frame.height, 0);
+    for (const DeviceCall& call : record.calls) {
+        if (call.fill || (call.source.w == call.target.w && call.source.h == call.target.h))
+            continue;
+        for (int y = std::max(call.target.y, 0); y < std::min(call.target.y + call.target.h, frame.height);
+             ++y)
+            for (int x = std::max(call.target.x, 0); x < std::min(call.target.x + call.target.w, frame.width);
+                 ++x)
+                stretched[static_cast<std::size_t>(y) * frame.width + x] = 1;
+    }
+    for (std::size_t i = 0; i < stretched.size(); ++i) {
+        if (std::memcmp(&frame.pixels[i * 4], &copies.pixels[i * 4], 4) != 0)
+            ++(stretched[i] ? result.stretchedDiffering : result.otherDiffering);
+    }
+}
+
+// The frame against SDL's copies over a walk of `steps`, a frame every 20 steps (robots
+// mid-patrol, lasers firing, lifts on their way, the player mid-jump).
+Comparison compareWithCopies(HeadlessGame& game, Size size, std::int64_t steps) {
+    Comparison result;
+    SdlCopies copies(size);
+    if (!copies.ok()) {
+        result.otherDiffering = -1;
+        return result;
+    }
+    const KeyScript walk = walkScript(steps);
+    for (std::int64_t step = 1; step <= steps; ++step) {
+        game.step(walk, step);
+        if (step % 20 != 1)
+            continue;
+        const FrameRecord record = recordFrame();
+        RgbaImage composed;
+        theGraphics.device->readBackBuffer(composed);
+        copies.load(record, true);
+        copies.draw(record);
+        compare(composed, copies.read(), record, result);
+    }
+    return result;
+}
+
+void renderRoom(benchmark::State& state, const std::filesystem::path& root, std::size_t room, Size size) {
+    HeadlessGame game(root, room, size.width, size.height);
+    if (!game.ok()) {
+        state.SkipWithError(game.error().c_str());
+        return;
+    }
+    const FrameRecord record = recordFrame();
+    const std::size_t live = world.room->stillLayer().liveObjects().size();
+    const std::uint64_t allocationsBefore = allocationCount();
+    for (auto _ : state) {
+        beginFrame();
+        renderWorld();
+    }
+    const std::uint64_t allocations = allocationCount() - allocationsBefore;
+    countCalls(state, record);
+    state.counters["live_pass0_objects"] = static_cast<double>(live);
+    state.counters["allocs_per_frame"] =
+        static_cast<double>(allocations) / static_cast<double>(state.iterations());
+    state.SetItemsProcessed(state.iterations());
+    const Comparison seen = compareWithCopies(game, size, 1200);
+    state.counters["stretched_pixels_resampled"] = seen.stretchedDiffering;
+    state.counters["other_pixels_changed"] = seen.otherDiffering;
+    if (seen.otherDiffering != 0) {
+        pixelsChanged = true;
+        state.SkipWithError("pixels outside stretched copies are not the ones SDL's copies draw");
+    }
+}
+
+enum class Copies { AllBlended, OpaqueUnblended, FullFrame };
+
+void copiesRoom(benchmark::State& state, const std::filesystem::path& root, std::size_t room, Size size,
+                Copies kind) {
+    FrameRecord record;
+    {
+        HeadlessGame game(root, room, size.width, size.height);
+        if (!game.ok()) {
+            state.SkipWithError(game.error().c_str());
+            return;
+        }
+        record = recordFrame();
+    }
+    SdlCopies copies(size);
+    if (!copies.ok()) {
+        state.SkipWithError(SDL_GetError());
+        return;
+    }
+    if (kind != Copies::FullFrame) {
+        copies.load(record, kind == Copies::OpaqueUnblended);
+        for (auto _ : state)
+            copies.draw(record);
+    } else {
+        SDL_Renderer* r = copies.sdl();
+        TextureHandle frame(SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                              size.width, size.height));
+        SDL_SetTextureBlendMode(frame.get(), SDL_BLENDMODE_NONE);
+        for (auto _ : state)
+            SDL_RenderCopy(r, frame.get(), nullptr, nullptr);
+    }
     countCalls(state, record);
     state.SetItemsProcessed(state.iterations());
-    textures.clear();
+}
+
+// A synthetic room of 1,000 objects at 1024 × 768: headless, or in a window shown every frame.
+void renderCrowd(benchmark::State& state, const std::filesystem::path& root, bool inWindow) {
+    const std::filesystem::path crowd =
+        writeSyntheticRoot(root, getenv("CROWD") ? atoi(getenv("CROWD")) : 1000);
+    {
+        HeadlessGame game(crowd, 0, 1024, 768);
+        SDL_Window* window = nullptr;
+        if (!game.ok()) {
+            state.SkipWithError(game.error().c_str());
+        } else if (inWindow) {
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0 ||
+                (window = SDL_CreateWindow("Marrowgast", 0, 0, 1024, 768, 0)) == nullptr) {
+                state.SkipWithError(SDL_GetError());
+            } else {
+                std::string error;
+                theGraphics.device = createWindowDrawingDevice(window, 1024, 768, error);
+                if (!theGraphics.device)
+                    state.SkipWithError(error.c_str());
+            }
+        }
+        if (theGraphics.device) {
+            const KeyScript walk = walkScript(1 << 20);
+            std::int64_t step = 0;
+            beginFrame();
+            renderWorld();
+            endFrame();
+            const std::uint64_t allocationsBefore = allocationCount();
+            for (auto _ : state) {
+                game.step(walk, ++step);
+                beginFrame();
+                renderWorld();
+                endFrame();
+            }
+            state.counters["allocs_per_frame"] = static_cast<double>(allocationCount() - allocationsBefore) /
+                                                 static_cast<double>(state.iterations());
+            state.counters["objects"] = static_cast<double>(world.room->objects().size());
+            state.counters["fps"] =
+                benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+        }
+        theGraphics.device.reset();
+        if (window != nullptr)
+            SDL_DestroyWindow(window);
+    }
+    std::filesystem::remove_all(crowd);
 }
 
 } // namespace
+
+bool framePixelsChanged() {
+    return pixelsChanged;
+}
 
 void registerDrawingBenchmarks(const std::filesystem::path& root) {
     for (const RoomCensus& room : censusOfRooms(root)) {
@@ -186,10 +375,26 @@ void registerDrawingBenchmarks(const std::filesystem::path& root) {
                                                                        size](benchmark::State& state) {
                 renderRoom(state, root, index, size);
             })->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark(("render_baseline" + suffix).c_str(), [root, index, size](
-                                                                                   benchmark::State& state) {
-                baselineRoom(state, root, index, size);
-            })->Unit(benchmark::kMicrosecond);
+            const std::pair<const char*, Copies> variants[] = {
+                {"render_baseline", Copies::AllBlended},
+                {"render_opaque_unblended", Copies::OpaqueUnblended},
+                {"render_full_copy", Copies::FullFrame}};
+            for (const auto& [name, kind] : variants) {
+                benchmark::RegisterBenchmark((name + suffix).c_str(), [root, index, size,
+                                                                       kind = kind](benchmark::State& state) {
+                    copiesRoom(state, root, index, size, kind);
+                })->Unit(benchmark::kMicrosecond);
+            }
         }
+    }
+    benchmark::RegisterBenchmark("render_1000_objects/headless/1024x768", [root](benchmark::State& state) {
+        renderCrowd(state, root, false);
+    })->Unit(benchmark::kMillisecond);
+    // The window needs a display: scripts/bench.sh runs this one under Xvfb when it has one.
+    if (std::getenv("MARROWGAST_BENCH_WINDOW") != nullptr) {
+        benchmark::RegisterBenchmark("render_1000_objects/window/1024x768",
+                                     [root](benchmark::State& state) { renderCrowd(state, root, true); })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     }
 }

@@ -16,8 +16,8 @@ bool ComposingDevice::readBackBuffer(RgbaImage& image) {
 std::unique_ptr<DrawingDevice> createHeadlessDrawingDevice(int width, int height, std::string& error) {
     auto device = std::make_unique<ComposingDevice>();
     if (!device->resetDevice(width, height, false)) {
-        error = "cannot create the drawing surface: " + std::to_string(width) + " x " + std::to_string(height) +
-                " is not a size the game can draw";
+        error = "cannot create the drawing surface: " + std::to_string(width) + " x " +
+                std::to_string(height) + " is not a size the game can draw";
         return nullptr;
     }
     return device;

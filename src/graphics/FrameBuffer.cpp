@@ -5,13 +5,13 @@
 
 namespace {
 
-// Partial alpha where the texels are copied one to one: d + ((s − d) × A >> 8) on every
-// channel, alpha included with A as its source value (the shift is arithmetic).
+// Partial alpha where the texels are copied one to one: d + ((s − d) × A >> 8) on each colour
+// (the shift is arithmetic), A + (a × (255 − A) >> 8) on alpha.
 void blendOneToOne(std::uint8_t* d, const std::uint8_t* s, int alpha) {
     for (int c = 0; c < 3; ++c) {
         d[c] = static_cast<std::uint8_t>(d[c] + (((s[c] - d[c]) * alpha) >> 8));
     }
-    d[3] = static_cast<std::uint8_t>(d[3] + (((alpha - d[3]) * alpha) >> 8));
+    d[3] = static_cast<std::uint8_t>(alpha + ((d[3] * (255 - alpha)) >> 8));
 }
 
 // Partial alpha where the texels are stretched: s × A / 255 + (255 − A) × d / 255 on each
@@ -24,6 +24,20 @@ void blendStretched(std::uint8_t* d, const std::uint8_t* s, int alpha) {
     d[3] = static_cast<std::uint8_t>(alpha + rest * d[3] / 255);
 }
 
+// Texels of no alpha leave the pixel, texels of full alpha replace it: chosen without a branch,
+// so that the loop runs several pixels at a time.
+void selectOpaque(std::uint8_t* __restrict out, const std::uint8_t* __restrict sampled, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t source = 0;
+        std::uint32_t target = 0;
+        std::memcpy(&source, sampled + static_cast<std::size_t>(i) * 4u, 4);
+        std::memcpy(&target, out + static_cast<std::size_t>(i) * 4u, 4);
+        const std::uint32_t keep = ((source >> 24) & 1u) - 1u;
+        target = (source & ~keep) | (target & keep);
+        std::memcpy(out + static_cast<std::size_t>(i) * 4u, &target, 4);
+    }
+}
+
 } // namespace
 
 bool FrameBuffer::resize(int width, int height) {
@@ -33,12 +47,14 @@ bool FrameBuffer::resize(int width, int height) {
     pixels.width = width;
     pixels.height = height;
     pixels.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u, 0);
+    line.assign(static_cast<std::size_t>(width) * 4u, 0);
     return true;
 }
 
 void FrameBuffer::clear(std::uint32_t argb) {
-    const std::uint8_t colour[4] = {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
-                                    static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)};
+    const std::uint8_t colour[4] = {static_cast<std::uint8_t>(argb >> 16),
+                                    static_cast<std::uint8_t>(argb >> 8), static_cast<std::uint8_t>(argb),
+                                    static_cast<std::uint8_t>(argb >> 24)};
     std::uint8_t* out = pixels.pixels.data();
     const std::size_t count = pixels.pixels.size() / 4u;
     for (std::size_t i = 0; i < count; ++i) {
@@ -50,7 +66,8 @@ void FrameBuffer::fillRect(PixelRect target, std::uint8_t red, std::uint8_t gree
     const int left = std::max(target.x, 0);
     const int top = std::max(target.y, 0);
     // In 64 bits: a rectangle's far edge may lie past the range of int.
-    const auto right = static_cast<int>(std::min<long long>(static_cast<long long>(target.x) + target.w, width()));
+    const auto right =
+        static_cast<int>(std::min<long long>(static_cast<long long>(target.x) + target.w, width()));
     const auto bottom =
         static_cast<int>(std::min<long long>(static_cast<long long>(target.y) + target.h, height()));
     const std::uint8_t colour[4] = {red, green, blue, 255};
@@ -67,35 +84,55 @@ void FrameBuffer::drawImage(const RgbaImage& image, const AxisSamples& columns, 
     const int columnCount = static_cast<int>(columns.texels.size());
     const int rowCount = static_cast<int>(rows.texels.size());
     if (columnCount == 0 || rowCount == 0 || image.width <= 0 || image.height <= 0 || columns.first < 0 ||
-        rows.first < 0 || columns.first + columnCount > width() || rows.first + rowCount > height()) {
+        rows.first < 0 || columns.first + columnCount > width() || rows.first + rowCount > height() ||
+        line.size() < static_cast<std::size_t>(columnCount)) {
         return;
     }
     const bool tinted = red != 255 || green != 255 || blue != 255;
     const int tint[3] = {red, green, blue};
     const std::size_t stride = static_cast<std::size_t>(image.width) * 4u;
+    const std::int32_t* columnTexels = columns.texels.data();
+    std::uint8_t* sampled = line.data();
+    // Rows that show the same texel row show the same texels: each is gathered once.
+    int gatheredRow = -1;
+    bool partial = false;
     for (int j = 0; j < rowCount; ++j) {
-        const std::uint8_t* texelRow = image.pixels.data() + static_cast<std::size_t>(rows.texels[j]) * stride;
-        std::uint8_t* out =
-            pixels.pixels.data() + (static_cast<std::size_t>(rows.first + j) * width() + columns.first) * 4u;
-        const bool rowOneToOne = rows.oneToOne[j] != 0;
-        for (int i = 0; i < columnCount; ++i, out += 4) {
-            const std::uint8_t* texel = texelRow + static_cast<std::size_t>(columns.texels[i]) * 4u;
-            const int alpha = texel[3];
-            if (alpha == 0) {
-                continue;
-            }
-            std::uint8_t colour[4] = {texel[0], texel[1], texel[2], texel[3]};
-            if (tinted) {
-                for (int c = 0; c < 3; ++c) {
-                    colour[c] = static_cast<std::uint8_t>(colour[c] * tint[c] / 255);
+        if (rows.texels[j] != gatheredRow) {
+            gatheredRow = rows.texels[j];
+            partial = false;
+            const std::uint8_t* texelRow =
+                image.pixels.data() + static_cast<std::size_t>(gatheredRow) * stride;
+            for (int i = 0; i < columnCount; ++i) {
+                const std::uint8_t* texel = texelRow + static_cast<std::size_t>(columnTexels[i]) * 4u;
+                std::uint8_t* colour = sampled + static_cast<std::size_t>(i) * 4u;
+                std::memcpy(colour, texel, 4);
+                partial = partial || (texel[3] != 0 && texel[3] != 255);
+                if (tinted) {
+                    for (int c = 0; c < 3; ++c) {
+                        colour[c] = static_cast<std::uint8_t>(colour[c] * tint[c] / 255);
+                    }
                 }
             }
+        }
+        std::uint8_t* out =
+            pixels.pixels.data() + (static_cast<std::size_t>(rows.first + j) * width() + columns.first) * 4u;
+        if (!partial) {
+            selectOpaque(out, sampled, columnCount);
+            continue;
+        }
+        const bool rowOneToOne = rows.oneToOne[j] != 0;
+        for (int i = 0; i < columnCount; ++i) {
+            const std::uint8_t* colour = sampled + static_cast<std::size_t>(i) * 4u;
+            std::uint8_t* pixel = out + static_cast<std::size_t>(i) * 4u;
+            const int alpha = colour[3];
             if (alpha == 255) {
-                std::memcpy(out, colour, 4);
+                std::memcpy(pixel, colour, 4);
+            } else if (alpha == 0) {
+                continue;
             } else if (rowOneToOne && columns.oneToOne[i] != 0) {
-                blendOneToOne(out, colour, alpha);
+                blendOneToOne(pixel, colour, alpha);
             } else {
-                blendStretched(out, colour, alpha);
+                blendStretched(pixel, colour, alpha);
             }
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "graphics/QuadLayout.h"
 #include "graphics/RgbaImage.h"
@@ -24,11 +25,13 @@ class FrameBuffer {
     // full alpha replaces it, no alpha leaves it, and partial alpha blends with the rounding of
     // a one-to-one copy where both axes' runs are one to one, with a stretch's otherwise, as the
     // game's frames have always been drawn.
-    void drawImage(const RgbaImage& image, const AxisSamples& columns, const AxisSamples& rows, std::uint8_t red,
-                   std::uint8_t green, std::uint8_t blue);
+    void drawImage(const RgbaImage& image, const AxisSamples& columns, const AxisSamples& rows,
+                   std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // The other frame's pixels; false, with nothing copied, when the sizes differ.
     bool copyFrom(const FrameBuffer& other);
 
   private:
     RgbaImage pixels;
+    // One row of an image's sampled texels, as wide as the frame.
+    std::vector<std::uint8_t> line;
 };

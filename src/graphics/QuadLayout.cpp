@@ -19,6 +19,11 @@ int firstPixelFrom(double edge, int pixels) {
 
 int wrapTexel(double u, int texels) {
     double index = std::floor(u * static_cast<double>(texels));
+    // Whole numbers this small are exact in 64 bits, where the remainder is cheap.
+    if (std::fabs(index) < 0x1p62) {
+        long long wrapped = static_cast<long long>(index) % texels;
+        return static_cast<int>(wrapped < 0 ? wrapped + texels : wrapped);
+    }
     double wrapped = std::fmod(index, static_cast<double>(texels));
     if (wrapped < 0.0) {
         wrapped += static_cast<double>(texels);

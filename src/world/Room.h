@@ -34,7 +34,7 @@ class Room {
     void collectOverlapping(float x, float y, float w, float h, std::vector<ObjectRef>& list);
 
     const std::vector<ObjectRef>& objects() const { return objectList; }
-    const StillLayer& stillLayer() const { return still; }
+    StillLayer& stillLayer() { return still; }
 
     // Runs in loadFile once the file is open and the old objects are gone, before the
     // first line is read: the world forgets the old room's entry points there, and a
