@@ -51,7 +51,8 @@ RgbaImage copiedBySdl(const RgbaImage& image, int side, std::uint32_t clearArgb)
     SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeNearest);
     SDL_SetRenderTarget(r, target.get());
     SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(r, (clearArgb >> 16) & 0xFF, (clearArgb >> 8) & 0xFF, clearArgb & 0xFF, clearArgb >> 24);
+    SDL_SetRenderDrawColor(r, (clearArgb >> 16) & 0xFF, (clearArgb >> 8) & 0xFF, clearArgb & 0xFF,
+                           clearArgb >> 24);
     SDL_RenderClear(r);
     SDL_Rect to{0, 0, side, side};
     SDL_RenderCopy(r, texture.get(), nullptr, &to);

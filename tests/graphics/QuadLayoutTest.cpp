@@ -34,8 +34,9 @@ TEST(QuadLayout, DegenerateRepeatsStayWithinTheBuffer) {
 // The texel a pixel shows, worked out from scratch in long double: floor(u × texels) mod
 // texels, with u at the pixel's centre.
 int texelAtCentre(double low, double high, double uLow, double uHigh, int texels, int pixel) {
-    const long double u = static_cast<long double>(uLow) + (static_cast<long double>(pixel) + 0.5L - low) *
-                                                               ((static_cast<long double>(uHigh) - uLow) / (high - low));
+    const long double u =
+        static_cast<long double>(uLow) + (static_cast<long double>(pixel) + 0.5L - low) *
+                                             ((static_cast<long double>(uHigh) - uLow) / (high - low));
     long double index = std::floor(u * texels);
     long double wrapped = std::fmod(index, static_cast<long double>(texels));
     return static_cast<int>(wrapped < 0 ? wrapped + texels : wrapped);
@@ -70,10 +71,10 @@ TEST(QuadLayout, EveryPixelShowsTheTexelAtItsCentre) {
             const int expected = texelAtCentre(low, high, uLow, uHigh, texels, first + i);
             // Where the centre falls within a rounding error of a texel edge the two may
             // round apart; elsewhere they agree.
-            const long double position = (static_cast<long double>(uLow) +
-                                          (first + i + 0.5L - low) * ((static_cast<long double>(uHigh) - uLow) /
-                                                                      (high - low))) *
-                                         texels;
+            const long double position =
+                (static_cast<long double>(uLow) +
+                 (first + i + 0.5L - low) * ((static_cast<long double>(uHigh) - uLow) / (high - low))) *
+                texels;
             if (std::fabs(position - std::round(position)) < 1e-6L)
                 continue;
             ASSERT_EQ(samples.texels[i], expected) << low << " " << high << " " << uLow << " " << uHigh << " "

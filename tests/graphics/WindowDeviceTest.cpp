@@ -2,7 +2,15 @@
 
 #include <SDL.h>
 
+#include "app/GameSetup.h"
+#include "game/WorldOperations.h"
+#include "graphics/Graphics.h"
 #include "platform/SdlDrawingDevice.h"
+#include "world/Room.h"
+#include "world/World.h"
+
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -38,6 +46,60 @@ TEST(WindowDevice, BackBufferKeepsItsChosenSizeWhateverTheWindow) {
     }
     SDL_DestroyWindow(window);
     SDL_Quit();
+}
+
+// What the window shows and screenshots is what the headless device draws for tests and the
+// replay tool: every bundled room, at every size the game offers, as robots patrol and fire.
+TEST(WindowDevice, ShowsThePixelsTheHeadlessDeviceDrawsInEveryRoomAndSize) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "offscreen video driver leaks under LeakSanitizer";
+#endif
+    GameSetup game(MARROWGAST_SOURCE_DIR, {.width = 640, .height = 480});
+    ASSERT_TRUE(game.ok()) << game.error();
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_Window* window = SDL_CreateWindow("Marrowgast", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    const struct { int width, height; } sizes[] = {{640, 480}, {800, 600}, {1024, 768}};
+    int frames = 0;
+    for (const auto& size : sizes) {
+        std::string error;
+        std::unique_ptr<DrawingDevice> windowed =
+            createWindowDrawingDevice(window, size.width, size.height, error);
+        ASSERT_TRUE(windowed) << error;
+        std::unique_ptr<DrawingDevice> headless = createHeadlessDrawingDevice(size.width, size.height, error);
+        ASSERT_TRUE(headless) << error;
+        // Each device draws its frame from nothing, the kept platforms too.
+        auto draw = [&](std::unique_ptr<DrawingDevice>& device) {
+            theGraphics.device = std::move(device);
+            world.room->stillLayer().forget();
+            beginFrame();
+            renderWorld();
+            RgbaImage image;
+            EXPECT_TRUE(theGraphics.device->readBackBuffer(image));
+            endFrame();
+            device = std::move(theGraphics.device);
+            return image;
+        };
+        for (std::size_t room = 0; room < 4; ++room) {
+            ASSERT_TRUE(enterRingRoom(room, 0)) << room;
+            for (int moment = 0; moment < 3; ++moment) {
+                for (int step = 0; step < 110 && world.room; ++step)
+                    updateWorld();
+                const RgbaImage shown = draw(windowed);
+                const RgbaImage drawn = draw(headless);
+                ASSERT_EQ(shown.width, size.width);
+                ASSERT_EQ(shown.pixels.size(), drawn.pixels.size());
+                int differing = 0;
+                for (std::size_t i = 0; i < drawn.pixels.size(); i += 4)
+                    differing += std::memcmp(&shown.pixels[i], &drawn.pixels[i], 4) != 0 ? 1 : 0;
+                EXPECT_EQ(differing, 0)
+                    << "room " << room + 1 << " at " << size.width << " x " << size.height;
+                ++frames;
+            }
+        }
+    }
+    EXPECT_EQ(frames, 36);
+    SDL_DestroyWindow(window);
 }
 
 } // namespace

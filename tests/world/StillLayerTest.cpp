@@ -1,0 +1,126 @@
+#include "world/Lift.h"
+#include "world/StillLayer.h"
+
+#include "graphics/SpriteRenderer.h"
+#include "platform/ImageFile.h"
+
+#include "WorldFixture.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// A lift that travels from y 10 to y 25 at x 20 to 23, with platforms around it.
+const char* const LiftRoom =
+    // Before the lift in the file: drawn under it anyway, so kept.
+    "platform start 18 12 end 24 12 texture res/textures/a.png tile res/textures/b.png\n"
+    "lift waypoint 20 10 waypoint 20 25 startpoint 0 texture res/textures/c.png tile res/textures/d.png\n"
+    // After the lift and in its way: drawn over it, so drawn every frame.
+    "platform start 19 18 end 21 18 texture res/textures/b.png tile res/textures/a.png\n"
+    // Clear of the lift but over the platform before it: drawn every frame too.
+    "platform start 16 18 end 19 18 texture res/textures/d.png tile res/textures/c.png\n"
+    // Far away: kept.
+    "platform start 2 28 end 10 28 texture res/textures/a.png tile res/textures/d.png\n"
+    "entrypoint position 30 5 side left\n";
+
+class StillLayerTest : public WorldFixture {
+  protected:
+    void SetUp() override {
+        std::string error;
+        theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
+        ASSERT_TRUE(theGraphics.device) << error;
+        // Each image has texels of its own, some half transparent, so that the order of
+        // drawing shows in the pixels.
+        const char* names[] = {"a", "b", "c", "d"};
+        for (int n = 0; n < 4; ++n) {
+            RgbaImage image;
+            image.width = 5;
+            image.height = 3;
+            for (int i = 0; i < 15; ++i)
+                image.pixels.insert(image.pixels.end(),
+                                    {static_cast<std::uint8_t>(40 * n + i * 9), static_cast<std::uint8_t>(i * 17),
+                                     static_cast<std::uint8_t>(250 - 50 * n),
+                                     static_cast<std::uint8_t>(i % 3 == 0 ? 120 : 255)});
+            ASSERT_TRUE(writePngFile(std::string("res/textures/") + names[n] + ".png", image, true));
+        }
+        writeRoom(1, LiftRoom);
+        load();
+    }
+
+    RgbaImage read() {
+        RgbaImage image;
+        EXPECT_TRUE(theGraphics.device->readBackBuffer(image));
+        return image;
+    }
+
+    RgbaImage frame() {
+        beginFrame();
+        renderWorld();
+        return read();
+    }
+
+    // The frame drawn the long way: the background, then every object in its pass and in
+    // file order, then the player.
+    RgbaImage everyObjectInOrder() {
+        beginFrame();
+        theGraphics.device->clear(BackgroundColour);
+        setWorldCamera(*theSpriteRenderer);
+        for (const std::int32_t layer : {0, 2, 1}) {
+            for (const ObjectRef& object : world.room->objects()) {
+                if (object->drawLayer == layer)
+                    object->draw();
+            }
+        }
+        world.player->draw();
+        return read();
+    }
+
+    void expectSameFrames(const char* where) {
+        const RgbaImage kept = frame();
+        const RgbaImage drawn = everyObjectInOrder();
+        ASSERT_EQ(kept.pixels.size(), drawn.pixels.size());
+        int differing = 0;
+        for (std::size_t i = 0; i < kept.pixels.size(); i += 4)
+            differing += std::memcmp(&kept.pixels[i], &drawn.pixels[i], 4) != 0 ? 1 : 0;
+        EXPECT_EQ(differing, 0) << where;
+    }
+
+    Lift& lift() { return object<Lift>(1); }
+};
+
+TEST_F(StillLayerTest, PlatformsAfterALiftInTheirWayAreDrawnEveryFrame) {
+    frame();
+    const std::vector<GameObject*>& live = world.room->stillLayer().liveObjects();
+    ASSERT_EQ(live.size(), 3u);
+    EXPECT_EQ(live[0], &lift());
+    EXPECT_EQ(live[1], world.room->objects()[2].get());
+    EXPECT_EQ(live[2], world.room->objects()[3].get());
+}
+
+TEST_F(StillLayerTest, EveryPixelIsTheOneTheWholePassDraws) {
+    for (const float y : {10.0f, 12.3f, 17.85f, 18.5f, 25.0f}) {
+        lift().y = y;
+        expectSameFrames("640 x 480");
+    }
+    // A new size makes the kept layer again at that size.
+    ASSERT_TRUE(resetDevice(800, 600, false));
+    for (const float y : {11.15f, 18.0f}) {
+        lift().y = y;
+        expectSameFrames("800 x 600");
+    }
+    ASSERT_TRUE(resetDevice(1024, 768, false));
+    expectSameFrames("1024 x 768");
+}
+
+TEST_F(StillLayerTest, ARoomReadAgainIsDrawnAsItNowStands) {
+    const RgbaImage before = frame();
+    writeRoom(1, std::string(LiftRoom) +
+                     "platform start 30 20 end 35 22 texture res/textures/c.png tile res/textures/a.png\n");
+    ASSERT_TRUE(world.room->loadFile("res/rooms/room1.txt"));
+    const RgbaImage after = frame();
+    EXPECT_NE(before.pixels, after.pixels);
+    expectSameFrames("the room read again");
+}
+
+} // namespace
