@@ -1,5 +1,5 @@
-#include "world/Lift.h"
 #include "world/StillLayer.h"
+#include "world/Lift.h"
 
 #include "graphics/SpriteRenderer.h"
 #include "platform/ImageFile.h"
@@ -38,10 +38,10 @@ class StillLayerTest : public WorldFixture {
             image.width = 5;
             image.height = 3;
             for (int i = 0; i < 15; ++i)
-                image.pixels.insert(image.pixels.end(),
-                                    {static_cast<std::uint8_t>(40 * n + i * 9), static_cast<std::uint8_t>(i * 17),
-                                     static_cast<std::uint8_t>(250 - 50 * n),
-                                     static_cast<std::uint8_t>(i % 3 == 0 ? 120 : 255)});
+                image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(40 * n + i * 9),
+                                                         static_cast<std::uint8_t>(i * 17),
+                                                         static_cast<std::uint8_t>(250 - 50 * n),
+                                                         static_cast<std::uint8_t>(i % 3 == 0 ? 120 : 255)});
             ASSERT_TRUE(writePngFile(std::string("res/textures/") + names[n] + ".png", image, true));
         }
         writeRoom(1, LiftRoom);
