@@ -1,5 +1,11 @@
 #include "graphics/FrameBuffer.h"
 
+// The pixel loops are integer work that runs several pixels at a time when GCC's vectoriser
+// may weigh its cost; -O2's cheapest model leaves them a pixel at a time.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("vect-cost-model=dynamic")
+#endif
+
 #include <algorithm>
 #include <cstring>
 
