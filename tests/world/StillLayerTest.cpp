@@ -27,9 +27,7 @@ const char* const LiftRoom =
 class StillLayerTest : public WorldFixture {
   protected:
     void SetUp() override {
-        std::string error;
-        theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
-        ASSERT_TRUE(theGraphics.device) << error;
+        drawHeadless(640, 480);
         // Each image has texels of its own, some half transparent, so that the order of
         // drawing shows in the pixels.
         const char* names[] = {"a", "b", "c", "d"};
@@ -48,18 +46,6 @@ class StillLayerTest : public WorldFixture {
         load();
     }
 
-    RgbaImage read() {
-        RgbaImage image;
-        EXPECT_TRUE(theGraphics.device->readBackBuffer(image));
-        return image;
-    }
-
-    RgbaImage frame() {
-        beginFrame();
-        renderWorld();
-        return read();
-    }
-
     // The frame drawn the long way: the background, then every object in its pass and in
     // file order, then the player.
     RgbaImage everyObjectInOrder() {
@@ -73,7 +59,7 @@ class StillLayerTest : public WorldFixture {
             }
         }
         world.player->draw();
-        return read();
+        return backBuffer();
     }
 
     void expectSameFrames(const char* where) {

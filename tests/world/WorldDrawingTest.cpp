@@ -41,9 +41,7 @@ Colour at(const RgbaImage& image, int x, int y) {
 class WorldDrawing : public WorldFixture {
   protected:
     void SetUp() override {
-        std::string error;
-        theGraphics.device = createHeadlessDrawingDevice(640, 480, error);
-        ASSERT_TRUE(theGraphics.device) << error;
+        drawHeadless(640, 480);
         solid("stone.png", Stone);
         solid("grass_band.png", Grass);
         solid("metal.png", Metal);
@@ -67,14 +65,6 @@ class WorldDrawing : public WorldFixture {
                                 {static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
                                  static_cast<std::uint8_t>(c.b), 255});
         ASSERT_TRUE(writePngFile("res/textures/" + name, image, true));
-    }
-
-    RgbaImage frame() {
-        beginFrame();
-        renderWorld();
-        RgbaImage image;
-        EXPECT_TRUE(theGraphics.device->readBackBuffer(image));
-        return image;
     }
 
     Searchable& crate() { return object<Searchable>(2); }

@@ -68,6 +68,27 @@ class WorldFixture : public ::testing::Test {
         return true;
     }
 
+    // Draws from now on into a fresh headless back buffer of that size.
+    void drawHeadless(int width, int height) {
+        std::string error;
+        theGraphics.device = createHeadlessDrawingDevice(width, height, error);
+        ASSERT_TRUE(theGraphics.device) << error;
+    }
+
+    // The back buffer as drawn so far.
+    RgbaImage backBuffer() {
+        RgbaImage image;
+        EXPECT_TRUE(theGraphics.device->readBackBuffer(image));
+        return image;
+    }
+
+    // One frame of the game as renderWorld draws it.
+    RgbaImage frame() {
+        beginFrame();
+        renderWorld();
+        return backBuffer();
+    }
+
     // The i-th object of the room being played, as its type.
     template <class T> T& object(std::size_t i) { return static_cast<T&>(*world.room->objects().at(i)); }
 
