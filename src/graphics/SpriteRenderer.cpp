@@ -23,6 +23,17 @@ bool toScreen(const Matrix4& matrix, const float* vertex, int width, int height,
     return std::isfinite(point.x) && std::isfinite(point.y);
 }
 
+// The pixels whose centres lie between the two corners, in whichever order they come.
+bool coveredRect(ScreenPoint origin, ScreenPoint far, int width, int height, PixelRect& covered) {
+    int left = 0, right = 0, top = 0, bottom = 0;
+    if (!coveredSpan(std::fmin(origin.x, far.x), std::fmax(origin.x, far.x), width, left, right) ||
+        !coveredSpan(std::fmin(origin.y, far.y), std::fmax(origin.y, far.y), height, top, bottom)) {
+        return false;
+    }
+    covered = {left, top, right - left, bottom - top};
+    return true;
+}
+
 } // namespace
 
 SpriteRenderer::SpriteRenderer() = default;
@@ -65,13 +76,12 @@ PixelRect SpriteRenderer::quadPixels(float x, float y, float w, float h, int lay
     int height = device->backBufferHeight();
     ScreenPoint origin;
     ScreenPoint far;
-    int left = 0, right = 0, top = 0, bottom = 0;
+    PixelRect covered;
     if (!placeQuad(x, y, w, h, layer, width, height, origin, far) ||
-        !coveredSpan(std::fmin(origin.x, far.x), std::fmax(origin.x, far.x), width, left, right) ||
-        !coveredSpan(std::fmin(origin.y, far.y), std::fmax(origin.y, far.y), height, top, bottom)) {
+        !coveredRect(origin, far, width, height, covered)) {
         return {};
     }
-    return {left, top, right - left, bottom - top};
+    return covered;
 }
 
 void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat,
@@ -98,10 +108,9 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
 
     const Texture* texture = theGraphics.boundTexture;
     if (!texture || texture->image.width <= 0 || texture->image.height <= 0) {
-        int left = 0, right = 0, top = 0, bottom = 0;
-        if (coveredSpan(std::fmin(origin.x, far.x), std::fmax(origin.x, far.x), width, left, right) &&
-            coveredSpan(std::fmin(origin.y, far.y), std::fmax(origin.y, far.y), height, top, bottom)) {
-            device->fillRect({left, top, right - left, bottom - top}, red, green, blue);
+        PixelRect covered;
+        if (coveredRect(origin, far, width, height, covered)) {
+            device->fillRect(covered, red, green, blue);
         }
         return;
     }
