@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -247,6 +248,25 @@ TEST_F(ReplayRun, WithoutTraceOrShotsItSaysHowFastItRan) {
     EXPECT_EQ(result.err.rfind("marrowgast-replay: 600 steps in ", 0), 0u) << result.err;
     EXPECT_NE(result.err.find(" steps per second\nmarrowgast-replay: "), std::string::npos) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
+}
+
+// Soak runs read the first two figures and the memory benchmark the peak.
+TEST_F(ReplayRun, MemoryIsReportedAfterTheFirstRoomChangeAtTheEndAndAtItsPeak) {
+    dir.write("keys.txt", "1 right down\n");
+    const Result result = run({"--root", "ring", "--keys", "keys.txt", "--steps", "900", "--memory"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    long after = 0, end = 0, peak = 0;
+    ASSERT_EQ(std::sscanf(result.err.c_str(),
+                          "marrowgast-replay: resident memory after the first room change: %ld KiB, at the "
+                          "end: %ld KiB, peak: %ld KiB\n",
+                          &after, &end, &peak),
+              3)
+        << result.err;
+    EXPECT_GT(after, 0);
+    EXPECT_GT(end, 0);
+    EXPECT_GE(peak, std::max(after, end));
+    // The peak is resident memory, not the address space reserved (VmPeak), which runs far larger.
+    EXPECT_LT(peak, end * 4);
 }
 
 TEST_F(ReplayRun, FileArgumentsAreTakenFromWhereTheToolStarted) {

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -208,6 +209,19 @@ long residentKiB() {
     if (!(statm >> pages >> resident))
         return -1;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The most this process has ever had resident, in KiB, or -1 where the system does not tell.
+// Read from the process itself: a parent's rusage of it would also count the parent's own
+// peak when the process was started the vfork way.
+long peakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    }
+    return -1;
 }
 
 } // namespace
@@ -432,7 +446,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
 
     if (options.reportMemory)
         diagnostics << "marrowgast-replay: resident memory after the first room change: "
-                    << memoryAfterFirstChange << " KiB, at the end: " << residentKiB() << " KiB\n";
+                    << memoryAfterFirstChange << " KiB, at the end: " << residentKiB()
+                    << " KiB, peak: " << peakResidentKiB() << " KiB\n";
 
     int result = endDiffers ? ReplayEndDiffers : ReplayDone;
     if (shotFailed)
