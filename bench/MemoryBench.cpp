@@ -48,8 +48,8 @@ void replayPeakMemory(benchmark::State& state, const std::filesystem::path& root
     const std::string rootText = root.string();
     const std::string keysText = keys.string();
     const std::string summaryText = summary.string();
-    std::vector<const char*> args = {MARROWGAST_REPLAY_EXE, "--steps", steps.c_str(),    "--root",
-                                     rootText.c_str(),      "--keys",  keysText.c_str(), "--room",
+    std::vector<const char*> args = {MARROWGAST_REPLAY_EXE, "--steps",  steps.c_str(),    "--root",
+                                     rootText.c_str(),      "--keys",   keysText.c_str(), "--room",
                                      roomNumber.c_str(),    "--memory", nullptr};
     long peakKilobytes = 0;
     double replayRate = 0.0;
