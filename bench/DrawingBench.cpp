@@ -336,8 +336,8 @@ void renderCrowd(benchmark::State& state, const std::filesystem::path& root, boo
             beginFrame();
             renderWorld();
             endFrame();
-            // Showing the frame is counted apart: in a window, SDL and the X client library
-            // allocate inside it, which is none of the game's doing.
+            // Showing the frame is counted apart: in a window, the OpenGL driver under SDL
+            // allocates inside it (Mesa's llvmpipe compiles shaders with LLVM), none of it the game's.
             std::uint64_t gameAllocations = 0;
             std::uint64_t showAllocations = 0;
             for (auto _ : state) {

@@ -138,9 +138,10 @@ for name, where, real in crowd_rows:
     if real:
         rows.append((f"Heap allocations per frame, 1,000-object room, {where}, the game's step and frame",
                      f"{game_allocs:g}", "0", "", "", verdict(game_allocs == 0)))
-        notes.append(f"In the window, showing the frame (SDL's upload and present through X11) allocated "
-                     f"{shown_allocs:.2f} times a frame inside SDL and the X client library; the game's own step "
-                     "and frame are counted apart.")
+        notes.append(f"In the window, showing the frame (SDL's upload and present) made {shown_allocs:.2f} C++ "
+                     "allocations a frame, counted apart from the game's own step and frame: they are the "
+                     "OpenGL driver's (Mesa's llvmpipe building its shaders through LLVM, as a debugger shows), "
+                     "not the game's.")
     else:
         total = game_allocs + shown_allocs
         rows.append((f"Heap allocations per frame, 1,000-object room, {where}", f"{total:g}", "0", "", "",
