@@ -103,6 +103,7 @@ TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
     FrameBuffer frame;
     EXPECT_FALSE(frame.resize(0, 10));
     EXPECT_FALSE(frame.resize(10, MaxImageSide + 1));
+    EXPECT_TRUE(frame.resize(1, 1));
     ASSERT_TRUE(frame.resize(4, 3));
     frame.clear(0x11223344);
     EXPECT_EQ(frame.image().pixels[0], 0x22);

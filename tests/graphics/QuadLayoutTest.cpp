@@ -81,10 +81,21 @@ TEST(QuadLayout, EveryPixelShowsTheTexelAtItsCentre) {
                                                    << texels << " pixel " << first + i;
             ++checked;
         }
+        // Each piece names the texels its pixels show (the blend's rounding and the copies
+        // the frame stands for rest on it); where it enlarges, it names no more than those.
         int pixel = first;
         for (const AxisPiece& piece : samples.pieces) {
-            for (int k = 0; k < piece.pixelCount; ++k, ++pixel)
+            const int from = pixel - first;
+            for (int k = 0; k < piece.pixelCount; ++k, ++pixel) {
                 ASSERT_EQ(samples.oneToOne[pixel - first], piece.texelCount == piece.pixelCount ? 1 : 0);
+                ASSERT_GE(samples.texels[pixel - first], piece.texelStart);
+                ASSERT_LT(samples.texels[pixel - first], piece.texelStart + piece.texelCount);
+            }
+            if (piece.pixelCount >= piece.texelCount && uHigh > uLow) {
+                EXPECT_EQ(samples.texels[from], piece.texelStart) << low << " " << high << " " << uLow;
+                EXPECT_EQ(samples.texels[pixel - first - 1], piece.texelStart + piece.texelCount - 1)
+                    << low << " " << high << " " << uLow << " " << uHigh << " " << texels;
+            }
         }
     }
     EXPECT_GT(checked, 100000);
@@ -99,11 +110,15 @@ TEST(QuadLayout, CentresOnATexelEdgeShowTheTexelThatStartsThere) {
     EXPECT_EQ(samples.texels[2], 2);
     EXPECT_EQ(samples.texels[7], 6);
     EXPECT_EQ(samples.oneToOne[2], 0);
-    // Far out, the remainder still wraps into the image.
-    sampleAxis(0.0, 10.0, -3.0e17, -3.0e17 + 1.0, 16, 10, samples);
-    for (const std::int32_t texel : samples.texels) {
-        EXPECT_GE(texel, 0);
-        EXPECT_LT(texel, 16);
+    // Far out, the remainder still wraps into the image: where a step of one repeat is lost
+    // in rounding (3e17) and where it is not but is too far out to lay repeat by repeat (2e15).
+    for (const double far : {-3.0e17, 2.0e15}) {
+        sampleAxis(0.0, 10.0, far, far + 1.0, 16, 10, samples);
+        ASSERT_EQ(samples.texels.size(), 10u) << far;
+        for (const std::int32_t texel : samples.texels) {
+            EXPECT_GE(texel, 0);
+            EXPECT_LT(texel, 16);
+        }
     }
 }
 
@@ -111,14 +126,24 @@ TEST(QuadLayout, RectanglesMeetOnlyWhereTheyShareAPixel) {
     EXPECT_TRUE(rectsMeet({0, 0, 10, 10}, {9, 9, 5, 5}));
     EXPECT_FALSE(rectsMeet({0, 0, 10, 10}, {10, 0, 5, 5}));
     EXPECT_FALSE(rectsMeet({0, 0, 10, 10}, {3, 3, 0, 5}));
+    EXPECT_TRUE(rectsMeet({4, 4, 1, 1}, {0, 0, 10, 10}));
+    EXPECT_FALSE(rectsMeet({4, 4, 1, 1}, {0, 0, 10, 0}));
     const PixelRect both = rectUnion({2, 3, 4, 5}, {10, 1, 2, 2});
     EXPECT_EQ(both.x, 2);
     EXPECT_EQ(both.y, 1);
     EXPECT_EQ(both.w, 10);
     EXPECT_EQ(both.h, 7);
+    // An empty rectangle adds nothing, on either side.
     const PixelRect alone = rectUnion({}, {10, 1, 2, 2});
     EXPECT_EQ(alone.x, 10);
     EXPECT_EQ(alone.w, 2);
+    const PixelRect thin = rectUnion({0, 0, 3, 1}, {5, 5, 1, 1});
+    EXPECT_EQ(thin.x, 0);
+    EXPECT_EQ(thin.h, 6);
+    const PixelRect flat = rectUnion({10, 1, 2, 2}, {0, 0, 50, 0});
+    EXPECT_EQ(flat.x, 10);
+    EXPECT_EQ(flat.w, 2);
+    EXPECT_EQ(flat.h, 2);
 }
 
 TEST(QuadLayout, LetterboxKeepsTheBackBufferShape) {
@@ -131,6 +156,9 @@ TEST(QuadLayout, LetterboxKeepsTheBackBufferShape) {
     EXPECT_EQ(tall.x, 0);
     EXPECT_EQ(tall.y, 200);
     EXPECT_EQ(tall.h, 600);
+    PixelRect dot = letterboxRect(1, 1, 10, 10);
+    EXPECT_EQ(dot.w, 10);
+    EXPECT_EQ(dot.h, 10);
     PixelRect same = letterboxRect(1024, 768, 1024, 768);
     EXPECT_EQ(same.w, 1024);
     EXPECT_EQ(same.h, 768);
