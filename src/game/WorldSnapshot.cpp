@@ -173,10 +173,6 @@ std::uint64_t WorldSnapshot::hash() const {
     return h.value;
 }
 
-bool WorldSnapshot::playerAlive() const {
-    return player.state != Dying;
-}
-
 bool saveWorld(WorldSnapshot& snapshot) {
     if (!world.room || !world.player)
         return false;

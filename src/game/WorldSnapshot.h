@@ -91,8 +91,6 @@ struct WorldSnapshot {
     bool operator==(const WorldSnapshot& other) const;
     // Over the same bits as the comparison.
     std::uint64_t hash() const;
-    // The player as a search asks after it.
-    bool playerAlive() const;
 };
 
 // Saves the world into `snapshot`, reusing its storage (saving into the same snapshot

@@ -70,5 +70,21 @@ stop "$work" INT 1.5 once
 stop "$heavy" TERM 0.3 once
 stop "$heavy" INT 0.3 once
 stop "$heavy" TERM 0.3 twice
+# Started with SIGINT ignored, the game leaves it ignored and still takes SIGTERM.
+(trap '' INT && cd "$work" && exec "$game" >"$work/out" 2>&1) &
+pid=$!
+tries=0
+while [ $tries -lt 500 ]; do
+  mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null)
+  [ -n "$mask" ] && [ $((0x$mask & 16384)) -ne 0 ] && break
+  sleep 0.01
+  tries=$((tries + 1))
+done
+ignored=$(sed -n 's/^SigIgn:[[:space:]]*//p' "/proc/$pid/status")
+if [ $((0x$mask & 2)) -ne 0 ] || [ $((0x$ignored & 2)) -eq 0 ]; then
+  echo "the game took over SIGINT, which it was started ignoring (caught $mask, ignored $ignored)"; failed=1
+fi
+kill -s TERM $pid
+wait $pid || { echo "SIGTERM with SIGINT ignored: exit $?"; cat "$work/out"; failed=1; }
 [ $failed -eq 0 ] && echo "every stop was prompt"
 exit $failed

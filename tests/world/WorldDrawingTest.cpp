@@ -6,6 +6,7 @@
 
 #include "WorldFixture.h"
 
+#include <array>
 #include <cstdint>
 #include <ostream>
 
@@ -30,6 +31,8 @@ const Colour Grass{0, 200, 0};
 const Colour Metal{120, 120, 120};
 const Colour MetalBand{0, 0, 200};
 const Colour Crate{200, 100, 0};
+const Colour CrateRight{150, 50, 0};
+const Colour CrateLow{100, 50, 0};
 const Colour Yellow{255, 255, 0};
 
 Colour at(const RgbaImage& image, int x, int y) {
@@ -46,7 +49,7 @@ class WorldDrawing : public WorldFixture {
         solid("grass_band.png", Grass);
         solid("metal.png", Metal);
         solid("metal_band.png", MetalBand);
-        solid("crate.png", Crate);
+        texels("crate.png", {Crate, CrateRight, CrateLow, CrateLow});
         writeRoom(
             1,
             "platform start 2 20 end 7 22 texture res/textures/stone.png tile res/textures/grass_band.png\n"
@@ -56,11 +59,14 @@ class WorldDrawing : public WorldFixture {
         load();
     }
 
-    void solid(const std::string& name, Colour c) {
+    void solid(const std::string& name, Colour c) { texels(name, {c, c, c, c}); }
+
+    // A 2 × 2 image: top left, top right, bottom left, bottom right.
+    void texels(const std::string& name, const std::array<Colour, 4>& colours) {
         RgbaImage image;
         image.width = 2;
         image.height = 2;
-        for (int i = 0; i < 4; ++i)
+        for (const Colour& c : colours)
             image.pixels.insert(image.pixels.end(),
                                 {static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
                                  static_cast<std::uint8_t>(c.b), 255});
@@ -104,9 +110,12 @@ TEST_F(WorldDrawing, PlatformLiftAndPlayerStandOnTheirTiles) {
 
 TEST_F(WorldDrawing, SearchableAndItsBarWhileSearchedAndNothingOnceSearchedThrough) {
     RgbaImage image = frame();
-    // Layer 2 lifts the box 0.4: x 30 to 32, y 16.6 to 19.6.
+    // Layer 2 lifts the box 0.4: x 30 to 32, y 16.6 to 19.6, the image shown once over it.
     EXPECT_EQ(at(image, 480, 266), Crate);
-    EXPECT_EQ(at(image, 511, 313), Crate);
+    EXPECT_EQ(at(image, 494, 288), Crate);
+    EXPECT_EQ(at(image, 497, 288), CrateRight);
+    EXPECT_EQ(at(image, 494, 291), CrateLow);
+    EXPECT_EQ(at(image, 511, 313), CrateLow);
     EXPECT_EQ(at(image, 495, 265), Background);
     EXPECT_EQ(at(image, 495, 314), Background);
     EXPECT_EQ(at(image, 550, 262), Background);
