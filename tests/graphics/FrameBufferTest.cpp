@@ -125,6 +125,17 @@ TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(frame.image().pixels[1], 100);
     EXPECT_EQ(frame.image().pixels[2], 0);
 
+    // Samples that run past the frame's bottom or right edge are refused whole.
+    AxisSamples lowRows;
+    sampleAxis(0.0, 2.0, 0.0, 1.0, 1, 4, lowRows);
+    lowRows.first = 2;
+    frame.drawImage(texel, one, lowRows, 255, 255, 255);
+    AxisSamples rightColumns = lowRows;
+    rightColumns.first = 3;
+    frame.drawImage(texel, rightColumns, one, 255, 255, 255);
+    EXPECT_EQ(frame.image().pixels[(2 * 4) * 4 + 1], 0x33);
+    EXPECT_EQ(frame.image().pixels[(0 * 4 + 3) * 4 + 1], 0x33);
+
     FrameBuffer other;
     ASSERT_TRUE(other.resize(4, 4));
     EXPECT_FALSE(frame.copyFrom(other));

@@ -39,6 +39,21 @@ TEST(WindowDevice, BackBufferKeepsItsChosenSizeWhateverTheWindow) {
         EXPECT_EQ(image.width, 1024);
         EXPECT_EQ(image.height, 768);
         EXPECT_EQ(image.pixels[(10 * 1024 + 12) * 4 + 1], 255);
+        // A window wider than the frame's shape shows it between black bars.
+        SDL_SetWindowSize(window, 1200, 768);
+        ASSERT_TRUE(device->resetDevice(1024, 768, false));
+        device->beginFrame();
+        device->clear(0x0000003F);
+        device->endFrame();
+        std::uint8_t bar[4] = {9, 9, 9, 9};
+        std::uint8_t middle[4] = {};
+        const SDL_Rect left{20, 300, 1, 1};
+        const SDL_Rect centre{600, 300, 1, 1};
+        SDL_Renderer* renderer = SDL_GetRenderer(window);
+        ASSERT_EQ(SDL_RenderReadPixels(renderer, &left, SDL_PIXELFORMAT_RGBA32, bar, 4), 0) << SDL_GetError();
+        ASSERT_EQ(SDL_RenderReadPixels(renderer, &centre, SDL_PIXELFORMAT_RGBA32, middle, 4), 0);
+        EXPECT_EQ(bar[0] + bar[1] + bar[2], 0);
+        EXPECT_EQ(middle[2], 0x3F);
         device->restoreDevice(true);
         EXPECT_EQ(device->backBufferWidth(), 1024);
         EXPECT_FALSE(device->resetDevice(0, 768, false));
