@@ -14,6 +14,17 @@ cp -r "$source/res" "$heavy/res"
 yes 'robot start 2 2 texture res/textures/robot_a.set laser res/textures/laser.set' | head -n 50000 >>"$heavy/res/rooms/room1.txt"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# caught PID BIT: waits (up to five seconds) until the process catches the signal of mask BIT,
+# and leaves its caught mask in $mask.
+caught() {
+  tries=0
+  while [ $tries -lt 500 ]; do
+    mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$1/status" 2>/dev/null)
+    [ -n "$mask" ] && [ $((0x$mask & $2)) -ne 0 ] && return
+    sleep 0.01
+    tries=$((tries + 1))
+  done
+}
 failed=0
 # stop DIRECTORY SIGNAL DELAY once|twice: starts the game there, signals it (once or twice)
 # DELAY seconds after it caught the signal.
@@ -24,14 +35,7 @@ stop() {
   # The delay counts from when the game catches the signal (its handler is the first thing
   # main does): a slow start (the sanitizers on a loaded machine) must not meet the default
   # action instead.
-  case $2 in TERM) bit=16384 ;; *) bit=2 ;; esac
-  tries=0
-  while [ $tries -lt 500 ]; do
-    mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null)
-    [ -n "$mask" ] && [ $((0x$mask & bit)) -ne 0 ] && break
-    sleep 0.01
-    tries=$((tries + 1))
-  done
+  case $2 in TERM) caught $pid 16384 ;; *) caught $pid 2 ;; esac
   sleep "$3"
   sent=$(now_ms)
   kill -s "$2" $pid
@@ -73,15 +77,9 @@ stop "$heavy" TERM 0.3 twice
 # Started with SIGINT ignored, the game leaves it ignored and still takes SIGTERM.
 (trap '' INT && cd "$work" && exec "$game" >"$work/out" 2>&1) &
 pid=$!
-tries=0
-while [ $tries -lt 500 ]; do
-  mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null)
-  [ -n "$mask" ] && [ $((0x$mask & 16384)) -ne 0 ] && break
-  sleep 0.01
-  tries=$((tries + 1))
-done
+caught $pid 16384
 ignored=$(sed -n 's/^SigIgn:[[:space:]]*//p' "/proc/$pid/status")
-if [ $((0x$mask & 2)) -ne 0 ] || [ $((0x$ignored & 2)) -eq 0 ]; then
+if [ -z "$mask" ] || [ -z "$ignored" ] || [ $((0x$mask & 2)) -ne 0 ] || [ $((0x$ignored & 2)) -eq 0 ]; then
   echo "the game took over SIGINT, which it was started ignoring (caught $mask, ignored $ignored)"; failed=1
 fi
 kill -s TERM $pid
