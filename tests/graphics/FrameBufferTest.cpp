@@ -4,8 +4,9 @@
 
 #include <SDL.h>
 
+#include "support/Pixels.h"
+
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -78,13 +79,6 @@ RgbaImage composed(const RgbaImage& image, int side, std::uint32_t clearArgb) {
     return frame.image();
 }
 
-int differing(const RgbaImage& a, const RgbaImage& b) {
-    int count = 0;
-    for (std::size_t i = 0; i < a.pixels.size(); i += 4)
-        count += std::memcmp(&a.pixels[i], &b.pixels[i], 4) != 0 ? 1 : 0;
-    return count;
-}
-
 // Partial alpha rounds one way where SDL copied texels one to one and another where it
 // stretched them; the frame keeps both, colour and alpha, over any background.
 TEST(FrameBuffer, BlendsEveryTexelAsSdlsCopiesDid) {
@@ -93,7 +87,7 @@ TEST(FrameBuffer, BlendsEveryTexelAsSdlsCopiesDid) {
         for (const int side : {256, 512}) {
             const RgbaImage sdl = copiedBySdl(image, side, background);
             ASSERT_EQ(sdl.pixels.size(), static_cast<std::size_t>(side) * side * 4) << SDL_GetError();
-            EXPECT_EQ(differing(composed(image, side, background), sdl), 0)
+            EXPECT_EQ(differingPixels(composed(image, side, background), sdl), 0)
                 << side << " pixels over 0x" << std::hex << background;
         }
     }

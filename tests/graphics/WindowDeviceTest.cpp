@@ -9,7 +9,8 @@
 #include "world/Room.h"
 #include "world/World.h"
 
-#include <cstring>
+#include "support/Pixels.h"
+
 #include <memory>
 
 namespace {
@@ -104,10 +105,7 @@ TEST(WindowDevice, ShowsThePixelsTheHeadlessDeviceDrawsInEveryRoomAndSize) {
                 const RgbaImage drawn = draw(headless);
                 ASSERT_EQ(shown.width, size.width);
                 ASSERT_EQ(shown.pixels.size(), drawn.pixels.size());
-                int differing = 0;
-                for (std::size_t i = 0; i < drawn.pixels.size(); i += 4)
-                    differing += std::memcmp(&shown.pixels[i], &drawn.pixels[i], 4) != 0 ? 1 : 0;
-                EXPECT_EQ(differing, 0)
+                EXPECT_EQ(differingPixels(shown, drawn), 0)
                     << "room " << room + 1 << " at " << size.width << " x " << size.height;
                 ++frames;
             }

@@ -6,8 +6,9 @@
 
 #include "WorldFixture.h"
 
+#include "support/Pixels.h"
+
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -66,10 +67,7 @@ class StillLayerTest : public WorldFixture {
         const RgbaImage kept = frame();
         const RgbaImage drawn = everyObjectInOrder();
         ASSERT_EQ(kept.pixels.size(), drawn.pixels.size());
-        int differing = 0;
-        for (std::size_t i = 0; i < kept.pixels.size(); i += 4)
-            differing += std::memcmp(&kept.pixels[i], &drawn.pixels[i], 4) != 0 ? 1 : 0;
-        EXPECT_EQ(differing, 0) << where;
+        EXPECT_EQ(differingPixels(kept, drawn), 0) << where;
     }
 
     Lift& lift() { return object<Lift>(1); }
