@@ -12,16 +12,16 @@ cmake --preset bench -DMARROWGAST_WERROR=ON >/dev/null
 cmake --build --preset bench -j 2
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 results=build/bench/results.json
+repeated=(--benchmark_repetitions="${BENCH_REPETITIONS:-5}" --benchmark_report_aggregates_only=true
+  --benchmark_out_format=json)
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-build/bench/bench/marrowgast_bench --benchmark_repetitions="${BENCH_REPETITIONS:-5}" \
-  --benchmark_report_aggregates_only=true --benchmark_out="$results" --benchmark_out_format=json "$@"
+build/bench/bench/marrowgast_bench "${repeated[@]}" --benchmark_out="$results" "$@"
 window_results=build/bench/results_window.json
 rm -f "$window_results"
 if command -v xvfb-run >/dev/null; then
   MARROWGAST_BENCH_WINDOW=1 SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    build/bench/bench/marrowgast_bench --benchmark_filter='^render_1000_objects/window/' \
-    --benchmark_repetitions="${BENCH_REPETITIONS:-5}" --benchmark_report_aggregates_only=true \
-    --benchmark_out="$window_results" --benchmark_out_format=json
+    build/bench/bench/marrowgast_bench "${repeated[@]}" --benchmark_out="$window_results" \
+    --benchmark_filter='^render_1000_objects/window/'
 else
   echo "note: xvfb-run is not installed, so the window is not timed (apt-get install xvfb)" >&2
 fi
