@@ -5,6 +5,7 @@
 #include "definitions/StopSignals.h"
 
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -19,6 +20,22 @@ void giveIcon(SDL_Window* window) {
         return;
     SDL_SetWindowIcon(window, surface);
     SDL_FreeSurface(surface);
+}
+
+bool showsNothing(std::string_view driver) {
+    return driver == "offscreen" || driver == "dummy";
+}
+
+// SDL_VIDEODRIVER may name several drivers, separated by commas.
+bool namedInList(const char* list, std::string_view driver) {
+    std::string_view rest = list != nullptr ? list : "";
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        if (rest.substr(0, comma) == driver)
+            return true;
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return false;
 }
 
 } // namespace
@@ -41,6 +58,17 @@ bool SdlSession::start(std::string& error) {
         return false;
     }
     started = true;
+    // With no display SDL falls back to a driver that draws into memory: a game nobody sees,
+    // running until killed. Only a person who asked for such a driver gets one.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && showsNothing(driver) && !namedInList(std::getenv("SDL_VIDEODRIVER"), driver)) {
+        error = std::string("no display to show the game on (SDL found none and fell back to its \"") +
+                driver + "\" driver, which shows nothing); run it on a desktop, or set DISPLAY or " +
+                "WAYLAND_DISPLAY, or SDL_VIDEODRIVER=" + driver + " to run it unseen";
+        SDL_Quit();
+        started = false;
+        return false;
+    }
     return true;
 }
 

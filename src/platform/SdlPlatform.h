@@ -17,7 +17,9 @@ class SdlSession {
     SdlSession& operator=(const SdlSession&) = delete;
 
     // Names the window class "Tallowbrook" where the platform has one, keeps the screen
-    // saver off, and starts SDL's video. False with `error` set when SDL cannot start.
+    // saver off, and starts SDL's video. False with `error` set when SDL cannot start, or
+    // when the only driver it found shows nothing ("offscreen", "dummy") and SDL_VIDEODRIVER
+    // did not ask for it: there is no display.
     bool start(std::string& error);
 
   private:

@@ -26,6 +26,11 @@ err=$("$game" --data "$empty" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--data without res/: exit $status, wanted 1"; failed=1; }
 printf '%s\n' "$err" | grep -q "there is no res/ folder in $empty" || { echo "--data without res/ said: $err"; failed=1; }
 rmdir "$empty"
+# No display at all: SDL would fall back to drawing unseen into memory; the game says there is
+# no display instead, unless SDL_VIDEODRIVER asked for such a driver.
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 10 "$game" 2>&1 >/dev/null); status=$?
+[ $status -eq 1 ] || { echo "no display: exit $status, wanted 1"; failed=1; }
+printf '%s\n' "$err" | grep -q "no display to show the game on" || { echo "no display said: $err"; failed=1; }
 # --room and --side start the game there; --record says so on its first line and, once a stop
 # signal ends the game, where the player was on its last.
 scratch=$(mktemp -d) || exit 1

@@ -174,3 +174,16 @@ TEST_F(SdlMixerTest, CopiesOfOneSoundOverlapOnChannelsGrownUpToTheCeilingButARef
     mixer->stopAllSounds();
     EXPECT_EQ(mixer->playingCount(), 0);
 }
+
+// The suite plays into SDL's dummy driver wherever it runs: a test that reached a real sound
+// card would hang on a busy one or play noise on a developer's speakers.
+TEST(SoundDriver, TestsOnlyEverOpenTheDummyDriver) {
+    const char* asked = std::getenv("SDL_AUDIODRIVER");
+    ASSERT_NE(asked, nullptr) << "SDL_AUDIODRIVER is not set for this test";
+    EXPECT_STREQ(asked, "dummy");
+    std::string error;
+    const std::unique_ptr<SdlMixer> mixer = createSdlMixer(error);
+    ASSERT_TRUE(mixer) << error;
+    ASSERT_NE(SDL_GetCurrentAudioDriver(), nullptr);
+    EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
+}
