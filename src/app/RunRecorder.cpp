@@ -1,16 +1,21 @@
 #include "app/RunRecorder.h"
 
+#include "definitions/NumberText.h"
+
 #include "input/KeyNames.h"
 
 #include <charconv>
+#include <type_traits>
 
 namespace {
 
 template <class Number> std::string text(Number value) {
-    char digits[32];
+    char digits[MaxShortestTextLength];
     // Floats come out as the shortest text that reads back as exactly the same float.
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return std::string(digits, result.ptr);
+    if constexpr (std::is_floating_point_v<Number>)
+        return std::string(digits, writeShortestText(digits, value));
+    else
+        return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "definitions/Conversions.h"
 
-#include <charconv>
+#include "definitions/NumberText.h"
+
 #include <cmath>
 #include <limits>
 
@@ -88,56 +89,22 @@ double readDecimal(std::string_view word, NumberForm* form) {
         setForm(form, false, start, start, word.size());
         return 0.0;
     }
-    const std::size_t mantissaEnd = i;
 
     // The exponent counts only when at least one digit follows the letter and sign.
-    long long exponent = 0;
     if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
         std::size_t j = i + 1;
-        bool exponentNegative = false;
-        if (j < word.size() && (word[j] == '+' || word[j] == '-')) {
-            exponentNegative = word[j] == '-';
+        if (j < word.size() && (word[j] == '+' || word[j] == '-'))
             ++j;
-        }
         if (j < word.size() && isDigit(word[j])) {
-            while (j < word.size() && isDigit(word[j])) {
-                if (exponent < 1'000'000'000)
-                    exponent = exponent * 10 + (word[j] - '0');
+            while (j < word.size() && isDigit(word[j]))
                 ++j;
-            }
-            if (exponentNegative)
-                exponent = -exponent;
             i = j;
         }
     }
     setForm(form, true, start, i, word.size());
 
-    const std::string_view number = word.substr(mantissaStart, i - mantissaStart);
-    double value = 0.0;
-    const auto result =
-        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Out of the double range, from_chars leaves the value alone: decide between
-        // overflow and underflow from the power of ten of the first significant digit.
-        long long power = 0;
-        bool found = false;
-        for (std::size_t k = mantissaStart, integerSeen = 0, fractionSeen = 0; k < mantissaEnd; ++k) {
-            if (word[k] == '.')
-                continue;
-            const bool inInteger = integerSeen < integerDigits;
-            if (inInteger)
-                ++integerSeen;
-            else
-                ++fractionSeen;
-            if (word[k] != '0') {
-                power = inInteger ? static_cast<long long>(integerDigits - integerSeen)
-                                  : -static_cast<long long>(fractionSeen);
-                found = true;
-                break;
-            }
-        }
-        value = (found && power + exponent > 0) ? std::numeric_limits<double>::infinity() : 0.0;
-    }
+    // Beyond the double range either way the text reads as infinity or zero.
+    const double value = decimalTextValue(word.substr(mantissaStart, i - mantissaStart));
     return negative ? -value : value;
 }
 

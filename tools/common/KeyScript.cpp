@@ -1,5 +1,7 @@
 #include "tools/common/KeyScript.h"
 
+#include "definitions/NumberText.h"
+
 #include "input/KeyCodes.h"
 #include "input/KeyNames.h"
 
@@ -48,9 +50,7 @@ bool parseStep(std::string_view word, long long low, int& step) {
 }
 
 bool parseFloat(std::string_view word, float& value) {
-    const char* end = word.data() + word.size();
-    auto [ptr, ec] = std::from_chars(word.data(), end, value);
-    return ec == std::errc() && ptr == end && std::isfinite(value);
+    return readNumberText(word, value) && std::isfinite(value);
 }
 
 // The sizes the game can be played at.

@@ -1,5 +1,7 @@
 #include "tools/common/Replay.h"
 
+#include "definitions/NumberText.h"
+
 #include "definitions/DataFile.h"
 
 #include "actors/Player.h"
@@ -29,14 +31,18 @@
 #include <ostream>
 #include <sstream>
 #include <system_error>
+#include <type_traits>
 #include <unistd.h>
 
 namespace {
 
+// Floats as the shortest text that reads back as exactly the same float.
 template <class Number> void appendNumber(std::string& out, Number value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
+    char text[MaxShortestTextLength];
+    if constexpr (std::is_floating_point_v<Number>)
+        out.append(text, writeShortestText(text, value));
+    else
+        out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 // Sounds and room files in the order they happen, as the events column shows them. The

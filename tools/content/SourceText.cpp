@@ -1,5 +1,7 @@
 #include "content/SourceText.h"
 
+#include "definitions/NumberText.h"
+
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -65,10 +67,7 @@ bool parseInteger(const std::string& word, long long& value) {
 }
 
 bool parseNumber(const std::string& word, double& value) {
-    const char* first = word.data();
-    const char* last = word.data() + word.size();
-    auto [end, code] = std::from_chars(first, last, value, std::chars_format::fixed);
-    return code == std::errc() && end == last && !word.empty() && std::isfinite(value);
+    return readNumberText(word, value, false) && std::isfinite(value);
 }
 
 std::string sourceError(const std::string& fileName, int line, const std::string& message) {
