@@ -40,7 +40,7 @@ TEST(DataFile, NamesThatAreNotRegularFilesFailAtOnceInEveryLoader) {
     for (const char* name : NotRegular) {
         const std::string file = folder / name;
         SCOPED_TRACE(name);
-        EXPECT_EQ(openDataFile(file, MaxDefinitionFileBytes), nullptr);
+        EXPECT_FALSE(openDataFile(file, MaxDefinitionFileBytes));
         EXPECT_NE(dataFileProblem(file, MaxDefinitionFileBytes), DataFileProblem::None);
         DefinitionFile definitions;
         EXPECT_FALSE(definitions.open(file));
