@@ -73,8 +73,9 @@ TEST_F(RoomWatchTest, AnEditedRoomThatCannotBeReadIsNamedWithItsReasonAndKept) {
     fs::remove(dir.path("res/rooms/room1.txt"));
     fs::create_directory(dir.path("res/rooms/room1.txt"));
     EXPECT_TRUE(watch.changed());
-    EXPECT_EQ(watch.unreadableRoom(), "cannot read \"res/rooms/room1.txt\": it is not a regular file (a pipe, "
-                                      "device, socket or directory); the room stays as it was");
+    EXPECT_EQ(watch.unreadableRoom(),
+              "cannot read \"res/rooms/room1.txt\": it is not a regular file (a pipe, "
+              "device, socket or directory); the room stays as it was");
     dieAndComeBack();
     EXPECT_EQ(player().x, 5.0f);
     EXPECT_TRUE(watch.changed());

@@ -132,7 +132,8 @@ TEST(DataFile, AFileThatGrowsOnceOpenIsReadToItsReportedSizeAndRefused) {
     EXPECT_FALSE(definitions.open(growingFile));
 
     // An image whose bytes go on past its reported end.
-    growingFile = folder.write("image.png", readText(fs::path(MARROWGAST_TEST_DATA) / "graphics/palette.png"));
+    growingFile =
+        folder.write("image.png", readText(fs::path(MARROWGAST_TEST_DATA) / "graphics/palette.png"));
     RgbaImage image;
     EXPECT_FALSE(readImageFile(growingFile, image));
 

@@ -214,9 +214,9 @@ TEST(ImageFiles, AFileThatIsNotAnImageIsRefusedFromItsFirstKilobytes) {
     }
     jpeg.insert(jpeg.begin() + 2, comments.begin(), comments.end());
     RgbaImage image;
-    EXPECT_TRUE(readImageFile(dir.write("commented.jpg", std::string_view(reinterpret_cast<const char*>(jpeg.data()),
-                                                                       jpeg.size())),
-                              image));
+    EXPECT_TRUE(readImageFile(
+        dir.write("commented.jpg", std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size())),
+        image));
     EXPECT_EQ(image.width, 16);
 }
 
