@@ -2,6 +2,8 @@
 
 #include "actors/Random.h"
 #include "app/DisplayMode.h"
+#include "definitions/DataFile.h"
+#include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "platform/SdlDrawingDevice.h"
@@ -135,7 +137,10 @@ bool GameSetup::enterStartRoom(const StartRoom& start) {
     const std::size_t index = static_cast<std::size_t>(start.room - 1);
     if (index < world.roomFiles.size() && enterRingRoom(index, start.side))
         return true;
-    fail(index < world.roomFiles.size() ? "cannot read \"" + world.roomFiles[index] + "\""
-                                        : "there is no room " + std::to_string(start.room));
+    if (index < world.roomFiles.size())
+        fail("cannot read " + quotedText(world.roomFiles[index]) + ": " +
+             whyDataFileUnreadable(world.roomFiles[index], MaxDefinitionFileBytes));
+    else
+        fail("there is no room " + std::to_string(start.room));
     return false;
 }

@@ -1,6 +1,7 @@
 #include "app/RoomWatch.h"
 
 #include "definitions/DataFile.h"
+#include "definitions/Quoted.h"
 #include "graphics/Graphics.h"
 #include "world/World.h"
 
@@ -90,4 +91,15 @@ bool RoomWatch::changed() const {
             if (!sameStamp(known, stampOf(known.fileName)))
                 return true;
     return false;
+}
+
+std::string RoomWatch::unreadableRoom() const {
+    if (world.currentRoom >= world.roomFiles.size())
+        return "";
+    const std::string& file = world.roomFiles[world.currentRoom];
+    const DataFileStatus status = dataFileStatus(file, MaxDefinitionFileBytes);
+    if (status.problem == DataFileProblem::None)
+        return "";
+    return "cannot read " + quotedText(file) + ": " +
+           describeDataFileProblem(status, MaxDefinitionFileBytes) + "; the room stays as it was";
 }

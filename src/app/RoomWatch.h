@@ -22,6 +22,9 @@ class RoomWatch {
     // again. Each room file read drops the changed images from the texture cache first, so
     // the room reads them from disk.
     bool changed() const;
+    // What to tell the room author when the room file the world is about to read again cannot
+    // be read (the room then stays as it was); empty when it can.
+    std::string unreadableRoom() const;
 
     struct Stamp {
         std::string fileName;

@@ -8,6 +8,7 @@
 #include "app/RoomWatch.h"
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
+#include "definitions/Quoted.h"
 #include "definitions/StopSignals.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
@@ -190,7 +191,7 @@ int main(int argc, char** argv) {
     if (options.watch)
         watch.start();
     if (!game.loadWorld() || !game.enterStartRoom(options.start))
-        return fail(game.error());
+        return fail(quotedText(data.directory) + ": " + game.error());
 
     SdlTicks ticks;
     SdlMessageSource messages;
@@ -209,6 +210,9 @@ int main(int argc, char** argv) {
                 return false;
             if (recorder.isOpen())
                 recorder.reload(hooks.stepsRun() + 1);
+            // The room author is told when the edit cannot be read; the game itself stays silent.
+            if (const std::string why = watch.unreadableRoom(); !why.empty())
+                std::fprintf(stderr, "marrowgast: --watch: %s\n", why.c_str());
             return true;
         };
     }

@@ -5,7 +5,7 @@
 #include "definitions/DataFile.h"
 #include "definitions/StopSignals.h"
 
-#include <cstring>
+#include <cstdio>
 
 void splitLine(std::string_view text, std::string_view separators, TokenList& tokens) {
     text = text.substr(0, text.find('\0'));
@@ -23,16 +23,15 @@ void splitLine(std::string_view text, std::string_view separators, TokenList& to
 }
 
 bool DefinitionFile::open(const std::string& path) {
-    file.reset();
     ended = true;
     cut = false;
     lineCount = 0;
-    // Binary mode: the line-break rules below are the game's own on every platform.
-    // Only regular files within the bound: a device or pipe might never end.
-    std::unique_ptr<std::FILE, FileCloser> opened{openDataFile(path, MaxDefinitionFileBytes)};
-    if (!opened)
+    next = 0;
+    // The bytes as they are: the line-break rules below are the game's own on every platform.
+    // Only regular files within the bound that end where they say: a device, a pipe or a file
+    // under /proc might never end.
+    if (!readWholeDataFile(path, MaxDefinitionFileBytes, text))
         return false;
-    file = std::move(opened);
     ended = false;
     return true;
 }
@@ -41,7 +40,7 @@ void DefinitionFile::readLine(TokenList& tokens) {
     tokens.clear();
     buffer.fill('\0');
     cut = false;
-    if (!file || ended)
+    if (ended)
         return;
     // The game is stopping: the rest of the file would only delay it.
     if (stopRequested()) {
@@ -50,9 +49,11 @@ void DefinitionFile::readLine(TokenList& tokens) {
     }
     ++lineCount;
     std::size_t length = 0;
+    auto nextByte = [this]() -> int {
+        return next < text.size() ? static_cast<unsigned char>(text[next++]) : EOF;
+    };
     while (true) {
-        // A read error reads as the end of the file, so the loop always ends.
-        int c = std::getc(file.get());
+        const int c = nextByte();
         if (c == EOF) {
             ended = true;
             break;
@@ -62,11 +63,10 @@ void DefinitionFile::readLine(TokenList& tokens) {
         if (c == '\r') {
             // Text files written on Windows: a carriage return right before the line
             // feed belongs to the line break; anywhere else it is an ordinary byte.
-            const int next = std::getc(file.get());
-            if (next == '\n')
+            if (next < text.size() && text[next] == '\n') {
+                ++next;
                 break;
-            if (next != EOF)
-                std::ungetc(next, file.get());
+            }
         }
         if (length < MaxLineLength)
             buffer[length++] = static_cast<char>(c);

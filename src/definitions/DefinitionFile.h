@@ -3,8 +3,6 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,7 +23,8 @@ class DefinitionFile {
     // of the line is dropped.
     static constexpr std::size_t MaxLineLength = 1023;
 
-    // False when the path cannot be opened as a regular file (missing, a directory...).
+    // False when the path cannot be read as a regular file (missing, a directory, a file that
+    // never ends...). The whole file is read here, so a file that fails changes nothing.
     bool open(const std::string& path);
     // Empties `tokens`, reads the next line and splits it at spaces into `tokens`.
     void readLine(TokenList& tokens);
@@ -41,10 +40,8 @@ class DefinitionFile {
     DefinitionObserver* observer = nullptr;
 
   private:
-    struct FileCloser {
-        void operator()(std::FILE* stream) const { std::fclose(stream); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> file;
+    std::string text;
+    std::size_t next = 0;
     std::array<char, MaxLineLength + 1> buffer{};
     bool ended = true;
     bool cut = false;

@@ -3,7 +3,9 @@
 #include "actors/Player.h"
 #include "actors/Random.h"
 #include "actors/Robot.h"
+#include "definitions/DataFile.h"
 #include "definitions/FixedStep.h"
+#include "definitions/Quoted.h"
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 #include "sound/Sound.h"
@@ -91,7 +93,9 @@ bool loadWorld(std::string& error) {
     world.roomFiles.assign(std::begin(RoomFileNames), std::end(RoomFileNames));
     world.currentRoom = 0;
     if (!world.room->loadFile(world.roomFiles[world.currentRoom])) {
-        error = "cannot read the first room, \"" + world.roomFiles[world.currentRoom] + "\"";
+        const std::string& file = world.roomFiles[world.currentRoom];
+        error = "cannot read the first room, " + quotedText(file) + ": " +
+                whyDataFileUnreadable(file, MaxDefinitionFileBytes);
         shutdownWorld();
         return false;
     }

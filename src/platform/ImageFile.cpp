@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <jerror.h>
 #include <jpeglib.h>
 #include <png.h>
 #include <unistd.h>
@@ -244,21 +245,119 @@ bool decodeImage(const std::uint8_t* data, std::size_t size, RgbaImage& image) {
     return ok;
 }
 
+namespace {
+
+// What the header pass reads at most: a JPEG's tables before its first scan fit many times
+// over, and the segments it skips are passed over, not read.
+constexpr std::size_t HeaderReadLimit = 64 * 1024;
+
+std::uint32_t readBigEndian32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
+           static_cast<std::uint32_t>(bytes[2]) << 8 | static_cast<std::uint32_t>(bytes[3]);
+}
+
+// The PNG signature and the header chunk that must follow it.
+bool pngHeaderAcceptable(const std::uint8_t* start, std::size_t size) {
+    return size >= 33 && readBigEndian32(start + 8) == 13 && std::memcmp(start + 12, "IHDR", 4) == 0 &&
+           acceptableSize(readBigEndian32(start + 16), readBigEndian32(start + 20));
+}
+
+// libjpeg's input straight from the file, a little at a time, for the header pass.
+struct JpegFileSource {
+    jpeg_source_mgr base;
+    DataFile* file;
+    std::size_t delivered;
+    JOCTET block[1024];
+};
+
+extern "C" void jpegSourceNothing(j_decompress_ptr) {}
+
+extern "C" boolean jpegSourceFill(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<JpegFileSource*>(info->src);
+    const std::size_t got =
+        source->delivered < HeaderReadLimit ? source->file->read(source->block, sizeof source->block) : 0;
+    if (got == 0) {
+        info->err->msg_code = JERR_INPUT_EOF;
+        info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+    }
+    source->delivered += got;
+    source->base.next_input_byte = source->block;
+    source->base.bytes_in_buffer = got;
+    return TRUE;
+}
+
+extern "C" void jpegSourceSkip(j_decompress_ptr info, long count) {
+    auto* source = reinterpret_cast<JpegFileSource*>(info->src);
+    if (count <= 0)
+        return;
+    const auto wanted = static_cast<std::size_t>(count);
+    if (wanted <= source->base.bytes_in_buffer) {
+        source->base.next_input_byte += wanted;
+        source->base.bytes_in_buffer -= wanted;
+        return;
+    }
+    // Skipped segments are passed over in the file; reading them would let a file of nothing
+    // but segments be read whole.
+    const std::uintmax_t target = source->file->position() + (wanted - source->base.bytes_in_buffer);
+    source->base.bytes_in_buffer = 0;
+    if (!source->file->seek(target)) {
+        info->err->msg_code = JERR_INPUT_EOF;
+        info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+    }
+}
+
+// Only plain C objects live in this frame: libjpeg's errors jump back to the setjmp below. The
+// markers up to the first scan, with any warning (extraneous bytes, a damaged marker) taken as
+// refusal, since the decoder refuses such files too.
+bool jpegHeaderAcceptable(DataFile& file) {
+    jpeg_decompress_struct info;
+    JpegErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = jpegErrorExit;
+    errors.base.output_message = jpegQuietMessage;
+    JpegFileSource source{};
+    source.file = &file;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    source.base.init_source = jpegSourceNothing;
+    source.base.fill_input_buffer = jpegSourceFill;
+    source.base.skip_input_data = jpegSourceSkip;
+    source.base.resync_to_restart = jpeg_resync_to_restart;
+    source.base.term_source = jpegSourceNothing;
+    info.src = &source.base;
+    const bool read = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
+    const bool acceptable =
+        read && errors.base.num_warnings == 0 && acceptableSize(info.image_width, info.image_height);
+    jpeg_destroy_decompress(&info);
+    return acceptable;
+}
+
+// A file that is not an image the game reads is refused from its first bytes, before the rest
+// of it is read.
+bool headerAcceptable(DataFile& file) {
+    std::uint8_t start[33] = {};
+    const std::size_t got = file.read(start, sizeof start);
+    if (isPng(start, got))
+        return pngHeaderAcceptable(start, got);
+    if (!isJpeg(start, got) || !file.seek(0))
+        return false;
+    return jpegHeaderAcceptable(file);
+}
+
+} // namespace
+
 bool readImageFile(const std::string& fileName, RgbaImage& image) {
     image = RgbaImage{};
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{openDataFile(fileName, MaxImageFileBytes),
-                                                         &std::fclose};
-    if (!file)
+    DataFile file = openDataFile(fileName, MaxImageFileBytes);
+    if (!file || !headerAcceptable(file) || !file.seek(0))
         return false;
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t block[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) {
-        if (bytes.size() + got > MaxImageFileBytes)
-            return false;
-        bytes.insert(bytes.end(), block, block + got);
-    }
-    if (std::ferror(file.get()) || bytes.empty())
+    // The size is known: one allocation, then one read past it to prove the end.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()));
+    bytes.resize(file.read(bytes.data(), bytes.size()));
+    if (file.status().problem != DataFileProblem::None || !file.endsWhereReported())
         return false;
     return decodeImage(bytes.data(), bytes.size(), image);
 }

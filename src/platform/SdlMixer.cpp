@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <ostream>
 
 #include <fcntl.h>
@@ -80,13 +81,70 @@ bool looksLikeWholeWav(SDL_RWops* source) {
     return SDL_RWseek(source, start, RW_SEEK_SET) >= 0 && whole;
 }
 
+// A sound file as SDL reads it: it ends at the size the file reported when opened, whatever
+// more the file might yield. Seeks past that end succeed, as on any file, and read nothing.
+struct SoundFileSource {
+    DataFile file;
+    Sint64 position = 0;
+};
+
+SoundFileSource& soundSourceOf(SDL_RWops* context) {
+    return *static_cast<SoundFileSource*>(context->hidden.unknown.data1);
+}
+
+Sint64 SDLCALL soundSourceSize(SDL_RWops* context) {
+    return static_cast<Sint64>(soundSourceOf(context).file.size());
+}
+
+Sint64 SDLCALL soundSourceSeek(SDL_RWops* context, Sint64 offset, int whence) {
+    SoundFileSource& source = soundSourceOf(context);
+    const Sint64 base = whence == RW_SEEK_SET   ? 0
+                        : whence == RW_SEEK_CUR ? source.position
+                                                : static_cast<Sint64>(source.file.size());
+    if ((whence != RW_SEEK_SET && whence != RW_SEEK_CUR && whence != RW_SEEK_END) || offset < -base ||
+        offset > INT64_MAX - base)
+        return SDL_SetError("bad seek in a sound file");
+    source.position = base + offset;
+    return source.position;
+}
+
+size_t SDLCALL soundSourceRead(SDL_RWops* context, void* into, size_t size, size_t count) {
+    SoundFileSource& source = soundSourceOf(context);
+    if (size == 0 || count > SIZE_MAX / size ||
+        static_cast<std::uintmax_t>(source.position) >= source.file.size() ||
+        !source.file.seek(static_cast<std::uintmax_t>(source.position)))
+        return 0;
+    const std::size_t got = source.file.read(into, size * count);
+    source.position += static_cast<Sint64>(got);
+    return got / size;
+}
+
+size_t SDLCALL soundSourceWrite(SDL_RWops*, const void*, size_t, size_t) {
+    SDL_SetError("sound files are read only");
+    return 0;
+}
+
+int SDLCALL soundSourceClose(SDL_RWops* context) {
+    delete &soundSourceOf(context);
+    SDL_FreeRW(context);
+    return 0;
+}
+
 SDL_RWops* openSoundFile(const char* fileName) {
-    std::FILE* file = openDataFile(fileName, MaxSoundFileBytes);
-    if (file == nullptr)
+    auto opened = std::make_unique<SoundFileSource>();
+    opened->file = openDataFile(fileName, MaxSoundFileBytes);
+    if (!opened->file)
         return nullptr;
-    SDL_RWops* source = SDL_RWFromFP(file, SDL_TRUE);
+    SDL_RWops* source = SDL_AllocRW();
     if (source == nullptr)
-        std::fclose(file);
+        return nullptr;
+    source->size = soundSourceSize;
+    source->seek = soundSourceSeek;
+    source->read = soundSourceRead;
+    source->write = soundSourceWrite;
+    source->close = soundSourceClose;
+    source->type = SDL_RWOPS_UNKNOWN;
+    source->hidden.unknown.data1 = opened.release();
     return source;
 }
 

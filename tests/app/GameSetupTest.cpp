@@ -32,7 +32,7 @@ TEST(GameSetup, FailuresAreReportedAndUndone) {
         {"a directory that is not there", empty.path("missing"), false,
          "cannot enter \"" + empty.path("missing") + "\""},
         {"a directory without res/", empty.path(""), true,
-         "cannot read the first room, \"res/rooms/room1.txt\""},
+         "cannot read the first room, \"res/rooms/room1.txt\": No such file or directory"},
     };
     const fs::path before = fs::current_path();
     for (const auto& c : cases) {

@@ -60,4 +60,42 @@ TEST_F(RoomWatchTest, AnEditedRoomOrImageIsReadAgainBehindTheNextDeathsCurtain) 
     EXPECT_EQ(player().x, 17.0f);
 }
 
+// The room author is told why an edited room cannot be read; the room stays as it was and is
+// tried again at the next death.
+TEST_F(RoomWatchTest, AnEditedRoomThatCannotBeReadIsNamedWithItsReasonAndKept) {
+    writeRoomAt(5);
+    RoomWatch watch;
+    watch.start();
+    world.reloadBehindCurtain = [&watch] { return watch.changed(); };
+    load();
+    EXPECT_EQ(watch.unreadableRoom(), "");
+
+    fs::remove(dir.path("res/rooms/room1.txt"));
+    fs::create_directory(dir.path("res/rooms/room1.txt"));
+    EXPECT_TRUE(watch.changed());
+    EXPECT_EQ(watch.unreadableRoom(),
+              "cannot read \"res/rooms/room1.txt\": it is not a regular file (a pipe, "
+              "device, socket or directory); the room stays as it was");
+    dieAndComeBack();
+    EXPECT_EQ(player().x, 5.0f);
+    EXPECT_TRUE(watch.changed());
+
+    fs::remove(dir.path("res/rooms/room1.txt"));
+    EXPECT_EQ(watch.unreadableRoom(),
+              "cannot read \"res/rooms/room1.txt\": No such file or directory; the room stays as it was");
+    if (fs::exists("/proc/self/pagemap")) {
+        fs::create_symlink("/proc/self/pagemap", dir.path("res/rooms/room1.txt"));
+        EXPECT_NE(watch.unreadableRoom().find("it holds more than the size it reports"), std::string::npos);
+        dieAndComeBack();
+        EXPECT_EQ(player().x, 5.0f);
+        fs::remove(dir.path("res/rooms/room1.txt"));
+    }
+
+    writeRoomAt(17);
+    EXPECT_EQ(watch.unreadableRoom(), "");
+    dieAndComeBack();
+    EXPECT_EQ(player().x, 17.0f);
+    world.reloadBehindCurtain = nullptr;
+}
+
 } // namespace

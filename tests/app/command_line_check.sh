@@ -31,6 +31,14 @@ rmdir "$empty"
 err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 10 "$game" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "no display: exit $status, wanted 1"; failed=1; }
 printf '%s\n' "$err" | grep -q "no display to show the game on" || { echo "no display said: $err"; failed=1; }
+# A data folder whose first room cannot be read: the folder, the file and the system's reason.
+nofirst=$(mktemp -d) || exit 1
+mkdir "$nofirst/res"
+err=$(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --data "$nofirst" 2>&1 >/dev/null); status=$?
+[ $status -eq 1 ] || { echo "--data without a first room: exit $status, wanted 1"; failed=1; }
+printf '%s\n' "$err" | grep -qF "\"$nofirst\": cannot read the first room, \"res/rooms/room1.txt\": No such file or directory" ||
+  { echo "--data without a first room said: $err"; failed=1; }
+rm -r "$nofirst"
 # --room and --side start the game there; --record says so on its first line and, once a stop
 # signal ends the game, where the player was on its last.
 scratch=$(mktemp -d) || exit 1

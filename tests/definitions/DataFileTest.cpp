@@ -3,11 +3,14 @@
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
+#include "support/ReadText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 
@@ -40,7 +43,7 @@ TEST(DataFile, NamesThatAreNotRegularFilesFailAtOnceInEveryLoader) {
     for (const char* name : NotRegular) {
         const std::string file = folder / name;
         SCOPED_TRACE(name);
-        EXPECT_EQ(openDataFile(file, MaxDefinitionFileBytes), nullptr);
+        EXPECT_FALSE(openDataFile(file, MaxDefinitionFileBytes));
         EXPECT_NE(dataFileProblem(file, MaxDefinitionFileBytes), DataFileProblem::None);
         DefinitionFile definitions;
         EXPECT_FALSE(definitions.open(file));
@@ -63,6 +66,83 @@ TEST(DataFile, ARoomOrSetFileOpensUpToItsBoundAndNotAByteBeyond) {
     EXPECT_EQ(dataFileProblem(tooLarge, MaxDefinitionFileBytes), DataFileProblem::TooBig);
     EXPECT_EQ(dataFileProblem(largest, MaxDefinitionFileBytes), DataFileProblem::None);
     EXPECT_FALSE(isPlayableWavFile(folder.sized("huge.wav", MaxSoundFileBytes + 1)));
+}
+
+// A file under /proc that reports size 0 and yields bytes for gigabytes.
+const char* const EndlessFile = "/proc/self/pagemap";
+
+TEST(DataFile, AFileThatNeverEndsIsRefusedAtOnceByEveryReader) {
+    if (!fs::exists(EndlessFile))
+        GTEST_SKIP() << EndlessFile << " is not there to read";
+    HostileFolder folder;
+    const std::string endless = folder / "endless";
+    fs::create_symlink(EndlessFile, endless);
+    const auto start = std::chrono::steady_clock::now();
+    const DataFile file = openDataFile(endless, MaxImageFileBytes);
+    EXPECT_FALSE(file);
+    EXPECT_EQ(file.status().problem, DataFileProblem::NeverEnds);
+    EXPECT_EQ(dataFileProblem(endless, MaxDefinitionFileBytes), DataFileProblem::NeverEnds);
+    DefinitionFile definitions;
+    EXPECT_FALSE(definitions.open(endless));
+    EXPECT_TRUE(definitions.atEnd());
+    std::string bytes = "old";
+    DataFileStatus status;
+    EXPECT_FALSE(readWholeDataFile(endless, MaxDefinitionFileBytes, bytes, &status));
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(status.problem, DataFileProblem::NeverEnds);
+    EXPECT_NE(describeDataFileProblem(status, MaxDefinitionFileBytes).find("never end"), std::string::npos);
+    RgbaImage image;
+    EXPECT_FALSE(readImageFile(endless, image));
+    EXPECT_FALSE(isPlayableWavFile(endless));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
+}
+
+// A file that grows once it is open, as one still being written does: its next bytes are
+// appended the moment any reader opens it.
+std::string growingFile;
+
+void growOnOpening(const std::string& path) {
+    if (path == growingFile)
+        std::ofstream(path, std::ios::binary | std::ios::app) << "platform start 0 30 end 39 30\n";
+}
+
+TEST(DataFile, AFileThatGrowsOnceOpenIsReadToItsReportedSizeAndRefused) {
+    HostileFolder folder;
+    const std::string text = "entrypoint position 1 29 side left\n";
+    growingFile = folder.write("room.txt", text);
+    void (*const before)(const std::string&) = onDataFileOpened;
+    onDataFileOpened = growOnOpening;
+
+    DataFile file = openDataFile(growingFile, MaxDefinitionFileBytes);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file.size(), text.size());
+    std::string bytes(1000, '\0');
+    bytes.resize(file.read(bytes.data(), bytes.size()));
+    EXPECT_EQ(bytes, text);
+    EXPECT_EQ(file.read(bytes.data(), bytes.size()), 0u);
+    EXPECT_FALSE(file.endsWhereReported());
+    EXPECT_EQ(file.status().problem, DataFileProblem::NeverEnds);
+
+    // Rooms, sets and key scripts: nothing of such a file is taken.
+    DataFileStatus status;
+    EXPECT_FALSE(readWholeDataFile(growingFile, MaxDefinitionFileBytes, bytes, &status));
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(status.problem, DataFileProblem::NeverEnds);
+    DefinitionFile definitions;
+    EXPECT_FALSE(definitions.open(growingFile));
+
+    // An image whose bytes go on past its reported end.
+    growingFile =
+        folder.write("image.png", readText(fs::path(MARROWGAST_TEST_DATA) / "graphics/palette.png"));
+    RgbaImage image;
+    EXPECT_FALSE(readImageFile(growingFile, image));
+
+    // Once they stop growing, the same files read whole.
+    growingFile.clear();
+    EXPECT_TRUE(readImageFile(folder / "image.png", image));
+    EXPECT_TRUE(readWholeDataFile(folder / "room.txt", MaxDefinitionFileBytes, bytes));
+    EXPECT_EQ(bytes.size(), fs::file_size(folder / "room.txt"));
+    onDataFileOpened = before;
 }
 
 } // namespace

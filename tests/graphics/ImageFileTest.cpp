@@ -159,6 +159,67 @@ TEST(ImageFiles, EnormousImagesAreRefusedQuickly) {
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
 }
 
+// Bytes this process has read from files so far, or -1 where the system does not count them.
+long long bytesReadSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long count = 0;
+    while (io >> name >> count) {
+        if (name == "rchar:")
+            return count;
+    }
+    return -1;
+}
+
+// 300 MB of nothing (a sparse file costs no disk) after `head`.
+std::string bigFile(const TempDir& dir, const std::string& name, const std::vector<std::uint8_t>& head) {
+    const std::string path =
+        dir.write(name, std::string_view(reinterpret_cast<const char*>(head.data()), head.size()));
+    std::filesystem::resize_file(path, 300u * 1024 * 1024);
+    return path;
+}
+
+// A junk file named as an image is refused from its first bytes, however large it is; the
+// segments of a real JPEG's header are passed over rather than read.
+TEST(ImageFiles, AFileThatIsNotAnImageIsRefusedFromItsFirstKilobytes) {
+    if (bytesReadSoFar() < 0)
+        GTEST_SKIP() << "/proc/self/io does not count the bytes read here";
+    TempDir dir;
+    std::vector<std::uint8_t> png = encoded(gradient(4, 4), Form::Rgba);
+    std::vector<std::uint8_t> hugePng(png.begin(), png.begin() + 33);
+    hugePng[16] = 0x7F; // a width of two thousand million pixels
+    const std::vector<std::uint8_t> jpegStart = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10};
+    const std::string junk[] = {
+        bigFile(dir, "zeros.png", {}),
+        bigFile(dir, "text.png", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}),
+        bigFile(dir, "huge.png", hugePng),
+        bigFile(dir, "signature.png", std::vector<std::uint8_t>(png.begin(), png.begin() + 8)),
+        bigFile(dir, "jpeg-start.jpg", jpegStart),
+    };
+    for (const std::string& file : junk) {
+        SCOPED_TRACE(file);
+        RgbaImage image;
+        const long long before = bytesReadSoFar();
+        EXPECT_FALSE(readImageFile(file, image));
+        EXPECT_LT(bytesReadSoFar() - before, 80 * 1024);
+    }
+
+    // Four segments of 60,000 bytes of comment before the tables: more than the header pass
+    // reads, and still an image.
+    std::vector<std::uint8_t> jpeg = encoded(solidImage(16, 8, 200, 50, 20, 255), Form::Jpeg);
+    std::vector<std::uint8_t> comments;
+    for (int segment = 0; segment < 4; ++segment) {
+        comments.insert(comments.end(), {0xFF, 0xFE, 60002 >> 8, 60002 & 0xFF});
+        comments.insert(comments.end(), 60000, 'c');
+    }
+    jpeg.insert(jpeg.begin() + 2, comments.begin(), comments.end());
+    RgbaImage image;
+    EXPECT_TRUE(readImageFile(
+        dir.write("commented.jpg", std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size())),
+        image));
+    EXPECT_EQ(image.width, 16);
+}
+
 } // namespace
 
 TEST(WindowIconImage, TheBuiltInIconIsTheSixtyFourPixelFile) {

@@ -92,6 +92,9 @@ TEST(KeyScript, BadLinesNameTheFileAndLine) {
         {"9 left down\nend 8 1 2 3\n", "keys.txt:2: the end line's step comes before a step of the script"},
         {"end 8 1 2 nan\n", "keys.txt:1: the position must be two numbers, not \"2 nan\""},
         {"end 8 1 2 3\n9 left up\n", "keys.txt:2: nothing may follow the end line"},
+        // What the script says is shown, never played to the terminal.
+        {"1 \x1b[2J\x1b]0;owned\x07 down\n", "keys.txt:1: unknown key \"\\x1b[2J\\x1b]0;owned\\x07\""},
+        {"1 left \"\\\x7f\n", "keys.txt:1: action must be down or up, not \"\\\"\\\\\\x7f\""},
     };
     for (const Case& c : cases) {
         Parsed p = parse(c.text);

@@ -495,19 +495,32 @@ TEST_F(ReplayErrors, BadOptionsWriteNothing) {
     expectRefused({"--root", "nowhere", "--steps", "5"}, "--root");
 }
 
+// Each with why: the system's reason, or the bound the file breaks.
 TEST_F(ReplayErrors, AKeyScriptThatCannotBeReadOrParsedWritesNothing) {
-    expectRefused({"--root", "ring", "--steps", "5", "--keys", "missing.txt"}, "missing.txt");
+    expectRefused({"--root", "ring", "--steps", "5", "--keys", "missing.txt"},
+                  "missing.txt: cannot read the key script: No such file or directory");
     fs::create_directories(dir.path("folder"));
-    expectRefused({"--root", "ring", "--steps", "5", "--keys", "folder"}, "folder");
+    expectRefused({"--root", "ring", "--steps", "5", "--keys", "folder"},
+                  "folder: cannot read the key script: it is not a regular file");
+    fs::resize_file(dir.write("huge.keys", ""), 5 * 1024 * 1024);
+    expectRefused({"--root", "ring", "--steps", "5", "--keys", "huge.keys"},
+                  "huge.keys: cannot read the key script: it is larger than the 4 MB");
+    if (fs::exists("/proc/self/pagemap")) {
+        fs::create_symlink("/proc/self/pagemap", dir.path("endless.keys"));
+        expectRefused({"--root", "ring", "--steps", "5", "--keys", "endless.keys"},
+                      "endless.keys: cannot read the key script: it holds more than the size it reports");
+    }
     dir.write("bad.txt", "1 up down\n2 jump down\n");
     expectRefused({"--root", "ring", "--steps", "5", "--keys", "bad.txt"}, "bad.txt:2:");
 }
 
 TEST_F(ReplayErrors, RoomsThatCannotBeReadWriteNothing) {
     fs::remove(dir.path("ring/res/rooms/room3.txt"));
-    expectRefused({"--root", "ring", "--steps", "5", "--room", "3"}, "res/rooms/room3.txt");
+    expectRefused({"--root", "ring", "--steps", "5", "--room", "3"},
+                  "\"res/rooms/room3.txt\": No such file or directory under ring");
     fs::remove(dir.path("ring/res/rooms/room1.txt"));
-    expectRefused({"--root", "ring", "--steps", "5"}, "res/rooms/room1.txt");
+    expectRefused({"--root", "ring", "--steps", "5"},
+                  "ring: cannot read the first room, \"res/rooms/room1.txt\": No such file or directory");
 }
 
 TEST_F(ReplayErrors, AShotNeverReachedIsAFailure) {

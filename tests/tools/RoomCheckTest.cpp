@@ -67,7 +67,8 @@ TEST(RoomCheck, UsageErrorsAndUnopenableRoomsExitWithTwo) {
     const CheckRun missing =
         check({"--root", CheckData + "/clean", "res/rooms/room9.txt", "res/rooms/room2.txt"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.out, "res/rooms/room9.txt: cannot open the room file\n1 problem found\n");
+    EXPECT_EQ(missing.out,
+              "res/rooms/room9.txt: cannot open the room file: No such file or directory\n1 problem found\n");
 }
 
 // Rooms named on the command line replace the ring; their paths are printed as given.
@@ -110,16 +111,17 @@ TEST(RoomCheck, LaserAfterAPatrolIsATrapOnlyWithoutALaserKey) {
 TEST(RoomCheck, AnEmptyRootMissesEveryFileTheGameReads) {
     TempDir dir;
     const CheckRun run = check({"--root", dir.path("")});
-    EXPECT_EQ(run.out, "res/rooms/room1.txt: cannot open the room file\n"
-                       "res/rooms/room2.txt: cannot open the room file\n"
-                       "res/rooms/room3.txt: cannot open the room file\n"
-                       "res/rooms/room4.txt: cannot open the room file\n"
-                       "res/textures/player.set: cannot open the player's animation set\n"
-                       "res/sound/die1.wav: cannot open the sound\n"
-                       "res/sound/die2.wav: cannot open the sound\n"
-                       "res/sound/die3.wav: cannot open the sound\n"
-                       "res/sound/laser.wav: cannot open the sound\n"
-                       "9 problems found\n");
+    EXPECT_EQ(run.out,
+              "res/rooms/room1.txt: cannot open the room file: No such file or directory\n"
+              "res/rooms/room2.txt: cannot open the room file: No such file or directory\n"
+              "res/rooms/room3.txt: cannot open the room file: No such file or directory\n"
+              "res/rooms/room4.txt: cannot open the room file: No such file or directory\n"
+              "res/textures/player.set: cannot open the player's animation set: No such file or directory\n"
+              "res/sound/die1.wav: cannot open the sound: No such file or directory\n"
+              "res/sound/die2.wav: cannot open the sound: No such file or directory\n"
+              "res/sound/die3.wav: cannot open the sound: No such file or directory\n"
+              "res/sound/laser.wav: cannot open the sound: No such file or directory\n"
+              "9 problems found\n");
     EXPECT_EQ(run.status, 2);
 }
 

@@ -5,6 +5,8 @@
 #include "input/KeyCodes.h"
 #include "input/KeyNames.h"
 
+#include "definitions/Quoted.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -84,8 +86,8 @@ struct LineReader {
     bool stepAt(std::size_t index, long long low, int& step) {
         if (parseStep(fields[index], low, step))
             return true;
-        return fail("step must be a whole number from " + std::to_string(low) + ", not \"" +
-                    std::string(fields[index]) + "\"");
+        return fail("step must be a whole number from " + std::to_string(low) + ", not " +
+                    quotedText(fields[index]));
     }
 
     bool read() {
@@ -100,16 +102,15 @@ struct LineReader {
                 return false;
             long long room = 0;
             if (!parseNumber(fields[1], 1, 4, room))
-                return fail("room must be 1 to 4, not \"" + std::string(fields[1]) + "\"");
+                return fail("room must be 1 to 4, not " + quotedText(fields[1]));
             start.room = static_cast<int>(room);
             if (fields[2] != "left" && fields[2] != "right")
-                return fail("side must be left or right, not \"" + std::string(fields[2]) + "\"");
+                return fail("side must be left or right, not " + quotedText(fields[2]));
             start.side = fields[2] == "right" ? 1 : 0;
             if (!parseSize(fields[3], start))
-                return fail("size must be 640x480, 800x600 or 1024x768, not \"" + std::string(fields[3]) +
-                            "\"");
+                return fail("size must be 640x480, 800x600 or 1024x768, not " + quotedText(fields[3]));
             if (fields[4] != "full" && fields[4] != "window")
-                return fail("expected full or window, not \"" + std::string(fields[4]) + "\"");
+                return fail("expected full or window, not " + quotedText(fields[4]));
             start.fullScreen = fields[4] == "full";
             script.start = start;
             return true;
@@ -119,7 +120,7 @@ struct LineReader {
             if (!count(3, "focus lost|gained STEP") || !stepAt(2, 1, focus.step))
                 return false;
             if (fields[1] != "lost" && fields[1] != "gained")
-                return fail("expected lost or gained, not \"" + std::string(fields[1]) + "\"");
+                return fail("expected lost or gained, not " + quotedText(fields[1]));
             focus.gained = fields[1] == "gained";
             script.focusChanges.push_back(focus);
             return true;
@@ -138,11 +139,11 @@ struct LineReader {
             if (!count(5, "end STEP ROOM X Y") || !stepAt(1, 0, end.step))
                 return false;
             if (!parseNumber(fields[2], 1, 4, room))
-                return fail("room must be 1 to 4, not \"" + std::string(fields[2]) + "\"");
+                return fail("room must be 1 to 4, not " + quotedText(fields[2]));
             end.room = static_cast<int>(room);
             if (!parseFloat(fields[3], end.x) || !parseFloat(fields[4], end.y))
-                return fail("the position must be two numbers, not \"" + std::string(fields[3]) + " " +
-                            std::string(fields[4]) + "\"");
+                return fail("the position must be two numbers, not " +
+                            quotedText(std::string(fields[3]) + " " + std::string(fields[4])));
             if (end.step < script.lastStep())
                 return fail("the end line's step comes before a step of the script");
             script.end = end;
@@ -157,7 +158,7 @@ struct LineReader {
         if (event.code == 0) {
             long long code = 0;
             if (!parseNumber(fields[1], 1, KeyCodeCount - 1, code))
-                return fail("unknown key \"" + std::string(fields[1]) + "\"");
+                return fail("unknown key " + quotedText(fields[1]));
             event.code = static_cast<int>(code);
         }
         if (sameWordFolded(fields[2], "down"))
@@ -165,7 +166,7 @@ struct LineReader {
         else if (sameWordFolded(fields[2], "up"))
             event.pressed = 0;
         else
-            return fail("action must be down or up, not \"" + std::string(fields[2]) + "\"");
+            return fail("action must be down or up, not " + quotedText(fields[2]));
         script.events.push_back(event);
         return true;
     }

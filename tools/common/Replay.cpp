@@ -68,20 +68,6 @@ std::string absoluteName(const std::string& fileName) {
     return path.empty() ? fileName : path.string();
 }
 
-bool readWholeFile(const std::string& fileName, std::string& text) {
-    // A key script is data like a room: a regular file within the same bound.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{openDataFile(fileName, MaxDefinitionFileBytes),
-                                                         &std::fclose};
-    if (!file)
-        return false;
-    text.clear();
-    char block[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0)
-        text.append(block, got);
-    return std::ferror(file.get()) == 0;
-}
-
 // An output file, or standard output for "-".
 class TraceOutput {
   public:
@@ -250,9 +236,12 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
 
     KeyScript script;
     if (!options.keysFile.empty()) {
+        // A key script is data like a room: a regular file within the same bound.
         std::string text;
-        if (!readWholeFile(keysFile, text))
-            return fail(ReplayBadInput, options.keysFile + ": cannot read the key script");
+        DataFileStatus status;
+        if (!readWholeDataFile(keysFile, MaxDefinitionFileBytes, text, &status))
+            return fail(ReplayBadInput, options.keysFile + ": cannot read the key script: " +
+                                            describeDataFileProblem(status, MaxDefinitionFileBytes));
         std::string error;
         if (!parseKeyScript(text, options.keysFile, script, error))
             return fail(ReplayBadInput, error);

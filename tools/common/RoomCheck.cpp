@@ -7,6 +7,7 @@
 #include "definitions/DataFile.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
+#include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
@@ -44,28 +45,6 @@ const std::vector<std::string_view> BodyAnimations = {"MoveLeft", "MoveRight", "
                                                       "TurnLeftToRight"};
 const std::vector<std::string_view> LaserAnimations = {"Laser"};
 
-// A word as the author typed it, with tabs and other unprintable bytes made visible.
-std::string shown(std::string_view word) {
-    static const char* const hex = "0123456789abcdef";
-    std::string text = "\"";
-    for (const char c : word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') {
-            text += "\\t";
-        } else if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (byte < 0x20 || byte == 0x7f) {
-            text += "\\x";
-            text += hex[byte >> 4];
-            text += hex[byte & 15];
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
-}
-
 std::string lowerCase(std::string_view word) {
     std::string lower(word);
     for (char& c : lower) {
@@ -98,14 +77,7 @@ bool isRegularFile(const std::string& name) {
 
 // Why the game would not open a file, for the end of a "cannot open" line.
 std::string whyNotOpened(const std::string& name, std::uintmax_t bound) {
-    switch (dataFileProblem(name, bound)) {
-    case DataFileProblem::NotRegular:
-        return ": it is not a regular file (a pipe, device, socket or directory)";
-    case DataFileProblem::TooBig:
-        return ": it is larger than the " + std::to_string(bound / (1024 * 1024)) + " MB the game reads";
-    default:
-        return "";
-    }
+    return ": " + whyDataFileUnreadable(name, bound);
 }
 
 // A box as the game's objects have one: left edge x, bottom edge y, width and height.
@@ -166,25 +138,25 @@ class RoomCheck::Listener : public DefinitionObserver {
             return;
         if (registry == nullptr) {
             if (holdsWhiteSpace(word))
-                report("the line starts with " + shown(word) + TabHint + ": the line is ignored");
+                report("the line starts with " + quotedText(word) + TabHint + ": the line is ignored");
             else if (lowerCase(word) == "set")
-                report(shown(word) + " is not \"set\" (lower case): the line is ignored");
+                report(quotedText(word) + " is not \"set\" (lower case): the line is ignored");
             else
                 report("the line does not start with \"set\": it is ignored");
             return;
         }
         if (holdsWhiteSpace(word))
-            report("unknown object type " + shown(word) + TabHint + ": the line is ignored");
+            report("unknown object type " + quotedText(word) + TabHint + ": the line is ignored");
         else if (registry->contains(lowerCase(word)))
-            report("unknown object type " + shown(word) + ": type words are lower case (" +
-                   shown(lowerCase(word)) + "): the line is ignored");
+            report("unknown object type " + quotedText(word) + ": type words are lower case (" +
+                   quotedText(lowerCase(word)) + "): the line is ignored");
         else
-            report("unknown object type " + shown(word) +
+            report("unknown object type " + quotedText(word) +
                    " (types: entrypoint, lift, platform, robot, searchable): the line is ignored");
     }
 
     void unknownKey(std::string_view key) override {
-        std::string message = "unknown key " + shown(key);
+        std::string message = "unknown key " + quotedText(key);
         if (holdsWhiteSpace(key))
             message += TabHint;
         else if (lowerCase(key) != key)
@@ -193,7 +165,7 @@ class RoomCheck::Listener : public DefinitionObserver {
     }
 
     void incompleteGroup(std::string_view key, std::size_t present, std::size_t needed) override {
-        report(shown(key) + " needs " + plural(needed, "value", "values") + " but the line ends after " +
+        report(quotedText(key) + " needs " + plural(needed, "value", "values") + " but the line ends after " +
                std::to_string(present) + ": it is ignored");
     }
 
@@ -204,9 +176,9 @@ class RoomCheck::Listener : public DefinitionObserver {
 
     void badNumber(std::string_view word, NumberForm form) override {
         if (form == NumberForm::NoNumber)
-            report(shown(word) + " is not a number: it reads as 0");
+            report(quotedText(word) + " is not a number: it reads as 0");
         else
-            report(shown(word) + " is not a plain number: only the number it starts with counts");
+            report(quotedText(word) + " is not a plain number: only the number it starts with counts");
     }
 
     void absurdNumber(std::string_view word, double value) override {
@@ -215,7 +187,7 @@ class RoomCheck::Listener : public DefinitionObserver {
             read << static_cast<long long>(value);
         else
             read << std::setprecision(9) << value;
-        report(shown(word) + " reads as " + read.str() +
+        report(quotedText(word) + " reads as " + read.str() +
                ", far outside any room (40 by 30 units): the game takes it as it is");
     }
 
@@ -258,9 +230,9 @@ class RoomCheck::Listener : public DefinitionObserver {
 
     void unknownKeyword(std::string_view key, std::string_view word) override {
         if (key == "side")
-            report(shown(word) + R"( is not a side ("left" or "right"): ignored)");
+            report(quotedText(word) + R"( is not a side ("left" or "right"): ignored)");
         else
-            report(shown(word) + " is not a speed (reallyslow, slow, normal, fast, ludicrous): ignored");
+            report(quotedText(word) + " is not a speed (reallyslow, slow, normal, fast, ludicrous): ignored");
     }
 
     void patrolRead(std::string_view lastWord) override { patrolEndsWithLaser = lastWord == "laser"; }
@@ -269,7 +241,7 @@ class RoomCheck::Listener : public DefinitionObserver {
     // "laser" key with its file, swallowed by the patrol.
     void unknownPatrolWord(std::string_view word) override {
         swallowedLaserKey = swallowedLaserKey || patrolEndsWithLaser;
-        report(shown(word) +
+        report(quotedText(word) +
                " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
     }
 
@@ -282,13 +254,13 @@ class RoomCheck::Listener : public DefinitionObserver {
 
     void animationRead(std::string_view name, std::size_t frames, bool alreadyDefined) override {
         if (alreadyDefined) {
-            report("animation " + shown(name) + " is defined already on line " +
+            report("animation " + quotedText(name) + " is defined already on line " +
                    std::to_string(animationLines[std::string(name)]) + ": this line is ignored");
             return;
         }
         animationLines[std::string(name)] = line;
         if (frames == 0)
-            report("animation " + shown(name) + " has no images: nothing is drawn while it plays");
+            report("animation " + quotedText(name) + " has no images: nothing is drawn while it plays");
     }
 
     // Problems of the whole room, once its last line is read: first what breaks play, in line
@@ -458,7 +430,7 @@ class RoomCheck::Listener : public DefinitionObserver {
     void robotSet(const std::string& key, const std::string& setFile) {
         DefinitionFile probe;
         if (!probe.open(setFile)) {
-            report("cannot open the animation set " + shown(setFile) +
+            report("cannot open the animation set " + quotedText(setFile) +
                    whyNotOpened(setFile, MaxDefinitionFileBytes));
             return;
         }
@@ -536,10 +508,11 @@ void RoomCheck::checkImage(const std::string& where, int line, const std::string
     if (found->second)
         return;
     if (!isRegularFile(image) || dataFileProblem(image, MaxImageFileBytes) != DataFileProblem::None)
-        report(where, line, "cannot open the image " + shown(image) + whyNotOpened(image, MaxImageFileBytes));
+        report(where, line,
+               "cannot open the image " + quotedText(image) + whyNotOpened(image, MaxImageFileBytes));
     else
         report(where, line,
-               "the image " + shown(image) + " is not a PNG or JPEG the game can read (at most " +
+               "the image " + quotedText(image) + " is not a PNG or JPEG the game can read (at most " +
                    std::to_string(MaxImageSide) + " pixels a side)");
 }
 
@@ -572,7 +545,7 @@ void RoomCheck::checkSet(const std::string& setFile) {
                                             : "a robot's beam plays (\"laser\")";
         for (const std::string_view name : names) {
             if (!set.defines(name))
-                report(setFile, 0, "no animation " + shown(name) + ", which " + who);
+                report(setFile, 0, "no animation " + quotedText(name) + ", which " + who);
         }
     }
 }
