@@ -7,6 +7,7 @@
 #include "definitions/DataFile.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
+#include "definitions/ShownText.h"
 #include "game/WorldOperations.h"
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
@@ -43,28 +44,6 @@ const std::vector<std::string_view> PlayerAnimations = {"FaceLeft", "FaceRight",
 const std::vector<std::string_view> BodyAnimations = {"MoveLeft", "MoveRight", "TurnRightToLeft",
                                                       "TurnLeftToRight"};
 const std::vector<std::string_view> LaserAnimations = {"Laser"};
-
-// A word as the author typed it, with tabs and other unprintable bytes made visible.
-std::string shown(std::string_view word) {
-    static const char* const hex = "0123456789abcdef";
-    std::string text = "\"";
-    for (const char c : word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') {
-            text += "\\t";
-        } else if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (byte < 0x20 || byte == 0x7f) {
-            text += "\\x";
-            text += hex[byte >> 4];
-            text += hex[byte & 15];
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
-}
 
 std::string lowerCase(std::string_view word) {
     std::string lower(word);
