@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
     // folder cannot be named (it was removed under the game).
     const std::string& startedIn = lookup.workingDirectory;
     theDisplay.screenshotFile = startedIn.empty() ? "" : startedIn + "/" + ScreenshotFileName;
-    // The one word the game says after start-up: a screenshot the player asked for is lost.
+    // After start-up the game speaks only of what the player asked for and lost.
     theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     error = initGraphics(window.handle(), theDisplay.displayWidth, theDisplay.displayHeight);
     if (!error.empty())

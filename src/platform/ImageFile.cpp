@@ -317,7 +317,8 @@ bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int qual
     bool encoded = encodeJpeg(rgb.data(), static_cast<unsigned>(image.width),
                               static_cast<unsigned>(image.height), quality, &buffer, &size);
     const bool written =
-        encoded && replaceFile(fileName, std::string_view(reinterpret_cast<const char*>(buffer), size), reason);
+        encoded &&
+        replaceFile(fileName, std::string_view(reinterpret_cast<const char*>(buffer), size), reason);
     std::free(buffer);
     if (!written && why)
         *why = reason;
@@ -327,8 +328,8 @@ bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int qual
 bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha, std::string* why) {
     std::string reason = "the picture cannot be encoded";
     std::vector<char> bytes;
-    const bool written =
-        encodePng(image, withAlpha, bytes) && replaceFile(fileName, std::string_view(bytes.data(), bytes.size()), reason);
+    const bool written = encodePng(image, withAlpha, bytes) &&
+                         replaceFile(fileName, std::string_view(bytes.data(), bytes.size()), reason);
     if (!written && why)
         *why = reason;
     return written;

@@ -40,7 +40,8 @@ int openFreshTemporary(const std::string& fileName, std::string& temporary, std:
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = fileName + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".part";
-        const int file = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int file =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (file >= 0)
             return file;
         if (errno != EEXIST)
@@ -231,7 +232,8 @@ void OutputFile::discard() {
     if (descriptor >= 0 && madeHere) {
         struct stat now {};
         if (lstat(name.c_str(), &now) == 0 && S_ISREG(now.st_mode) &&
-            static_cast<std::uint64_t>(now.st_dev) == device && static_cast<std::uint64_t>(now.st_ino) == inode)
+            static_cast<std::uint64_t>(now.st_dev) == device &&
+            static_cast<std::uint64_t>(now.st_ino) == inode)
             ::unlink(name.c_str());
     }
     madeHere = false;

@@ -332,13 +332,15 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         return fail(ReplayBadInput, shown(options.traceFile) + ": cannot write the trace: " + why);
     if (!objectsTraceFile.empty() && !objectsTrace.open(objectsTraceFile, standardOutput, why)) {
         trace.discard();
-        return fail(ReplayBadInput, shown(options.objectsTraceFile) + ": cannot write the object trace: " + why);
+        return fail(ReplayBadInput,
+                    shown(options.objectsTraceFile) + ": cannot write the object trace: " + why);
     }
     // Both open: only now is anything emptied.
     if (!trace.begin(why))
         return fail(ReplayWriteFailed, shown(options.traceFile) + ": cannot write the trace: " + why);
     if (!objectsTrace.begin(why))
-        return fail(ReplayWriteFailed, shown(options.objectsTraceFile) + ": cannot write the object trace: " + why);
+        return fail(ReplayWriteFailed,
+                    shown(options.objectsTraceFile) + ": cannot write the object trace: " + why);
 
     std::string rows;
     rows.reserve(4096);
@@ -492,8 +494,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         result = ReplayWriteFailed;
     }
     if (!trace.finish(why)) {
-        diagnostics << "marrowgast-replay: " << shown(options.traceFile) << ": cannot write the trace: " << why
-                    << "\n";
+        diagnostics << "marrowgast-replay: " << shown(options.traceFile)
+                    << ": cannot write the trace: " << why << "\n";
         result = ReplayWriteFailed;
     }
     if (!objectsTrace.finish(why)) {

@@ -146,8 +146,10 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             const std::string name = "room" + std::to_string(room) + "-" + wayWord(way) + ".keys";
             const std::string file = (std::filesystem::path(keysOut) / name).string();
             std::string why;
-            if (!replaceFile(file, keyScriptText(crossing.presses, line + ", found by marrowgast-solve"), why)) {
-                err << "marrowgast-solve: " << shown(file) << ": cannot write the key script: " << why << "\n";
+            if (!replaceFile(file, keyScriptText(crossing.presses, line + ", found by marrowgast-solve"),
+                             why)) {
+                err << "marrowgast-solve: " << shown(file) << ": cannot write the key script: " << why
+                    << "\n";
                 status = 2;
             }
         }
