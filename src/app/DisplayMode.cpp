@@ -1,5 +1,6 @@
 #include "app/DisplayMode.h"
 
+#include "definitions/Quoted.h"
 #include "graphics/Graphics.h"
 #include "platform/ImageFile.h"
 #include "platform/WindowControl.h"
@@ -23,11 +24,18 @@ bool setDisplayMode(int width, int height, bool fullScreen) {
 }
 
 void saveScreenshot() {
+    const std::string& file = theDisplay.screenshotFile;
+    std::string why;
     RgbaImage backBuffer;
-    if (!theDisplay.screenshotFile.empty() && theGraphics.device &&
-        theGraphics.device->readBackBuffer(backBuffer)) {
-        writePngFile(theDisplay.screenshotFile, backBuffer, false);
-    }
+    if (file.empty())
+        why = "the folder the game was started from is gone";
+    else if (!theGraphics.device || !theGraphics.device->readBackBuffer(backBuffer))
+        why = "the picture could not be read back";
+    else if (writePngFile(file, backBuffer, false, &why))
+        why.clear();
+    if (!why.empty() && theDisplay.screenshotFailed)
+        theDisplay.screenshotFailed("cannot save the screenshot" + (file.empty() ? "" : " " + quotedText(file)) +
+                                    ": " + why);
     theDisplay.screenshotRequested = false;
 }
 

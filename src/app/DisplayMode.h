@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 class WindowControl;
@@ -15,6 +16,8 @@ struct DisplayState {
     // Where the screenshot goes. The game names the folder it was started from, since its
     // data folder may be read-only; empty: screenshots are not saved.
     std::string screenshotFile = ScreenshotFileName;
+    // Told when a requested screenshot could not be saved: why, and where. None: silence.
+    std::function<void(const std::string& message)> screenshotFailed;
     // The game window; set at start-up.
     WindowControl* window = nullptr;
 };
@@ -27,7 +30,7 @@ extern DisplayState theDisplay;
 bool setDisplayMode(int width, int height, bool fullScreen);
 
 // Writes the back buffer as drawn so far to `screenshotFile` (8-bit RGB, the back buffer's pixel
-// size) and clears the request whether or not that worked.
+// size) and clears the request whether or not that worked; a failure goes to `screenshotFailed`.
 void saveScreenshot();
 // The game's part of each world frame: saveScreenshot when a screenshot was asked for.
 void saveRequestedScreenshot();

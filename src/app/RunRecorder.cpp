@@ -1,6 +1,7 @@
 #include "app/RunRecorder.h"
 
 #include "definitions/NumberText.h"
+#include "definitions/Quoted.h"
 
 #include "input/KeyNames.h"
 
@@ -21,24 +22,27 @@ template <class Number> std::string text(Number value) {
 } // namespace
 
 RunRecorder::~RunRecorder() {
-    if (file) {
-        flush();
-        std::fclose(file);
-    }
+    flush();
+    // A run that never wrote a step leaves the file as it found it: an old file as it was, a
+    // new one gone.
+    if (written < 0)
+        file.discard();
 }
 
-bool RunRecorder::open(const std::string& fileName, std::string& error) {
-    file = std::fopen(fileName.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write the recording " + fileName;
+bool RunRecorder::open(const std::string& name, std::string& error) {
+    std::string why;
+    if (!file.open(name, OutputFile::Accept::RegularFile, why) || !file.lock(why)) {
+        file.discard();
+        error = "cannot write the recording " + quotedText(name) + ": " + why;
         return false;
     }
+    fileName = name;
     pending.reserve(1024);
     return true;
 }
 
 void RunRecorder::line(const std::string& text) {
-    if (!file)
+    if (!file.isOpen() || writeFailed)
         return;
     pending += text;
     pending += '\n';
@@ -47,7 +51,6 @@ void RunRecorder::line(const std::string& text) {
 void RunRecorder::start(const StartRoom& room, int width, int height, bool fullScreen) {
     line("start " + text(room.room) + " " + startSideName(room.side) + " " + text(width) + "x" +
          text(height) + (fullScreen ? " full" : " window"));
-    flush();
 }
 
 void RunRecorder::key(std::int64_t step, int code, int pressed) {
@@ -74,9 +77,23 @@ void RunRecorder::end(std::int64_t step, int room, float x, float y) {
 }
 
 void RunRecorder::flush() {
-    if (!file || pending.empty())
+    if (!file.isOpen() || writeFailed || pending.empty())
         return;
-    if (std::fwrite(pending.data(), 1, pending.size(), file) != pending.size() || std::fflush(file) != 0)
+    std::string why;
+    const std::int64_t before = written < 0 ? 0 : written;
+    // The first step replaces whatever the file held.
+    bool done = (written >= 0 || file.truncate(0, why)) && file.write(pending, why);
+    if (done) {
+        written = before + static_cast<std::int64_t>(pending.size());
+    } else {
+        // Part of a step would replay as another run: cut back to the last whole step.
+        std::string ignored;
+        file.truncate(static_cast<std::uintmax_t>(before), ignored);
+        written = before;
         writeFailed = true;
+        if (reportFailure)
+            reportFailure("cannot write the recording " + quotedText(fileName) + ": " + why +
+                          "; recording stopped, the file keeps the run up to the step before");
+    }
     pending.clear();
 }

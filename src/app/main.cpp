@@ -147,10 +147,12 @@ int main(int argc, char** argv) {
         return fail(data.error);
     std::string error;
 
-    // The recording is named from where the game was started, before the set-up moves there.
+    // The recording is named from where the game was started, before the set-up moves there,
+    // and refused before any window; a file that fills up later is reported when it does.
     RunRecorder recorder;
     if (!options.recordFile.empty() && !recorder.open(options.recordFile, error))
         return fail(error);
+    recorder.reportFailure = [](const std::string& message) { fail(message); };
 
     // SDL and the window outlive the set-up, which releases in reverse order of start-up: the
     // world, sound, then the drawing device.
@@ -171,6 +173,8 @@ int main(int argc, char** argv) {
     // folder cannot be named (it was removed under the game).
     const std::string& startedIn = lookup.workingDirectory;
     theDisplay.screenshotFile = startedIn.empty() ? "" : startedIn + "/" + ScreenshotFileName;
+    // After start-up the game speaks only of what the player asked for and lost.
+    theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     error = initGraphics(window.handle(), theDisplay.displayWidth, theDisplay.displayHeight);
     if (!error.empty())
         return fail(error);
@@ -222,8 +226,9 @@ int main(int argc, char** argv) {
     if (recorder.isOpen() && world.player) {
         recorder.end(hooks.stepsRun(), static_cast<int>(world.currentRoom) + 1, world.player->x,
                      world.player->y);
+        // Said when it happened.
         if (!recorder.ok())
-            return fail("could not write all of the recording " + options.recordFile);
+            return 1;
     }
     return 0;
 }

@@ -1,23 +1,19 @@
 #include "platform/ImageFile.h"
 #include "definitions/DataFile.h"
+#include "platform/OutputFile.h"
 
-#include <atomic>
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <fcntl.h>
 #include <jerror.h>
 #include <jpeglib.h>
 #include <png.h>
-#include <unistd.h>
 
 namespace {
 
@@ -370,76 +366,8 @@ bool validImage(const RgbaImage& image) {
            image.pixels.size() == static_cast<std::size_t>(image.width) * image.height * 4u;
 }
 
-// Opens a new temporary file beside fileName. Each name is fresh and the open refuses anything
-// already there, links included, so a file left by a killed run or planted beside the target is
-// never written through. Returns -1 when nothing was created.
-int openFreshTemporary(const std::string& fileName, std::string& temporary) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = fileName + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".part";
-        int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (file >= 0 || errno != EEXIST) {
-            return file;
-        }
-    }
-    return -1;
-}
-
-// Moves a completely written temporary over fileName, or removes it.
-bool replaceWithTemporary(const std::string& temporary, const std::string& fileName, bool written) {
-    std::error_code error;
-    if (written) {
-        std::filesystem::rename(temporary, fileName, error);
-        written = !error;
-    }
-    if (!written) {
-        std::filesystem::remove(temporary, error);
-    }
-    return written;
-}
-
-bool writeBytesAtomically(const std::string& fileName, const unsigned char* bytes, std::size_t size) {
-    std::string temporary;
-    int file = openFreshTemporary(fileName, temporary);
-    if (file < 0) {
-        return false;
-    }
-    bool written = true;
-    while (written && size > 0) {
-        ssize_t count = write(file, bytes, size);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        written = count > 0;
-        if (written) {
-            bytes += count;
-            size -= static_cast<std::size_t>(count);
-        }
-    }
-    written = close(file) == 0 && written;
-    return replaceWithTemporary(temporary, fileName, written);
-}
-
-} // namespace
-
-bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int quality) {
-    if (!validImage(image) || quality < 1 || quality > 100) {
-        return false;
-    }
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(image.width) * image.height * 3u);
-    for (std::size_t pixel = 0, count = rgb.size() / 3; pixel < count; ++pixel) {
-        std::memcpy(&rgb[pixel * 3], &image.pixels[pixel * 4], 3);
-    }
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    bool encoded = encodeJpeg(rgb.data(), static_cast<unsigned>(image.width),
-                              static_cast<unsigned>(image.height), quality, &buffer, &size);
-    bool written = encoded && writeBytesAtomically(fileName, buffer, size);
-    std::free(buffer);
-    return written;
-}
-
-bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha) {
+// The whole file in memory (its size asked first), to be written in one go.
+bool encodePng(const RgbaImage& image, bool withAlpha, std::vector<char>& bytes) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4u) {
         return false;
@@ -459,19 +387,49 @@ bool writePngFile(const std::string& fileName, const RgbaImage& image, bool with
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    bool encoded = png_image_write_to_memory(&png, nullptr, &size, 0, rows, 0, nullptr) != 0;
+    if (encoded) {
+        bytes.resize(size);
+        encoded = png_image_write_to_memory(&png, bytes.data(), &size, 0, rows, 0, nullptr) != 0;
+        bytes.resize(size);
+    }
+    png_image_free(&png);
+    return encoded;
+}
 
-    std::string temporary;
-    int descriptor = openFreshTemporary(fileName, temporary);
-    if (descriptor < 0) {
+} // namespace
+
+bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int quality, std::string* why) {
+    std::string reason = "the picture cannot be encoded";
+    if (!validImage(image) || quality < 1 || quality > 100) {
+        if (why)
+            *why = reason;
         return false;
     }
-    FILE* file = fdopen(descriptor, "wb");
-    if (file == nullptr) {
-        close(descriptor);
-        return replaceWithTemporary(temporary, fileName, false);
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(image.width) * image.height * 3u);
+    for (std::size_t pixel = 0, count = rgb.size() / 3; pixel < count; ++pixel) {
+        std::memcpy(&rgb[pixel * 3], &image.pixels[pixel * 4], 3);
     }
-    bool written = png_image_write_to_stdio(&png, file, 0, rows, 0, nullptr) != 0;
-    png_image_free(&png);
-    written = std::fclose(file) == 0 && written;
-    return replaceWithTemporary(temporary, fileName, written);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    bool encoded = encodeJpeg(rgb.data(), static_cast<unsigned>(image.width),
+                              static_cast<unsigned>(image.height), quality, &buffer, &size);
+    const bool written =
+        encoded &&
+        replaceFile(fileName, std::string_view(reinterpret_cast<const char*>(buffer), size), reason);
+    std::free(buffer);
+    if (!written && why)
+        *why = reason;
+    return written;
+}
+
+bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha, std::string* why) {
+    std::string reason = "the picture cannot be encoded";
+    std::vector<char> bytes;
+    const bool written = encodePng(image, withAlpha, bytes) &&
+                         replaceFile(fileName, std::string_view(bytes.data(), bytes.size()), reason);
+    if (!written && why)
+        *why = reason;
+    return written;
 }

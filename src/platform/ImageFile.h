@@ -20,12 +20,14 @@ class ImageFileSource final : public ImageSource {
     }
 };
 
-// Writes 8-bit RGB (alpha dropped) or 8-bit RGBA. The file is written under a temporary name in
-// the same directory and renamed over `fileName`, so a failure never leaves a half-written file
-// and never destroys the previous one.
-bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha);
+// Writes 8-bit RGB (alpha dropped) or 8-bit RGBA through replaceFile (platform/OutputFile.h): a
+// failure never leaves a half-written file and never destroys the previous one, and nothing
+// but a regular file is replaced. On failure `why`, when given, says why.
+bool writePngFile(const std::string& fileName, const RgbaImage& image, bool withAlpha,
+                  std::string* why = nullptr);
 
 // Writes an opaque baseline JPEG (alpha dropped) at `quality` (1 to 100) without chroma
 // subsampling, so small tiles keep their colours. The same pixels and settings always give the
-// same bytes. Written under a temporary name and renamed, as for PNG.
-bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int quality);
+// same bytes. Written as for PNG.
+bool writeJpegFile(const std::string& fileName, const RgbaImage& image, int quality,
+                   std::string* why = nullptr);

@@ -1,9 +1,12 @@
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "../graphics/GraphicsTestSupport.h"
@@ -114,16 +117,58 @@ TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
     // A directory where the screenshot goes cannot be replaced by the new file.
     std::filesystem::create_directory("screenshot.png");
     std::ofstream("screenshot.png/inside.txt") << "x";
+    std::string said;
+    theDisplay.screenshotFailed = [&said](const std::string& message) { said += message; };
     startFrame();
     theDisplay.screenshotRequested = true;
     saveScreenshot();
     EXPECT_FALSE(theDisplay.screenshotRequested);
+    EXPECT_EQ(said, "cannot save the screenshot \"screenshot.png\": it is a directory");
     EXPECT_TRUE(std::filesystem::exists("screenshot.png/inside.txt"));
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(".")) {
         names.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(names, std::vector<std::string>{"screenshot.png"});
+}
+
+// Only a regular file is replaced: a link (to the game's data, say), a pipe or a device node keeps
+// being what it was, and the terminal hears why, once per request. As root the device case is
+// /dev/null's: rename would have turned it into a picture.
+TEST_F(DisplayModes, AScreenshotReplacesOnlyARegularFileAndSaysWhyNot) {
+    std::vector<std::string> said;
+    theDisplay.screenshotFailed = [&said](const std::string& message) { said.push_back(message); };
+    std::ofstream("victim.txt") << "keep me";
+    const bool device = mknod("device", S_IFCHR | 0666, makedev(1, 3)) == 0;
+    mkfifo("pipe", 0666);
+    const std::vector<std::pair<std::string, std::string>> targets = {
+        {"link", "it is a symbolic link"},
+        {"pipe", "it is a pipe, not a regular file"},
+        {"device", "it is a device, not a regular file"}};
+    std::filesystem::create_symlink("victim.txt", "link");
+    for (const auto& [name, why] : targets) {
+        if (name == "device" && !device) {
+            std::cout << "[ SKIPPED  ] the device node case: mknod needs root\n";
+            continue;
+        }
+        const auto before = std::filesystem::symlink_status(name).type();
+        theDisplay.screenshotFile = name;
+        said.clear();
+        startFrame();
+        theDisplay.screenshotRequested = true;
+        saveScreenshot();
+        EXPECT_EQ(std::filesystem::symlink_status(name).type(), before) << name;
+        EXPECT_EQ(said, std::vector<std::string>{"cannot save the screenshot \"" + name + "\": " + why});
+    }
+    EXPECT_EQ(fileBytes("victim.txt"), (std::vector<char>{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+
+    // A regular file is replaced, in silence.
+    said.clear();
+    theDisplay.screenshotFile = "victim.txt";
+    theDisplay.screenshotRequested = true;
+    saveScreenshot();
+    EXPECT_TRUE(said.empty());
+    EXPECT_EQ(fileBytes("victim.txt")[1], 'P');
 }
 
 TEST_F(DisplayModes, UnwritableWorkingDirectoryGivesNoFileAndNoCrash) {

@@ -40,19 +40,50 @@ printf '%s\n' "$err" | grep -qF "\"$nofirst\": cannot read the first room, \"res
   { echo "--data without a first room said: $err"; failed=1; }
 rm -r "$nofirst"
 # --room and --side start the game there; --record says so on its first line and, once a stop
-# signal ends the game, where the player was on its last.
+# signal ends the game, where the player was on its last. While it records, a second game is
+# refused the file at once.
 scratch=$(mktemp -d) || exit 1
 # Dummy video: the offscreen driver loads EGL libraries that leak under the sanitizers.
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --room 3 --side=right --record "$scratch/run.keys" &
 pid=$!
-sleep 1
+# The first step writes the start line: waited for, not guessed.
+tries=0
+until [ "$(head -n 1 "$scratch/run.keys" 2>/dev/null)" ] || [ $tries -ge 300 ]; do sleep 0.1; tries=$((tries + 1)); done
+err=$(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -k 1 10 "$game" --record "$scratch/run.keys" 2>&1 >/dev/null); status=$?
+[ $status -eq 1 ] || { echo "--record of a file being recorded: exit $status, wanted 1"; failed=1; }
+printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/run.keys\": another program is writing it" || { echo "--record of a file being recorded said: $err"; failed=1; }
 kill -TERM $pid
 wait $pid || { echo "--room 3 --side=right --record: exit $?"; failed=1; }
 [ "$(head -n 1 "$scratch/run.keys")" = "start 3 right 640x480 window" ] || { echo "recording starts: $(head -n 1 "$scratch/run.keys")"; failed=1; }
 tail -n 1 "$scratch/run.keys" | grep -qE '^end [0-9]+ 3 ' || { echo "recording ends: $(tail -n 1 "$scratch/run.keys")"; failed=1; }
 err=$("$game" --record "$scratch/no/such/folder/run.keys" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--record into a missing folder: exit $status, wanted 1"; failed=1; }
-printf '%s\n' "$err" | grep -q "cannot write the recording" || { echo "--record into a missing folder said: $err"; failed=1; }
+printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/no/such/folder/run.keys\": No such file or directory" || { echo "--record into a missing folder said: $err"; failed=1; }
+# A game that cannot start leaves an old recording as it was and makes no new one; a link (to a
+# room file, say) and a pipe are refused before anything is written or waited for.
+printf 'keep me\n' >"$scratch/old.keys"
+mkdir -p "$scratch/no-rooms/res"
+for start in no-driver no-rooms; do
+  for file in old.keys new.keys; do
+    if [ $start = no-driver ]; then
+      SDL_VIDEODRIVER=nosuchdriver "$game" --record "$scratch/$file" >/dev/null 2>&1; status=$?
+    else
+      SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -k 1 10 "$game" --data "$scratch/no-rooms" --record "$scratch/$file" >/dev/null 2>&1; status=$?
+    fi
+    [ $status -eq 1 ] || { echo "--record $file with $start: exit $status, wanted 1"; failed=1; }
+  done
+  [ "$(cat "$scratch/old.keys")" = "keep me" ] || { echo "a failed start ($start) changed the recording: $(cat "$scratch/old.keys")"; failed=1; }
+  [ ! -e "$scratch/new.keys" ] || { echo "a failed start ($start) left a new recording"; failed=1; }
+done
+ln -s old.keys "$scratch/link.keys"
+mkfifo "$scratch/pipe.keys"
+for file in link.keys pipe.keys; do
+  case $file in link.keys) why="it is a symbolic link" ;; *) why="it is a pipe, not a regular file" ;; esac
+  err=$(SDL_VIDEODRIVER=nosuchdriver timeout -k 1 5 "$game" --record "$scratch/$file" 2>&1 >/dev/null); status=$?
+  [ $status -eq 1 ] || { echo "--record $file: exit $status, wanted 1"; failed=1; }
+  printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/$file\": $why" || { echo "--record $file said: $err"; failed=1; }
+done
+[ "$(cat "$scratch/old.keys")" = "keep me" ] || { echo "--record through a link wrote: $(cat "$scratch/old.keys")"; failed=1; }
 rm -r "$scratch"
 [ $failed -eq 0 ] && echo "options answered"
 exit $failed

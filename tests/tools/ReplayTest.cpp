@@ -21,15 +21,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -456,6 +466,62 @@ TEST_F(ReplayShots, ARecordedRunReplaysToItsEndAndItsScreenshot) {
     EXPECT_NE(moved.err.find("the recording ended in room 1 at 11 24"), std::string::npos) << moved.err;
 }
 
+// The disk fills while the game records: the terminal hears it at once and once, and the file
+// keeps whole steps only, a start of the run that replays. A 4 KiB file system of its own.
+TEST_F(ReplayRun, ARecordingOnAFullDiskKeepsWholeStepsAndReplays) {
+    const std::string disk = dir.path("disk");
+    fs::create_directory(disk);
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4k") != 0)
+        GTEST_SKIP() << "cannot mount a 4 KiB tmpfs (needs root): " << std::strerror(errno);
+    struct Unmount {
+        std::string at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    const std::string file = disk + "/run.keys";
+    std::string roomy = "start 1 left 640x480 window\n";
+    std::vector<std::string> said;
+    int saidAt = 0;
+    {
+        GameSetup inRing(dir.path("ring"), GameSetup::Headless{.width = 640, .height = 480});
+        ASSERT_TRUE(inRing.ok()) << inRing.error();
+        RunRecorder recorder;
+        std::string error;
+        ASSERT_TRUE(recorder.open(file, error)) << error;
+        recorder.reportFailure = [&said](const std::string& message) { said.push_back(message); };
+        InputState input;
+        initInput(input);
+        GameHooks hooks(input);
+        hooks.recorder = &recorder;
+        recorder.start({1, 0}, 640, 480, false);
+        // Two lines a step, so a step cut in half would still end on a line.
+        for (int step = 1; step <= 200; ++step) {
+            const char* action = step % 2 != 0 ? " down\n" : " up\n";
+            queueKeyEvent(input, KeyCodeLeft, step % 2);
+            queueKeyEvent(input, KeyCodeRight, step % 2);
+            roomy += std::to_string(step) + " left" + action + std::to_string(step) + " right" + action;
+            hooks.pollInput();
+            hooks.updateWorld();
+            if (saidAt == 0 && !said.empty())
+                saidAt = step;
+        }
+        recorder.end(hooks.stepsRun(), 1, world.player->x, world.player->y);
+        EXPECT_FALSE(recorder.ok());
+    }
+    ASSERT_EQ(said, std::vector<std::string>{"cannot write the recording \"" + file +
+                                             "\": No space left on device; recording stopped, the file "
+                                             "keeps the run up to the step before"});
+    const std::string kept = readText(file);
+    const std::size_t failedStep = roomy.find("\n" + std::to_string(saidAt) + " left") + 1;
+    const std::size_t stepAfter = roomy.find("\n" + std::to_string(saidAt + 1) + " left") + 1;
+    // Every step before the one that did not fit, and not a byte of that one.
+    EXPECT_EQ(kept, roomy.substr(0, failedStep));
+    EXPECT_LE(failedStep, 4096u);
+    EXPECT_GT(stepAfter, 4096u);
+    const Result replayed = run({"--root", "ring", "--keys", file, "--trace", "-"});
+    EXPECT_EQ(replayed.code, 0) << replayed.err;
+    EXPECT_EQ(rowsOf(replayed.out).back()[Step], std::to_string(saidAt - 1));
+}
+
 // A recording's reload is a read of the room where a death's curtain ends at that step; at a
 // step where none ends it reads nothing.
 TEST_F(ReplayRun, ARecordedReloadReadsTheRoomAgainBehindThatStepsCurtain) {
@@ -521,6 +587,68 @@ TEST_F(ReplayErrors, RoomsThatCannotBeReadWriteNothing) {
     fs::remove(dir.path("ring/res/rooms/room1.txt"));
     expectRefused({"--root", "ring", "--steps", "5"},
                   "ring: cannot read the first room, \"res/rooms/room1.txt\": No such file or directory");
+}
+
+// A run that cannot start takes back only the traces it created: a trace that was there
+// before, or a device node (as root, the case of --trace /dev/null), stays as it was.
+TEST_F(ReplayErrors, AFailedStartRemovesOnlyTracesItCreated) {
+    dir.write("old.tsv", "keep me");
+    std::vector<std::string> traces = {"old.tsv", "new.tsv"};
+    const int null = mknod(dir.path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0
+                         ? open(dir.path("null").c_str(), O_WRONLY)
+                         : -1;
+    const bool device = null >= 0;
+    if (device) {
+        close(null);
+        traces.push_back("null");
+    } else {
+        std::cout << "[ SKIPPED  ] the device node case: making and opening a device needs root\n";
+    }
+    for (const std::string& trace : traces) {
+        const Result result =
+            run({"--root", "ring", "--steps", "5", "--trace", trace, "--trace-objects", "no/folder/o.tsv"});
+        EXPECT_EQ(result.code, 2) << trace;
+        EXPECT_EQ(result.err, "marrowgast-replay: \"no/folder/o.tsv\": cannot write the object trace: No "
+                              "such file or directory\n");
+    }
+    EXPECT_EQ(readText(dir.path("old.tsv")), "keep me");
+    EXPECT_FALSE(fs::exists(dir.path("new.tsv")));
+    if (device) {
+        EXPECT_EQ(fs::symlink_status(dir.path("null")).type(), fs::file_type::character);
+    }
+}
+
+// Outputs go through a link only to a stream: a trace into a pipe arrives whole, the way
+// --trace /dev/stdout reaches a shell's pipe; a link to a file (a room, say) is refused and the
+// file left alone, for traces and shots alike.
+TEST_F(ReplayErrors, OutputsFollowLinksOnlyToPipesAndDevices) {
+    dir.write("room.txt", "keep me");
+    fs::create_symlink("room.txt", dir.path("link"));
+    const Result trace = run({"--root", "ring", "--steps", "5", "--trace", "link"});
+    EXPECT_EQ(trace.code, 2);
+    EXPECT_EQ(trace.err, "marrowgast-replay: \"link\": cannot write the trace: it is a symbolic link; only a "
+                         "pipe or a device is written through one\n");
+    const Result shot = run({"--root", "ring", "--steps", "5", "--shot", "0:link"});
+    EXPECT_EQ(shot.code, 1);
+    EXPECT_NE(shot.err.find("link\": cannot write the shot: it is a symbolic link\n"), std::string::npos)
+        << shot.err;
+    EXPECT_EQ(readText(dir.path("room.txt")), "keep me");
+    EXPECT_TRUE(fs::is_symlink(dir.path("link")));
+
+    ASSERT_EQ(mkfifo(dir.path("pipe").c_str(), 0666), 0);
+    fs::create_symlink("pipe", dir.path("pipe-link"));
+    std::string streamed;
+    std::thread reader([&streamed, &dir = dir] { streamed = readText(dir.path("pipe")); });
+    const Result piped = run({"--root", "ring", "--steps", "30", "--trace", "pipe-link"});
+    // Lets the reader go should the run never have opened the pipe.
+    const int poke = open(dir.path("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+    if (poke >= 0)
+        close(poke);
+    reader.join();
+    EXPECT_EQ(piped.code, 0) << piped.err;
+    const Result direct = run({"--root", "ring", "--steps", "30", "--trace", "-"});
+    EXPECT_EQ(streamed, direct.out);
+    EXPECT_EQ(rowsOf(streamed).size(), 32u);
 }
 
 TEST_F(ReplayErrors, AShotNeverReachedIsAFailure) {

@@ -114,6 +114,22 @@ TEST(Solver, FoundScriptsReplayAcrossTheRoom) {
     }
 }
 
+// A key script replaces only a regular file: a link planted under its name (into the rooms,
+// say) stays a link, its file untouched, and the terminal says why.
+TEST(Solver, KeyScriptsAreNeverWrittenThroughLinks) {
+    TempDir dir;
+    dir.write("room.txt", "keep me");
+    std::filesystem::create_symlink("room.txt", dir.path("room1-west.keys"));
+    const SolveRun run = solve({"--room", "1", "--way", "west", "--keys-out", dir.path("")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("marrowgast-solve: \"" + dir.path("room1-west.keys") +
+                           "\": cannot write the key script: it is a symbolic link\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path("room1-west.keys")));
+    EXPECT_EQ(readText(dir.path("room.txt")), "keep me");
+}
+
 TEST(Solver, ASearchOutOfStatesSaysSoAndNeverNoCrossing) {
     GameSetup game(SolveRoot);
     std::string error;

@@ -3,6 +3,7 @@
 #include "definitions/NumberText.h"
 
 #include "definitions/DataFile.h"
+#include "definitions/Quoted.h"
 
 #include "actors/Player.h"
 #include "actors/Robot.h"
@@ -13,6 +14,7 @@
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
+#include "platform/OutputFile.h"
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
 #include "tools/common/UnitGrid.h"
@@ -68,48 +70,67 @@ std::string absoluteName(const std::string& fileName) {
     return path.empty() ? fileName : path.string();
 }
 
-// An output file, or standard output for "-".
+// An output file, or standard output for "-". Opened without emptying anything, so a run that
+// cannot start leaves every output as it was; `begin` empties a regular file when it does.
 class TraceOutput {
   public:
-    bool open(const std::string& fileName, std::ostream& standardOutput) {
+    bool open(const std::string& fileName, std::ostream& standardOutput, std::string& why) {
         name = fileName;
         if (fileName == "-") {
             stream = &standardOutput;
             return true;
         }
-        file = std::make_unique<std::ofstream>(fileName, std::ios::binary | std::ios::trunc);
-        if (!*file)
-            return false;
-        stream = file.get();
-        created = true;
-        return true;
+        buffer.reserve(BufferBytes);
+        opened = file.open(fileName, OutputFile::Accept::RegularFileOrStream, why);
+        return opened;
     }
-    bool active() const { return stream != nullptr; }
+    bool begin(std::string& why) { return !file.isOpen() || file.truncate(0, why); }
+    bool active() const { return stream != nullptr || opened; }
     void write(const std::string& text) {
-        stream->write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
-    bool finish() {
-        if (!stream)
-            return true;
-        stream->flush();
-        return static_cast<bool>(*stream);
-    }
-    // Takes back a file this run created, so a failed start leaves nothing behind.
-    void discard() {
-        if (file) {
-            file.reset();
-            std::error_code ignored;
-            if (created)
-                std::filesystem::remove(name, ignored);
+        if (stream) {
+            stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+            return;
         }
+        buffer += text;
+        if (buffer.size() >= BufferBytes)
+            drain();
+    }
+    // False with `why` when anything written did not arrive.
+    bool finish(std::string& why) {
+        if (stream) {
+            stream->flush();
+            if (!*stream)
+                why = "standard output failed";
+            return static_cast<bool>(*stream);
+        }
+        drain();
+        std::string closing;
+        if (file.isOpen() && !file.close(closing) && failure.empty())
+            failure = closing;
+        why = failure;
+        return failure.empty();
+    }
+    // Takes back a file this run created, so a failed start leaves nothing behind; anything
+    // that was there before stays.
+    void discard() {
+        file.discard();
         stream = nullptr;
+        opened = false;
     }
     std::string name;
 
   private:
-    std::unique_ptr<std::ofstream> file;
+    static constexpr std::size_t BufferBytes = 65536;
+    void drain() {
+        if (!buffer.empty() && failure.empty() && !file.write(buffer, failure) && failure.empty())
+            failure = "write failed";
+        buffer.clear();
+    }
+    OutputFile file;
     std::ostream* stream = nullptr;
-    bool created = false;
+    std::string buffer;
+    std::string failure;
+    bool opened = false;
 };
 
 void drawFrame(GameHooks& hooks) {
@@ -275,6 +296,12 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         return fail(ReplayWriteFailed, game.error());
     if (!options.screenshotFile.empty())
         theDisplay.screenshotFile = options.screenshotFile;
+    // The set-up forgets this when it ends.
+    bool screenshotFailed = false;
+    theDisplay.screenshotFailed = [&diagnostics, &screenshotFailed](const std::string& message) {
+        diagnostics << "marrowgast-replay: " << message << "\n";
+        screenshotFailed = true;
+    };
     theDisplay.fullScreen = script.start && script.start->fullScreen;
 
     InputState input;
@@ -295,12 +322,20 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
 
     TraceOutput trace;
     TraceOutput objectsTrace;
-    if (!traceFile.empty() && !trace.open(traceFile, standardOutput))
-        return fail(ReplayBadInput, options.traceFile + ": cannot write the trace");
-    if (!objectsTraceFile.empty() && !objectsTrace.open(objectsTraceFile, standardOutput)) {
+    std::string why;
+    if (!traceFile.empty() && !trace.open(traceFile, standardOutput, why))
+        return fail(ReplayBadInput, quotedText(options.traceFile) + ": cannot write the trace: " + why);
+    if (!objectsTraceFile.empty() && !objectsTrace.open(objectsTraceFile, standardOutput, why)) {
         trace.discard();
-        return fail(ReplayBadInput, options.objectsTraceFile + ": cannot write the object trace");
+        return fail(ReplayBadInput,
+                    quotedText(options.objectsTraceFile) + ": cannot write the object trace: " + why);
     }
+    // Both open: only now is anything emptied.
+    if (!trace.begin(why))
+        return fail(ReplayWriteFailed, quotedText(options.traceFile) + ": cannot write the trace: " + why);
+    if (!objectsTrace.begin(why))
+        return fail(ReplayWriteFailed,
+                    quotedText(options.objectsTraceFile) + ": cannot write the object trace: " + why);
 
     std::string rows;
     rows.reserve(4096);
@@ -349,9 +384,10 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             const bool read = theGraphics.device->readBackBuffer(frame);
             if (read && options.grid)
                 drawUnitGrid(frame);
-            if (!read || !writePngFile(shots[nextShot].fileName, frame, false)) {
-                diagnostics << "marrowgast-replay: " << shots[nextShot].fileName
-                            << ": cannot write the shot\n";
+            std::string reason = "the picture could not be read back";
+            if (!read || !writePngFile(shots[nextShot].fileName, frame, false, &reason)) {
+                diagnostics << "marrowgast-replay: " << quotedText(shots[nextShot].fileName)
+                            << ": cannot write the shot: " << reason << "\n";
                 shotFailed = true;
             }
         }
@@ -445,20 +481,21 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
                     << " KiB, peak: " << peakResidentKiB() << " KiB\n";
 
     int result = endDiffers ? ReplayEndDiffers : ReplayDone;
-    if (shotFailed)
+    if (shotFailed || screenshotFailed)
         result = ReplayWriteFailed;
     for (; nextShot < shots.size(); ++nextShot) {
         diagnostics << "marrowgast-replay: --shot: step " << shots[nextShot].step
                     << " was never reached, the run ended after step " << stepsRun << "\n";
         result = ReplayWriteFailed;
     }
-    if (!trace.finish()) {
-        diagnostics << "marrowgast-replay: " << options.traceFile << ": cannot write the trace\n";
+    if (!trace.finish(why)) {
+        diagnostics << "marrowgast-replay: " << quotedText(options.traceFile)
+                    << ": cannot write the trace: " << why << "\n";
         result = ReplayWriteFailed;
     }
-    if (!objectsTrace.finish()) {
-        diagnostics << "marrowgast-replay: " << options.objectsTraceFile
-                    << ": cannot write the object trace\n";
+    if (!objectsTrace.finish(why)) {
+        diagnostics << "marrowgast-replay: " << quotedText(options.objectsTraceFile)
+                    << ": cannot write the object trace: " << why << "\n";
         result = ReplayWriteFailed;
     }
     if (!trace.active() && !objectsTrace.active() && shots.empty()) {

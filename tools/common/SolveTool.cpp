@@ -2,10 +2,11 @@
 #include "tools/common/Solver.h"
 
 #include "app/GameSetup.h"
+#include "definitions/Quoted.h"
+#include "platform/OutputFile.h"
 
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <sstream>
 
@@ -143,12 +144,12 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             if (keysOut.empty())
                 continue;
             const std::string name = "room" + std::to_string(room) + "-" + wayWord(way) + ".keys";
-            const std::filesystem::path file = std::filesystem::path(keysOut) / name;
-            std::ofstream keys(file, std::ios::binary | std::ios::trunc);
-            keys << keyScriptText(crossing.presses, line + ", found by marrowgast-solve");
-            keys.close();
-            if (!keys) {
-                err << "marrowgast-solve: " << file.string() << ": cannot write the key script\n";
+            const std::string file = (std::filesystem::path(keysOut) / name).string();
+            std::string why;
+            if (!replaceFile(file, keyScriptText(crossing.presses, line + ", found by marrowgast-solve"),
+                             why)) {
+                err << "marrowgast-solve: " << quotedText(file) << ": cannot write the key script: " << why
+                    << "\n";
                 status = 2;
             }
         }
