@@ -11,6 +11,7 @@
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
+#include "tools/common/ShownText.h"
 #include "tools/common/Solver.h"
 #include "world/EntryPoint.h"
 #include "world/Lift.h"
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <iomanip>
@@ -43,28 +45,6 @@ const std::vector<std::string_view> PlayerAnimations = {"FaceLeft", "FaceRight",
 const std::vector<std::string_view> BodyAnimations = {"MoveLeft", "MoveRight", "TurnRightToLeft",
                                                       "TurnLeftToRight"};
 const std::vector<std::string_view> LaserAnimations = {"Laser"};
-
-// A word as the author typed it, with tabs and other unprintable bytes made visible.
-std::string shown(std::string_view word) {
-    static const char* const hex = "0123456789abcdef";
-    std::string text = "\"";
-    for (const char c : word) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') {
-            text += "\\t";
-        } else if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (byte < 0x20 || byte == 0x7f) {
-            text += "\\x";
-            text += hex[byte >> 4];
-            text += hex[byte & 15];
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
-}
 
 std::string lowerCase(std::string_view word) {
     std::string lower(word);
@@ -596,11 +576,12 @@ void RoomCheck::checkSetsAndSounds() {
 
 namespace {
 
-const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [ROOMFILE...]\n";
+const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [ROOMFILE...]\n";
 
 // With --solve: a finding on the entry point's line for each way the room cannot be crossed.
 // False, with `error` set, when the solver cannot start (the ring's first room unreadable).
-bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, std::string& error) {
+bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, std::size_t memoryLimit,
+                  std::ostream& err, std::string& error) {
     int ring = 0;
     for (std::size_t i = 0; i < RingRooms.size(); ++i) {
         if (RingRooms[i] == room)
@@ -608,23 +589,27 @@ bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, st
     }
     const std::array<int, 2> lines = check.lastEntryLines();
     for (const Way way : {Way::East, Way::West}) {
-        const Crossing crossing = ring != 0 ? solveRoom(game, ring, way, 3600, DefaultStateLimit, error)
-                                            : solveRoomFile(game, room, way, 3600, DefaultStateLimit, error);
+        const char* name = way == Way::East ? "east" : "west";
+        SearchBounds bounds;
+        bounds.memoryLimit = memoryLimit;
+        bounds.progress = &err;
+        bounds.progressLabel = "marrowgast-check: --solve: " + shown(room) + " " + name;
+        const Crossing crossing = ring != 0 ? solveRoom(game, ring, way, bounds, error)
+                                            : solveRoomFile(game, room, way, bounds, error);
         if (!error.empty())
             return false;
         if (crossing.found)
             continue;
-        const char* name = way == Way::East ? "east" : "west";
         const int line = lines[way == Way::East ? 0 : 1];
-        if (crossing.stopped)
+        if (crossing.stopped())
             check.addProblem(room, line,
                              std::string("no crossing ") + name +
-                                 " from this entry point was found: the solver stopped after " +
-                                 std::to_string(crossing.states) + " states");
+                                 " from this entry point was found: the solver's " + stoppedText(crossing));
         else
             check.addProblem(room, line,
                              std::string("the room cannot be crossed ") + name +
-                                 " from this entry point: no crossing within 3600 steps (" +
+                                 " from this entry point: no crossing within " +
+                                 std::to_string(bounds.maxSteps) + " steps (" +
                                  std::to_string(crossing.states) + " states searched)");
     }
     return true;
@@ -637,6 +622,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
     std::string root = ".";
     bool rootGiven = false;
     bool solve = false;
+    std::size_t memoryLimit = DefaultMemoryLimitMiB << 20;
     std::vector<std::string> rooms;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -649,6 +635,18 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
             rootGiven = true;
         } else if (arg == "--solve") {
             solve = true;
+        } else if (arg == "--max-memory") {
+            const std::string value = i + 1 < args.size() ? args[++i] : "";
+            std::size_t mib = 0;
+            const auto [end, failed] = std::from_chars(value.data(), value.data() + value.size(), mib);
+            if (value.empty() || failed != std::errc() || end != value.data() + value.size() || mib < 1 ||
+                mib > MostMemoryLimitMiB) {
+                err << "marrowgast-check: --max-memory: expected a whole number of MiB from 1 to "
+                    << MostMemoryLimitMiB << ", not " << shown(value) << "\n"
+                    << Usage;
+                return 2;
+            }
+            memoryLimit = mib << 20;
         } else if (arg == "--help" || arg == "-h") {
             out << Usage;
             return 0;
@@ -684,7 +682,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
         const bool opened = check.checkRoom(room);
         allOpened = opened && allOpened;
         std::string error;
-        if (opened && solve && !solveChecked(game, check, room, error)) {
+        if (opened && solve && !solveChecked(game, check, room, memoryLimit, err, error)) {
             err << "marrowgast-check: --solve: " << error << "\n";
             return 2;
         }
