@@ -205,12 +205,15 @@ TEST(Solver, ABoundTooSmallForTheFirstStateSaysSo) {
 // as sparsely as a small bound asks without changing the crossing either.
 TEST(Solver, NeitherProgressNorAMemoryBoundChangesTheCrossingFound) {
     TempDir dir;
-    // Room 1 of the fixture is a flat floor; 24 robots standing above it make each state big
-    // enough that 1 MiB holds a few hundred states but not one for each of 3600 steps.
-    const std::filesystem::path root = dir.path("flat");
+    // A pit 7 units wide, which a jump of 8.4 clears only from a take-off of a few steps, and
+    // 24 robots standing high above it to make each state big enough that 1 MiB holds a few
+    // hundred states but not one for each of 3600 steps.
+    const std::filesystem::path root = dir.path("pit");
     std::filesystem::copy(SolveRoot, root, std::filesystem::copy_options::recursive);
     {
-        std::ofstream room(root / "res/rooms/room1.txt", std::ios::app);
+        std::ofstream room(root / "res/rooms/room1.txt", std::ios::trunc);
+        room << "platform start 0 30 end 12 30\nplatform start 20 30 end 39 30\n"
+                "entrypoint position 1 29 side left\nentrypoint position 37 29 side right\n";
         for (int i = 0; i < 24; ++i)
             room << "robot start 2 4 texture res/textures/robot.set\n";
     }
@@ -219,12 +222,13 @@ TEST(Solver, NeitherProgressNorAMemoryBoundChangesTheCrossingFound) {
     SearchBounds plain;
     const Crossing expected = solveRoom(game, 1, Way::East, plain, error);
     ASSERT_TRUE(expected.found) << error;
+    EXPECT_LT(expected.tightestWindow, 121);
 
     std::ostringstream progress;
     SearchBounds watched;
     watched.memoryLimit = 1u << 20;
     watched.progress = &progress;
-    watched.progressLabel = "flat east";
+    watched.progressLabel = "pit east";
     watched.progressSeconds = 0.0;
     const Crossing crossing = solveRoom(game, 1, Way::East, watched, error);
     ASSERT_TRUE(crossing.found) << error;
@@ -236,10 +240,10 @@ TEST(Solver, NeitherProgressNorAMemoryBoundChangesTheCrossingFound) {
 
     const std::string lines = progress.str();
     EXPECT_TRUE(
-        std::regex_search(lines, std::regex("^flat east: 1 states, [0-9.]+ of 1.0 MiB held, [0-9.]+ s\n")))
+        std::regex_search(lines, std::regex("^pit east: 1 states, [0-9.]+ of 1.0 MiB held, [0-9.]+ s\n")))
         << lines;
     EXPECT_TRUE(
-        std::regex_search(lines, std::regex("\nflat east: \\d+ crossings? found, making the easiest easier: "
+        std::regex_search(lines, std::regex("\npit east: \\d+ crossings? found, making the easiest easier: "
                                             "\\d+ steps re-run, [0-9.]+ s\n")))
         << lines.substr(0, 400);
 }
