@@ -527,7 +527,7 @@ class RoomSearch {
         if (recording) {
             baseHeld = held;
             baseCrosses = 0;
-            baseStates.resize(static_cast<std::size_t>((maxSteps - 1) / every + 1));
+            baseStates.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
         }
         const int last = lastEvent(presses);
         std::uint32_t keys = held[static_cast<std::size_t>(at - 1)];
@@ -874,7 +874,7 @@ std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSte
 }
 
 std::string stoppedText(const Crossing& crossing) {
-    const std::string after = "search stopped after " + std::to_string(crossing.states) + " states: ";
+    std::string after = "search stopped after " + std::to_string(crossing.states) + " states: ";
     const std::string mib = std::to_string(crossing.memoryLimit >> 20) + " MiB";
     switch (crossing.stop) {
     case SearchStop::States:
