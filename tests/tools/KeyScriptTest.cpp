@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 struct Parsed {
@@ -12,9 +14,9 @@ struct Parsed {
     std::string error;
 };
 
-Parsed parse(std::string_view text) {
+Parsed parse(std::string_view text, long long mostStep = LLONG_MAX) {
     Parsed p;
-    p.ok = parseKeyScript(text, "keys.txt", p.script, p.error);
+    p.ok = parseKeyScript(text, "keys.txt", p.script, p.error, mostStep);
     return p;
 }
 
@@ -78,7 +80,11 @@ TEST(KeyScript, BadLinesNameTheFileAndLine) {
         {"1 left down\n0 left down\n", "keys.txt:2: step must be a whole number from 1, not \"0\""},
         {"x left down\n", "keys.txt:1: step must be a whole number from 1, not \"x\""},
         {"-3 left down\n", "keys.txt:1: step must be a whole number from 1, not \"-3\""},
-        {"99999999999 left down\n", "keys.txt:1: step must be a whole number from 1, not \"99999999999\""},
+        {"99999999999 left down\n",
+         "keys.txt:1: step 99999999999 is past 2147483647, the largest step a script can "
+         "name"},
+        {"99999999999999999999 left down\n",
+         "keys.txt:1: step must be a whole number from 1, not \"99999999999999999999\""},
         {"1 jump down\n", "keys.txt:1: unknown key \"jump\""},
         {"1 256 down\n", "keys.txt:1: unknown key \"256\""},
         {"1 0x1G down\n", "keys.txt:1: unknown key \"0x1G\""},
@@ -101,6 +107,18 @@ TEST(KeyScript, BadLinesNameTheFileAndLine) {
         EXPECT_FALSE(p.ok) << c.text;
         EXPECT_EQ(p.error, c.error);
     }
+}
+
+// The replay's bound on steps holds for every line that names one; the bound itself is fine.
+TEST(KeyScript, EveryStepPastTheReplaysBoundIsRefused) {
+    for (const char* text :
+         {"101 left down\n", "focus lost 101\n", "shot 101\n", "reload 101\n", "end 101 1 2 3\n"}) {
+        Parsed p = parse(text, 100);
+        EXPECT_FALSE(p.ok) << text;
+        EXPECT_EQ(p.error,
+                  "keys.txt:1: step 101 is past 100, the most steps a replay runs (--max-steps raises it)");
+    }
+    EXPECT_TRUE(parse("100 left down\nshot 100\nend 100 1 2 3\n", 100).ok);
 }
 
 } // namespace

@@ -30,6 +30,7 @@
 #include <iostream>
 #include <iterator>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -105,6 +106,14 @@ TEST(ReplayOptions, ReadsEveryOptionAndDefaultsToTheGamesStart) {
     EXPECT_EQ(options.height, 600);
     EXPECT_EQ(options.room, 4);
     EXPECT_EQ(options.side, 1);
+
+    // Ten million steps, about 46 hours of play, unless --max-steps raises the bound.
+    EXPECT_EQ(options.mostSteps, 10000000);
+    ASSERT_TRUE(parseReplayOptions({"--steps", "10000000"}, options, error)) << error;
+    ASSERT_TRUE(parseReplayOptions({"--steps", "4611686018427387903", "--max-steps", "4611686018427387903"},
+                                   options, error))
+        << error;
+    EXPECT_EQ(options.mostSteps, 4611686018427387903);
 }
 
 TEST(ReplayOptions, EveryBadOptionIsNamedInOneLine) {
@@ -138,6 +147,15 @@ TEST(ReplayOptions, EveryBadOptionIsNamedInOneLine) {
         {{"--steps", "5", "--side", "up"}, "--side"},
         {{"--steps", "5", "--side", "Left"}, "--side"},
         {{"--steps", "5", "--trace", "-", "--trace-objects", "-"}, "--trace-objects"},
+        {{"--steps", "10000001"},
+         "--steps: 10000001 is past 10000000, the most steps a run takes (about 46 hours "
+         "of play; --max-steps raises it)"},
+        {{"--steps", "4611686018427387903"}, "--steps"},
+        {{"--max-steps", "3600", "--steps", "3601"},
+         "--steps: 3601 is past 3600, the most steps a run takes (about "
+         "1 minute of play; --max-steps raises it)"},
+        {{"--steps", "5", "--max-steps", "0"}, "--max-steps"},
+        {{"--steps", "5", "--max-steps", "1e9"}, "--max-steps"},
     };
     for (const Case& c : cases) {
         ReplayOptions options;
@@ -258,6 +276,54 @@ TEST_F(ReplayRun, WithoutTraceOrShotsItSaysHowFastItRan) {
     EXPECT_EQ(result.err.rfind("marrowgast-replay: 600 steps in ", 0), 0u) << result.err;
     EXPECT_NE(result.err.find(" steps per second\nmarrowgast-replay: "), std::string::npos) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
+}
+
+// A key script's step past the bound is refused with the bound named, before anything runs;
+// --max-steps raises it.
+TEST_F(ReplayRun, AKeyScriptStepPastTheBoundIsRefusedUnlessRaised) {
+    dir.write("keys.txt", "1 right down\n2147483647 left down\n");
+    Result result = run({"--root", "ring", "--keys", "keys.txt"});
+    EXPECT_EQ(result.code, 2);
+    EXPECT_EQ(result.err, "marrowgast-replay: keys.txt:2: step 2147483647 is past 10000000, the most steps a "
+                          "replay runs (--max-steps raises it)\n");
+    dir.write("keys.txt", "10000001 left down\n");
+    EXPECT_EQ(run({"--root", "ring", "--keys", "keys.txt", "--steps", "1"}).code, 2);
+    result = run({"--root", "ring", "--keys", "keys.txt", "--steps", "1", "--max-steps", "10000001"});
+    EXPECT_EQ(result.code, 0) << result.err;
+}
+
+// A run that takes long says how far it has come, inside a step of many key events too, and
+// runs exactly as it would in silence.
+TEST_F(ReplayRun, ALongRunSaysHowFarItHasComeAndRunsTheSame) {
+    std::string keys;
+    for (int i = 0; i < 2000; ++i)
+        keys += "1 f10 down\n1 f10 up\n";
+    keys += "2 sysrq down\n2 sysrq up\n3 right down\n";
+    dir.write("keys.txt", keys);
+    ReplayOptions options;
+    std::string error;
+    ASSERT_TRUE(parseReplayOptions({"--root", "ring", "--keys", "keys.txt", "--steps", "4", "--trace", "-"},
+                                   options, error));
+    std::ostringstream quiet;
+    std::ostringstream quietErr;
+    ASSERT_EQ(runReplay(options, quiet, quietErr), 0) << quietErr.str();
+    EXPECT_EQ(quietErr.str(), "");
+
+    options.progressSeconds = 0.0;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(runReplay(options, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), quiet.str());
+    const std::string lines = err.str();
+    EXPECT_TRUE(
+        std::regex_search(lines, std::regex("^marrowgast-replay: step 1 of 4, [0-9.]+ s\n"
+                                            "marrowgast-replay: step 1 of 4, 1 of its 4000 key events "
+                                            "delivered, [0-9.]+ s\n")))
+        << lines.substr(0, 200);
+    EXPECT_NE(lines.find("\nmarrowgast-replay: step 1 of 4, 4000 of its 4000 key events delivered, "),
+              std::string::npos);
+    EXPECT_NE(lines.find("\nmarrowgast-replay: step 4 of 4, 1 screenshot taken, "), std::string::npos)
+        << lines.substr(lines.size() - std::min<std::size_t>(lines.size(), 300));
 }
 
 // Soak runs read the first two figures and the memory benchmark the peak.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -133,18 +135,173 @@ TEST(Solver, KeyScriptsAreNeverWrittenThroughLinks) {
 TEST(Solver, ASearchOutOfStatesSaysSoAndNeverNoCrossing) {
     GameSetup game(SolveRoot);
     std::string error;
-    const Crossing crossing = solveRoom(game, 3, Way::East, 3600, 1000, error);
+    SearchBounds bounds;
+    bounds.stateLimit = 1000;
+    const Crossing crossing = solveRoom(game, 3, Way::East, bounds, error);
     EXPECT_EQ(error, "");
-    EXPECT_TRUE(crossing.stopped);
+    EXPECT_EQ(crossing.stop, SearchStop::States);
     EXPECT_GE(crossing.states, 1000u);
     EXPECT_EQ(crossingLine(3, Way::East, crossing, 3600),
-              "room 3 east: search stopped after " + std::to_string(crossing.states) + " states");
+              "room 3 east: search stopped after " + std::to_string(crossing.states) +
+                  " states: the bound of 1000 states was reached");
+}
+
+// A copy of the bundled data whose room 2 also holds `count` copies of `robot`: the rooms of
+// many robots that once ran a search out of memory.
+std::string roomOfRobots(const TempDir& dir, const std::string& name, const std::string& robot, int count) {
+    const std::filesystem::path root = dir.path(name);
+    std::filesystem::create_directories(root);
+    std::filesystem::copy(std::string(MARROWGAST_SOURCE_DIR) + "/res", root / "res",
+                          std::filesystem::copy_options::recursive);
+    std::ofstream room(root / "res/rooms/room2.txt", std::ios::app);
+    for (int i = 0; i < count; ++i)
+        room << robot << "\n";
+    return root.string();
+}
+
+const std::string Followers =
+    "robot start 20 4 waypoints 2 4 36 4 texture res/textures/robot_b.set patrol followplayer";
+const std::string Lasers =
+    "robot start 2 4 texture res/textures/robot_a.set laser res/textures/laser.set patrol laser";
+const std::string StandingRobot = "robot start 2 4 texture res/textures/robot_a.set";
+
+// The memory bound is counted from sizes: every run stops at the same state, holding the same
+// bytes, just under the bound, and says so with exit 1.
+TEST(Solver, RoomsOfManyRobotsStopAtTheMemoryBoundAtTheSameStateEveryRun) {
+    TempDir dir;
+    struct Case {
+        std::string robot;
+        int count;
+    };
+    for (const Case& c : {Case{Followers, 100}, Case{Lasers, 1000}, Case{StandingRobot, 10000}}) {
+        const std::string root = roomOfRobots(dir, std::to_string(c.count), c.robot, c.count);
+        const std::vector<std::string> args = {"--root", root,   "--room",       "2",
+                                               "--way",  "east", "--max-memory", "4"};
+        std::ostringstream out[2];
+        std::ostringstream err[2];
+        for (int run = 0; run < 2; ++run)
+            ASSERT_EQ(solveMain(args, out[run], err[run]), 1) << out[run].str() << err[run].str();
+        SCOPED_TRACE(std::to_string(c.count) + " robots: " + out[0].str());
+        EXPECT_EQ(out[0].str(), out[1].str());
+        std::smatch found;
+        const std::string line = out[0].str();
+        ASSERT_TRUE(
+            std::regex_match(line, found,
+                             std::regex("room 2 east: search stopped after (\\d+) states: the next would "
+                                        "pass the memory bound of 4 MiB \\((\\d+) bytes held\\)\n")));
+        EXPECT_GT(std::stoul(found[1]), 1u);
+        // Within the sixteenth of the bound a chunk of states takes.
+        const std::size_t held = std::stoul(found[2]);
+        EXPECT_LE(held, 4u << 20);
+        EXPECT_GT(held, (4u << 20) - (4u << 20) / 16 - (4u << 20) / 8);
+    }
+}
+
+// A bound that cannot hold the first states of 10,000 robots says so before searching; the
+// bound itself is read as MiB from 1.
+TEST(Solver, ABoundTooSmallForTheFirstStateSaysSo) {
+    TempDir dir;
+    const std::string root = roomOfRobots(dir, "still", StandingRobot, 10000);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(solveMain({"--root", root, "--room", "2", "--way", "east", "--max-memory", "1"}, out, err), 1);
+    EXPECT_TRUE(std::regex_match(out.str(),
+                                 std::regex("room 2 east: search stopped before the first state: it "
+                                            "needs \\d+ bytes to start, past the memory bound of 1 MiB\n")))
+        << out.str() << err.str();
+    for (const std::string bad : {"0", "1048577", "1k", "-4", ""}) {
+        std::ostringstream none;
+        std::ostringstream usage;
+        EXPECT_EQ(solveMain({"--root", root, "--max-memory", bad}, none, usage), 2) << bad;
+        EXPECT_NE(usage.str().find("--max-memory"), std::string::npos) << usage.str();
+    }
+}
+
+// Progress lines follow the search without changing it, and the states of a crossing are kept
+// as sparsely as a small bound asks without changing the crossing either.
+TEST(Solver, NeitherProgressNorAMemoryBoundChangesTheCrossingFound) {
+    TempDir dir;
+    // A pit 7 units wide, which a jump of 8.4 clears only from a take-off of a few steps, and
+    // 24 robots standing high above it to make each state big enough that 1 MiB holds a few
+    // hundred states but not one for each of 3600 steps.
+    const std::filesystem::path root = dir.path("pit");
+    std::filesystem::copy(SolveRoot, root, std::filesystem::copy_options::recursive);
+    {
+        std::ofstream room(root / "res/rooms/room1.txt", std::ios::trunc);
+        room << "platform start 0 30 end 12 30\nplatform start 20 30 end 39 30\n"
+                "entrypoint position 1 29 side left\nentrypoint position 37 29 side right\n";
+        for (int i = 0; i < 24; ++i)
+            room << "robot start 2 4 texture res/textures/robot.set\n";
+    }
+    GameSetup game(root.string());
+    std::string error;
+    SearchBounds plain;
+    const Crossing expected = solveRoom(game, 1, Way::East, plain, error);
+    ASSERT_TRUE(expected.found) << error;
+    EXPECT_LT(expected.tightestWindow, 121);
+
+    std::ostringstream progress;
+    SearchBounds watched;
+    watched.memoryLimit = 1u << 20;
+    watched.progress = &progress;
+    watched.progressLabel = "pit east";
+    watched.progressSeconds = 0.0;
+    const Crossing crossing = solveRoom(game, 1, Way::East, watched, error);
+    ASSERT_TRUE(crossing.found) << error;
+    EXPECT_EQ(crossing.steps, expected.steps);
+    EXPECT_EQ(crossing.tightestWindow, expected.tightestWindow);
+    EXPECT_EQ(keyScriptText(crossing.presses, ""), keyScriptText(expected.presses, ""));
+    EXPECT_EQ(crossing.states, expected.states);
+    EXPECT_LT(crossing.bytes, 1u << 20);
+
+    const std::string lines = progress.str();
+    EXPECT_TRUE(
+        std::regex_search(lines, std::regex("^pit east: 1 states, [0-9.]+ of 1.0 MiB held, [0-9.]+ s\n")))
+        << lines;
+    EXPECT_TRUE(
+        std::regex_search(lines, std::regex("\npit east: \\d+ crossings? found, making the easiest easier: "
+                                            "\\d+ steps re-run, [0-9.]+ s\n")))
+        << lines.substr(0, 400);
+}
+
+// From a working directory that was deleted, or with no temporary directory, the tool says
+// what it could not do and exits; nothing is thrown.
+TEST(Solver, ADeletedWorkingDirectoryOrTemporaryDirectoryIsAMessage) {
+    TempDir dir;
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path gone = dir.path("gone");
+    std::filesystem::create_directory(gone);
+    std::filesystem::current_path(gone);
+    std::filesystem::remove(gone);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = solveMain({"--root", SolveRoot, "--room", "1", "--keys-out", "out"}, out, err);
+    std::filesystem::current_path(before);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str(),
+              "marrowgast-solve: --keys-out: cannot find \"out\" from the working directory: No such "
+              "file or directory\n");
+
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string saved = temporary != nullptr ? temporary : "";
+    setenv("TMPDIR", dir.path("none").c_str(), 1);
+    GameSetup game(SolveRoot);
+    std::ostringstream reach;
+    std::string error;
+    const bool measured = measureReach(game, reach, error);
+    if (temporary != nullptr)
+        setenv("TMPDIR", saved.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    EXPECT_FALSE(measured);
+    EXPECT_EQ(error.rfind("no temporary directory: ", 0), 0u) << error;
 }
 
 TEST(Solver, ReachIsMeasuredInTheRealSimulation) {
     GameSetup game(SolveRoot);
     std::ostringstream out;
-    ASSERT_TRUE(measureReach(game, out));
+    std::string error;
+    ASSERT_TRUE(measureReach(game, out, error)) << error;
     EXPECT_NE(out.str().find("run speed: 9 units a second (0.15 a step)\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("highest step climbed: 3 units"), std::string::npos) << out.str();
 }

@@ -2,11 +2,14 @@
 # A copy of the bundled data where each role in turn (room, animation set, image, sound) is a
 # pipe, a link to a device, a directory, a link loop or a link to a file that never ends: the
 # check names the file, the replay plays on, and neither ever waits. Then a key script that
-# never ends, and a huge junk file named as an image on many lines of one room.
+# never ends, and a huge junk file named as an image on many lines of one room. Then hostile
+# surroundings: a working directory that was deleted, no temporary directory, and memory the
+# system refuses: every tool says what it could not do and exits by itself, never by an abort.
 set -u
-check=${1:?usage: hostile_tree_check.sh CHECK REPLAY SOURCE_DIR}
+check=${1:?usage: hostile_tree_check.sh CHECK REPLAY SOURCE_DIR SOLVE}
 replay=${2:?}
 source=${3:?}
+solve=${4:?}
 # Each run takes about a tenth of a second in a debug build; the bound leaves room for the
 # sanitizers and a busy machine, and is far below reading a file that never ends.
 limit_ms=${HOSTILE_LIMIT_MS:-2000}
@@ -93,5 +96,43 @@ fi
 timed "replay with a junk image on 40 lines" "$replay" --root "$work/tree" --steps 300
 [ $status -eq 0 ] || { echo "replay with a junk image on 40 lines: exit $status"; echo "$out"; failed=1; }
 
+
+# exits_by_itself WHAT STATUS OUTPUT: a message and exit 1 or 2, not a signal (134 is an abort).
+exits_by_itself() {
+  if [ "$2" -ne 1 ] && [ "$2" -ne 2 ]; then
+    echo "$1: exit $2"; echo "$3"; failed=1
+  elif [ -z "$3" ]; then
+    echo "$1: exit $2 without a word"; failed=1
+  fi
+}
+# from_gone WHAT COMMAND...: runs the command in a working directory deleted under it.
+from_gone() {
+  what=$1
+  shift
+  mkdir "$work/gone"
+  out=$(cd "$work/gone" && rmdir "$work/gone" && timeout 60 "$@" 2>&1 >/dev/null)
+  exits_by_itself "$what from a deleted working directory" $? "$out"
+}
+from_gone "solve --keys-out" "$solve" --root "$source" --room 1 --way east --keys-out out
+from_gone "solve --reach" "$solve" --root "$source" --reach
+from_gone "solve" "$solve" --room 1 --way east
+from_gone "check" "$check"
+from_gone "replay --shot" "$replay" --root "$source" --steps 10 --shot 1:x.png
+out=$(TMPDIR=$work/none timeout 60 "$solve" --root "$source" --reach 2>&1 >/dev/null)
+exits_by_itself "solve --reach without a temporary directory" $? "$out"
+
+# The system refusing memory below the solver's bound (a limit on the address space): the
+# search stops and says so. The sanitizers reserve more address space than any such limit.
+if ldd "$solve" 2>/dev/null | grep -q 'lib[atl]san' || grep -q __asan_init "$solve"; then
+  echo "skipped the refused-memory case: $solve is built with a sanitizer"
+else
+  mkdir -p "$work/robots" && cp -r "$source/res" "$work/robots/res"
+  yes 'robot start 2 4 texture res/textures/robot_a.set' | head -n 10000 >>"$work/robots/res/rooms/room2.txt"
+  out=$(ulimit -v 100000 && timeout 60 "$solve" --root "$work/robots" --room 2 --way east --max-memory 4096 2>/dev/null)
+  status=$?
+  exits_by_itself "solve with memory refused" $status "$out"
+  printf '%s\n' "$out" | grep -Eq '^room 2 east: search stopped after [0-9]+ states: out of memory below the memory bound of 4096 MiB \([0-9]+ bytes held\)$' ||
+    { echo "solve with memory refused: $out"; failed=1; }
+fi
 [ $failed -eq 0 ] && echo "every hostile file handled"
 exit $failed

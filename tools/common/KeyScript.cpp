@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 
@@ -43,14 +44,6 @@ bool parseNumber(std::string_view word, long long low, long long high, long long
            value >= low && value <= high;
 }
 
-bool parseStep(std::string_view word, long long low, int& step) {
-    long long value = 0;
-    if (!parseNumber(word, low, INT32_MAX, value))
-        return false;
-    step = static_cast<int>(value);
-    return true;
-}
-
 bool parseFloat(std::string_view word, float& value) {
     return readNumberText(word, value) && std::isfinite(value);
 }
@@ -70,6 +63,7 @@ bool parseSize(std::string_view word, ScriptStart& start) {
 
 struct LineReader {
     KeyScript& script;
+    long long mostStep = LLONG_MAX;
     std::vector<std::string_view> fields;
     bool firstLine = true;
     std::string problem;
@@ -84,10 +78,17 @@ struct LineReader {
         return fail(std::string("expected ") + form + ", found " + std::to_string(fields.size()) + " fields");
     }
     bool stepAt(std::size_t index, long long low, int& step) {
-        if (parseStep(fields[index], low, step))
-            return true;
-        return fail("step must be a whole number from " + std::to_string(low) + ", not " +
-                    quotedText(fields[index]));
+        long long value = 0;
+        if (!parseNumber(fields[index], low, LLONG_MAX, value))
+            return fail("step must be a whole number from " + std::to_string(low) + ", not " +
+                        quotedText(fields[index]));
+        const long long most = std::min<long long>(mostStep, INT32_MAX);
+        if (value > most)
+            return fail("step " + std::to_string(value) + " is past " + std::to_string(most) +
+                        (most == mostStep ? ", the most steps a replay runs (--max-steps raises it)"
+                                          : ", the largest step a script can name"));
+        step = static_cast<int>(value);
+        return true;
     }
 
     bool read() {
@@ -189,10 +190,10 @@ int KeyScript::lastStep() const {
     return last;
 }
 
-bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script,
-                    std::string& error) {
+bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script, std::string& error,
+                    long long mostStep) {
     script = KeyScript{};
-    LineReader reader{script, {}, true, {}};
+    LineReader reader{script, mostStep, {}, true, {}};
     int lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;

@@ -1,4 +1,5 @@
 #pragma once
+#include <climits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +61,8 @@ struct KeyScript {
     int lastStep() const;
 };
 
-// Parses `text`. On a bad line, false with `error` set to "FILE:LINE: what is wrong".
-bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script,
-                    std::string& error);
+// Parses `text`. On a bad line, false with `error` set to "FILE:LINE: what is wrong". A step
+// past `mostStep` (the replay's bound, --max-steps) is refused and the bound named, as is
+// any past the largest int.
+bool parseKeyScript(std::string_view text, const std::string& fileName, KeyScript& script, std::string& error,
+                    long long mostStep = LLONG_MAX);

@@ -5,10 +5,13 @@
 #include "app/GameSetup.h"
 #include "game/WorldOperations.h"
 #include "game/WorldSnapshot.h"
+#include "definitions/Quoted.h"
 #include "world/Room.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -21,10 +24,20 @@ namespace {
 // A scratch directory of room files, removed when it goes.
 class ScratchRooms {
   public:
-    ScratchRooms() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "marrowgast-reach-XXXXXX").string();
+    // Without a usable temporary directory (TMPDIR naming none, or a relative one under a
+    // deleted working directory) there is none, and every room fails to enter.
+    explicit ScratchRooms(std::string& error) : error(error) {
+        std::error_code failed;
+        const std::filesystem::path temporary = std::filesystem::temp_directory_path(failed);
+        if (failed) {
+            error = "no temporary directory: " + failed.message();
+            return;
+        }
+        std::string pattern = (temporary / "marrowgast-reach-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr)
             directory = pattern;
+        else
+            error = quotedText(pattern) + ": cannot make the scratch directory: " + std::strerror(errno);
     }
     ~ScratchRooms() {
         std::error_code ignored;
@@ -39,15 +52,27 @@ class ScratchRooms {
         if (directory.empty())
             return false;
         const std::string file = (std::filesystem::path(directory) / name).string();
-        std::ofstream(file) << text;
-        game.restart();
-        if (!game.loadWorld())
+        std::ofstream out(file);
+        out << text;
+        out.close();
+        if (!out) {
+            error = quotedText(file) + ": cannot write the measuring room";
             return false;
+        }
+        game.restart();
+        if (!game.loadWorld()) {
+            error = game.error();
+            return false;
+        }
         world.roomFiles[0] = file;
-        return enterRingRoom(0, 0);
+        if (enterRingRoom(0, 0))
+            return true;
+        error = quotedText(file) + ": cannot read the measuring room";
+        return false;
     }
 
   private:
+    std::string& error;
     std::string directory;
 };
 
@@ -107,8 +132,8 @@ JumpReach jumpOnce(std::uint32_t run, int at) {
 
 } // namespace
 
-bool measureReach(GameSetup& game, std::ostream& out) {
-    ScratchRooms rooms;
+bool measureReach(GameSetup& game, std::ostream& out, std::string& error) {
+    ScratchRooms rooms(error);
 
     // Running on flat ground for one second (60 steps).
     if (!rooms.enter(game, "flat.txt", Floor + entryAt(2, 29)))

@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <ostream>
@@ -131,6 +132,21 @@ class TraceOutput {
     std::string buffer;
     std::string failure;
     bool opened = false;
+};
+
+// The game's own hooks, with a word after every key event delivered: a step may deliver
+// hundreds of thousands (display changes, screenshots asked for), which takes seconds.
+class ReplayHooks final : public GameHooks {
+  public:
+    ReplayHooks(InputState& input, std::function<void()> delivered)
+        : GameHooks(input), delivered(std::move(delivered)) {}
+    void dispatchKey(int code, int pressed) override {
+        GameHooks::dispatchKey(code, pressed);
+        delivered();
+    }
+
+  private:
+    std::function<void()> delivered;
 };
 
 void drawFrame(GameHooks& hooks) {
@@ -264,7 +280,7 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             return fail(ReplayBadInput, options.keysFile + ": cannot read the key script: " +
                                             describeDataFileProblem(status, MaxDefinitionFileBytes));
         std::string error;
-        if (!parseKeyScript(text, options.keysFile, script, error))
+        if (!parseKeyScript(text, options.keysFile, script, error, options.mostSteps))
             return fail(ReplayBadInput, error);
     }
 
@@ -304,9 +320,33 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     };
     theDisplay.fullScreen = script.start && script.start->fullScreen;
 
+    // A long run says how far it has come; the clock decides only when.
+    ProgressClock progressClock(options.progressSeconds);
+    std::int64_t progressStep = 0;
+    std::size_t stepEvents = 0;
+    std::size_t eventsDelivered = 0;
+    std::int64_t screenshotsTaken = 0;
+    auto reportProgress = [&] {
+        if (!progressClock.due())
+            return;
+        std::ostringstream line;
+        line.precision(1);
+        line << std::fixed << "marrowgast-replay: step " << progressStep << " of " << steps;
+        if (stepEvents > 1000)
+            line << ", " << eventsDelivered << " of its " << stepEvents << " key events delivered";
+        if (screenshotsTaken > 0)
+            line << ", " << screenshotsTaken << (screenshotsTaken == 1 ? " screenshot" : " screenshots")
+                 << " taken";
+        line << ", " << progressClock.seconds() << " s\n";
+        diagnostics << line.str() << std::flush;
+    };
+
     InputState input;
     initInput(input);
-    GameHooks hooks(input);
+    ReplayHooks hooks(input, [&] {
+        ++eventsDelivered;
+        reportProgress();
+    });
 
     game.useSound(events);
     std::int64_t roomFilesRead = 0;
@@ -371,6 +411,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         }
         if (!shotHere && !screenshotHere)
             return;
+        if (screenshotHere)
+            ++screenshotsTaken;
         if (!screenshotHere && script.recorded()) {
             // A shot of the tool's own keeps the game's request for the step the recording names.
             const bool asked = theDisplay.screenshotRequested;
@@ -441,6 +483,8 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     checkEnd(0);
     for (std::int64_t step = 1; step <= steps && !shotFailed; ++step) {
         currentStep = step;
+        progressStep = step;
+        reportProgress();
         // The window's focus as the frame loop changes it, before the step's input poll.
         for (; nextFocus < script.focusChanges.size() && script.focusChanges[nextFocus].step <= step;
              ++nextFocus) {
@@ -449,7 +493,9 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
             if (!gained)
                 hooks.stopAllSounds();
         }
-        for (; nextKey < keys.size() && keys[nextKey].step <= step; ++nextKey)
+        stepEvents = 0;
+        eventsDelivered = 0;
+        for (; nextKey < keys.size() && keys[nextKey].step <= step; ++nextKey, ++stepEvents)
             queueKeyEvent(input, keys[nextKey].code, keys[nextKey].pressed);
         if (world.roomChangePending || (world.player && world.player->state == Dying))
             ++curtainSteps;

@@ -23,6 +23,18 @@ std::string quoted(std::string_view word) {
 
 } // namespace
 
+std::string mostStepsText(std::int64_t mostSteps) {
+    // 60 steps a second: 3600 a minute, 216000 an hour.
+    const std::int64_t minutes = (mostSteps + 1800) / 3600;
+    const std::int64_t hours = (mostSteps + 108000) / 216000;
+    std::string play = minutes == 0 ? "under a minute"
+                       : hours < 2
+                           ? "about " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes")
+                           : "about " + std::to_string(hours) + " hours";
+    return std::to_string(mostSteps) + ", the most steps a run takes (" + play +
+           " of play; --max-steps raises it)";
+}
+
 bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& options, std::string& error) {
     options = ReplayOptions{};
     bool stepsGiven = false;
@@ -46,7 +58,8 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
         }
         const bool known = option == "--steps" || option == "--root" || option == "--keys" ||
                            option == "--trace" || option == "--trace-objects" || option == "--shot" ||
-                           option == "--size" || option == "--room" || option == "--side";
+                           option == "--size" || option == "--room" || option == "--side" ||
+                           option == "--max-steps";
         if (!known) {
             error = "unknown option " + quoted(option);
             return false;
@@ -62,6 +75,9 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             if (!readWhole(value, 0, MostSteps, options.steps))
                 return fail("expected a whole number of steps from 0, not " + quoted(value));
             stepsGiven = true;
+        } else if (option == "--max-steps") {
+            if (!readWhole(value, 1, MostSteps, options.mostSteps))
+                return fail("expected a whole number of steps from 1, not " + quoted(value));
         } else if (option == "--root") {
             options.root = value;
             options.rootGiven = true;
@@ -106,6 +122,10 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
 
     if (!stepsGiven && options.keysFile.empty()) {
         error = "--steps: missing (how many steps to run; a key script with --keys says it itself)";
+        return false;
+    }
+    if (stepsGiven && options.steps > options.mostSteps) {
+        error = "--steps: " + std::to_string(options.steps) + " is past " + mostStepsText(options.mostSteps);
         return false;
     }
     for (const ReplayShot& shot : options.shots) {

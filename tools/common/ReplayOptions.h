@@ -1,4 +1,6 @@
 #pragma once
+#include "tools/common/Progress.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,11 +11,20 @@ struct ReplayShot {
     std::string fileName;
 };
 
+// The most steps a run may take unless --max-steps raises it: 10 million steps, about 46 hours
+// of play, far past any recording a person makes, and a minute or two of work; a step number
+// past it in --steps or a key script is refused rather than run for hours.
+inline constexpr std::int64_t DefaultMostReplaySteps = 10000000;
+
 // What marrowgast-replay was asked to do. File names are as given on the command line;
 // the run resolves them against the directory it starts in.
 struct ReplayOptions {
     // -1: as many as the key script holds (to its end line, else its last step).
     std::int64_t steps = -1;
+    // The bound on --steps and on the key script's step numbers.
+    std::int64_t mostSteps = DefaultMostReplaySteps;
+    // How often a long run says how far it has come, on the diagnostics stream.
+    double progressSeconds = ProgressSeconds;
     // The directory holding res/; the game's own paths and "screenshot.png" are relative to it.
     std::string root = ".";
     // Whether --root was given; without it the tool looks for the data as the game does.
@@ -42,7 +53,14 @@ struct ReplayOptions {
 inline constexpr const char* ReplayUsage =
     "usage: marrowgast-replay [--steps N] [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
     "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n"
-    "                         [--memory] [--grid]\n";
+    "                         [--max-steps N] [--memory] [--grid]\n"
+    "Runs at most 10000000 steps (about 46 hours of play) unless --max-steps raises it; a longer\n"
+    "--steps or a later step in the key script is refused. A run that takes more than 5 seconds\n"
+    "says how far it has come every 5 seconds on standard error.\n";
+
+// "N, the most steps a run takes (about H hours of play; --max-steps raises it)", for
+// the messages that refuse a step past the bound.
+std::string mostStepsText(std::int64_t mostSteps);
 
 // Reads the arguments after the program name. False, with one line in `error` naming the
 // option, for an unknown option, a missing or bad value, or neither --steps nor --keys.

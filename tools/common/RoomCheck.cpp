@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <iomanip>
@@ -569,11 +570,12 @@ void RoomCheck::checkSetsAndSounds() {
 
 namespace {
 
-const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [ROOMFILE...]\n";
+const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [ROOMFILE...]\n";
 
 // With --solve: a finding on the entry point's line for each way the room cannot be crossed.
 // False, with `error` set, when the solver cannot start (the ring's first room unreadable).
-bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, std::string& error) {
+bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, std::size_t memoryLimit,
+                  std::ostream& err, std::string& error) {
     int ring = 0;
     for (std::size_t i = 0; i < RingRooms.size(); ++i) {
         if (RingRooms[i] == room)
@@ -581,23 +583,27 @@ bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, st
     }
     const std::array<int, 2> lines = check.lastEntryLines();
     for (const Way way : {Way::East, Way::West}) {
-        const Crossing crossing = ring != 0 ? solveRoom(game, ring, way, 3600, DefaultStateLimit, error)
-                                            : solveRoomFile(game, room, way, 3600, DefaultStateLimit, error);
+        const char* name = way == Way::East ? "east" : "west";
+        SearchBounds bounds;
+        bounds.memoryLimit = memoryLimit;
+        bounds.progress = &err;
+        bounds.progressLabel = "marrowgast-check: --solve: " + quotedText(room) + " " + name;
+        const Crossing crossing = ring != 0 ? solveRoom(game, ring, way, bounds, error)
+                                            : solveRoomFile(game, room, way, bounds, error);
         if (!error.empty())
             return false;
         if (crossing.found)
             continue;
-        const char* name = way == Way::East ? "east" : "west";
         const int line = lines[way == Way::East ? 0 : 1];
-        if (crossing.stopped)
+        if (crossing.stopped())
             check.addProblem(room, line,
                              std::string("no crossing ") + name +
-                                 " from this entry point was found: the solver stopped after " +
-                                 std::to_string(crossing.states) + " states");
+                                 " from this entry point was found: the solver's " + stoppedText(crossing));
         else
             check.addProblem(room, line,
                              std::string("the room cannot be crossed ") + name +
-                                 " from this entry point: no crossing within 3600 steps (" +
+                                 " from this entry point: no crossing within " +
+                                 std::to_string(bounds.maxSteps) + " steps (" +
                                  std::to_string(crossing.states) + " states searched)");
     }
     return true;
@@ -610,6 +616,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
     std::string root = ".";
     bool rootGiven = false;
     bool solve = false;
+    std::size_t memoryLimit = DefaultMemoryLimitMiB << 20;
     std::vector<std::string> rooms;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -622,6 +629,18 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
             rootGiven = true;
         } else if (arg == "--solve") {
             solve = true;
+        } else if (arg == "--max-memory") {
+            const std::string value = i + 1 < args.size() ? args[++i] : "";
+            std::size_t mib = 0;
+            const auto [end, failed] = std::from_chars(value.data(), value.data() + value.size(), mib);
+            if (value.empty() || failed != std::errc() || end != value.data() + value.size() || mib < 1 ||
+                mib > MostMemoryLimitMiB) {
+                err << "marrowgast-check: --max-memory: expected a whole number of MiB from 1 to "
+                    << MostMemoryLimitMiB << ", not " << quotedText(value) << "\n"
+                    << Usage;
+                return 2;
+            }
+            memoryLimit = mib << 20;
         } else if (arg == "--help" || arg == "-h") {
             out << Usage;
             return 0;
@@ -657,7 +676,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
         const bool opened = check.checkRoom(room);
         allOpened = opened && allOpened;
         std::string error;
-        if (opened && solve && !solveChecked(game, check, room, error)) {
+        if (opened && solve && !solveChecked(game, check, room, memoryLimit, err, error)) {
             err << "marrowgast-check: --solve: " << error << "\n";
             return 2;
         }

@@ -14,19 +14,23 @@ namespace {
 
 const char* const Usage =
     "usage: marrowgast-solve [--root DIR] [--room N]... [--way east|west]... [--max-steps M]\n"
-    "                        [--keys-out DIR] [--reach]\n"
+    "                        [--max-memory MiB] [--keys-out DIR] [--reach]\n"
     "Searches the game's own simulation for a key script that crosses each room (default all\n"
     "four) each way (default both): east from the left entry point out at the right edge, west\n"
     "the mirror, without dying, within M steps (default 3600, a minute). The input model: the\n"
     "held keys change only every 4 steps (steps 1, 5, 9, ...), to one of nothing, Left or Right,\n"
     "each with or without Space, or, while the player stands on or rides a lift, Up or Down\n"
     "alone. World states met twice are searched once, so \"no crossing\" means none exists in\n"
-    "that model within M steps; a search that reaches 1500000 states stops and says so.\n"
+    "that model within M steps. A search stops, and says \"search stopped\" and why, when it\n"
+    "holds 1500000 states or when its states, their table and its snapshots would pass\n"
+    "--max-memory MiB (default 1024, counted from their sizes, so it stops at the same state on\n"
+    "every machine). A long search prints how it goes every 5 seconds on standard error.\n"
     "--keys-out DIR writes each crossing as DIR/roomN-east.keys or roomN-west.keys for\n"
     "marrowgast-replay --room N --side left|right. A press's window is how many consecutive\n"
     "steps it could start at (its release moving with it, up to 60 steps each way) and still\n"
     "cross; the tightest window is the smallest of them. --reach prints the player's reach.\n"
-    "Exit status: 0 every crossing found, 1 some not, 2 usage error or unreadable room.\n";
+    "Exit status: 0 every crossing found, 1 some not (or a search stopped), 2 usage error or\n"
+    "unreadable room.\n";
 
 bool readWhole(const std::string& word, int low, int high, int& value) {
     const char* end = word.data() + word.size();
@@ -48,6 +52,7 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::vector<int> rooms;
     std::vector<Way> ways;
     int maxSteps = 3600;
+    int memoryMiB = static_cast<int>(DefaultMemoryLimitMiB);
     std::string keysOut;
     bool reach = false;
     auto usage = [&](const std::string& what) {
@@ -65,8 +70,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             continue;
         }
         if (option != "--root" && option != "--room" && option != "--way" && option != "--max-steps" &&
-            option != "--keys-out")
-            return usage("unknown option \"" + option + "\"");
+            option != "--max-memory" && option != "--keys-out")
+            return usage("unknown option " + quotedText(option));
         if (i + 1 >= args.size() || args[i + 1].empty())
             return usage(option + ": missing value");
         const std::string& value = args[++i];
@@ -76,20 +81,30 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             rootGiven = true;
         } else if (option == "--room") {
             if (!readWhole(value, 1, 4, number))
-                return usage("--room: expected a room of the ring from 1 to 4, not \"" + value + "\"");
+                return usage("--room: expected a room of the ring from 1 to 4, not " + quotedText(value));
             rooms.push_back(number);
         } else if (option == "--way") {
             if (value != "east" && value != "west")
-                return usage("--way: expected east or west, not \"" + value + "\"");
+                return usage("--way: expected east or west, not " + quotedText(value));
             ways.push_back(value == "east" ? Way::East : Way::West);
         } else if (option == "--max-steps") {
             if (!readWhole(value, 1, 100000, maxSteps))
-                return usage("--max-steps: expected a whole number from 1 to 100000, not \"" + value + "\"");
+                return usage("--max-steps: expected a whole number from 1 to 100000, not " + quotedText(value));
+        } else if (option == "--max-memory") {
+            if (!readWhole(value, 1, static_cast<int>(MostMemoryLimitMiB), memoryMiB))
+                return usage("--max-memory: expected a whole number of MiB from 1 to " +
+                             std::to_string(MostMemoryLimitMiB) + ", not " + quotedText(value));
         } else {
-            keysOut = std::filesystem::absolute(value).string();
-            std::error_code ignored;
-            if (!std::filesystem::is_directory(keysOut, ignored))
-                return usage("--keys-out: \"" + value + "\" is not a directory");
+            // Taken from where the tool was started, which may have been deleted since.
+            std::error_code failed;
+            keysOut = std::filesystem::absolute(value, failed).string();
+            if (failed) {
+                err << "marrowgast-solve: --keys-out: cannot find " << quotedText(value)
+                    << " from the working directory: " << failed.message() << "\n";
+                return 1;
+            }
+            if (!std::filesystem::is_directory(keysOut, failed))
+                return usage("--keys-out: " + quotedText(value) + " is not a directory");
         }
     }
     // --reach alone measures; asked for rooms or ways as well, it solves them too.
@@ -114,8 +129,9 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return 2;
     }
     int status = 0;
-    if (reach && !measureReach(game, out)) {
-        err << "marrowgast-solve: --reach: cannot write or read the measuring rooms\n";
+    std::string reachError;
+    if (reach && !measureReach(game, out, reachError)) {
+        err << "marrowgast-solve: --reach: " << reachError << "\n";
         status = 2;
     }
     if (!solve)
@@ -123,7 +139,12 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     for (const int room : rooms) {
         for (const Way way : ways) {
             std::string error;
-            const Crossing crossing = solveRoom(game, room, way, maxSteps, DefaultStateLimit, error);
+            SearchBounds bounds;
+            bounds.maxSteps = maxSteps;
+            bounds.memoryLimit = static_cast<std::size_t>(memoryMiB) << 20;
+            bounds.progress = &err;
+            bounds.progressLabel = "marrowgast-solve: room " + std::to_string(room) + " " + wayWord(way);
+            const Crossing crossing = solveRoom(game, room, way, bounds, error);
             if (!error.empty()) {
                 err << "marrowgast-solve: room " << room << ": " << error << "\n";
                 status = 2;
@@ -135,7 +156,7 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             cost.precision(2);
             cost << std::fixed << "marrowgast-solve: room " << room << " " << wayWord(way) << ": "
                  << crossing.states << " states, " << crossing.seconds << " s, "
-                 << static_cast<double>(crossing.bytes) / (1024.0 * 1024.0) << " MB\n";
+                 << static_cast<double>(crossing.bytes) / (1024.0 * 1024.0) << " MiB\n";
             err << cost.str();
             if (!crossing.found) {
                 status = std::max(status, 1);

@@ -5,6 +5,7 @@
 #include "game/WorldOperations.h"
 #include "game/WorldSnapshot.h"
 #include "graphics/SpriteRenderer.h"
+#include "tools/common/Progress.h"
 #include "world/Lift.h"
 #include "world/Room.h"
 
@@ -12,7 +13,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <queue>
+#include <memory>
+#include <new>
+#include <optional>
+#include <ostream>
 #include <sstream>
 
 namespace {
@@ -28,6 +32,9 @@ constexpr float Greed = 2.0f;
 // How many steps the easiest crossings found may be re-run to make them easier still: a count,
 // not a time, so the answer is the same on every machine (about 2 seconds on the development machine).
 constexpr std::int64_t ClimbSteps = 8000000;
+// In a room of many objects a step costs more: the climb's steps times the room's objects (and
+// the player) stay within this, which is ClimbSteps for every room of up to 63 objects.
+constexpr std::int64_t ClimbObjectSteps = ClimbSteps * 64;
 
 constexpr std::uint32_t PlayerKeyBits[] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump};
 
@@ -85,6 +92,41 @@ class StateLayout {
 
   private:
     WorldSnapshot shape;
+};
+
+// The states of a search, each a record of plain words (its node, then the state), kept in
+// chunks of one size: growing never copies what is stored, and the bytes held are the number of
+// chunks times their size, the same on every machine.
+class StateStore {
+  public:
+    StateStore(std::size_t recordWords, std::size_t chunkBytes)
+        : recordWords(recordWords),
+          perChunk(std::max<std::size_t>(1, chunkBytes / (recordWords * sizeof(std::uint32_t)))) {}
+
+    std::size_t size() const { return count; }
+    std::uint32_t* operator[](std::size_t i) {
+        return chunks[i / perChunk].get() + (i % perChunk) * recordWords;
+    }
+    const std::uint32_t* operator[](std::size_t i) const {
+        return chunks[i / perChunk].get() + (i % perChunk) * recordWords;
+    }
+    // What the next record adds to bytes(): a chunk, or nothing while the last has room.
+    std::size_t growth() const { return count % perChunk == 0 ? chunkSize() : 0; }
+    std::uint32_t* add() {
+        if (count % perChunk == 0)
+            chunks.push_back(std::make_unique<std::uint32_t[]>(perChunk * recordWords));
+        return (*this)[count++];
+    }
+    std::size_t bytes() const {
+        return chunks.size() * (chunkSize() + sizeof(std::unique_ptr<std::uint32_t[]>));
+    }
+
+  private:
+    std::size_t chunkSize() const { return perChunk * recordWords * sizeof(std::uint32_t); }
+    std::size_t recordWords;
+    std::size_t perChunk;
+    std::size_t count = 0;
+    std::vector<std::unique_ptr<std::uint32_t[]>> chunks;
 };
 
 std::uint64_t stateHash(const std::uint32_t* words, std::size_t count) {
@@ -153,12 +195,13 @@ int lastEvent(const std::vector<KeyPress>& presses) {
 
 class RoomSearch {
   public:
-    RoomSearch(Way way, int maxSteps, std::size_t stateLimit)
-        : way(way), maxSteps(maxSteps), stateLimit(stateLimit) {}
+    RoomSearch(Way way, const SearchBounds& bounds)
+        : way(way), maxSteps(bounds.maxSteps), bounds(bounds), clock(bounds.progressSeconds) {}
 
     Crossing run() {
-        const auto started = std::chrono::steady_clock::now();
+        started = std::chrono::steady_clock::now();
         saveWorld(start);
+        keptEvery = keepEvery();
         const Crossing searched = searchStates();
         std::vector<Crossing> crossings;
         for (std::vector<KeyPress>& presses : found) {
@@ -172,7 +215,8 @@ class RoomSearch {
         };
         std::stable_sort(crossings.begin(), crossings.end(), easier);
         // The two easiest are made easier still, within a couple of seconds.
-        const std::int64_t deadline = stepsRun + ClimbSteps;
+        const auto objects = static_cast<std::int64_t>(world.room ? world.room->objects().size() : 0);
+        const std::int64_t deadline = stepsRun + std::min(ClimbSteps, ClimbObjectSteps / (objects + 1));
         for (std::size_t i = 0; i < crossings.size() && i < 2; ++i)
             crossings[i] = climb(std::move(crossings[i]), deadline);
         std::stable_sort(crossings.begin(), crossings.end(), easier);
@@ -180,15 +224,41 @@ class RoomSearch {
         std::sort(best.presses.begin(), best.presses.end(), [](const KeyPress& a, const KeyPress& b) {
             return a.down != b.down ? a.down < b.down : a.key < b.key;
         });
-        best.stopped = searched.stopped && !best.found;
+        best.stop = best.found ? SearchStop::None : searched.stop;
         best.states = searched.states;
         best.bytes = searched.bytes;
+        best.bytesToStart = searched.bytesToStart;
+        best.memoryLimit = bounds.memoryLimit;
+        best.stateLimit = bounds.stateLimit;
         restoreWorld(start);
         best.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         return best;
     }
 
+    // What a search the system refused memory to had done, its storage given back.
+    Crossing outOfMemory() {
+        Crossing stopped;
+        stopped.stop = SearchStop::OutOfMemory;
+        stopped.memoryLimit = bounds.memoryLimit;
+        stopped.stateLimit = bounds.stateLimit;
+        stopped.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (store) {
+            stopped.states = store->size();
+            stopped.bytes = bytesHeld();
+        }
+        store.reset();
+        std::vector<std::uint32_t>().swap(table);
+        std::vector<Open>().swap(open);
+        std::vector<WorldSnapshot>().swap(baseStates);
+        found.clear();
+        layout = nullptr;
+        return stopped;
+    }
+
   private:
+    // A state's record in the store: its hash (two words), its parent and its block and keys,
+    // then the state's own words. Nodes are numbered from 1, the start; 0 is "no parent".
+    static constexpr std::size_t NodeWords = 4;
     struct Node {
         std::uint64_t hash = 0;
         std::uint32_t parent = 0;
@@ -203,13 +273,21 @@ class RoomSearch {
             return cost != other.cost ? cost > other.cost : node > other.node;
         }
     };
+    enum class Added { New, Known, Full };
+
+    Node nodeAt(std::uint32_t n) const {
+        const std::uint32_t* r = (*store)[n - 1];
+        return {r[0] | (static_cast<std::uint64_t>(r[1]) << 32), r[2],
+                static_cast<std::uint16_t>(r[3] & 0xFFFF), static_cast<std::uint8_t>(r[3] >> 16)};
+    }
+    const std::uint32_t* stateAt(std::uint32_t n) const { return (*store)[n - 1] + NodeWords; }
 
     // The key presses of the blocks leading to `node`, then `lastKeys` held from the block after it.
     std::vector<KeyPress> scriptTo(std::uint32_t node, std::uint8_t lastKeys) const {
         std::vector<std::uint8_t> blocks{lastKeys};
         // Node 1 is the start, before the first block.
-        for (std::uint32_t n = node; n > 1; n = nodes[n].parent)
-            blocks.push_back(nodes[n].keys);
+        for (std::uint32_t n = node; n > 1; n = nodeAt(n).parent)
+            blocks.push_back(nodeAt(n).keys);
         std::reverse(blocks.begin(), blocks.end());
         std::vector<KeyPress> presses;
         for (const std::uint32_t bit : PlayerKeyBits) {
@@ -230,71 +308,134 @@ class RoomSearch {
         return presses;
     }
 
-    std::size_t bytesHeld() const {
-        return arena.capacity() * sizeof(std::uint32_t) + nodes.capacity() * sizeof(Node) +
-               table.capacity() * sizeof(std::uint32_t) + openBytes;
+    // What the search holds, as counted against its memory bound: the snapshots it works on,
+    // the table and the queue (both sized once, for the most states it may hold) and the store.
+    std::size_t bytesHeld() const { return fixedBytes + store->bytes(); }
+
+    // Finds the node holding the state in `scratch`, or adds it while the bounds allow.
+    Added add(std::uint32_t parent, std::uint16_t block, std::uint8_t keys) {
+        const std::size_t words = scratch.size();
+        const std::uint64_t h = stateHash(scratch.data(), words);
+        const std::size_t mask = table.size() - 1;
+        std::size_t slot = h & mask;
+        for (;; slot = (slot + 1) & mask) {
+            const std::uint32_t there = table[slot];
+            if (there == 0)
+                break;
+            if (nodeAt(there).hash == h && std::equal(scratch.begin(), scratch.end(), stateAt(there)))
+                return Added::Known;
+        }
+        if (store->size() >= mostStates || bytesHeld() + store->growth() > bounds.memoryLimit)
+            return Added::Full;
+        std::uint32_t* record = store->add();
+        record[0] = static_cast<std::uint32_t>(h);
+        record[1] = static_cast<std::uint32_t>(h >> 32);
+        record[2] = parent;
+        record[3] = static_cast<std::uint32_t>(block) | static_cast<std::uint32_t>(keys) << 16;
+        std::copy(scratch.begin(), scratch.end(), record + NodeWords);
+        table[slot] = static_cast<std::uint32_t>(store->size());
+        return Added::New;
     }
 
-    // Finds the node holding the state in `scratch`, or adds it. False when it was there.
-    bool add(std::uint32_t parent, std::uint16_t block, std::uint8_t keys) {
-        const std::uint64_t h = stateHash(scratch.data(), layout->words);
-        const std::size_t mask = table.size() - 1;
-        for (std::size_t slot = h & mask;; slot = (slot + 1) & mask) {
-            const std::uint32_t there = table[slot];
-            if (there == 0) {
-                table[slot] = static_cast<std::uint32_t>(nodes.size());
-                break;
-            }
-            if (nodes[there].hash == h &&
-                std::equal(scratch.begin(), scratch.end(),
-                           arena.begin() + static_cast<std::ptrdiff_t>(there * layout->words)))
-                return false;
+    // Sizes the table and the queue for the most states both bounds allow. False when not even
+    // the first state fits in the memory bound.
+    bool plan(std::size_t stateWords, Crossing& result) {
+        const std::size_t stateBytes = stateWords * sizeof(std::uint32_t);
+        const std::size_t recordBytes = (NodeWords + stateWords) * sizeof(std::uint32_t);
+        // The start, the state being expanded, the state after a block and its words.
+        const std::size_t snapshots = 4 * (stateBytes + sizeof(WorldSnapshot));
+        // A record, its place in the queue, and up to four table slots (half full at most,
+        // rounded up to a power of two).
+        const std::size_t perState = recordBytes + sizeof(Open) + 4 * sizeof(std::uint32_t);
+        const std::size_t room = bounds.memoryLimit > snapshots ? bounds.memoryLimit - snapshots : 0;
+        // An expansion adds up to eight states past the state bound.
+        mostStates = std::min(bounds.stateLimit + 8, room / perState);
+        std::size_t slots = 16;
+        while (slots < 2 * mostStates)
+            slots *= 2;
+        fixedBytes = snapshots + slots * sizeof(std::uint32_t) + mostStates * sizeof(Open);
+        // Chunks small against the bound, so that the bound is met within a sixteenth of it.
+        store.emplace(NodeWords + stateWords, std::min<std::size_t>(1 << 20, bounds.memoryLimit / 16));
+        if (mostStates == 0 || fixedBytes + store->growth() > bounds.memoryLimit) {
+            result.stop = SearchStop::FirstState;
+            result.bytesToStart = fixedBytes + std::max(store->growth(), recordBytes + perState);
+            return false;
         }
-        nodes.push_back({h, parent, block, keys});
-        arena.insert(arena.end(), scratch.begin(), scratch.end());
+        table.assign(slots, 0);
+        open.reserve(mostStates);
         return true;
+    }
+
+    void report() {
+        if (bounds.progress == nullptr || !clock.due())
+            return;
+        std::ostringstream line;
+        line.precision(1);
+        line << std::fixed << bounds.progressLabel << ": ";
+        if (store)
+            line << store->size() << " states, " << static_cast<double>(bytesHeld()) / (1 << 20) << " of "
+                 << static_cast<double>(bounds.memoryLimit) / (1 << 20) << " MiB held, ";
+        else
+            line << found.size() << (found.size() == 1 ? " crossing" : " crossings")
+                 << " found, making the easiest easier: " << stepsRun << " steps re-run, ";
+        line << clock.seconds() << " s\n";
+        *bounds.progress << line.str() << std::flush;
     }
 
     Crossing searchStates() {
         Crossing result;
         StateLayout shape(start);
         layout = &shape;
+        if (!plan(layout->words, result)) {
+            layout = nullptr;
+            store.reset();
+            return result;
+        }
         scratch.assign(layout->words, 0);
-        std::size_t slots = 1024;
-        while (slots < stateLimit * 2)
-            slots *= 2;
-        table.assign(slots, 0);
-        nodes.reserve(std::min<std::size_t>(stateLimit + 1, 1 << 16));
-        // Node 0 stands for "no parent"; node 1 is the start.
-        nodes.push_back({});
-        arena.assign(layout->words, 0);
         layout->put(start, 0, scratch.data());
-        add(0, 0, 0);
-        std::priority_queue<Open> open;
-        open.push({stepsToGo(way) * Greed, 1});
+        if (add(0, 0, 0) != Added::New) {
+            result.stop = SearchStop::FirstState;
+            result.bytesToStart = bytesHeld() + store->growth();
+        } else {
+            open.push_back({stepsToGo(way) * Greed, 1});
+            expand(result);
+        }
+        result.states = store->size();
+        result.bytes = bytesHeld();
+        // The states are not needed again.
+        store.reset();
+        std::vector<std::uint32_t>().swap(table);
+        std::vector<Open>().swap(open);
+        layout = nullptr;
+        return result;
+    }
 
+    void expand(Crossing& result) {
         WorldSnapshot state;
         WorldSnapshot after;
         std::size_t foundAt = 0;
         while (!open.empty()) {
-            if (nodes.size() > stateLimit) {
-                result.stopped = found.empty();
-                break;
+            report();
+            if (store->size() >= bounds.stateLimit) {
+                if (found.empty())
+                    result.stop = SearchStop::States;
+                return;
             }
-            if (!found.empty() && (found.size() >= CrossingsCompared || nodes.size() > foundAt * 2 + 20000))
-                break;
-            const std::uint32_t n = open.top().node;
-            open.pop();
-            const Node node = nodes[n];
-            const std::uint32_t held =
-                layout->take(&arena[static_cast<std::size_t>(n) * layout->words], state);
+            if (!found.empty() && (found.size() >= CrossingsCompared || store->size() > foundAt * 2 + 20000))
+                return;
+            std::pop_heap(open.begin(), open.end());
+            const std::uint32_t n = open.back().node;
+            open.pop_back();
+            const Node node = nodeAt(n);
+            const std::uint32_t held = layout->take(stateAt(n), state);
             const int firstStep = node.block * BlockSteps + 1;
             if (firstStep > maxSteps)
                 continue;
             // A room file changed under the search: it cannot go on, and cannot say "no crossing".
             if (!restoreWorld(state)) {
-                result.stopped = found.empty();
-                break;
+                if (found.empty())
+                    result.stop = SearchStop::RoomChanged;
+                return;
             }
             const bool lift = atLift();
             std::uint8_t actions[8];
@@ -319,7 +460,7 @@ class RoomSearch {
                 if (outcome == Outcome::Crossed) {
                     if (found.empty()) {
                         result.found = true;
-                        foundAt = nodes.size();
+                        foundAt = store->size();
                     }
                     found.push_back(scriptTo(n, actions[i]));
                     continue;
@@ -331,27 +472,40 @@ class RoomSearch {
                     continue;
                 layout->put(after, keys, scratch.data());
                 const std::uint16_t block = static_cast<std::uint16_t>(node.block + 1);
-                if (!add(n, block, actions[i]))
+                const Added added = add(n, block, actions[i]);
+                if (added == Added::Full) {
+                    if (found.empty())
+                        result.stop =
+                            store->size() >= bounds.stateLimit ? SearchStop::States : SearchStop::Memory;
+                    return;
+                }
+                if (added == Added::Known)
                     continue;
                 const float cost = static_cast<float>(block * BlockSteps) + Greed * stepsToGo(way);
-                open.push({cost, static_cast<std::uint32_t>(nodes.size() - 1)});
-                openBytes = std::max(openBytes, open.size() * sizeof(Open));
+                open.push_back({cost, static_cast<std::uint32_t>(store->size())});
+                std::push_heap(open.begin(), open.end());
             }
         }
-        result.states = nodes.size() - 1;
-        result.bytes = bytesHeld();
-        // The states are not needed again.
-        std::vector<std::uint32_t>().swap(arena);
-        std::vector<Node>().swap(nodes);
-        std::vector<std::uint32_t>().swap(table);
-        layout = nullptr;
-        return result;
+    }
+
+    // How many steps apart the states of a recorded script are kept (see record): every step,
+    // unless a minute of snapshots would pass the memory bound.
+    std::size_t keepEvery() const {
+        const std::size_t each =
+            start.robots.size() * sizeof(RobotSnapshot) + start.lifts.size() * sizeof(LiftSnapshot) +
+            start.searchables.size() * sizeof(SearchableSnapshot) + sizeof(WorldSnapshot);
+        // The start and the world's own snapshot besides those kept.
+        const std::size_t room = bounds.memoryLimit / each > 2 ? bounds.memoryLimit / each - 2 : 1;
+        const std::size_t steps = static_cast<std::size_t>(maxSteps) + 1;
+        return (steps + room - 1) / room;
     }
 
     // The step in which the script crosses from the start, or 0. The steps it shares with the
     // script last recorded (see record) are not run again: it starts from the recorded state
-    // before the first step whose held keys differ.
+    // kept last before the first step whose held keys differ, and only the steps from there on
+    // count as run, so the answer does not depend on how often states were kept.
     int crossesAt(const std::vector<KeyPress>& presses, bool recording = false) {
+        report();
         const std::vector<std::uint8_t> held = heldPerStep(presses, maxSteps);
         int from = 1;
         if (!recording && baseCrosses != 0) {
@@ -361,21 +515,29 @@ class RoomSearch {
             if (from > baseCrosses)
                 return baseCrosses;
         }
-        if (from == 1)
+        const int every = static_cast<int>(keptEvery);
+        int at = 1;
+        if (from == 1) {
             restoreWorld(start);
-        else
-            restoreWorld(baseStates[static_cast<std::size_t>(from)]);
+        } else {
+            const std::size_t kept = static_cast<std::size_t>((from - 1) / every);
+            at = static_cast<int>(kept) * every + 1;
+            restoreWorld(baseStates[kept]);
+        }
         if (recording) {
             baseHeld = held;
             baseCrosses = 0;
-            baseStates.resize(held.size());
+            baseStates.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
         }
         const int last = lastEvent(presses);
-        std::uint32_t keys = held[static_cast<std::size_t>(from - 1)];
-        for (int s = from; s <= maxSteps; ++s) {
-            if (recording)
-                saveWorld(baseStates[static_cast<std::size_t>(s)]);
+        std::uint32_t keys = held[static_cast<std::size_t>(at - 1)];
+        for (int s = at; s <= maxSteps; ++s) {
+            if (recording && (s - 1) % every == 0)
+                saveWorld(baseStates[static_cast<std::size_t>((s - 1) / every)]);
             stepWorld(keys, held[static_cast<std::size_t>(s)]);
+            // Before `from` the steps are the recorded script's, which went on to cross.
+            if (s < from)
+                continue;
             ++stepsRun;
             const Outcome outcome = outcomeNow(way);
             if (outcome == Outcome::Crossed) {
@@ -571,19 +733,25 @@ class RoomSearch {
 
     Way way;
     int maxSteps;
-    std::size_t stateLimit;
+    SearchBounds bounds;
+    ProgressClock clock;
+    std::chrono::steady_clock::time_point started;
     WorldSnapshot start;
     const StateLayout* layout = nullptr;
     std::vector<std::uint32_t> scratch;
-    std::vector<std::uint32_t> arena;
-    std::vector<Node> nodes;
+    std::optional<StateStore> store;
     std::vector<std::uint32_t> table;
-    std::size_t openBytes = 0;
+    // The states still to look at, a heap.
+    std::vector<Open> open;
+    std::size_t mostStates = 0;
+    std::size_t fixedBytes = 0;
+    // How many steps apart record keeps the states of a script.
+    std::size_t keptEvery = 1;
     std::vector<std::vector<KeyPress>> found;
     // Steps the scripts have been re-run for.
     std::int64_t stepsRun = 0;
-    // The script last recorded: its held keys per step, the state before each step, and the
-    // step it crosses in (0: none recorded).
+    // The script last recorded: its held keys per step, the state before every keptEvery-th
+    // step (from step 1), and the step it crosses in (0: none recorded).
     std::vector<std::uint8_t> baseHeld;
     std::vector<WorldSnapshot> baseStates;
     int baseCrosses = 0;
@@ -613,35 +781,57 @@ const char* keyName(std::uint32_t key) {
 
 } // namespace
 
-Crossing solveRoom(GameSetup& game, int room, Way way, int maxSteps, std::size_t stateLimit,
-                   std::string& error) {
-    game.restart();
-    if (!game.loadWorld()) {
-        error = game.error();
-        return {};
+namespace {
+
+// The search, with the system's own refusal of memory (below the bound) a stop, not a throw.
+Crossing searchRoom(Way way, const SearchBounds& bounds) {
+    RoomSearch search(way, bounds);
+    try {
+        return search.run();
+    } catch (const std::bad_alloc&) {
+        return search.outOfMemory();
     }
-    if (!game.enterStartRoom(StartRoom{room, way == Way::East ? 0 : 1})) {
-        error = game.error();
-        return {};
-    }
-    RoomSearch search(way, maxSteps, stateLimit);
-    return search.run();
 }
 
-Crossing solveRoomFile(GameSetup& game, const std::string& roomFile, Way way, int maxSteps,
-                       std::size_t stateLimit, std::string& error) {
-    game.restart();
-    if (!game.loadWorld()) {
-        error = game.error();
-        return {};
+// Enters the room as `enter` does: false, with `error` set, when it cannot be read or held.
+template <class Enter> bool enterRoom(GameSetup& game, std::string& error, Enter enter) {
+    try {
+        game.restart();
+        if (!game.loadWorld()) {
+            error = game.error();
+            return false;
+        }
+        return enter();
+    } catch (const std::bad_alloc&) {
+        error = "out of memory reading the room";
+        return false;
     }
-    world.roomFiles[0] = roomFile;
-    if (!enterRingRoom(0, way == Way::East ? 0 : 1)) {
-        error = "cannot read \"" + roomFile + "\"";
+}
+
+} // namespace
+
+Crossing solveRoom(GameSetup& game, int room, Way way, const SearchBounds& bounds, std::string& error) {
+    if (!enterRoom(game, error, [&] {
+            if (game.enterStartRoom(StartRoom{room, way == Way::East ? 0 : 1}))
+                return true;
+            error = game.error();
+            return false;
+        }))
         return {};
-    }
-    RoomSearch search(way, maxSteps, stateLimit);
-    return search.run();
+    return searchRoom(way, bounds);
+}
+
+Crossing solveRoomFile(GameSetup& game, const std::string& roomFile, Way way, const SearchBounds& bounds,
+                       std::string& error) {
+    if (!enterRoom(game, error, [&] {
+            world.roomFiles[0] = roomFile;
+            if (enterRingRoom(0, way == Way::East ? 0 : 1))
+                return true;
+            error = "cannot read \"" + roomFile + "\"";
+            return false;
+        }))
+        return {};
+    return searchRoom(way, bounds);
 }
 
 std::string keyScriptText(const std::vector<KeyPress>& presses, const std::string& heading) {
@@ -674,11 +864,34 @@ std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSte
         else
             line += "tightest window " + std::to_string(crossing.tightestWindow) + " steps (at step " +
                     std::to_string(crossing.tightestAt) + ")";
-    } else if (crossing.stopped) {
-        line += "search stopped after " + std::to_string(crossing.states) + " states";
+    } else if (crossing.stopped()) {
+        line += stoppedText(crossing);
     } else {
         line += "no crossing within " + std::to_string(maxSteps) + " steps (" +
                 std::to_string(crossing.states) + " states searched)";
     }
     return line;
+}
+
+std::string stoppedText(const Crossing& crossing) {
+    std::string after = "search stopped after " + std::to_string(crossing.states) + " states: ";
+    const std::string mib = std::to_string(crossing.memoryLimit >> 20) + " MiB";
+    switch (crossing.stop) {
+    case SearchStop::States:
+        return after + "the bound of " + std::to_string(crossing.stateLimit) + " states was reached";
+    case SearchStop::Memory:
+        return after + "the next would pass the memory bound of " + mib + " (" +
+               std::to_string(crossing.bytes) + " bytes held)";
+    case SearchStop::FirstState:
+        return "search stopped before the first state: it needs " + std::to_string(crossing.bytesToStart) +
+               " bytes to start, past the memory bound of " + mib;
+    case SearchStop::RoomChanged:
+        return after + "a room file changed under the search";
+    case SearchStop::OutOfMemory:
+        return after + "out of memory below the memory bound of " + mib + " (" +
+               std::to_string(crossing.bytes) + " bytes held)";
+    case SearchStop::None:
+        break;
+    }
+    return after;
 }

@@ -17,6 +17,13 @@
 inline constexpr int BlockSteps = 4;
 // The most states one search keeps; past it the search stops without an answer.
 inline constexpr std::size_t DefaultStateLimit = 1500000;
+// The most memory one search holds, in MiB: the states, their table, the queue of states to
+// look at and the snapshots it works on, counted from their sizes (never read from the
+// system), so a search stops at the same state on every machine. A state of a bundled room
+// is under 1 KiB, so the state bound comes first there; a room of thousands of robots holds
+// tens or hundreds of KiB a state and meets this one.
+inline constexpr std::size_t DefaultMemoryLimitMiB = 1024;
+inline constexpr std::size_t MostMemoryLimitMiB = std::size_t{1} << 20;
 
 // The way across: east enters at the left entry point and leaves at the right edge.
 enum class Way { East = 0, West = 1 };
@@ -30,10 +37,39 @@ struct KeyPress {
 };
 inline constexpr int NeverReleased = 1 << 30;
 
+// Why a search stopped without an answer.
+enum class SearchStop {
+    None,
+    // It held as many states as it may.
+    States,
+    // The next states would take it past its memory bound.
+    Memory,
+    // Not even the first state fits in the memory bound.
+    FirstState,
+    // A room file changed under it.
+    RoomChanged,
+    // The system refused memory below the bound.
+    OutOfMemory,
+};
+
+// What one search may spend, and where it says how it goes.
+struct SearchBounds {
+    // The longest crossing looked for.
+    int maxSteps = 3600;
+    std::size_t stateLimit = DefaultStateLimit;
+    // In bytes.
+    std::size_t memoryLimit = DefaultMemoryLimitMiB << 20;
+    // While the search runs, a line "LABEL: ..." on `progress` every `progressSeconds`.
+    std::ostream* progress = nullptr;
+    std::string progressLabel;
+    double progressSeconds = 5.0;
+};
+
 struct Crossing {
     bool found = false;
-    // The search hit its state limit before it found a crossing or ran out of states.
-    bool stopped = false;
+    // The search stopped at a bound before it found a crossing or ran out of states.
+    SearchStop stop = SearchStop::None;
+    bool stopped() const { return stop != SearchStop::None; }
     // The step in which the player leaves the room.
     int steps = 0;
     std::vector<KeyPress> presses;
@@ -42,36 +78,42 @@ struct Crossing {
     int tightestAt = 0;
     std::size_t states = 0;
     double seconds = 0.0;
-    // Peak bytes the search held for its states.
+    // Peak bytes the search held, as counted against its memory bound.
     std::size_t bytes = 0;
+    // With SearchStop::FirstState: the bytes the search needs before its first state.
+    std::size_t bytesToStart = 0;
+    std::size_t memoryLimit = 0;
+    std::size_t stateLimit = 0;
 };
 
 class GameSetup;
 
 // Ring room `room` (from 1), searched from the start the tools use (GameSetup::enterStartRoom)
-// in a world loaded afresh by `game`. On a room that cannot be read, nothing found and
-// `error` set.
-Crossing solveRoom(GameSetup& game, int room, Way way, int maxSteps, std::size_t stateLimit,
-                   std::string& error);
+// in a world loaded afresh by `game`. On a room that cannot be read (or held in memory),
+// nothing found and `error` set.
+Crossing solveRoom(GameSetup& game, int room, Way way, const SearchBounds& bounds, std::string& error);
 // A room file that may be outside the ring (a path under the data directory), entered as the
 // end of a room change enters a room.
-Crossing solveRoomFile(GameSetup& game, const std::string& roomFile, Way way, int maxSteps,
-                       std::size_t stateLimit, std::string& error);
+Crossing solveRoomFile(GameSetup& game, const std::string& roomFile, Way way, const SearchBounds& bounds,
+                       std::string& error);
 
 // The script as the replay tool reads it (tools/common/KeyScript.h), with a comment heading.
 std::string keyScriptText(const std::vector<KeyPress>& presses, const std::string& heading);
 
 // The line the solver prints for a room and way: "room N east: crossed in ..." or the
-// "no crossing within ..." / "search stopped after ..." lines.
+// "no crossing within ..." / "search stopped after ...: REASON" lines.
 std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSteps);
+// "search stopped after K states: REASON" (or "before the first state"), for a stopped search.
+std::string stoppedText(const Crossing& crossing);
 
 // The player's reach, measured in the real simulation in small rooms made for it in a scratch
 // directory; one line each.
-// False when the rooms cannot be written or read.
-bool measureReach(GameSetup& game, std::ostream& out);
+// False, with `error` saying why, when the rooms cannot be written or read.
+bool measureReach(GameSetup& game, std::ostream& out, std::string& error);
 
 // The whole tool: `marrowgast-solve [--root DIR] [--room N]... [--way east|west]...
-// [--max-steps M] [--keys-out DIR] [--reach]`. 0 when every crossing asked was found, 1 when
-// one was not, 2 for a usage error or a room that cannot be read.
+// [--max-steps M] [--max-memory MiB] [--keys-out DIR] [--reach]`. 0 when every crossing asked
+// was found, 1 when one was not (or a search stopped), 2 for a usage error or a room that
+// cannot be read.
 int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
               const DataLookup* lookup = nullptr);
