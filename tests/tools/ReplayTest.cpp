@@ -630,17 +630,17 @@ TEST_F(ReplayErrors, BadOptionsWriteNothing) {
 // Each with why: the system's reason, or the bound the file breaks.
 TEST_F(ReplayErrors, AKeyScriptThatCannotBeReadOrParsedWritesNothing) {
     expectRefused({"--root", "ring", "--steps", "5", "--keys", "missing.txt"},
-                  "missing.txt: cannot read the key script: No such file or directory");
+                  "missing.txt\": cannot read the key script: No such file or directory");
     fs::create_directories(dir.path("folder"));
     expectRefused({"--root", "ring", "--steps", "5", "--keys", "folder"},
-                  "folder: cannot read the key script: it is not a regular file");
+                  "folder\": cannot read the key script: it is not a regular file");
     fs::resize_file(dir.write("huge.keys", ""), 5 * 1024 * 1024);
     expectRefused({"--root", "ring", "--steps", "5", "--keys", "huge.keys"},
-                  "huge.keys: cannot read the key script: it is larger than the 4 MB");
+                  "huge.keys\": cannot read the key script: it is larger than the 4 MB");
     if (fs::exists("/proc/self/pagemap")) {
         fs::create_symlink("/proc/self/pagemap", dir.path("endless.keys"));
         expectRefused({"--root", "ring", "--steps", "5", "--keys", "endless.keys"},
-                      "endless.keys: cannot read the key script: it holds more than the size it reports");
+                      "endless.keys\": cannot read the key script: it holds more than the size it reports");
     }
     dir.write("bad.txt", "1 up down\n2 jump down\n");
     expectRefused({"--root", "ring", "--steps", "5", "--keys", "bad.txt"}, "bad.txt:2:");

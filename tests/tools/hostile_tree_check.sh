@@ -71,7 +71,7 @@ done
 if [ -r $endless ]; then
   ln -s $endless "$work/endless.keys"
   timed "replay with an endless key script" "$replay" --root "$source" --keys "$work/endless.keys" --steps 10
-  if [ $status -ne 2 ] || ! printf '%s\n' "$out" | grep -q "endless.keys: cannot read the key script: .*never end"; then
+  if [ $status -ne 2 ] || ! printf '%s\n' "$out" | grep -q "endless.keys\": cannot read the key script: .*never end"; then
     echo "replay with an endless key script: exit $status"; echo "$out"; failed=1
   fi
 fi

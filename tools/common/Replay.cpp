@@ -277,7 +277,7 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         std::string text;
         DataFileStatus status;
         if (!readWholeDataFile(keysFile, MaxDefinitionFileBytes, text, &status))
-            return fail(ReplayBadInput, options.keysFile + ": cannot read the key script: " +
+            return fail(ReplayBadInput, quotedText(options.keysFile) + ": cannot read the key script: " +
                                             describeDataFileProblem(status, MaxDefinitionFileBytes));
         std::string error;
         if (!parseKeyScript(text, options.keysFile, script, error, options.mostSteps))
