@@ -34,8 +34,8 @@ void saveScreenshot() {
     else if (writePngFile(file, backBuffer, false, &why))
         why.clear();
     if (!why.empty() && theDisplay.screenshotFailed)
-        theDisplay.screenshotFailed("cannot save the screenshot" + (file.empty() ? "" : " " + quotedText(file)) +
-                                    ": " + why);
+        theDisplay.screenshotFailed("cannot save the screenshot" +
+                                    (file.empty() ? "" : " " + quotedText(file)) + ": " + why);
     theDisplay.screenshotRequested = false;
 }
 
