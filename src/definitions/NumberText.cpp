@@ -5,6 +5,7 @@
 #include <fast_float/fast_float.h>
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -129,12 +130,10 @@ template <class Real> char* writeShortest(char* out, Real value) {
     if (std::signbit(value))
         *out++ = '-';
     if (std::isnan(value)) {
-        std::memcpy(out, "nan", 3);
-        return out + 3;
+        return std::copy_n("nan", 3, out);
     }
     if (std::isinf(value)) {
-        std::memcpy(out, "inf", 3);
-        return out + 3;
+        return std::copy_n("inf", 3, out);
     }
     if (value == 0) {
         *out++ = '0';
