@@ -16,7 +16,8 @@ data=$prefix/share/games/marrowgast
 for f in games/marrowgast bin/marrowgast-check bin/marrowgast-replay bin/marrowgast-solve share/games/marrowgast/res/rooms/room1.txt \
          share/applications/example.marrowgast.Marrowgast.desktop share/metainfo/example.marrowgast.Marrowgast.metainfo.xml \
          share/icons/hicolor/16x16/apps/marrowgast.png share/icons/hicolor/256x256/apps/marrowgast.png \
-         share/man/man6/marrowgast.6; do
+         share/man/man6/marrowgast.6 share/doc/marrowgast/README.md share/doc/marrowgast/ROOMS.md \
+         share/doc/marrowgast/LICENSE share/doc/marrowgast/THIRD-PARTY-NOTICES; do
   [ -f "$prefix/$f" ] || complain "not installed: $f"
 done
 # Every installed program names its version and the licences, all in the same words.
