@@ -66,9 +66,10 @@ deb=$(ls "$work"/marrowgast_*.deb)
 changes=$(ls "$work"/marrowgast_*.changes)
 dpkg-deb --contents "$deb" | awk '{print $6}' | grep -v '/$' | grep -v '/res/'
 
-grep -q 'tests passed, 0 tests failed out of' "$work/build.log" ||
-  { echo "error: the package build ran no unit tests" >&2; exit 1; }
-grep -E '^[0-9]+% tests passed' "$work/build.log"
+# The GoogleTest cases number in the hundreds: a handful means a test binary lost its tests.
+ran=$(sed -n 's/^100% tests passed, 0 tests failed out of \([0-9]*\)$/\1/p' "$work/build.log")
+[ "${ran:-0}" -ge 100 ] || { echo "error: the package build ran ${ran:-no} unit tests" >&2; exit 1; }
+echo "unit tests at build time: $ran passed"
 
 echo "== lintian"
 # Pedantic, and failing on any warning; debian/marrowgast.lintian-overrides says why the one
