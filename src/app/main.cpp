@@ -8,6 +8,7 @@
 #include "app/RoomWatch.h"
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
+#include "app/Version.h"
 #include "definitions/Quoted.h"
 #include "definitions/StopSignals.h"
 #include "game/WorldOperations.h"
@@ -46,7 +47,7 @@ const char* const Usage =
     "  --watch       for room authors: when the room's file, or a set or image it uses,\n"
     "                changes on disk, read the room again behind the next death's curtain\n"
     "  --help        print this help and exit\n"
-    "  --version     print the version and exit\n"
+    "  --version     print the version and the licences and exit\n"
     "\n"
     "Without --data the data is the first res/ folder found in: the working directory,\n"
     "the installed data beside the program (../share/games/marrowgast), the source tree\n"
@@ -93,7 +94,7 @@ int readCommandLine(int argc, char** argv, StartOptions& options) {
             return 0;
         }
         if (option == "--version") {
-            std::printf("marrowgast %s\n", MARROWGAST_VERSION);
+            std::fputs(versionText("marrowgast").c_str(), stdout);
             return 0;
         }
         if (option == "--watch" && equals == std::string::npos) {

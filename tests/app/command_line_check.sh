@@ -6,7 +6,10 @@ out=$("$game" --help) || { echo "--help: exit $?"; failed=1; }
 for option in --data --fullscreen --room --side --record --watch --help --version; do
   printf '%s\n' "$out" | grep -q -- "^  $option" || { echo "--help does not list $option"; failed=1; }
 done
-out=$("$game" --version) && printf '%s\n' "$out" | grep -qE '^marrowgast [0-9]+\.[0-9]+' || { echo "--version: $out"; failed=1; }
+# --version names the program, its version and both licences.
+out=$("$game" --version) && printf '%s\n' "$out" | head -n 1 | grep -qE '^marrowgast [0-9]+\.[0-9]+$' &&
+  printf '%s\n' "$out" | grep -q 'MIT licence' && printf '%s\n' "$out" | grep -q '(CC-BY-4.0)' ||
+  { echo "--version: $out"; failed=1; }
 err=$("$game" --fly 2>&1 >/dev/null); status=$?
 [ $status -eq 2 ] || { echo "--fly: exit $status"; failed=1; }
 printf '%s\n' "$err" | grep -q 'unknown option "--fly"' || { echo "--fly said: $err"; failed=1; }

@@ -16,8 +16,19 @@ data=$prefix/share/games/marrowgast
 for f in games/marrowgast bin/marrowgast-check bin/marrowgast-replay bin/marrowgast-solve share/games/marrowgast/res/rooms/room1.txt \
          share/applications/example.marrowgast.Marrowgast.desktop share/metainfo/example.marrowgast.Marrowgast.metainfo.xml \
          share/icons/hicolor/16x16/apps/marrowgast.png share/icons/hicolor/256x256/apps/marrowgast.png \
-         share/man/man6/marrowgast.6; do
+         share/man/man6/marrowgast.6 share/doc/marrowgast/README.md share/doc/marrowgast/ROOMS.md \
+         share/doc/marrowgast/LICENSE share/doc/marrowgast/THIRD-PARTY-NOTICES; do
   [ -f "$prefix/$f" ] || complain "not installed: $f"
+done
+# Every installed program names its version and the licences, all in the same words.
+game_says=$("$prefix/games/marrowgast" --version | tail -n +2)
+printf '%s\n' "$game_says" | grep -q 'MIT licence' && printf '%s\n' "$game_says" | grep -q '(CC-BY-4.0)' ||
+  complain "installed game --version names no licence: $game_says"
+for program in bin/marrowgast-check bin/marrowgast-replay bin/marrowgast-solve; do
+  out=$("$prefix/$program" --version) || complain "installed $program --version: exit $?"
+  [ "$(printf '%s\n' "$out" | head -n 1)" = "${program#bin/} $("$prefix/games/marrowgast" --version | head -n 1 | cut -d' ' -f2)" ] ||
+    complain "installed $program --version starts: $(printf '%s\n' "$out" | head -n 1)"
+  [ "$(printf '%s\n' "$out" | tail -n +2)" = "$game_says" ] || complain "installed $program --version says: $out"
 done
 # The installed data is read-only, as in a package.
 chmod -R a-w "$data"

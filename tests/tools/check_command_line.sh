@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the marrowgast-check executable on the fixture rooms: the faulty set gives exactly
-# the expected lines and exit 1, the clean set exit 0, a usage error exit 2, and a room of a
-# thousand firing robots stops the solver at its memory bound, at the same state every run.
+# the expected lines and exit 1, the clean set exit 0, a usage error exit 2, --version the
+# licences, and a room of a thousand firing robots stops the solver at its memory bound, at
+# the same state every run.
 check=${1:?usage: check_command_line.sh MARROWGAST_CHECK DATA_DIR}
 data=${2:?usage: check_command_line.sh MARROWGAST_CHECK DATA_DIR}
 work=$(mktemp -d) || exit 1
@@ -15,6 +16,12 @@ diff -u "$data/check/bad-expected.txt" "$out" || { echo "faulty rooms: output di
 (cd "$data/check/clean" && "$check") >"$out"; status=$?
 [ "$status" -eq 0 ] || { echo "clean rooms: exit $status, wanted 0"; cat "$out"; exit 1; }
 [ "$(cat "$out")" = "no problems found" ] || { echo "clean rooms:"; cat "$out"; exit 1; }
+
+# --version answers wherever it stands, before any data is looked for.
+"$check" --root /nonexistent --version >"$out"; status=$?
+[ "$status" -eq 0 ] || { echo "--version: exit $status, wanted 0"; exit 1; }
+head -n 1 "$out" | grep -qE '^marrowgast-check [0-9]+\.[0-9]+$' && grep -q 'MIT licence' "$out" &&
+  grep -q '(CC-BY-4.0)' "$out" || { echo "--version:"; cat "$out"; exit 1; }
 
 for bad in --bogus "--max-memory 0" "--max-memory 1048577" "--max-memory x"; do
   # shellcheck disable=SC2086 # the option and its value are two words
