@@ -13,6 +13,9 @@ out=$("$game" --version) && printf '%s\n' "$out" | head -n 1 | grep -qE '^marrow
 err=$("$game" --fly 2>&1 >/dev/null); status=$?
 [ $status -eq 2 ] || { echo "--fly: exit $status"; failed=1; }
 printf '%s\n' "$err" | grep -q 'unknown option "--fly"' || { echo "--fly said: $err"; failed=1; }
+# A word that would drive the terminal is shown escaped, never echoed as it came.
+err=$("$game" "$(printf -- '--fly\033[31m')" 2>&1 >/dev/null)
+printf '%s\n' "$err" | grep -qF 'unknown option "--fly\x1b[31m"' || { echo "--fly with an escape said: $err"; failed=1; }
 # --data names the one place to look: a folder without res/ stops the game before any window.
 for args in "--data" "--data=" "--data --fullscreen"; do
   err=$("$game" $args 2>&1 >/dev/null); status=$?

@@ -1,5 +1,7 @@
 #include "tools/common/ReplayOptions.h"
 
+#include "definitions/Quoted.h"
+
 #include "app/StartRoom.h"
 
 #include <charconv>
@@ -15,10 +17,6 @@ bool readWhole(std::string_view word, std::int64_t low, std::int64_t high, std::
     const char* end = word.data() + word.size();
     auto [ptr, ec] = std::from_chars(word.data(), end, value);
     return ec == std::errc() && ptr == end && value >= low && value <= high;
-}
-
-std::string quoted(std::string_view word) {
-    return "\"" + std::string(word) + "\"";
 }
 
 } // namespace
@@ -61,7 +59,7 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
                            option == "--size" || option == "--room" || option == "--side" ||
                            option == "--max-steps";
         if (!known) {
-            error = "unknown option " + quoted(option);
+            error = "unknown option " + quotedText(option);
             return false;
         }
         // An option word where a value should be means the value was left out.
@@ -73,11 +71,11 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
 
         if (option == "--steps") {
             if (!readWhole(value, 0, MostSteps, options.steps))
-                return fail("expected a whole number of steps from 0, not " + quoted(value));
+                return fail("expected a whole number of steps from 0, not " + quotedText(value));
             stepsGiven = true;
         } else if (option == "--max-steps") {
             if (!readWhole(value, 1, MostSteps, options.mostSteps))
-                return fail("expected a whole number of steps from 1, not " + quoted(value));
+                return fail("expected a whole number of steps from 1, not " + quotedText(value));
         } else if (option == "--root") {
             options.root = value;
             options.rootGiven = true;
@@ -92,7 +90,7 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             ReplayShot shot;
             if (colon == std::string::npos || colon + 1 >= value.size() ||
                 !readWhole(std::string_view(value).substr(0, colon), 0, MostSteps, shot.step))
-                return fail("expected STEP:FILE.png, not " + quoted(value));
+                return fail("expected STEP:FILE.png, not " + quotedText(value));
             shot.fileName = value.substr(colon + 1);
             options.shots.push_back(shot);
         } else if (option == "--size") {
@@ -106,16 +104,16 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
                 options.width = 1024;
                 options.height = 768;
             } else {
-                return fail("expected 640x480, 800x600 or 1024x768, not " + quoted(value));
+                return fail("expected 640x480, 800x600 or 1024x768, not " + quotedText(value));
             }
             options.sizeGiven = true;
         } else if (option == "--room") {
             if (!readStartRoomNumber(value, options.room))
-                return fail("expected a room of the ring from 1 to 4, not " + quoted(value));
+                return fail("expected a room of the ring from 1 to 4, not " + quotedText(value));
             options.startGiven = true;
         } else if (option == "--side") {
             if (!readStartSide(value, options.side))
-                return fail("expected left or right, not " + quoted(value));
+                return fail("expected left or right, not " + quotedText(value));
             options.startGiven = true;
         }
     }

@@ -570,7 +570,7 @@ void RoomCheck::checkSetsAndSounds() {
 
 namespace {
 
-const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [ROOMFILE...]\n";
+const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [--version] [ROOMFILE...]\n";
 
 // With --solve: a finding on the entry point's line for each way the room cannot be crossed.
 // False, with `error` set, when the solver cannot start (the ring's first room unreadable).
@@ -645,7 +645,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
             out << Usage;
             return 0;
         } else if (arg.size() > 1 && arg.front() == '-') {
-            err << "marrowgast-check: unknown option " << arg << "\n" << Usage;
+            err << "marrowgast-check: unknown option " << quotedText(arg) << "\n" << Usage;
             return 2;
         } else {
             rooms.push_back(arg);

@@ -14,7 +14,7 @@ namespace {
 
 const char* const Usage =
     "usage: marrowgast-solve [--root DIR] [--room N]... [--way east|west]... [--max-steps M]\n"
-    "                        [--max-memory MiB] [--keys-out DIR] [--reach]\n"
+    "                        [--max-memory MiB] [--keys-out DIR] [--reach] [--version]\n"
     "Searches the game's own simulation for a key script that crosses each room (default all\n"
     "four) each way (default both): east from the left entry point out at the right edge, west\n"
     "the mirror, without dying, within M steps (default 3600, a minute). The input model: the\n"
