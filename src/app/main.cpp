@@ -127,7 +127,8 @@ int readCommandLine(int argc, char** argv, StartOptions& options) {
                 return refuse("--record needs the file to write the run to");
             continue;
         }
-        std::fprintf(stderr, "marrowgast: unknown option %s; try marrowgast --help\n", quotedText(word).c_str());
+        std::fprintf(stderr, "marrowgast: unknown option %s; try marrowgast --help\n",
+                     quotedText(word).c_str());
         return 2;
     }
     return -1;

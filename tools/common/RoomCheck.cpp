@@ -570,7 +570,8 @@ void RoomCheck::checkSetsAndSounds() {
 
 namespace {
 
-const char* const Usage = "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [--version] [ROOMFILE...]\n";
+const char* const Usage =
+    "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [--version] [ROOMFILE...]\n";
 
 // With --solve: a finding on the entry point's line for each way the room cannot be crossed.
 // False, with `error` set, when the solver cannot start (the ring's first room unreadable).
