@@ -17,13 +17,6 @@ std::filesystem::path benchRoot() {
     return MARROWGAST_SOURCE_DIR;
 }
 
-namespace {
-
-constexpr const char* RingFiles[] = {"res/rooms/room1.txt", "res/rooms/room2.txt", "res/rooms/room3.txt",
-                                     "res/rooms/room4.txt"};
-
-} // namespace
-
 std::vector<RoomCensus> censusOfRooms(const std::filesystem::path& root) {
     // The census decodes images into the program's cache; its set-up empties it again, so
     // every benchmark starts cold.
@@ -31,15 +24,15 @@ std::vector<RoomCensus> censusOfRooms(const std::filesystem::path& root) {
     ObjectRegistry registry;
     registerObjectTypes(registry);
     std::vector<RoomCensus> rooms;
-    for (std::size_t index = 0; index < std::size(RingFiles); ++index) {
+    for (std::size_t index = 0; index < RingSize; ++index) {
         Room room(registry);
         RoomCensus census;
         census.index = index;
-        if (room.loadFile(RingFiles[index])) {
+        if (room.loadFile(RingRoomFiles[index])) {
             for (const ObjectRef& object : room.objects()) {
                 ++census.objects;
-                census.robots += object->kind() == 4 ? 1 : 0;
-                census.lifts += object->kind() == 3 ? 1 : 0;
+                census.robots += object->kind() == ObjectKind::Robot ? 1 : 0;
+                census.lifts += object->kind() == ObjectKind::Lift ? 1 : 0;
             }
         }
         rooms.push_back(census);

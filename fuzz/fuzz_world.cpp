@@ -10,6 +10,8 @@
 // low four bits choose.
 #include "FuzzScratch.h"
 
+#include "actors/Player.h"
+#include "actors/Robot.h"
 #include "app/GameSetup.h"
 #include "app/KeyCommands.h"
 #include "game/WorldOperations.h"
@@ -30,15 +32,15 @@ constexpr int Keys[16] = {KeyCodeLeft,  KeyCodeRight,       KeyCodeUp,     KeyCo
 constexpr int MaxSteps = 400;
 constexpr int StepsPerFrame = 25;
 
+// Byte 0 picks the room by two bits.
+static_assert(RingSize == 4);
+
 // The file each role and choice replaces, relative to the data directory.
-constexpr const char* Rooms[4] = {"res/rooms/room1.txt", "res/rooms/room2.txt", "res/rooms/room3.txt",
-                                  "res/rooms/room4.txt"};
-constexpr const char* Sets[4] = {"res/textures/player.set", "res/textures/robot_a.set",
-                                 "res/textures/robot_b.set", "res/textures/laser.set"};
+constexpr const char* Sets[4] = {PlayerSetFile, "res/textures/robot_a.set", "res/textures/robot_b.set",
+                                 "res/textures/laser.set"};
 constexpr const char* Images[4] = {"res/textures/stone.png", "res/textures/wood.jpg",
                                    "res/textures/crate.png", "res/textures/metal.png"};
-constexpr const char* Sounds[4] = {"res/sound/laser.wav", "res/sound/die1.wav", "res/sound/die2.wav",
-                                   "res/sound/die3.wav"};
+constexpr const char* Sounds[4] = {LaserSound, DeathSounds[0], DeathSounds[1], DeathSounds[2]};
 
 const char* replacedFile(std::uint8_t chooser) {
     const int which = chooser >> 6;
@@ -50,7 +52,7 @@ const char* replacedFile(std::uint8_t chooser) {
     case 3:
         return Sounds[which];
     default:
-        return Rooms[chooser & 3];
+        return RingRoomFiles[chooser & 3];
     }
 }
 

@@ -3,7 +3,7 @@
 #include "actors/Random.h"
 #include "actors/StateTable.h"
 #include "definitions/FixedStep.h"
-#include "input/KeyCodes.h"
+#include "graphics/SpriteRenderer.h"
 #include "sound/Sound.h"
 #include "world/Room.h"
 
@@ -12,13 +12,6 @@
 RandomGenerator gameRandom;
 
 namespace {
-
-constexpr float RunSpeed = 0.15f;
-constexpr float JumpImpulse = 0.22f;
-constexpr float LargestFall = 0.2f;
-constexpr float LandingTolerance = 0.25f;
-// 30 units per second squared, per step squared.
-constexpr float Gravity = 30.0f * (FixedStep * FixedStep);
 
 // The step of a state that does nothing by itself while it lasts.
 void noStep(Player&) {}
@@ -35,39 +28,24 @@ constexpr Player::StateRow Player::states[PlayerStateCount] = {
 };
 
 Player::Player() {
-    x = 30.0f;
-    y = 29.0f;
-    w = 2.0f;
-    h = 3.0f;
+    x = DefaultStartX;
+    y = DefaultStartY;
+    w = PlayerWidth;
+    h = PlayerHeight;
     drawLayer = 1;
-    animation.load("res/textures/player.set");
+    animation.load(PlayerSetFile);
 }
 
 void Player::handleKey(int code, int pressed) {
-    std::uint32_t bit = 0;
-    switch (code) {
-    case KeyCodeLeft:
-        bit = KeyLeft;
-        break;
-    case KeyCodeRight:
-        bit = KeyRight;
-        break;
-    case KeyCodeUp:
-        bit = KeyUp;
-        break;
-    case KeyCodeDown:
-        bit = KeyDown;
-        break;
-    case KeyCodeSpace:
-        bit = KeyJump;
-        break;
-    default:
+    for (const PlayerKey& key : PlayerKeys) {
+        if (key.code != code)
+            continue;
+        if (pressed != 0)
+            keys |= key.bit;
+        else
+            keys &= ~key.bit;
         return;
     }
-    if (pressed != 0)
-        keys |= bit;
-    else
-        keys &= ~bit;
 }
 
 void Player::setState(int s) {
@@ -89,29 +67,29 @@ void Player::playByFacing(const char* left, const char* right) {
 
 void Player::enterGround() {
     if (facing == FacingLeft)
-        animation.play((keys & KeyLeft) != 0 ? "RunLeft" : "FaceLeft");
+        animation.play((keys & KeyLeft) != 0 ? PlayerAnimation::RunLeft : PlayerAnimation::FaceLeft);
     else
-        animation.play((keys & KeyRight) != 0 ? "RunRight" : "FaceRight");
+        animation.play((keys & KeyRight) != 0 ? PlayerAnimation::RunRight : PlayerAnimation::FaceRight);
 }
 
 void Player::enterJump() {
-    const char* name = facing == FacingLeft ? "JumpLeft" : "JumpRight";
+    const char* name = facing == FacingLeft ? PlayerAnimation::JumpLeft : PlayerAnimation::JumpRight;
     animation.play(name);
     jumpLength = static_cast<float>(animation.length(name));
     jumpTime = jumpLength;
 }
 
 void Player::enterFall() {
-    h = 3.0f;
-    playByFacing("FallLeft", "FallRight");
+    h = PlayerHeight;
+    playByFacing(PlayerAnimation::FallLeft, PlayerAnimation::FallRight);
 }
 
 void Player::enterRideLift() {
-    playByFacing("FaceLeft", "FaceRight");
+    playByFacing(PlayerAnimation::FaceLeft, PlayerAnimation::FaceRight);
 }
 
 void Player::enterSearch() {
-    animation.play("Search");
+    animation.play(PlayerAnimation::Search);
 }
 
 void Player::enterDying() {
@@ -119,11 +97,11 @@ void Player::enterDying() {
     const int r = gameRandom.next();
     const int i = static_cast<int>(static_cast<float>(r) * 9.155553e-05f);
     if (i == 0)
-        playSound("res/sound/die1.wav");
+        playSound(DeathSounds[0]);
     else if (i == 1)
-        playSound("res/sound/die2.wav");
+        playSound(DeathSounds[1]);
     else
-        playSound("res/sound/die3.wav");
+        playSound(DeathSounds[2]);
 }
 
 void Player::groundStep() {
@@ -131,19 +109,19 @@ void Player::groundStep() {
         x -= RunSpeed;
         if (facing != FacingLeft || (prevKeys & KeyLeft) == 0) {
             facing = FacingLeft;
-            animation.play("RunLeft");
+            animation.play(PlayerAnimation::RunLeft);
         }
     }
     if ((keys & KeyRight) != 0) {
         x += RunSpeed;
         if (facing != FacingRight || (prevKeys & KeyRight) == 0) {
             facing = FacingRight;
-            animation.play("RunRight");
+            animation.play(PlayerAnimation::RunRight);
         }
     }
     // Restarted every step while nothing is held: the standing pose holds its first frame.
     if (keys == 0)
-        playByFacing("FaceLeft", "FaceRight");
+        playByFacing(PlayerAnimation::FaceLeft, PlayerAnimation::FaceRight);
     if ((keys & KeyJump) != 0) {
         // Cleared here and set again only by a new press: holding the bar jumps once.
         keys &= ~KeyJump;
@@ -164,7 +142,7 @@ void Player::jumpStep() {
     if (jumpLength != 0.0f)
         h = 2.0f + std::fabs(2.0f * jumpTime / jumpLength - 1.0f);
     else
-        h = 3.0f;
+        h = PlayerHeight;
     if (animation.finished)
         setState(Fall);
 }
@@ -178,12 +156,12 @@ void Player::fallStep() {
         return;
     room->collectOverlapping(x, y, w, h, fallContacts);
     for (const ObjectRef& object : fallContacts) {
-        const int k = object->kind();
-        if (k != 1 && k != 3)
+        const ObjectKind k = object->kind();
+        if (k != ObjectKind::Platform && k != ObjectKind::Lift)
             continue;
         const float top = object->y - object->h;
         if (top + LandingTolerance > y) {
-            playByFacing("RunLeft", "RunRight");
+            playByFacing(PlayerAnimation::RunLeft, PlayerAnimation::RunRight);
             setState(Ground);
         }
     }
@@ -220,7 +198,7 @@ void Player::update() {
     if (y - old > LargestFall)
         y = old + LargestFall;
 
-    if (y > h + 30.0f)
+    if (y > h + RoomHeight)
         setState(Dying);
 
     if (room != nullptr)
@@ -228,14 +206,14 @@ void Player::update() {
     for (const ObjectRef& ref : contacts) {
         GameObject& object = *ref;
         switch (object.kind()) {
-        case 4:
+        case ObjectKind::Robot:
             setState(Dying);
             break;
-        case 2:
+        case ObjectKind::Searchable:
             if (((keys & KeyUp) != 0 && state == Ground) || state == Search)
                 setState(object.interactUp(this) ? Search : Ground);
             break;
-        case 3:
+        case ObjectKind::Lift:
             if ((keys & (KeyLeft | KeyRight)) == 0) {
                 // Up is offered first; Down only when Up is not held or the lift refuses it.
                 if ((keys & KeyUp) != 0 && object.interactUp(this))
@@ -245,7 +223,7 @@ void Player::update() {
             }
             supportRule(object);
             break;
-        case 1:
+        case ObjectKind::Platform:
             supportRule(object);
             break;
         default:
@@ -267,12 +245,12 @@ void Player::reset() {
         contacts.reserve(room->objects().size());
         fallContacts.reserve(room->objects().size());
     }
-    animation.play("FaceLeft");
-    x = prevX = 30.0f;
+    animation.play(PlayerAnimation::FaceLeft);
+    x = prevX = DefaultStartX;
     facing = FacingLeft;
-    y = prevY = 29.0f;
+    y = prevY = DefaultStartY;
     keys = prevKeys = 0;
-    h = 3.0f;
+    h = PlayerHeight;
     state = -1;
     setState(Ground);
 }

@@ -84,8 +84,8 @@ int robotSpeedIndex(std::string_view word) {
 }
 
 Robot::Robot() {
-    w = 2.0f;
-    h = 1.75f;
+    w = RobotWidth;
+    h = RobotHeight;
     drawLayer = 1;
 }
 
@@ -152,7 +152,7 @@ void Robot::load(TokenList& tokens) {
     x = startX;
     y = startY;
     // The beam runs for the robot's whole life; it is only shown while firing.
-    laserAnimation.play("Laser");
+    laserAnimation.play(RobotAnimation::Laser);
 }
 
 void Robot::reset() {
@@ -224,7 +224,7 @@ bool Robot::playerIsRight() const {
 }
 
 void Robot::playMove() {
-    bodyAnimation.play(facingRight != 0 ? "MoveRight" : "MoveLeft");
+    bodyAnimation.play(facingRight != 0 ? RobotAnimation::MoveRight : RobotAnimation::MoveLeft);
 }
 
 void Robot::faceTowards(int waypointX) {
@@ -241,7 +241,7 @@ void Robot::moveTowards(int waypointX, float distance) {
 }
 
 void Robot::enterDoNothing() {
-    bodyAnimation.play("MoveLeft");
+    bodyAnimation.play(RobotAnimation::MoveLeft);
 }
 
 void Robot::enterMoveToPoint1() {
@@ -260,13 +260,13 @@ void Robot::enterPause() {
 }
 
 void Robot::enterTurn() {
-    bodyAnimation.play(facingRight != 0 ? "TurnRightToLeft" : "TurnLeftToRight");
+    bodyAnimation.play(facingRight != 0 ? RobotAnimation::TurnRightToLeft : RobotAnimation::TurnLeftToRight);
 }
 
 void Robot::enterLaser() {
     timer = LaserSeconds;
     playMove();
-    playSound("res/sound/laser.wav");
+    playSound(LaserSound);
 }
 
 void Robot::enterFollowPlayer() {

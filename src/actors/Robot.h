@@ -2,11 +2,31 @@
 #include "definitions/AnimationSet.h"
 #include "world/GameObject.h"
 
+#include <array>
 #include <cstddef>
 #include <string_view>
 #include <vector>
 
 inline constexpr int RobotSpeedCount = 5;
+
+inline constexpr float RobotWidth = 2.0f;
+inline constexpr float RobotHeight = 1.75f;
+// Heard as a robot starts to fire.
+inline constexpr const char* LaserSound = "res/sound/laser.wav";
+
+// The animations a robot plays: the body's from the set of its "texture" key, the beam's from
+// the set of its "laser" key.
+namespace RobotAnimation {
+inline constexpr const char* MoveLeft = "MoveLeft";
+inline constexpr const char* MoveRight = "MoveRight";
+inline constexpr const char* TurnRightToLeft = "TurnRightToLeft";
+inline constexpr const char* TurnLeftToRight = "TurnLeftToRight";
+inline constexpr const char* Laser = "Laser";
+} // namespace RobotAnimation
+inline constexpr std::array<const char*, 4> RobotBodyAnimations = {
+    RobotAnimation::MoveLeft, RobotAnimation::MoveRight, RobotAnimation::TurnRightToLeft,
+    RobotAnimation::TurnLeftToRight};
+inline constexpr std::array<const char*, 1> RobotLaserAnimations = {RobotAnimation::Laser};
 
 // Units per step, by speed index: "reallyslow", "slow", "normal", "fast", "ludicrous".
 inline constexpr float RobotSpeeds[RobotSpeedCount] = {0.025f, 0.05f, 0.1f, 0.3f, 0.5f};
@@ -40,7 +60,7 @@ class Robot : public GameObject {
     void reset() override;
     void update() override;
     void draw() override;
-    int kind() override { return 4; }
+    ObjectKind kind() override { return ObjectKind::Robot; }
     // The beam while firing, then the body.
     bool overlaps(float ox, float oy, float ow, float oh) override;
 

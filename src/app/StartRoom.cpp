@@ -1,7 +1,9 @@
 #include "app/StartRoom.h"
 
+#include "game/WorldOperations.h"
+
 bool readStartRoomNumber(std::string_view word, int& room) {
-    if (word.size() != 1 || word[0] < '1' || word[0] > '0' + RingRoomCount)
+    if (word.size() != 1 || word[0] < '1' || word[0] > '0' + static_cast<int>(RingSize))
         return false;
     room = word[0] - '0';
     return true;

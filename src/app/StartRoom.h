@@ -9,9 +9,7 @@ struct StartRoom {
     int side = 0;
 };
 
-inline constexpr int RingRoomCount = 4;
-
-// "1" to "4": true with `room` set; anything else (signs, blanks, "02x") is false.
+// "1" to the ring's size: true with `room` set; anything else (signs, blanks, "02x") is false.
 bool readStartRoomNumber(std::string_view word, int& room);
 // "left" or "right", exactly: true with `side` set.
 bool readStartSide(std::string_view word, int& side);

@@ -17,7 +17,6 @@
 #include "world/Searchable.h"
 
 #include <cstdint>
-#include <iterator>
 
 World world;
 void (*afterWorldDrawn)() = nullptr;
@@ -28,13 +27,6 @@ namespace {
 constexpr float CurtainSpeed = 15.0f * FixedStep;
 constexpr float CurtainEnd = 30.0f;
 constexpr std::uint32_t CurtainColour = 0xFF000000;
-
-const char* const RoomFileNames[] = {
-    "res/rooms/room1.txt",
-    "res/rooms/room2.txt",
-    "res/rooms/room3.txt",
-    "res/rooms/room4.txt",
-};
 
 // At the entry point of the side the player came in by; a room that lacks it lends the
 // other side's, and a room with neither leaves the player at the start position.
@@ -90,7 +82,7 @@ bool loadWorld(std::string& error) {
     };
     registerObjectTypes(objectRegistry());
 
-    world.roomFiles.assign(std::begin(RoomFileNames), std::end(RoomFileNames));
+    world.roomFiles.assign(RingRoomFiles.begin(), RingRoomFiles.end());
     world.currentRoom = 0;
     if (!world.room->loadFile(world.roomFiles[world.currentRoom])) {
         const std::string& file = world.roomFiles[world.currentRoom];

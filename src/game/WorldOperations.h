@@ -1,10 +1,21 @@
 #pragma once
+#include <array>
 #include <cstddef>
 #include <string>
 
 #include "world/World.h"
 
 class ObjectRegistry;
+
+// The ring of rooms, in order: walking out at the right edge leads to the next file, from the
+// last to the first, and at the left edge back.
+inline constexpr std::array<const char*, 4> RingRoomFiles = {
+    "res/rooms/room1.txt",
+    "res/rooms/room2.txt",
+    "res/rooms/room3.txt",
+    "res/rooms/room4.txt",
+};
+inline constexpr std::size_t RingSize = RingRoomFiles.size();
 
 // The application's part of every frame renderWorld draws, run once the whole frame is on the
 // back buffer: the game saves a requested screenshot there. Installed by the set-up; loading and

@@ -4,7 +4,6 @@
 #include "actors/Random.h"
 #include "actors/Robot.h"
 #include "game/WorldOperations.h"
-#include "input/KeyCodes.h"
 #include "world/EntryPoint.h"
 #include "world/Lift.h"
 #include "world/Room.h"
@@ -100,13 +99,13 @@ bool roomMatches(const WorldSnapshot& snapshot) {
     std::size_t searchables = 0;
     for (const ObjectRef& object : objects) {
         switch (object->kind()) {
-        case 4:
+        case ObjectKind::Robot:
             ++robots;
             break;
-        case 3:
+        case ObjectKind::Lift:
             ++lifts;
             break;
-        case 2:
+        case ObjectKind::Searchable:
             ++searchables;
             break;
         default:
@@ -117,24 +116,16 @@ bool roomMatches(const WorldSnapshot& snapshot) {
            searchables == snapshot.searchables.size();
 }
 
-// Entry points are told apart from the player's kind-0 company by the table itself: a
+// Entry points are told apart from the player and the rest of kind None by the table itself: a
 // handle there was saved from the table, so it names an entry point of the same file.
 EntryPoint* entryPointOf(ObjectHandle handle, const std::vector<ObjectRef>& objects) {
     if (handle < 0)
         return nullptr;
     GameObject* object = objectOf(handle, objects);
-    if (object == nullptr || object->kind() != 0)
+    if (object == nullptr || object->kind() != ObjectKind::None)
         return nullptr;
     return static_cast<EntryPoint*>(object);
 }
-
-constexpr struct {
-    std::uint32_t bit;
-    int code;
-} PlayerKeys[] = {
-    {KeyLeft, KeyCodeLeft}, {KeyRight, KeyCodeRight}, {KeyUp, KeyCodeUp},
-    {KeyDown, KeyCodeDown}, {KeyJump, KeyCodeSpace},
-};
 
 } // namespace
 
@@ -215,7 +206,7 @@ bool saveWorld(WorldSnapshot& snapshot) {
                 ring.entryPoints[side] = static_cast<ObjectHandle>(i);
         }
         switch (object.kind()) {
-        case 4: {
+        case ObjectKind::Robot: {
             const Robot& robot = static_cast<const Robot&>(object);
             RobotSnapshot& r = snapshot.robots.emplace_back();
             r.x = robot.x;
@@ -228,7 +219,7 @@ bool saveWorld(WorldSnapshot& snapshot) {
             r.laser = robot.laserAnimation.playback();
             break;
         }
-        case 3: {
+        case ObjectKind::Lift: {
             const Lift& lift = static_cast<const Lift&>(object);
             LiftSnapshot& l = snapshot.lifts.emplace_back();
             l.x = lift.x;
@@ -238,7 +229,7 @@ bool saveWorld(WorldSnapshot& snapshot) {
             l.rider = handleOf(lift.rider, objects);
             break;
         }
-        case 2: {
+        case ObjectKind::Searchable: {
             const Searchable& searchable = static_cast<const Searchable&>(object);
             SearchableSnapshot& s = snapshot.searchables.emplace_back();
             s.remaining = searchable.remaining;
@@ -297,7 +288,7 @@ bool restoreWorld(const WorldSnapshot& snapshot) {
     for (const ObjectRef& ref : objects) {
         GameObject& object = *ref;
         switch (object.kind()) {
-        case 4: {
+        case ObjectKind::Robot: {
             Robot& o = static_cast<Robot&>(object);
             const RobotSnapshot& r = snapshot.robots[robot++];
             o.x = r.x;
@@ -310,7 +301,7 @@ bool restoreWorld(const WorldSnapshot& snapshot) {
             o.laserAnimation.setPlayback(r.laser);
             break;
         }
-        case 3: {
+        case ObjectKind::Lift: {
             Lift& o = static_cast<Lift&>(object);
             const LiftSnapshot& l = snapshot.lifts[lift++];
             o.x = l.x;
@@ -320,7 +311,7 @@ bool restoreWorld(const WorldSnapshot& snapshot) {
             o.rider = objectOf(l.rider, objects);
             break;
         }
-        case 2: {
+        case ObjectKind::Searchable: {
             Searchable& o = static_cast<Searchable&>(object);
             const SearchableSnapshot& s = snapshot.searchables[searchable++];
             o.remaining = s.remaining;

@@ -16,8 +16,8 @@ bool GameObject::interactUp(GameObject* /*user*/) {
 bool GameObject::interactDown(GameObject* /*user*/) {
     return false;
 }
-int GameObject::kind() {
-    return 0;
+ObjectKind GameObject::kind() {
+    return ObjectKind::None;
 }
 void GameObject::rideFinished() {}
 

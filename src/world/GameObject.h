@@ -6,6 +6,10 @@
 class Room;
 class TokenList;
 
+// What an object is to the player, who tells room objects apart by it alone. The numbers are
+// kept in object traces.
+enum class ObjectKind : std::int32_t { None = 0, Platform = 1, Searchable = 2, Lift = 3, Robot = 4 };
+
 // Where drawing an object can put pixels on the back buffer, so that what never moves can be
 // drawn once per room and size and kept.
 struct DrawReach {
@@ -41,8 +45,8 @@ class GameObject {
     // The player asks for an action while touching the object with Up or Down held.
     virtual bool interactUp(GameObject* user);
     virtual bool interactDown(GameObject* user);
-    // 0 none (entry point, player), 1 platform, 2 searchable, 3 lift, 4 robot.
-    virtual int kind();
+    // None for an entry point and the player.
+    virtual ObjectKind kind();
     // Where `draw` can put pixels, with the room camera set; the base says anywhere, so that
     // an object is drawn every frame unless it says better.
     virtual DrawReach drawReach();

@@ -21,7 +21,7 @@ class Lift : public GameObject {
     DrawReach drawReach() override;
     bool interactUp(GameObject* user) override;
     bool interactDown(GameObject* user) override;
-    int kind() override { return 3; }
+    ObjectKind kind() override { return ObjectKind::Lift; }
 
     struct Waypoint {
         float x = 0.0f;

@@ -11,7 +11,7 @@ class Platform : public GameObject {
     void load(TokenList& tokens) override;
     void draw() override;
     DrawReach drawReach() override;
-    int kind() override { return 1; }
+    ObjectKind kind() override { return ObjectKind::Platform; }
 
     std::int32_t startX = 0;
     std::int32_t startY = 0;

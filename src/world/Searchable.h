@@ -15,7 +15,7 @@ class Searchable : public GameObject {
     void update() override;
     void draw() override;
     bool interactUp(GameObject* user) override;
-    int kind() override { return 2; }
+    ObjectKind kind() override { return ObjectKind::Searchable; }
 
     TextureRef texture;
     std::int32_t percentage = 0;

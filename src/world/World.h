@@ -38,7 +38,3 @@ struct World {
 };
 
 extern World world;
-
-// Where the player stands when a room gives it no entry point at all.
-inline constexpr float DefaultStartX = 30.0f;
-inline constexpr float DefaultStartY = 29.0f;

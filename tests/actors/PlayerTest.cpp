@@ -43,7 +43,7 @@ class TestBox : public GameObject {
             }
         }
     }
-    int kind() override { return kindNumber; }
+    ObjectKind kind() override { return static_cast<ObjectKind>(kindNumber); }
     bool interactUp(GameObject*) override {
         ++upAsked;
         return acceptUp;

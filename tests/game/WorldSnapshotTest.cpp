@@ -143,7 +143,7 @@ TEST_F(BundledGame, RestoringASnapshotAtRandomStepsReplaysTheSameTrace) {
             // Every searchable searched and every lift boarded, as a touching player would.
             auto touchAll = [] {
                 for (const ObjectRef& object : world.room->objects()) {
-                    if (object->kind() == 2 || object->kind() == 3)
+                    if (object->kind() == ObjectKind::Searchable || object->kind() == ObjectKind::Lift)
                         object->interactUp(world.player.get()) || object->interactDown(world.player.get());
                 }
             };

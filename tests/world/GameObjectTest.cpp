@@ -107,7 +107,7 @@ GameObject* makeNothing() {
 
 class Marked : public GameObject {
   public:
-    int kind() override { return 3; }
+    ObjectKind kind() override { return ObjectKind::Lift; }
 };
 
 TEST_F(ObjectRefTest, RegistryKeepsTheFirstFactoryAndMatchesExactly) {
@@ -118,9 +118,9 @@ TEST_F(ObjectRefTest, RegistryKeepsTheFirstFactoryAndMatchesExactly) {
     registry.registerType("lift", makeObject<Marked>);
     ObjectRef platform = registry.create("platform");
     ASSERT_TRUE(platform);
-    EXPECT_EQ(platform->kind(), 0);
+    EXPECT_EQ(platform->kind(), ObjectKind::None);
     EXPECT_EQ(platform->refCount, 1u);
-    EXPECT_EQ(registry.create("lift")->kind(), 3);
+    EXPECT_EQ(registry.create("lift")->kind(), ObjectKind::Lift);
     for (const char* name : {"Platform", "PLATFORM", "platform ", "platfor", "platforms", ""})
         EXPECT_FALSE(registry.create(name)) << name;
     EXPECT_TRUE(registry.contains("lift"));

@@ -105,7 +105,7 @@ TEST_F(RoomObjects, LiftStartsAtItsStartStopWhateverTheOtherStopsSay) {
     ASSERT_EQ(lift.waypoints.size(), 3u);
     expectBox(lift, {99, 15, 3, 1});
     EXPECT_EQ(lift.targetIndex, 1);
-    EXPECT_EQ(lift.kind(), 3);
+    EXPECT_EQ(lift.kind(), ObjectKind::Lift);
 
     Lift cutStop;
     loadLine(cutStop, "waypoint 10 5 waypoint 8");
@@ -125,8 +125,8 @@ TEST_F(RoomObjects, LiftsWithNowhereToStandAreLeftOutOfTheRoom) {
     room.observer = &log;
     ASSERT_TRUE(room.loadFile("res/rooms/room1.txt"));
     ASSERT_EQ(room.objects().size(), 2u);
-    EXPECT_EQ(room.objects()[0]->kind(), 1);
-    EXPECT_EQ(room.objects()[1]->kind(), 3);
+    EXPECT_EQ(room.objects()[0]->kind(), ObjectKind::Platform);
+    EXPECT_EQ(room.objects()[1]->kind(), ObjectKind::Lift);
     EXPECT_EQ(room.objects()[1]->y, 12.0f);
     EXPECT_EQ(log.rejected, (std::vector<std::string>{"lift", "lift", "lift"}));
 }
@@ -137,7 +137,7 @@ TEST_F(RoomObjects, SearchableReadsWholeNumbersAndLacksNoSize) {
     expectBox(crate, {30, 20, 2, 3});
     EXPECT_EQ(crate.remaining, 40.0f);
     EXPECT_EQ(crate.drawLayer, 2);
-    EXPECT_EQ(crate.kind(), 2);
+    EXPECT_EQ(crate.kind(), ObjectKind::Searchable);
 
     Searchable sizeless;
     loadLine(sizeless, "position 3.9 7 percentage");

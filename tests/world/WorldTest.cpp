@@ -283,11 +283,11 @@ TEST_F(WorldRing, TheShippedRoomsMakeARingToStandIn) {
         ASSERT_NE(world.entryPoints[1], nullptr);
         int searchables = 0;
         for (const ObjectRef& object : world.room->objects()) {
-            if (object->kind() == 3)
+            if (object->kind() == ObjectKind::Lift)
                 stops.insert(static_cast<Lift&>(*object).waypoints.size());
-            if (object->kind() == 2)
+            if (object->kind() == ObjectKind::Searchable)
                 ++searchables;
-            if (object->kind() == 4) {
+            if (object->kind() == ObjectKind::Robot) {
                 const Robot& robot = static_cast<Robot&>(*object);
                 EXPECT_TRUE(robot.laserAnimation.defines("Laser"));
                 EXPECT_TRUE(robot.bodyAnimation.defines("MoveLeft"));

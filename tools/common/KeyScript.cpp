@@ -6,6 +6,7 @@
 #include "input/KeyNames.h"
 
 #include "definitions/Quoted.h"
+#include "game/WorldOperations.h"
 
 #include <algorithm>
 #include <charconv>
@@ -102,8 +103,9 @@ struct LineReader {
             if (!count(5, "start ROOM SIDE WxH full|window"))
                 return false;
             long long room = 0;
-            if (!parseNumber(fields[1], 1, 4, room))
-                return fail("room must be 1 to 4, not " + quotedText(fields[1]));
+            if (!parseNumber(fields[1], 1, static_cast<long long>(RingSize), room))
+                return fail("room must be 1 to " + std::to_string(RingSize) + ", not " +
+                            quotedText(fields[1]));
             start.room = static_cast<int>(room);
             if (fields[2] != "left" && fields[2] != "right")
                 return fail("side must be left or right, not " + quotedText(fields[2]));
@@ -139,8 +141,9 @@ struct LineReader {
             long long room = 0;
             if (!count(5, "end STEP ROOM X Y") || !stepAt(1, 0, end.step))
                 return false;
-            if (!parseNumber(fields[2], 1, 4, room))
-                return fail("room must be 1 to 4, not " + quotedText(fields[2]));
+            if (!parseNumber(fields[2], 1, static_cast<long long>(RingSize), room))
+                return fail("room must be 1 to " + std::to_string(RingSize) + ", not " +
+                            quotedText(fields[2]));
             end.room = static_cast<int>(room);
             if (!parseFloat(fields[3], end.x) || !parseFloat(fields[4], end.y))
                 return fail("the position must be two numbers, not " +

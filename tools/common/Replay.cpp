@@ -196,25 +196,25 @@ void appendObjectRows(std::string& out, std::int64_t step) {
     const std::vector<ObjectRef>& objects = world.room->objects();
     for (std::size_t index = 0; index < objects.size(); ++index) {
         GameObject& object = *objects[index];
-        const int kind = object.kind();
+        const ObjectKind kind = object.kind();
         appendNumber(out, step);
         out += '\t';
         appendNumber(out, index);
         out += '\t';
-        appendNumber(out, kind);
+        appendNumber(out, static_cast<int>(kind));
         out += '\t';
         appendFloat(out, object.x);
         out += '\t';
         appendFloat(out, object.y);
         out += '\t';
-        if (kind == 2) {
+        if (kind == ObjectKind::Searchable) {
             appendFloat(out, static_cast<Searchable&>(object).remaining);
-        } else if (kind == 3) {
+        } else if (kind == ObjectKind::Lift) {
             const Lift& lift = static_cast<Lift&>(object);
             appendNumber(out, lift.targetIndex);
             out += '/';
             appendNumber(out, lift.motion);
-        } else if (kind == 4) {
+        } else if (kind == ObjectKind::Robot) {
             const Robot& robot = static_cast<Robot&>(object);
             appendNumber(out, robot.behaviour);
             out += '/';

@@ -3,6 +3,7 @@
 #include "definitions/Quoted.h"
 
 #include "app/StartRoom.h"
+#include "game/WorldOperations.h"
 
 #include <charconv>
 #include <limits>
@@ -109,7 +110,8 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
             options.sizeGiven = true;
         } else if (option == "--room") {
             if (!readStartRoomNumber(value, options.room))
-                return fail("expected a room of the ring from 1 to 4, not " + quotedText(value));
+                return fail("expected a room of the ring from 1 to " + std::to_string(RingSize) + ", not " +
+                            quotedText(value));
             options.startGiven = true;
         } else if (option == "--side") {
             if (!readStartSide(value, options.side))

@@ -2,6 +2,7 @@
 
 #include "app/GameSetup.h"
 
+#include "actors/Player.h"
 #include "actors/Robot.h"
 #include "definitions/AnimationSet.h"
 #include "definitions/DataFile.h"
@@ -10,6 +11,7 @@
 #include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "graphics/RgbaImage.h"
+#include "graphics/SpriteRenderer.h"
 #include "platform/ImageFile.h"
 #include "platform/SoundFile.h"
 #include "tools/common/Solver.h"
@@ -32,19 +34,12 @@
 
 namespace {
 
-const std::vector<std::string> RingRooms = {"res/rooms/room1.txt", "res/rooms/room2.txt",
-                                            "res/rooms/room3.txt", "res/rooms/room4.txt"};
-const std::string PlayerSetFile = "res/textures/player.set";
-const std::vector<std::string> SoundFiles = {"res/sound/die1.wav", "res/sound/die2.wav", "res/sound/die3.wav",
-                                             "res/sound/laser.wav"};
+const std::vector<std::string> SoundFiles = {DeathSounds[0], DeathSounds[1], DeathSounds[2], LaserSound};
 
 // The animations the game plays from each kind of set.
-const std::vector<std::string_view> PlayerAnimations = {"FaceLeft", "FaceRight", "RunLeft",
-                                                        "RunRight", "JumpLeft",  "JumpRight",
-                                                        "FallLeft", "FallRight", "Search"};
-const std::vector<std::string_view> BodyAnimations = {"MoveLeft", "MoveRight", "TurnRightToLeft",
-                                                      "TurnLeftToRight"};
-const std::vector<std::string_view> LaserAnimations = {"Laser"};
+const std::vector<std::string_view> PlayerSetAnimations(PlayerAnimations.begin(), PlayerAnimations.end());
+const std::vector<std::string_view> BodyAnimations(RobotBodyAnimations.begin(), RobotBodyAnimations.end());
+const std::vector<std::string_view> LaserAnimations(RobotLaserAnimations.begin(), RobotLaserAnimations.end());
 
 std::string lowerCase(std::string_view word) {
     std::string lower(word);
@@ -100,16 +95,17 @@ struct Box {
     }
 };
 
-constexpr float RoomWidthUnits = 40.0f;
-constexpr Box RoomBox{0.0f, 30.0f, RoomWidthUnits, 30.0f};
-constexpr float PlayerWidth = 2.0f;
-constexpr float PlayerHeight = 3.0f;
-constexpr float RobotWidth = 2.0f;
+constexpr Box RoomBox{0.0f, RoomHeight, RoomWidth, RoomHeight};
 
 std::string number(float value) {
     std::ostringstream text;
     text << value;
     return text.str();
+}
+
+// "x 0 to 40 and y 0 to 30"
+std::string roomSpan() {
+    return "x 0 to " + number(RoomWidth) + " and y 0 to " + number(RoomHeight);
 }
 
 // "x 30 to 46, y 29 to 30"
@@ -188,8 +184,8 @@ class RoomCheck::Listener : public DefinitionObserver {
             read << static_cast<long long>(value);
         else
             read << std::setprecision(9) << value;
-        report(quotedText(word) + " reads as " + read.str() +
-               ", far outside any room (40 by 30 units): the game takes it as it is");
+        report(quotedText(word) + " reads as " + read.str() + ", far outside any room (" + number(RoomWidth) +
+               " by " + number(RoomHeight) + " units): the game takes it as it is");
     }
 
     void objectRead(std::string_view type, GameObject& object) override {
@@ -329,23 +325,23 @@ class RoomCheck::Listener : public DefinitionObserver {
             }
             const Box& b = p.box;
             if (!b.reachesInto(RoomBox)) {
-                report("the " + p.type + " (" + span(b) +
-                       ") lies wholly outside the room, which is x 0 to 40 and y 0 to 30: it is never met");
+                report("the " + p.type + " (" + span(b) + ") lies wholly outside the room, which is " +
+                       roomSpan() + ": it is never met");
                 continue;
             }
             if (p.type == "platform" && !b.within(RoomBox))
-                report("the platform (" + span(b) +
-                       ") reaches outside the room, which is x 0 to 40 and y 0 to 30: the part outside is "
-                       "not seen but still stands in the way");
+                report("the platform (" + span(b) + ") reaches outside the room, which is " + roomSpan() +
+                       ": the part outside is not seen but still stands in the way");
             if (p.type == "lift")
                 checkLift(p);
             if (p.type == "robot") {
                 const char* const what[] = {"start", "first waypoint", "second waypoint"};
                 for (std::size_t i = 0; i < p.robotXs.size(); ++i) {
                     const float x = p.robotXs[i];
-                    if (x < 0.0f || x + RobotWidth > RoomWidthUnits)
+                    if (x < 0.0f || x + RobotWidth > RoomWidth)
                         report("the robot's " + std::string(what[i]) + " x " + number(x) +
-                               " is outside the room: its left edge must be from 0 to 38");
+                               " is outside the room: its left edge must be from 0 to " +
+                               number(RoomWidth - RobotWidth));
                 }
             }
         }
@@ -356,8 +352,9 @@ class RoomCheck::Listener : public DefinitionObserver {
         const std::string which = std::string("the \"") + (p.side == 0 ? "left" : "right") +
                                   "\" entry point at (" + number(b.x) + ", " + number(b.y) + ")";
         if (!b.within(RoomBox)) {
-            report(which + " puts the player outside the room: its box, 2 wide and 3 high above its feet, "
-                           "must lie within x 0 to 40 and y 0 to 30");
+            report(which + " puts the player outside the room: its box, " + number(PlayerWidth) +
+                   " wide and " + number(PlayerHeight) + " high above its feet, must lie within " +
+                   roomSpan());
             return;
         }
         bool below = false;
@@ -371,7 +368,7 @@ class RoomCheck::Listener : public DefinitionObserver {
             }
             const float top = other.box.y - other.box.h;
             below = below || (other.box.x <= b.x + b.w && b.x <= other.box.x + other.box.w &&
-                              top + 0.25f > b.y && top <= RoomBox.y);
+                              top + LandingTolerance > b.y && top <= RoomBox.y);
         }
         if (!below)
             report(which + " has nothing below it inside the room: the player falls out, dies and comes back "
@@ -538,7 +535,7 @@ void RoomCheck::checkSet(const std::string& setFile) {
         return;
     }
     for (const Role role : setRoles[setFile]) {
-        const auto& names = role == PlayerSet ? PlayerAnimations
+        const auto& names = role == PlayerSet ? PlayerSetAnimations
                             : role == BodySet ? BodyAnimations
                                               : LaserAnimations;
         const char* who = role == PlayerSet ? "the player plays"
@@ -578,8 +575,8 @@ const char* const Usage =
 bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, std::size_t memoryLimit,
                   std::ostream& err, std::string& error) {
     int ring = 0;
-    for (std::size_t i = 0; i < RingRooms.size(); ++i) {
-        if (RingRooms[i] == room)
+    for (std::size_t i = 0; i < RingSize; ++i) {
+        if (RingRoomFiles[i] == room)
             ring = static_cast<int>(i) + 1;
     }
     const std::array<int, 2> lines = check.lastEntryLines();
@@ -653,7 +650,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
         }
     }
     if (rooms.empty())
-        rooms = RingRooms;
+        rooms.assign(RingRoomFiles.begin(), RingRoomFiles.end());
     if (!rootGiven && lookup != nullptr) {
         const DataLocation data = findDataDirectory(*lookup);
         if (data.directory.empty()) {

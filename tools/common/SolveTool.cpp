@@ -3,6 +3,7 @@
 
 #include "app/GameSetup.h"
 #include "definitions/Quoted.h"
+#include "game/WorldOperations.h"
 #include "platform/OutputFile.h"
 
 #include <charconv>
@@ -80,8 +81,9 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             root = value;
             rootGiven = true;
         } else if (option == "--room") {
-            if (!readWhole(value, 1, 4, number))
-                return usage("--room: expected a room of the ring from 1 to 4, not " + quotedText(value));
+            if (!readWhole(value, 1, static_cast<int>(RingSize), number))
+                return usage("--room: expected a room of the ring from 1 to " + std::to_string(RingSize) +
+                             ", not " + quotedText(value));
             rooms.push_back(number);
         } else if (option == "--way") {
             if (value != "east" && value != "west")
@@ -111,7 +113,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     // --reach alone measures; asked for rooms or ways as well, it solves them too.
     const bool solve = !reach || !rooms.empty() || !ways.empty();
     if (rooms.empty())
-        rooms = {1, 2, 3, 4};
+        for (std::size_t room = 1; room <= RingSize; ++room)
+            rooms.push_back(static_cast<int>(room));
     if (ways.empty())
         ways = {Way::East, Way::West};
     if (!rootGiven && lookup != nullptr) {

@@ -5,6 +5,7 @@
 #include "game/WorldOperations.h"
 #include "game/WorldSnapshot.h"
 #include "graphics/SpriteRenderer.h"
+#include "input/KeyNames.h"
 #include "tools/common/Progress.h"
 #include "world/Lift.h"
 #include "world/Room.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr float RunPerStep = 0.15f;
 // How far a press is shifted each way when its window is measured.
 constexpr int MostShift = 60;
 // How many crossings one search looks at before it keeps the easiest.
@@ -35,8 +35,6 @@ constexpr std::int64_t ClimbSteps = 8000000;
 // In a room of many objects a step costs more: the climb's steps times the room's objects (and
 // the player) stay within this, which is ClimbSteps for every room of up to 63 objects.
 constexpr std::int64_t ClimbObjectSteps = ClimbSteps * 64;
-
-constexpr std::uint32_t PlayerKeyBits[] = {KeyLeft, KeyRight, KeyUp, KeyDown, KeyJump};
 
 // What the search does to a world state each block: the player's keys held for BlockSteps.
 constexpr std::uint8_t BaseActions[] = {0, KeyLeft, KeyRight, KeyJump, KeyLeft | KeyJump, KeyRight | KeyJump};
@@ -155,7 +153,7 @@ Outcome outcomeNow(Way way) {
 float stepsToGo(Way way) {
     const Player& p = *world.player;
     const float left = way == Way::East ? RoomWidth - p.x : p.x + p.w;
-    return std::max(0.0f, left) / RunPerStep;
+    return std::max(0.0f, left) / RunSpeed;
 }
 
 // Whether the player's feet are on a lift's top, or it rides one: then Up and Down are offered.
@@ -166,7 +164,7 @@ bool atLift() {
     if (p.state != Ground)
         return false;
     for (const ObjectRef& object : world.room->objects()) {
-        if (object->kind() != 3)
+        if (object->kind() != ObjectKind::Lift)
             continue;
         const float top = object->y - object->h;
         if (p.x < object->x + object->w && p.x + p.w > object->x && std::fabs(p.y - top) < 0.5f)
@@ -290,7 +288,8 @@ class RoomSearch {
             blocks.push_back(nodeAt(n).keys);
         std::reverse(blocks.begin(), blocks.end());
         std::vector<KeyPress> presses;
-        for (const std::uint32_t bit : PlayerKeyBits) {
+        for (const PlayerKey& key : PlayerKeys) {
+            const std::uint32_t bit = key.bit;
             std::uint32_t previous = 0;
             for (std::size_t b = 0; b <= blocks.size(); ++b) {
                 const std::uint32_t now = b < blocks.size() ? blocks[b] & bit : 0;
@@ -764,19 +763,13 @@ const char* wayName(Way way) {
     return way == Way::East ? "east" : "west";
 }
 
-const char* keyName(std::uint32_t key) {
-    switch (key) {
-    case KeyLeft:
-        return "left";
-    case KeyRight:
-        return "right";
-    case KeyUp:
-        return "up";
-    case KeyDown:
-        return "down";
-    default:
-        return "space";
+// The key script's name of a player key's bit.
+const char* keyName(std::uint32_t bit) {
+    for (const PlayerKey& key : PlayerKeys) {
+        if (key.bit == bit)
+            return keyNameForCode(key.code);
     }
+    return keyNameForCode(KeyCodeSpace);
 }
 
 } // namespace

@@ -1,13 +1,15 @@
 #include "tools/common/UnitGrid.h"
 
+#include "graphics/SpriteRenderer.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
 namespace {
 
-constexpr int Columns = 40;
-constexpr int Rows = 30;
+constexpr int Columns = static_cast<int>(RoomWidth);
+constexpr int Rows = static_cast<int>(RoomHeight);
 
 // Digits 0 to 9, 3 pixels wide and 5 high, one row in the low three bits of each number.
 constexpr std::uint8_t Digits[10][5] = {
