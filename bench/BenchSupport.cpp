@@ -143,7 +143,7 @@ std::filesystem::path writeSyntheticRoot(const std::filesystem::path& bundledRoo
             break;
         }
     }
-    for (const char* name : RingFiles) {
+    for (const char* name : RingRoomFiles) {
         std::ofstream out(root / name, std::ios::binary);
         out << room.str();
         if (!out)
@@ -164,7 +164,7 @@ std::filesystem::path writeRobotRoot(const std::filesystem::path& bundledRoot, i
              << shelf << " direction 1 waypoints " << column << ' ' << shelf << ' ' << column + 3 << ' '
              << shelf << " speed slow patrol movetopoint2 pause turn movetopoint1 laser\n";
     }
-    for (const char* name : RingFiles) {
+    for (const char* name : RingRoomFiles) {
         std::ofstream out(root / name, std::ios::binary);
         out << room.str();
         if (!out)
