@@ -215,6 +215,14 @@ class DataFileBytes final : public SoundBytes {
 
 } // namespace
 
+bool MemorySoundBytes::read(std::uint64_t offset, void* into, std::size_t count) {
+    if (offset > length || count > length - offset)
+        return false;
+    if (count > 0)
+        std::memcpy(into, bytes + offset, count);
+    return true;
+}
+
 bool isWholeWav(SoundBytes& bytes) {
     return walkChunks(bytes).whole;
 }

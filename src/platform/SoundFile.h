@@ -17,6 +17,19 @@ class SoundBytes {
     virtual bool read(std::uint64_t offset, void* into, std::size_t count) = 0;
 };
 
+// Bytes held in memory, not copied: they must outlive this.
+class MemorySoundBytes final : public SoundBytes {
+  public:
+    MemorySoundBytes(const void* bytes, std::size_t size)
+        : bytes(static_cast<const std::uint8_t*>(bytes)), length(size) {}
+    std::uint64_t size() const override { return length; }
+    bool read(std::uint64_t offset, void* into, std::size_t count) override;
+
+  private:
+    const std::uint8_t* bytes;
+    std::size_t length;
+};
+
 // What the game's loader asks before it lets SDL decode a sound: a RIFF WAVE file whose sample
 // chunk holds every byte it claims, at 4000 Hz or more, and at most 256 MB once converted to
 // the mixer's layout. SDL would set aside a damaged length's gigabytes before reading.

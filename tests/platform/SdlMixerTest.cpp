@@ -80,19 +80,14 @@ TEST_F(SdlMixerTest, MissingAndCorruptFilesAreSkippedUntilAGoodOneTakesTheirName
 
 using Bytes = std::vector<std::uint8_t>;
 
-void add16(Bytes& to, std::uint32_t value) {
-    to.push_back(static_cast<std::uint8_t>(value));
-    to.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void add32(Bytes& to, std::uint32_t value) {
-    add16(to, value & 0xFFFF);
-    add16(to, value >> 16);
+void add(Bytes& to, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i)
+        to.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 void addChunk(Bytes& to, std::string_view tag, const Bytes& contents) {
     to.insert(to.end(), tag.begin(), tag.end());
-    add32(to, static_cast<std::uint32_t>(contents.size()));
+    add(to, static_cast<std::uint32_t>(contents.size()), 4);
     to.insert(to.end(), contents.begin(), contents.end());
     if (contents.size() % 2 == 1)
         to.push_back(0);
@@ -108,45 +103,27 @@ struct Wav {
 
     Bytes bytes() const {
         Bytes format;
-        add16(format, encoding);
-        add16(format, channels);
-        add32(format, rate);
-        add32(format, rate * align);
-        add16(format, align);
-        add16(format, bits);
+        add(format, encoding, 2);
+        add(format, channels, 2);
+        add(format, rate, 4);
+        add(format, rate * align, 4);
+        add(format, align, 2);
+        add(format, bits, 2);
         format.insert(format.end(), extension.begin(), extension.end());
-        Bytes file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-        addChunk(file, "fmt ", format);
-        file.insert(file.end(), between.begin(), between.end());
-        addChunk(file, "data", samples);
-        const std::uint32_t length = riffLength.value_or(static_cast<std::uint32_t>(file.size() - 8));
-        for (int i = 0; i < 4; ++i)
-            file[4 + i] = static_cast<std::uint8_t>(length >> (8 * i));
+        Bytes riff = {'W', 'A', 'V', 'E'};
+        addChunk(riff, "fmt ", format);
+        riff.insert(riff.end(), between.begin(), between.end());
+        addChunk(riff, "data", samples);
+        Bytes file = {'R', 'I', 'F', 'F'};
+        add(file, riffLength.value_or(static_cast<std::uint32_t>(riff.size())), 4);
+        file.insert(file.end(), riff.begin(), riff.end());
         return file;
     }
 };
 
-// Microsoft ADPCM's extension: samples per block, then `count` coefficient pairs of which the
-// first `given` are written, the standard seven first.
-Bytes msAdpcm(std::uint32_t samplesPerBlock, std::uint32_t count = 7, std::uint32_t given = 7) {
-    static constexpr std::int16_t standard[7][2] = {{256, 0}, {512, -256}, {0, 0},     {192, 64},
-                                                    {240, 0}, {460, -208}, {392, -232}};
-    Bytes extension;
-    add16(extension, 4 + 4 * count);
-    add16(extension, samplesPerBlock);
-    add16(extension, count);
-    for (std::uint32_t pair = 0; pair < given; ++pair) {
-        add16(extension, static_cast<std::uint16_t>(pair < 7 ? standard[pair][0] : 64));
-        add16(extension, static_cast<std::uint16_t>(pair < 7 ? standard[pair][1] : 0));
-    }
-    return extension;
-}
-
-Bytes imaAdpcm(std::uint32_t samplesPerBlock) {
-    Bytes extension;
-    add16(extension, 2);
-    add16(extension, samplesPerBlock);
-    return extension;
+template <typename Thing, typename Change> Thing with(Thing thing, Change change) {
+    change(thing);
+    return thing;
 }
 
 Wav pcm(std::uint32_t channels, std::uint32_t bits, std::uint32_t encoding = 1) {
@@ -163,111 +140,88 @@ Wav pcm(std::uint32_t channels, std::uint32_t bits, std::uint32_t encoding = 1) 
 Wav extensible(Wav wav, std::uint32_t code, std::uint32_t validBits) {
     wav.encoding = 0xFFFE;
     wav.extension.clear();
-    add16(wav.extension, 22);
-    add16(wav.extension, validBits);
-    add32(wav.extension, 0);
-    add32(wav.extension, code);
+    for (const std::uint32_t field : {22u, validBits})
+        add(wav.extension, field, 2);
+    add(wav.extension, 0, 4);
+    add(wav.extension, code, 4);
     wav.extension.insert(wav.extension.end(),
                          {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
     return wav;
 }
 
 // Blocks of `align` bytes, each starting with `predictor` for every channel.
-Bytes adpcmBlocks(std::uint32_t channels, std::uint32_t align, int blocks, std::uint8_t predictor) {
-    Bytes samples(align * static_cast<std::size_t>(blocks), 0x21);
-    for (std::size_t at = 0; at < samples.size(); at += align)
-        std::fill_n(samples.begin() + static_cast<std::ptrdiff_t>(at), channels, predictor);
-    return samples;
-}
-
 Wav adpcm(std::uint32_t encoding, std::uint32_t channels, std::uint32_t align, Bytes extension,
           std::uint8_t predictor, int blocks = 3) {
     Wav wav = pcm(channels, 4, encoding);
     wav.align = align;
     wav.extension = std::move(extension);
-    wav.samples = adpcmBlocks(channels, align, blocks, predictor);
+    wav.samples.assign(align * static_cast<std::size_t>(blocks), 0x21);
+    for (std::size_t at = 0; at < wav.samples.size(); at += align)
+        std::fill_n(wav.samples.begin() + static_cast<std::ptrdiff_t>(at), channels, predictor);
     return wav;
+}
+
+// Microsoft ADPCM's extension: samples per block, then `count` coefficient pairs of which the
+// first `given` are written, the standard seven first.
+Bytes msAdpcm(std::uint32_t samplesPerBlock, std::uint32_t count = 7, std::uint32_t given = 7) {
+    static constexpr std::int16_t standard[7][2] = {{256, 0}, {512, -256}, {0, 0},     {192, 64},
+                                                    {240, 0}, {460, -208}, {392, -232}};
+    Bytes extension;
+    for (const std::uint32_t field : {4 + 4 * count, samplesPerBlock, count})
+        add(extension, field, 2);
+    for (std::uint32_t pair = 0; pair < given; ++pair) {
+        add(extension, static_cast<std::uint16_t>(pair < 7 ? standard[pair][0] : 64), 2);
+        add(extension, static_cast<std::uint16_t>(pair < 7 ? standard[pair][1] : 0), 2);
+    }
+    return extension;
 }
 
 Wav ms(std::uint32_t channels, std::uint8_t predictor = 3, Bytes extension = msAdpcm(0), int blocks = 3) {
     return adpcm(2, channels, 256 * channels, std::move(extension), predictor, blocks);
 }
 
-Wav ima(std::uint32_t channels, std::uint32_t align, Bytes extension = imaAdpcm(0)) {
-    return adpcm(0x11, channels, align, std::move(extension), 40);
-}
-
-template <typename Thing, typename Change> Thing with(Thing thing, Change change) {
-    change(thing);
-    return thing;
-}
-
-class MemoryBytes final : public SoundBytes {
-  public:
-    explicit MemoryBytes(const Bytes& bytes) : bytes(bytes) {}
-    std::uint64_t size() const override { return bytes.size(); }
-    bool read(std::uint64_t offset, void* into, std::size_t count) override {
-        if (offset > bytes.size() || count > bytes.size() - offset)
-            return false;
-        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), count,
-                    static_cast<std::uint8_t*>(into));
-        return true;
-    }
-
-  private:
-    const Bytes& bytes;
-};
-
-// The first bytes of a file, for a message.
-std::string hex(const Bytes& bytes) {
-    std::ostringstream text;
-    text << std::hex;
-    for (std::size_t i = 0; i < std::min<std::size_t>(80, bytes.size()); ++i)
-        text << static_cast<int>(bytes[i]) << ' ';
-    return text.str();
+Wav ima(std::uint32_t channels, std::uint32_t align, std::uint32_t samplesPerBlock = 0) {
+    return adpcm(
+        0x11, channels, align,
+        {2, 0, static_cast<std::uint8_t>(samplesPerBlock), static_cast<std::uint8_t>(samplesPerBlock >> 8)},
+        40);
 }
 
 // The room check judges sounds without SDL; the game loads them through SDL. Every file here is
-// judged by both: the game's loader (the pre-check, SDL's WAV reader, the conversion to the open
+// judged by both: the game's loader (its own test, SDL's WAV reader, the conversion to the open
 // mixer) and isPlayableWavFile must agree, and with what each case says.
 TEST_F(SdlMixerTest, TheCheckJudgesEveryEncodingAndLayoutAsTheGameLoadsIt) {
     const Bytes valid = pcm(1, 16).bytes();
-    struct Case {
-        const char* what;
-        Bytes bytes;
-        bool plays;
-    };
     auto chunks = [](int count) {
         Bytes between;
         for (int i = 0; i < count; ++i)
             addChunk(between, "junk", {});
         return between;
     };
-    const Case cases[] = {
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        bool plays;
+    } const cases[] = {
         {"PCM 8 bits", pcm(2, 8).bytes(), true},
         {"PCM 24 bits", pcm(1, 24).bytes(), true},
         {"PCM 32 bits", pcm(8, 32).bytes(), true},
         {"float", pcm(1, 32, 3).bytes(), true},
         {"A-law", pcm(3, 8, 6).bytes(), true},
         {"mu-law", pcm(1, 8, 7).bytes(), true},
-        {"PCM 12 bits", pcm(1, 12).bytes(), false},
         {"float 64 bits", pcm(1, 64, 3).bytes(), false},
-        {"A-law 16 bits", pcm(1, 16, 6).bytes(), false},
-        {"MP3", pcm(1, 16, 0x55).bytes(), false},
-        {"no channel", pcm(0, 16).bytes(), false},
         {"9 channels, more than the mixer converts", pcm(9, 16).bytes(), false},
-        {"block of no size", with(pcm(2, 16), [](Wav& w) { w.align = 0; }).bytes(), false},
-        {"block splitting a frame", with(pcm(2, 16), [](Wav& w) { w.align = 3; }).bytes(), false},
         {"A-law block of two frames", with(pcm(1, 8, 6), [](Wav& w) { w.align = 2; }).bytes(), false},
         {"4000 Hz", with(pcm(1, 16), [](Wav& w) { w.rate = 4000; }).bytes(), true},
         {"3999 Hz", with(pcm(1, 16), [](Wav& w) { w.rate = 3999; }).bytes(), false},
         {"the fastest rate the mixer converts", with(pcm(1, 16), [](Wav& w) { w.rate = 4194302; }).bytes(),
          true},
         {"one faster", with(pcm(1, 16), [](Wav& w) { w.rate = 4194303; }).bytes(), false},
-        {"MS ADPCM", ms(1).bytes(), true},
         {"MS ADPCM stereo, samples per block given", ms(2, 6, msAdpcm(500)).bytes(), true},
-        {"MS ADPCM, more samples per block than fit", ms(1, 3, msAdpcm(503)).bytes(), false},
+        {"MS ADPCM, one sample per block more than fit", ms(1, 3, msAdpcm(501)).bytes(), false},
         {"MS ADPCM, 3 channels", ms(3).bytes(), false},
+        {"MS ADPCM, 6 coefficients and a seventh", ms(1, 3, msAdpcm(0, 6, 7)).bytes(), false},
+        {"MS ADPCM, a coefficient missing", ms(1, 3, msAdpcm(0, 8, 7)).bytes(), false},
         {"MS ADPCM, predictor at the coefficient count", ms(2, 7).bytes(), true},
         {"MS ADPCM, predictor past it", ms(2, 8).bytes(), false},
         {"MS ADPCM, predictor past it in the 300th block",
@@ -275,29 +229,17 @@ TEST_F(SdlMixerTest, TheCheckJudgesEveryEncodingAndLayoutAsTheGameLoadsIt) {
         {"MS ADPCM, a cut block's predictor is never read",
          with(ms(1), [](Wav& w) { w.samples.resize(w.samples.size() + 3, 99); }).bytes(), true},
         {"MS ADPCM, 255 coefficients", ms(1, 255, msAdpcm(0, 255, 255)).bytes(), true},
-        {"MS ADPCM, coefficients missing", ms(1, 3, msAdpcm(0, 8, 7)).bytes(), false},
-        {"MS ADPCM, 6 coefficients", ms(1, 3, msAdpcm(0, 6, 6)).bytes(), false},
         {"MS ADPCM, a coefficient changed", with(ms(1), [](Wav& w) { w.extension[10] = 1; }).bytes(), false},
-        {"IMA ADPCM", ima(1, 256).bytes(), true},
         {"IMA ADPCM, 3 channels", ima(3, 516).bytes(), true},
         {"IMA ADPCM, block not of whole words", ima(1, 258).bytes(), false},
-        {"IMA ADPCM, more samples per block than fit", ima(1, 256, imaAdpcm(506)).bytes(), false},
         {"extensible PCM", extensible(pcm(2, 24), 1, 20).bytes(), true},
         {"extensible float", extensible(pcm(1, 32), 3, 32).bytes(), true},
         {"extensible mu-law", extensible(pcm(1, 8), 7, 8).bytes(), true},
         {"extensible IMA ADPCM", extensible(ima(1, 256), 0x11, 505).bytes(), true},
         {"extensible MS ADPCM", extensible(ms(1), 2, 500).bytes(), false},
-        {"extensible, unknown sub-format", extensible(pcm(1, 16), 0x55, 16).bytes(), false},
-        {"extensible header cut",
-         with(extensible(pcm(1, 16), 1, 16), [](Wav& w) { w.extension.resize(20); }).bytes(), false},
         {"no samples", with(pcm(1, 16), [](Wav& w) { w.samples.clear(); }).bytes(), true},
-        {"a padded odd chunk before the samples",
-         with(pcm(1, 16),
-              [](Wav& w) {
-                  addChunk(w.between, "LIST", {'a', 'b', 'c'});
-              })
-             .bytes(),
-         true},
+        {"a padded odd chunk first",
+         with(pcm(1, 16), [](Wav& w) { addChunk(w.between, "LIST", {'a'}); }).bytes(), true},
         {"RIFF length 0", with(pcm(1, 16), [](Wav& w) { w.riffLength = 0; }).bytes(), true},
         {"RIFF ending where the samples' chunk starts",
          with(pcm(1, 16), [](Wav& w) { w.riffLength = 28; }).bytes(), false},
@@ -334,17 +276,17 @@ TEST_F(SdlMixerTest, TheCheckAgreesWithTheGameOnThousandsOfChangedHeaders) {
     };
     const std::function<Wav(std::uint32_t channels)> starts[] = {
         [&](std::uint32_t n) {
-            return pcm(n, pick({8, 16, 24, 32}), pick({1, 3, 6, 7}));
+            return pcm(n, pick({8, 12, 16, 24, 32}), pick({1, 3, 6, 7, 0x55}));
         },
         [&](std::uint32_t n) { return ms(n % 2 + 1, static_cast<std::uint8_t>(random() % 9)); },
         [&](std::uint32_t n) {
             return ms(n % 2 + 1, 3, coefficients(pick({6, 7, 8, 254, 256, 300})));
         },
         [&](std::uint32_t n) {
-            return ima(n, 256 * n, imaAdpcm(pick({0, 1, 338, 505, 506})));
+            return ima(n, 256 * n, pick({0, 1, 338, 505, 506}));
         },
         [&](std::uint32_t n) {
-            return extensible(pcm(n, 16), pick({1, 2, 3, 6, 7, 0x11, 0x55}), 16);
+            return extensible(pcm(n, 16), pick({1, 2, 3, 6, 7, 0x11, 0x55, 0x10001}), 16);
         },
     };
     const std::function<void(Wav&)> changes[] = {
@@ -378,14 +320,13 @@ TEST_F(SdlMixerTest, TheCheckAgreesWithTheGameOnThousandsOfChangedHeaders) {
     int verdicts[2] = {};
     for (int round = 0; round < 5000; ++round) {
         Wav wav = starts[random() % std::size(starts)](pick({1, 2, 3}));
-        for (std::uint32_t changed = random() % 3; changed > 0; --changed) {
+        for (std::uint32_t changed = random() % 3; changed > 0; --changed)
             changes[random() % std::size(changes)](wav);
-        }
         const Bytes bytes = wav.bytes();
         const bool gameLoads = loadWav(bytes.data(), bytes.size()) != nullptr;
         ++verdicts[gameLoads];
-        MemoryBytes held(bytes);
-        ASSERT_EQ(isPlayableWav(held), gameLoads) << hex(bytes);
+        MemorySoundBytes held(bytes.data(), bytes.size());
+        ASSERT_EQ(isPlayableWav(held), gameLoads) << "round " << round;
     }
     // Both verdicts, often: the changes are neither all harmless nor all fatal.
     EXPECT_GT(verdicts[0], 1000);
