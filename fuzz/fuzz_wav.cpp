@@ -1,5 +1,7 @@
-// WAV loading through the sound layer's one loader, with SDL's dummy audio driver.
+// WAV loading through the sound layer's one loader, with SDL's dummy audio driver, and the room
+// check's judgement of the same bytes.
 #include "platform/SdlMixer.h"
+#include "platform/SoundFile.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return made;
     }();
-    MixChunkPtr chunk = loadWav(data, size);
+    const bool loaded = loadWav(data, size) != nullptr;
+    // The room check judges sounds without SDL: it must take exactly what the loader takes.
+    MemorySoundBytes bytes(data, size);
+    if (isPlayableWav(bytes) != loaded) {
+        std::fprintf(stderr, "the room check %s a sound the game %s\n", loaded ? "refuses" : "takes",
+                     loaded ? "plays" : "refuses");
+        std::abort();
+    }
     return 0;
 }

@@ -6,7 +6,9 @@ Usage: include_graph_check.py SOURCE_DIR
 Reads every #include "..." of src/, tools/, tests/, bench/ and fuzz/ and fails, naming the
 file, its line and the include, when one points up a floor or sideways to another part of
 the same floor, when headers include each other in a circle, when a quoted include names no
-file, or when code outside src/platform/ includes SDL, libpng or libjpeg.
+file, when code outside src/platform/ includes libpng or libjpeg, or when code that ships
+without SDL (src/ and tools/, but for src/platform/Sdl* and the game's main) includes SDL or
+an SDL header of the platform.
 """
 import os
 import re
@@ -34,7 +36,14 @@ SCANNED = ["src", "tools", "tests", "bench", "fuzz"]
 SOURCE_SUFFIXES = (".h", ".cpp")
 
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
-PLATFORM_LIBRARY = re.compile(r'^\s*#\s*include\s*[<"](SDL[^">]*|png\.h|jpeglib\.h)[">]')
+IMAGE_LIBRARY = re.compile(r'^\s*#\s*include\s*[<"](png\.h|jpeglib\.h)[">]')
+SDL_INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]((SDL2/)?SDL[^">]*|platform/Sdl[^">]*)[">]')
+
+
+def without_sdl(path):
+    """Whether the file is built into marrowgast_core or a tool, which link no SDL."""
+    in_sdl_library = path.startswith("src/platform/Sdl") or path == "src/app/main.cpp"
+    return path.startswith(("src/", "tools/")) and not in_sdl_library
 
 
 def part_of(path):
@@ -109,9 +118,11 @@ def main(argv):
         graph.setdefault(path, [])
         with open(os.path.join(root, path), encoding="utf-8") as text:
             for number, line in enumerate(text, 1):
-                if PLATFORM_LIBRARY.match(line) and path.startswith("src/") and not path.startswith("src/platform/"):
-                    problems.append(f"{path}:{number}: {line.strip()}: SDL and the image libraries belong "
-                                    "to src/platform/")
+                if IMAGE_LIBRARY.match(line) and path.startswith("src/") and not path.startswith("src/platform/"):
+                    problems.append(f"{path}:{number}: {line.strip()}: the image libraries belong to src/platform/")
+                if SDL_INCLUDE.match(line) and without_sdl(path):
+                    problems.append(f"{path}:{number}: {line.strip()}: SDL belongs to src/platform/Sdl* and the "
+                                    "game's main: the rest links no SDL")
                 match = QUOTED.match(line)
                 if not match:
                     continue

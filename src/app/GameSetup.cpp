@@ -6,7 +6,6 @@
 #include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
-#include "platform/SdlDrawingDevice.h"
 #include "world/ObjectRegistry.h"
 
 GameSetup::GameSetup(const std::filesystem::path& dataDirectory)

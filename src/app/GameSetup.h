@@ -7,7 +7,7 @@
 
 #include "app/StartRoom.h"
 #include "platform/ImageFile.h"
-#include "platform/SdlWindowControl.h"
+#include "platform/RecordingWindowControl.h"
 #include "sound/Sound.h"
 
 // The program-wide state of one game, made fresh over one data directory (the folder that

@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <ostream>
 
@@ -17,67 +16,36 @@
 
 namespace {
 
-constexpr int MixFrequency = 44100;
-constexpr int MixChannels = 2; // stereo
 constexpr int MixChunkSize = 1024;
 
 bool mixerExists = false;
 
-// Slower sample rates are refused: converting them to the mixer's rate multiplies the
-// samples, and a rate of 1 Hz would mean a gigabyte and seconds of work for a tiny file.
-constexpr std::uint32_t MinSampleRate = 4000;
-// The most a sound may take once converted to the mixer's layout (about 25 minutes).
-constexpr double MaxConvertedBytes = 256.0 * 1024 * 1024;
+// A source SDL reads, seen from where it stands.
+class SourceBytes final : public SoundBytes {
+  public:
+    SourceBytes(SDL_RWops* source, Sint64 start, Sint64 end) : source(source), start(start), end(end) {}
+    std::uint64_t size() const override { return static_cast<std::uint64_t>(end - start); }
+    bool read(std::uint64_t offset, void* into, std::size_t count) override {
+        return offset <= size() &&
+               SDL_RWseek(source, start + static_cast<Sint64>(offset), RW_SEEK_SET) >= 0 &&
+               SDL_RWread(source, into, 1, count) == count;
+    }
 
-std::uint32_t readLittleEndian16(const Uint8* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8;
-}
+  private:
+    SDL_RWops* source;
+    Sint64 start;
+    Sint64 end;
+};
 
-std::uint32_t readLittleEndian32(const Uint8* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-// Only whole WAV files are sounds. Other formats SDL_mixer knows are refused before
-// decoding, and so is a file whose sample chunk claims more bytes than it holds: SDL
-// would set aside the claimed size, gigabytes for a damaged length, before reading.
+// Only whole WAV files are sounds. Other formats SDL_mixer knows are refused before decoding,
+// and so is a file whose sample chunk claims more bytes than it holds.
 bool looksLikeWholeWav(SDL_RWops* source) {
     const Sint64 start = SDL_RWtell(source);
     const Sint64 end = SDL_RWsize(source);
     if (start < 0 || end < start)
         return false;
-    Uint8 header[12] = {};
-    if (SDL_RWread(source, header, 1, sizeof header) != sizeof header ||
-        std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
-        return false;
-    bool whole = false;
-    std::uint32_t channels = 0, rate = 0, bits = 0;
-    Sint64 at = start + static_cast<Sint64>(sizeof header);
-    while (end - at >= 8) {
-        Uint8 chunk[8] = {};
-        if (SDL_RWseek(source, at, RW_SEEK_SET) < 0 ||
-            SDL_RWread(source, chunk, 1, sizeof chunk) != sizeof chunk)
-            break;
-        const Sint64 length = readLittleEndian32(chunk + 4);
-        at += 8;
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && length >= 16) {
-            Uint8 format[16] = {};
-            if (SDL_RWread(source, format, 1, sizeof format) != sizeof format)
-                break;
-            channels = readLittleEndian16(format + 2);
-            rate = readLittleEndian32(format + 4);
-            bits = readLittleEndian16(format + 14);
-        }
-        if (std::memcmp(chunk, "data", 4) == 0) {
-            // The samples' size after conversion to 16-bit stereo at the mixer's rate.
-            const double frames = static_cast<double>(length) / (std::max<std::uint32_t>(channels, 1) *
-                                                                 std::max<std::uint32_t>(bits, 8) / 8.0);
-            const double converted = frames * 4.0 * MixFrequency / std::max<std::uint32_t>(rate, 1);
-            whole = length <= end - at && rate >= MinSampleRate && converted <= MaxConvertedBytes;
-            break;
-        }
-        at += length + (length & 1);
-    }
+    SourceBytes bytes(source, start, end);
+    const bool whole = isWholeWav(bytes);
     return SDL_RWseek(source, start, RW_SEEK_SET) >= 0 && whole;
 }
 
@@ -204,27 +172,6 @@ MixChunkPtr loadWavFile(const char* fileName) {
     return loadWavFrom(openSoundFile(fileName));
 }
 
-// The loader's own test, then the decoding and conversion that SDL_mixer does for a WAV
-// chunk, stopping short of the open device that the conversion would be written for.
-bool isPlayableWavFile(const std::string& fileName) {
-    SDL_RWops* source = openSoundFile(fileName.c_str());
-    if (source == nullptr)
-        return false;
-    if (!looksLikeWholeWav(source)) {
-        SDL_RWclose(source);
-        return false;
-    }
-    SDL_AudioSpec layout{};
-    Uint8* samples = nullptr;
-    Uint32 length = 0;
-    if (SDL_LoadWAV_RW(source, 1, &layout, &samples, &length) == nullptr)
-        return false;
-    SDL_FreeWAV(samples);
-    SDL_AudioCVT conversion{};
-    return SDL_BuildAudioCVT(&conversion, layout.format, layout.channels, layout.freq, AUDIO_S16SYS,
-                             MixChannels, MixFrequency) >= 0;
-}
-
 bool SdlAudioSubsystem::open(std::string& error) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = std::string("SDL audio: ") + SDL_GetError();
@@ -240,7 +187,7 @@ SdlAudioSubsystem::~SdlAudioSubsystem() {
 }
 
 bool MixerDevice::open(std::string& error) {
-    if (Mix_OpenAudio(MixFrequency, AUDIO_S16SYS, MixChannels, MixChunkSize) != 0) {
+    if (Mix_OpenAudio(MixerRate, AUDIO_S16SYS, MixerChannels, MixChunkSize) != 0) {
         error = std::string("sound mixer: ") + Mix_GetError();
         return false;
     }

@@ -11,7 +11,7 @@
 
 #include "../graphics/GraphicsTestSupport.h"
 #include "app/DisplayMode.h"
-#include "platform/SdlWindowControl.h"
+#include "platform/RecordingWindowControl.h"
 
 namespace {
 

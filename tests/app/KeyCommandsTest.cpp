@@ -3,8 +3,8 @@
 #include "app/GameHooks.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
+#include "platform/RecordingWindowControl.h"
 #include "platform/SdlDrawingDevice.h"
-#include "platform/SdlWindowControl.h"
 
 #include "world/WorldFixture.h"
 
