@@ -6,7 +6,10 @@ Usage: include_graph_check.py SOURCE_DIR
 Reads every #include "..." of src/, tools/, tests/, bench/ and fuzz/ and fails, naming the
 file, its line and the include, when one points up a floor or sideways to another part of
 the same floor, when headers include each other in a circle, when a quoted include names no
-file, or when code outside src/platform/ includes SDL, libpng or libjpeg.
+file, or when code outside src/platform/ includes SDL, libpng or libjpeg. In what ships (src/
+and tools/), only src/platform/ may include an operating system's headers, call it, or ask
+which system it is built for: the game runs on Linux, Windows and in browsers, and each
+differs only there.
 """
 import os
 import re
@@ -15,6 +18,7 @@ import sys
 # Lowest first. A file belongs to the part with the longest matching prefix; it may include
 # its own part and any part of a lower floor, nothing else.
 FLOORS = [
+    ("system", ["src/platform/system/"]),
     ("services", ["src/graphics/", "src/input/", "src/sound/"]),
     ("definitions", ["src/definitions/"]),
     ("world", ["src/world/"]),
@@ -34,6 +38,48 @@ SCANNED = ["src", "tools", "tests", "bench", "fuzz"]
 SOURCE_SUFFIXES = (".h", ".cpp")
 
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+# What ships runs on Linux, Windows and in browsers; only src/platform/ may know which.
+SHIPPED = ("src/", "tools/")
+SYSTEM_HEADER = re.compile(
+    r'^\s*#\s*include\s*<((?:unistd|fcntl|signal|dirent|dlfcn|poll|termios|pthread|spawn|sched|semaphore|pwd|grp'
+    r'|syslog|utime|libgen|fnmatch|glob|wordexp|netdb|aio|mqueue|windows|winbase|io|direct|process|shlobj|shellapi'
+    r'|psapi|tlhelp32|winsock2|ws2tcpip|emscripten)\.h'
+    r'|(?:sys|netinet|arpa|linux|mach|mach-o|emscripten)/[^>]+|csignal)>')
+# Calls of the operating system by name (POSIX, Windows, Emscripten), its /proc, and the change
+# of directory in any spelling. Standard C and C++ (std::filesystem included) are everyone's.
+SYSTEM_CALL = re.compile(
+    r'(?<![\w.>])(?P<name>(?:\w+::)*(?:(?:open|close|read|write|pread|pwrite|lseek|fstat|lstat|stat|fdopen|fileno'
+    r'|ftruncate|fsync|isatty|access|getcwd|realpath|readlink|chdir|fchdir|unlink|mkfifo|mknod|mkdtemp|mkstemp'
+    r'|sigaction|sigemptyset|sigprocmask|signal|raise|kill|waitpid|exec[lv]p?e?|pipe|dup2?|fcntl|flock|ioctl'
+    r'|mmap|munmap|poll|sysconf|getrusage|setenv|unsetenv|usleep|nanosleep|dlopen|dlsym|emscripten_\w+'
+    r'|_w?(?:open|chdir|getcwd|mkdir)|GetModuleFileName\w*|CreateFile\w*|ReadFile|WriteFile|CloseHandle'
+    r'|GetFileAttributes\w*|GetFileInformationByHandle\w*|GetFileSizeEx|GetTempPath\w*|SetCurrentDirectory\w*'
+    r'|MoveFileEx\w*|ReplaceFile\w*|SetConsoleCtrlHandler|GetProcessMemoryInfo)\s*\((?!\s*\))'
+    r'|(?:fork|getpid|getuid|geteuid)\s*\())'
+    r'|/proc/|current_path\s*\((?!\s*\)|\s*\w*(?:rror|ignored|ec)\s*\))')
+# "bool open(" and "DefinitionFile::open(" declare a function of the game's own.
+DECLARATION = re.compile(r'(?:\b(?!return\b|else\b)\w+[\s*&]+|\b[A-Z]\w*::)$')
+# A platform's name in a condition: the code below it belongs in src/platform/.
+PLATFORM_CONDITION = re.compile(
+    r'^\s*#\s*(?:if|ifdef|ifndef|elif)\b.*\b(_WIN32|_WIN64|_MSC_VER|__MINGW\d*__|__EMSCRIPTEN__|__unix__|__linux__'
+    r'|__APPLE__)\b')
+
+
+def system_call(code):
+    """The first call of the operating system in a line of code, or None."""
+    for match in SYSTEM_CALL.finditer(code):
+        name = match.group("name")
+        if name is None:
+            return match
+        qualifier = name.rsplit("::", 1)[0] if "::" in name else ""
+        if qualifier and qualifier != "std":
+            continue
+        if not qualifier and DECLARATION.search(code[: match.start()]):
+            continue
+        return match
+    return None
+
+
 PLATFORM_LIBRARY = re.compile(r'^\s*#\s*include\s*[<"](SDL[^">]*|png\.h|jpeglib\.h)[">]')
 
 
@@ -112,6 +158,14 @@ def main(argv):
                 if PLATFORM_LIBRARY.match(line) and path.startswith("src/") and not path.startswith("src/platform/"):
                     problems.append(f"{path}:{number}: {line.strip()}: SDL and the image libraries belong "
                                     "to src/platform/")
+                if path.startswith(SHIPPED) and not path.startswith("src/platform/"):
+                    code = line.split("//")[0]
+                    if SYSTEM_HEADER.match(code) or system_call(code):
+                        problems.append(f"{path}:{number}: {line.strip()}: the operating system is "
+                                        "called from src/platform/ only")
+                    elif PLATFORM_CONDITION.match(code):
+                        problems.append(f"{path}:{number}: {line.strip()}: what differs between systems "
+                                        "belongs to src/platform/")
                 match = QUOTED.match(line)
                 if not match:
                     continue

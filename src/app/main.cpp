@@ -9,7 +9,7 @@
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
 #include "definitions/Quoted.h"
-#include "definitions/StopSignals.h"
+#include "platform/system/StopRequests.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"

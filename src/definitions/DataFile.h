@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/system/FileReading.h"
+
 // Why a data file cannot be read.
 enum class DataFileProblem {
     None,
@@ -32,7 +34,7 @@ class DataFile {
     DataFile(DataFile&& other) noexcept;
     DataFile& operator=(DataFile&& other) noexcept;
 
-    explicit operator bool() const { return descriptor >= 0; }
+    explicit operator bool() const { return handle != NoFileHandle; }
     // The size the file reported when it was opened.
     std::uintmax_t size() const { return reportedSize; }
     std::uintmax_t position() const { return place; }
@@ -52,7 +54,7 @@ class DataFile {
     friend DataFile openDataFile(const std::string& path, std::uintmax_t maxBytes);
     friend DataFileStatus dataFileStatus(const std::string& path, std::uintmax_t maxBytes);
     static DataFile openQuietly(const std::string& path, std::uintmax_t maxBytes);
-    int descriptor = -1;
+    FileHandle handle = NoFileHandle;
     std::uintmax_t reportedSize = 0;
     std::uintmax_t place = 0;
     DataFileStatus state;

@@ -15,6 +15,7 @@
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
 #include "platform/OutputFile.h"
+#include "platform/system/MemoryUse.h"
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
 #include "tools/common/UnitGrid.h"
@@ -25,9 +26,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -35,7 +34,6 @@
 #include <sstream>
 #include <system_error>
 #include <type_traits>
-#include <unistd.h>
 
 namespace {
 
@@ -227,33 +225,6 @@ void appendObjectRows(std::string& out, std::int64_t step) {
         out += '\n';
     }
 }
-
-namespace {
-
-// Resident memory of this process in KiB, or -1 where the system does not tell.
-long residentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    if (!(statm >> pages >> resident))
-        return -1;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-// The most this process has ever had resident, in KiB, or -1 where the system does not tell.
-// Read from the process itself: a parent's rusage of it would also count the parent's own
-// peak when the process was started the vfork way.
-long peakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
-
-} // namespace
 
 int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics) {
     auto fail = [&](int code, const std::string& what) {

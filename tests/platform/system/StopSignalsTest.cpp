@@ -1,4 +1,4 @@
-#include "definitions/StopSignals.h"
+#include "platform/system/StopRequests.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,12 @@
+#include "platform/system/TemporaryFolder.h"
+
+#include <cerrno>
+
+#include <stdlib.h>
+
+bool makeUniqueFolder(std::string& pattern, int& error) {
+    if (::mkdtemp(pattern.data()) != nullptr)
+        return true;
+    error = errno;
+    return false;
+}

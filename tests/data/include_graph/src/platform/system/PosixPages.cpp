@@ -1,0 +1,3 @@
+#include <unistd.h>
+
+long pageKiB() { return sysconf(_SC_PAGESIZE) / 1024; }
