@@ -12,7 +12,7 @@ namespace {
 RoomWatch* activeWatch = nullptr;
 
 RoomWatch::Stamp stampOf(const std::string& fileName) {
-    return {fileName, fileStampOf(fileName)};
+    return {fileName, fileStampOf(dataFilePath(fileName))};
 }
 
 // The file as it is now, in place of what was known of it.

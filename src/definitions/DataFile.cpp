@@ -1,6 +1,7 @@
 #include "definitions/DataFile.h"
 
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 namespace {
@@ -9,9 +10,25 @@ std::string megabytes(std::uintmax_t bytes) {
     return std::to_string(bytes / (1024 * 1024)) + " MB";
 }
 
+std::string theDataFolder;
+
 } // namespace
 
 void (*onDataFileOpened)(const std::string& path) = nullptr;
+
+void setDataFolder(std::string folder) {
+    theDataFolder = std::move(folder);
+}
+
+const std::string& dataFolder() {
+    return theDataFolder;
+}
+
+std::string dataFilePath(const std::string& name) {
+    if (name.empty() || theDataFolder.empty())
+        return name;
+    return (std::filesystem::path(theDataFolder) / name).string();
+}
 
 std::string describeDataFileProblem(const DataFileStatus& status, std::uintmax_t maxBytes) {
     switch (status.problem) {
@@ -95,7 +112,7 @@ bool DataFile::endsWhereReported() {
 DataFile DataFile::openQuietly(const std::string& path, std::uintmax_t maxBytes) {
     DataFile file;
     int error = 0;
-    file.handle = openFileForReading(path, error);
+    file.handle = openFileForReading(dataFilePath(path), error);
     if (file.handle == NoFileHandle) {
         file.state = {DataFileProblem::Missing, error};
         return file;

@@ -60,8 +60,16 @@ class DataFile {
     DataFileStatus state;
 };
 
+// The folder a relative data-file name is read from: the one that holds res/, so that names
+// stay as the room files write them (res/...) in caches, traces and messages. The game's
+// set-up sets it; empty, names are taken from the working directory.
+void setDataFolder(std::string folder);
+const std::string& dataFolder();
+// Where `name` is on disk: in the data folder unless it is absolute.
+std::string dataFilePath(const std::string& name);
+
 // Every data file the game reads (rooms, animation sets, images, sounds, key scripts) is opened
-// here. Rooms travel as archives, so a name may lead to a pipe, a device, a socket, a
+// here, by its name in the data folder. Rooms travel as archives, so a name may lead to a pipe, a device, a socket, a
 // directory or a file that never ends: those, and regular files bigger than the reader's bound,
 // count as files that cannot be opened. Opening never blocks, whatever the name leads to.
 DataFile openDataFile(const std::string& path, std::uintmax_t maxBytes);

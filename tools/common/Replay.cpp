@@ -61,12 +61,16 @@ class EventRecorder final : public SoundSink {
     std::string text;
 };
 
-std::string absoluteName(const std::string& fileName) {
+// A name typed on the command line, made whole from the working directory, so that messages
+// name the file in full; false when it is relative and the working directory is gone.
+bool fromWorkingDirectory(std::string& fileName, std::error_code& gone) {
     if (fileName.empty() || fileName == "-")
-        return fileName;
-    std::error_code ignored;
-    const std::filesystem::path path = std::filesystem::absolute(fileName, ignored);
-    return path.empty() ? fileName : path.string();
+        return true;
+    const std::filesystem::path path = std::filesystem::absolute(fileName, gone);
+    if (gone)
+        return false;
+    fileName = path.string();
+    return true;
 }
 
 // An output file, or standard output for "-". Opened without emptying anything, so a run that
@@ -232,13 +236,22 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         return code;
     };
 
-    // Every file named on the command line is taken from where the tool was started.
-    const std::string keysFile = absoluteName(options.keysFile);
-    const std::string traceFile = absoluteName(options.traceFile);
-    const std::string objectsTraceFile = absoluteName(options.objectsTraceFile);
+    // Every file named on the command line is taken from where the tool was started, never
+    // from the root; a relative name is refused at once when that folder is gone.
+    std::string keysFile = options.keysFile;
+    std::string traceFile = options.traceFile;
+    std::string objectsTraceFile = options.objectsTraceFile;
     std::vector<ReplayShot> shots = options.shots;
+    std::vector<std::string*> named = {&keysFile, &traceFile, &objectsTraceFile};
     for (ReplayShot& shot : shots)
-        shot.fileName = absoluteName(shot.fileName);
+        named.push_back(&shot.fileName);
+    for (std::string* name : named) {
+        std::error_code gone;
+        const std::string typed = *name;
+        if (!fromWorkingDirectory(*name, gone))
+            return fail(ReplayBadInput,
+                        quotedText(typed) + ": cannot find it from the working directory: " + gone.message());
+    }
     std::stable_sort(shots.begin(), shots.end(),
                      [](const ReplayShot& a, const ReplayShot& b) { return a.step < b.step; });
 
@@ -275,7 +288,7 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     EventRecorder events;
     events.text.reserve(256);
     GameSetup game(options.root);
-    if (!game.entered())
+    if (!game.usable())
         return fail(ReplayBadInput, "--root: cannot enter \"" + options.root + "\"");
 
     // The game's own frame, drawn on a software device of the chosen size; sounds recorded.
