@@ -35,8 +35,8 @@ void saveScreenshot() {
     else if (writePngFile(dataFilePath(file), backBuffer, false, &why))
         why.clear();
     if (!why.empty() && theDisplay.screenshotFailed)
-        theDisplay.screenshotFailed("cannot save the screenshot" + (file.empty() ? "" : " " + quotedText(file)) +
-                                    ": " + why);
+        theDisplay.screenshotFailed("cannot save the screenshot" +
+                                    (file.empty() ? "" : " " + quotedText(file)) + ": " + why);
     theDisplay.screenshotRequested = false;
 }
 

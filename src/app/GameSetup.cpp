@@ -21,8 +21,11 @@ GameSetup::GameSetup(const std::filesystem::path& dataDirectory)
         folder = std::filesystem::absolute(dataDirectory, directoryError);
     // "." is found in a directory only, and only in one that may be searched: the system says
     // why not as it would on entering it.
-    if (!directoryError && std::filesystem::status(folder / ".", directoryError).type() ==
-                               std::filesystem::file_type::directory)
+    const bool directory = !directoryError && std::filesystem::is_directory(
+                                                  std::filesystem::status(folder / ".", directoryError));
+    if (!directoryError && !directory)
+        directoryError = std::make_error_code(std::errc::not_a_directory);
+    if (!directoryError)
         setDataFolder(folder.string());
 }
 

@@ -9,7 +9,6 @@
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
 #include "definitions/Quoted.h"
-#include "platform/system/StopRequests.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
@@ -19,6 +18,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
+#include "platform/system/StopRequests.h"
 #include "sound/Sound.h"
 
 #include <cstdio>

@@ -102,7 +102,8 @@ bool DataFile::endsWhereReported() {
     const std::ptrdiff_t n = readFileAt(handle, beyond, sizeof beyond, reportedSize, error);
     if (n == 0)
         return true;
-    state = n < 0 ? DataFileStatus{DataFileProblem::ReadError, error} : DataFileStatus{DataFileProblem::NeverEnds, 0};
+    state = n < 0 ? DataFileStatus{DataFileProblem::ReadError, error}
+                  : DataFileStatus{DataFileProblem::NeverEnds, 0};
     return false;
 }
 

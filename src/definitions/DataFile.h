@@ -69,9 +69,10 @@ const std::string& dataFolder();
 std::string dataFilePath(const std::string& name);
 
 // Every data file the game reads (rooms, animation sets, images, sounds, key scripts) is opened
-// here, by its name in the data folder. Rooms travel as archives, so a name may lead to a pipe, a device, a socket, a
-// directory or a file that never ends: those, and regular files bigger than the reader's bound,
-// count as files that cannot be opened. Opening never blocks, whatever the name leads to.
+// here, by its name in the data folder. Rooms travel as archives, so a name may lead to a pipe,
+// a device, a socket, a directory or a file that never ends: those, and regular files bigger
+// than the reader's bound, count as files that cannot be opened. Opening never blocks,
+// whatever the name leads to.
 DataFile openDataFile(const std::string& path, std::uintmax_t maxBytes);
 // Told the name of every data file that opened; none unless a room author watches the files.
 extern void (*onDataFileOpened)(const std::string& path);

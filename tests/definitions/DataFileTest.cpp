@@ -33,7 +33,9 @@ struct HostileFolder : TempDir {
         fs::create_symlink(path("loop"), path("loop"));
         fs::create_symlink(path("fifo"), path("link-to-fifo"));
     }
-    std::string operator/(const char* name) const { return path(name); }
+    std::string operator/(const char* name) const {
+        return path(name);
+    }
     // A sparse file of exactly `size` bytes, so big bounds cost no disk.
     std::string sized(const char* name, std::uintmax_t size) const {
         const std::string file = write(name, "x");

@@ -326,7 +326,8 @@ TEST_F(ReplayRun, ALongRunSaysHowFarItHasComeAndRunsTheSame) {
     ReplayOptions options;
     std::string error;
     ASSERT_TRUE(parseReplayOptions(
-        startedHere({"--root", "ring", "--keys", "keys.txt", "--steps", "4", "--trace", "-"}), options, error));
+        startedHere({"--root", "ring", "--keys", "keys.txt", "--steps", "4", "--trace", "-"}), options,
+        error));
     std::ostringstream quiet;
     std::ostringstream quietErr;
     ASSERT_EQ(runReplay(options, quiet, quietErr), 0) << quietErr.str();

@@ -3,9 +3,9 @@
 
 #include "actors/Player.h"
 #include "app/GameSetup.h"
+#include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "game/WorldSnapshot.h"
-#include "definitions/Quoted.h"
 #include "platform/system/TemporaryFolder.h"
 #include "world/Room.h"
 

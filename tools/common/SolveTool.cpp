@@ -89,7 +89,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             ways.push_back(value == "east" ? Way::East : Way::West);
         } else if (option == "--max-steps") {
             if (!readWhole(value, 1, 100000, maxSteps))
-                return usage("--max-steps: expected a whole number from 1 to 100000, not " + quotedText(value));
+                return usage("--max-steps: expected a whole number from 1 to 100000, not " +
+                             quotedText(value));
         } else if (option == "--max-memory") {
             if (!readWhole(value, 1, static_cast<int>(MostMemoryLimitMiB), memoryMiB))
                 return usage("--max-memory: expected a whole number of MiB from 1 to " +
