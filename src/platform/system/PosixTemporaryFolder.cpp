@@ -1,8 +1,7 @@
 #include "platform/system/TemporaryFolder.h"
 
 #include <cerrno>
-
-#include <stdlib.h>
+#include <cstdlib>
 
 bool makeUniqueFolder(std::string& pattern, int& error) {
     if (::mkdtemp(pattern.data()) != nullptr)
