@@ -2,6 +2,7 @@
 
 #include "app/GameHooks.h"
 #include "game/WorldOperations.h"
+#include "platform/system/TemporaryFolder.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
 
@@ -9,7 +10,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 std::filesystem::path benchRoot() {
     if (const char* root = std::getenv("MARROWGAST_BENCH_ROOT"); root != nullptr && *root != '\0')
@@ -107,8 +107,9 @@ void HeadlessGame::step(const KeyScript& script, std::int64_t step) {
 }
 
 std::filesystem::path writeSyntheticRoot(const std::filesystem::path& bundledRoot, int objects) {
-    char pattern[] = "/tmp/marrowgast-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
+    std::string pattern = "/tmp/marrowgast-bench-XXXXXX";
+    int error = 0;
+    if (!makeUniqueFolder(pattern, error))
         throw std::runtime_error("cannot make a scratch directory");
     const std::filesystem::path root = pattern;
     std::filesystem::create_directories(root / "res/rooms");

@@ -1,19 +1,22 @@
 #pragma once
+#include "platform/system/TemporaryFolder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 // A scratch directory for one fuzzing process, made on first use and reused by every input,
 // so readers that take file paths can be fed from memory without filling the disk.
 inline const std::filesystem::path& fuzzScratchDir() {
     static const std::filesystem::path dir = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "marrowgast-fuzz-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
+        int error = 0;
+        if (!makeUniqueFolder(pattern, error)) {
+            std::fprintf(stderr, "%s: %s\n", pattern.c_str(), std::strerror(error));
             std::abort();
         }
         std::filesystem::path made = pattern;

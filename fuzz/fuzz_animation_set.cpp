@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Image paths in the seed sets name the game's own files.
     static GameSetup game(MARROWGAST_SOURCE_DIR);
-    if (!game.entered())
+    if (!game.usable())
         std::abort();
     return 0;
 }

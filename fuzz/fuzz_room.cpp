@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Set and image paths in seed rooms name the game's own files.
     static GameSetup game(MARROWGAST_SOURCE_DIR);
-    if (!game.entered())
+    if (!game.usable())
         std::abort();
     return 0;
 }

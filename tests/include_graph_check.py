@@ -8,7 +8,9 @@ file, its line and the include, when one points up a floor or sideways to anothe
 the same floor, when headers include each other in a circle, when a quoted include names no
 file, when code outside src/platform/ includes libpng or libjpeg, or when code that ships
 without SDL (src/ and tools/, but for src/platform/Sdl* and the game's main) includes SDL or
-an SDL header of the platform.
+an SDL header of the platform. In what ships (src/ and tools/), only src/platform/ may include
+an operating system's headers, call it, or ask which system it is built for: the game runs on
+Linux, Windows and in browsers, and each differs only there.
 """
 import os
 import re
@@ -17,6 +19,7 @@ import sys
 # Lowest first. A file belongs to the part with the longest matching prefix; it may include
 # its own part and any part of a lower floor, nothing else.
 FLOORS = [
+    ("system", ["src/platform/system/"]),
     ("services", ["src/graphics/", "src/input/", "src/sound/"]),
     ("definitions", ["src/definitions/"]),
     ("world", ["src/world/"]),
@@ -44,6 +47,48 @@ def without_sdl(path):
     """Whether the file is built into marrowgast_core or a tool, which link no SDL."""
     in_sdl_library = path.startswith("src/platform/Sdl") or path == "src/app/main.cpp"
     return path.startswith(("src/", "tools/")) and not in_sdl_library
+
+
+# What ships runs on Linux, Windows and in browsers; only src/platform/ may know which.
+SHIPPED = ("src/", "tools/")
+SYSTEM_HEADER = re.compile(
+    r'^\s*#\s*include\s*<((?:unistd|fcntl|signal|dirent|dlfcn|poll|termios|pthread|spawn|sched|semaphore|pwd|grp'
+    r'|syslog|utime|libgen|fnmatch|glob|wordexp|netdb|aio|mqueue|windows|winbase|io|direct|process|shlobj|shellapi'
+    r'|psapi|tlhelp32|winsock2|ws2tcpip|emscripten)\.h'
+    r'|(?:sys|netinet|arpa|linux|mach|mach-o|emscripten)/[^>]+|csignal)>')
+# Calls of the operating system by name (POSIX, Windows, Emscripten), its /proc, and the change
+# of directory in any spelling. Standard C and C++ (std::filesystem included) are everyone's.
+SYSTEM_CALL = re.compile(
+    r'(?<![\w.>])(?P<name>(?:\w+::)*(?:(?:open|close|read|write|pread|pwrite|lseek|fstat|lstat|stat|fdopen|fileno'
+    r'|ftruncate|fsync|isatty|access|getcwd|realpath|readlink|chdir|fchdir|unlink|mkfifo|mknod|mkdtemp|mkstemp'
+    r'|sigaction|sigemptyset|sigprocmask|signal|raise|kill|waitpid|exec[lv]p?e?|pipe|dup2?|fcntl|flock|ioctl'
+    r'|mmap|munmap|poll|sysconf|getrusage|setenv|unsetenv|usleep|nanosleep|dlopen|dlsym|emscripten_\w+'
+    r'|_w?(?:open|chdir|getcwd|mkdir)|GetModuleFileName\w*|CreateFile\w*|ReadFile|WriteFile|CloseHandle'
+    r'|GetFileAttributes\w*|GetFileInformationByHandle\w*|GetFileSizeEx|GetTempPath\w*|SetCurrentDirectory\w*'
+    r'|MoveFileEx\w*|ReplaceFile\w*|SetConsoleCtrlHandler|GetProcessMemoryInfo)\s*\((?!\s*\))'
+    r'|(?:fork|getpid|getuid|geteuid)\s*\())'
+    r'|/proc/|current_path\s*\((?!\s*\)|\s*\w*(?:rror|ignored|ec)\s*\))')
+# "bool open(" and "DefinitionFile::open(" declare a function of the game's own.
+DECLARATION = re.compile(r'(?:\b(?!return\b|else\b)\w+[\s*&]+|\b[A-Z]\w*::)$')
+# A platform's name in a condition: the code below it belongs in src/platform/.
+PLATFORM_CONDITION = re.compile(
+    r'^\s*#\s*(?:if|ifdef|ifndef|elif)\b.*\b(_WIN32|_WIN64|_MSC_VER|__MINGW\d*__|__EMSCRIPTEN__|__unix__|__linux__'
+    r'|__APPLE__)\b')
+
+
+def system_call(code):
+    """The first call of the operating system in a line of code, or None."""
+    for match in SYSTEM_CALL.finditer(code):
+        name = match.group("name")
+        if name is None:
+            return match
+        qualifier = name.rsplit("::", 1)[0] if "::" in name else ""
+        if qualifier and qualifier != "std":
+            continue
+        if not qualifier and DECLARATION.search(code[: match.start()]):
+            continue
+        return match
+    return None
 
 
 def part_of(path):
@@ -123,6 +168,14 @@ def main(argv):
                 if SDL_INCLUDE.match(line) and without_sdl(path):
                     problems.append(f"{path}:{number}: {line.strip()}: SDL belongs to src/platform/Sdl* and the "
                                     "game's main: the rest links no SDL")
+                if path.startswith(SHIPPED) and not path.startswith("src/platform/"):
+                    code = line.split("//")[0]
+                    if SYSTEM_HEADER.match(code) or system_call(code):
+                        problems.append(f"{path}:{number}: {line.strip()}: the operating system is "
+                                        "called from src/platform/ only")
+                    elif PLATFORM_CONDITION.match(code):
+                        problems.append(f"{path}:{number}: {line.strip()}: what differs between systems "
+                                        "belongs to src/platform/")
                 match = QUOTED.match(line)
                 if not match:
                     continue

@@ -1,5 +1,7 @@
 #include "app/DataLookup.h"
 
+#include "platform/system/ProgramFile.h"
+
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -88,8 +90,6 @@ DataLookup lookupForThisProgram(std::string chosen, std::string dataFromExecutab
     const fs::path here = fs::current_path(error);
     if (!error)
         lookup.workingDirectory = here.string();
-    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (!error)
-        lookup.executable = executable.string();
+    lookup.executable = programFile();
     return lookup;
 }

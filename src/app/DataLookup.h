@@ -12,7 +12,7 @@ struct DataLookup {
     std::string optionName = "--data";
     // The absolute directory the program was started from.
     std::string workingDirectory;
-    // The program's own file with every link resolved (from /proc/self/exe).
+    // The program's own file with every link resolved.
     std::string executable;
     // The installed data folder relative to the folder of the executable
     // ("../share/games/marrowgast" for a prefix install).
@@ -39,7 +39,7 @@ bool holdsGameData(const std::string& directory);
 // Looks at the file system, changes nothing.
 DataLocation findDataDirectory(const DataLookup& lookup);
 
-// The facts of this run: the working directory and /proc/self/exe, with the build's own
-// two settings and the option the player gave.
+// The facts of this run: the working directory and the program's own file, with the build's
+// own two settings and the option the player gave.
 DataLookup lookupForThisProgram(std::string chosen, std::string dataFromExecutable,
                                 std::string sourceDirectory);

@@ -1,5 +1,6 @@
 #include "app/DisplayMode.h"
 
+#include "definitions/DataFile.h"
 #include "definitions/Quoted.h"
 #include "graphics/Graphics.h"
 #include "platform/ImageFile.h"
@@ -31,7 +32,7 @@ void saveScreenshot() {
         why = "the folder the game was started from is gone";
     else if (!theGraphics.device || !theGraphics.device->readBackBuffer(backBuffer))
         why = "the picture could not be read back";
-    else if (writePngFile(file, backBuffer, false, &why))
+    else if (writePngFile(dataFilePath(file), backBuffer, false, &why))
         why.clear();
     if (!why.empty() && theDisplay.screenshotFailed)
         theDisplay.screenshotFailed("cannot save the screenshot" +

@@ -4,7 +4,7 @@
 
 class WindowControl;
 
-// The file every screenshot replaces, in the working directory unless the game says otherwise.
+// The file every screenshot replaces, beside res/ unless the game says otherwise.
 inline constexpr const char* ScreenshotFileName = "screenshot.png";
 
 // The display settings of the run, one instance.
@@ -13,8 +13,8 @@ struct DisplayState {
     int displayHeight = 480;
     bool fullScreen = false;
     bool screenshotRequested = false;
-    // Where the screenshot goes. The game names the folder it was started from, since its
-    // data folder may be read-only; empty: screenshots are not saved.
+    // Where the screenshot goes, in the data folder when relative. The game names the folder it
+    // was started from, since its data folder may be read-only; empty: screenshots are not saved.
     std::string screenshotFile = ScreenshotFileName;
     // Told when a requested screenshot could not be saved: why, and where. None: silence.
     std::function<void(const std::string& message)> screenshotFailed;

@@ -9,18 +9,28 @@
 #include "world/ObjectRegistry.h"
 
 GameSetup::GameSetup(const std::filesystem::path& dataDirectory)
-    : previousImages(theGraphics.images), previousAfterWorldDrawn(afterWorldDrawn) {
+    : previousDataFolder(dataFolder()), previousImages(theGraphics.images),
+      previousAfterWorldDrawn(afterWorldDrawn) {
     freshState();
-    std::filesystem::path here = std::filesystem::current_path(directoryError);
+    // Taken from the working directory once, now, so that the data stays where it was found.
+    std::filesystem::path folder;
+    if (dataDirectory.empty())
+        directoryError = std::make_error_code(std::errc::no_such_file_or_directory);
+    else
+        folder = std::filesystem::absolute(dataDirectory, directoryError);
+    // "." is found in a directory only, and only in one that may be searched: the system says
+    // why not as it would on entering it.
+    const bool directory = !directoryError && std::filesystem::is_directory(
+                                                  std::filesystem::status(folder / ".", directoryError));
+    if (!directoryError && !directory)
+        directoryError = std::make_error_code(std::errc::not_a_directory);
     if (!directoryError)
-        std::filesystem::current_path(dataDirectory, directoryError);
-    if (!directoryError)
-        previousDirectory = std::move(here);
+        setDataFolder(folder.string());
 }
 
 GameSetup::GameSetup(const std::filesystem::path& dataDirectory, const Headless& headless)
     : GameSetup(dataDirectory) {
-    if (!entered()) {
+    if (!usable()) {
         fail("cannot enter \"" + dataDirectory.string() + "\"");
         return;
     }
@@ -48,10 +58,7 @@ GameSetup::~GameSetup() {
     theGraphics.images = previousImages;
     objectRegistry().clear();
     gameRandom = RandomGenerator{};
-    if (!previousDirectory.empty()) {
-        std::error_code ignored;
-        std::filesystem::current_path(previousDirectory, ignored);
-    }
+    setDataFolder(previousDataFolder);
 }
 
 void GameSetup::freshState() {

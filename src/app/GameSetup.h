@@ -12,17 +12,19 @@
 
 // The program-wide state of one game, made fresh over one data directory (the folder that
 // holds res/) and put back when the set-up goes: the world, the display, the graphics with the
-// sprite renderer and the image decoder, the sound sink, the random generator and the object
-// registry. The game, the tools, the benchmarks, the fuzz harnesses and the tests all start
-// here.
+// sprite renderer and the image decoder, the sound sink, the random generator, the object
+// registry and the data folder. The game, the tools, the benchmarks, the fuzz harnesses and
+// the tests all start here.
 //
-// While a set-up lives the working directory is its data directory, so every res/ name reads
-// as the room files write it (texture-cache keys and the check's messages included) and the
-// screenshot lands beside res/. This is the only code of the program that changes directory.
+// While a set-up lives its data directory is the data folder (definitions/DataFile.h): every
+// res/ name opens there and reads as the room files write it (texture-cache keys and the
+// check's messages included), and "screenshot.png" lands beside res/ unless the game names
+// another place. The working directory is never changed: names a person typed stay the
+// working directory's.
 //
 // A set-up made while another lives takes the program over (there is one instance of each
-// state); when it goes, the world, graphics and display are as new, and the other's directory,
-// sound sink, image decoder and frame hook are back.
+// state); when it goes, the world, graphics and display are as new, and the other's data
+// folder, sound sink, image decoder and frame hook are back.
 class GameSetup {
   public:
     // A headless game in one line: a software drawing device of `width` × `height` with a
@@ -35,18 +37,19 @@ class GameSetup {
         bool loadWorld = true;
     };
 
-    // Fresh state, and the data directory entered; entered() tells whether it could be.
+    // Fresh state over the data directory, relative to the working directory when it is not
+    // absolute; usable() tells whether it is a directory that can be read from.
     explicit GameSetup(const std::filesystem::path& dataDirectory);
     GameSetup(const std::filesystem::path& dataDirectory, const Headless& headless);
     ~GameSetup();
     GameSetup(const GameSetup&) = delete;
     GameSetup& operator=(const GameSetup&) = delete;
 
-    bool entered() const { return !directoryError; }
-    // Why the data directory could not be entered.
-    const std::error_code& enterError() const { return directoryError; }
+    bool usable() const { return !directoryError; }
+    // Why the data directory cannot be used, as the system says it.
+    const std::error_code& dataError() const { return directoryError; }
     // Everything asked of the set-up so far succeeded; else error() says what failed first.
-    bool ok() const { return entered() && problem.empty(); }
+    bool ok() const { return usable() && problem.empty(); }
     const std::string& error() const { return problem; }
 
     // The window the display modes restyle, released before the drawing device. The game's
@@ -71,14 +74,14 @@ class GameSetup {
     // replay tool's both start here.
     bool enterStartRoom(const StartRoom& start);
     // Back to just before loadWorld, cold: the world shut down, no texture cached or counted,
-    // the random generator and the registry as new. Device, window, sound and directory stay.
+    // the random generator and the registry as new. Device, window, sound and data folder stay.
     void restart();
 
   private:
     void freshState();
     void fail(const std::string& what);
 
-    std::filesystem::path previousDirectory;
+    std::string previousDataFolder;
     ImageSource* previousImages = nullptr;
     void (*previousAfterWorldDrawn)() = nullptr;
     std::error_code directoryError;

@@ -5,8 +5,6 @@
 #include "graphics/Graphics.h"
 #include "world/World.h"
 
-#include <sys/stat.h>
-
 #include <utility>
 
 namespace {
@@ -14,20 +12,7 @@ namespace {
 RoomWatch* activeWatch = nullptr;
 
 RoomWatch::Stamp stampOf(const std::string& fileName) {
-    RoomWatch::Stamp stamp;
-    stamp.fileName = fileName;
-    struct stat status {};
-    if (::stat(fileName.c_str(), &status) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    stamp.size = static_cast<std::int64_t>(status.st_size);
-    stamp.inode = static_cast<std::uint64_t>(status.st_ino);
-    return stamp;
-}
-
-bool sameStamp(const RoomWatch::Stamp& a, const RoomWatch::Stamp& b) {
-    return a.exists == b.exists && a.modified == b.modified && a.size == b.size && a.inode == b.inode;
+    return {fileName, fileStampOf(dataFilePath(fileName))};
 }
 
 // The file as it is now, in place of what was known of it.
@@ -76,7 +61,7 @@ void RoomWatch::roomFileOpened(const std::string& fileName) {
     // Images changed on disk are read again by this room, and by any other that shows them.
     for (Stamp& known : images) {
         Stamp now = stampOf(known.fileName);
-        if (!sameStamp(known, now)) {
+        if (known.file != now.file) {
             theGraphics.textureCache.forget(known.fileName);
             known = std::move(now);
         }
@@ -88,7 +73,7 @@ bool RoomWatch::changed() const {
         return true;
     for (const std::vector<Stamp>* stamps : {&roomFiles, &images})
         for (const Stamp& known : *stamps)
-            if (!sameStamp(known, stampOf(known.fileName)))
+            if (known.file != stampOf(known.fileName).file)
                 return true;
     return false;
 }

@@ -1,7 +1,8 @@
 #pragma once
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/system/FileStamp.h"
 
 // For room authors (marrowgast --watch): remembers the files the current room was read from
 // (the room file and the animation sets it names, read with every room) and the images the
@@ -27,11 +28,9 @@ class RoomWatch {
     std::string unreadableRoom() const;
 
     struct Stamp {
+        // The name as the game reads it (res/...), which the texture cache knows it by.
         std::string fileName;
-        bool exists = false;
-        std::int64_t modified = 0;
-        std::int64_t size = 0;
-        std::uint64_t inode = 0;
+        FileStamp file;
     };
 
   private:

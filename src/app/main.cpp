@@ -10,7 +10,6 @@
 #include "app/StartRoom.h"
 #include "app/Version.h"
 #include "definitions/Quoted.h"
-#include "definitions/StopSignals.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
@@ -20,6 +19,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
+#include "platform/system/StopRequests.h"
 #include "sound/Sound.h"
 
 #include <cstdio>
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     if (const int status = readCommandLine(argc, argv, options); status >= 0)
         return status;
     installStopSignals();
-    // Where the data is: the working directory becomes that folder inside the set-up below.
+    // Where the data is: the set-up below reads every res/ name from that folder.
     const DataLookup lookup =
         lookupForThisProgram(options.dataDirectory, MARROWGAST_DATA_FROM_EXECUTABLE, MARROWGAST_SOURCE_DATA);
     const DataLocation data = findDataDirectory(lookup);
@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
         return fail(data.error);
     std::string error;
 
-    // The recording is named from where the game was started, before the set-up moves there,
-    // and refused before any window; a file that fills up later is reported when it does.
+    // The recording, named from where the game was started, is refused before any window; a
+    // file that fills up later is reported when it does.
     RunRecorder recorder;
     if (!options.recordFile.empty() && !recorder.open(options.recordFile, error))
         return fail(error);
@@ -169,8 +169,8 @@ int main(int argc, char** argv) {
         return fail(error);
 
     GameSetup game(data.directory);
-    if (!game.entered())
-        return fail("cannot enter the data folder " + data.directory + ": " + game.enterError().message());
+    if (!game.usable())
+        return fail("cannot enter the data folder " + data.directory + ": " + game.dataError().message());
     // The screenshot stays in the folder the player started the game from; none when that
     // folder cannot be named (it was removed under the game).
     const std::string& startedIn = lookup.workingDirectory;

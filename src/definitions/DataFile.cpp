@@ -1,12 +1,8 @@
 #include "definitions/DataFile.h"
 
-#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -14,9 +10,25 @@ std::string megabytes(std::uintmax_t bytes) {
     return std::to_string(bytes / (1024 * 1024)) + " MB";
 }
 
+std::string theDataFolder;
+
 } // namespace
 
 void (*onDataFileOpened)(const std::string& path) = nullptr;
+
+void setDataFolder(std::string folder) {
+    theDataFolder = std::move(folder);
+}
+
+const std::string& dataFolder() {
+    return theDataFolder;
+}
+
+std::string dataFilePath(const std::string& name) {
+    if (name.empty() || theDataFolder.empty())
+        return name;
+    return (std::filesystem::path(theDataFolder) / name).string();
+}
 
 std::string describeDataFileProblem(const DataFileStatus& status, std::uintmax_t maxBytes) {
     switch (status.problem) {
@@ -36,19 +48,17 @@ std::string describeDataFileProblem(const DataFileStatus& status, std::uintmax_t
 }
 
 DataFile::~DataFile() {
-    if (descriptor >= 0)
-        ::close(descriptor);
+    closeFile(handle);
 }
 
 DataFile::DataFile(DataFile&& other) noexcept
-    : descriptor(std::exchange(other.descriptor, -1)), reportedSize(other.reportedSize), place(other.place),
+    : handle(std::exchange(other.handle, NoFileHandle)), reportedSize(other.reportedSize), place(other.place),
       state(other.state) {}
 
 DataFile& DataFile::operator=(DataFile&& other) noexcept {
     if (this != &other) {
-        if (descriptor >= 0)
-            ::close(descriptor);
-        descriptor = std::exchange(other.descriptor, -1);
+        closeFile(handle);
+        handle = std::exchange(other.handle, NoFileHandle);
         reportedSize = other.reportedSize;
         place = other.place;
         state = other.state;
@@ -57,18 +67,17 @@ DataFile& DataFile::operator=(DataFile&& other) noexcept {
 }
 
 std::size_t DataFile::read(void* into, std::size_t count) {
-    if (descriptor < 0)
+    if (handle == NoFileHandle)
         return 0;
     if (count > reportedSize - place)
         count = static_cast<std::size_t>(reportedSize - place);
     auto* bytes = static_cast<unsigned char*>(into);
     std::size_t got = 0;
     while (got < count) {
-        const ssize_t n = ::pread(descriptor, bytes + got, count - got, static_cast<off_t>(place + got));
-        if (n < 0 && errno == EINTR)
-            continue;
+        int error = 0;
+        const std::ptrdiff_t n = readFileAt(handle, bytes + got, count - got, place + got, error);
         if (n < 0)
-            state = {DataFileProblem::ReadError, errno};
+            state = {DataFileProblem::ReadError, error};
         if (n <= 0)
             break;
         got += static_cast<std::size_t>(n);
@@ -78,50 +87,47 @@ std::size_t DataFile::read(void* into, std::size_t count) {
 }
 
 bool DataFile::seek(std::uintmax_t offset) {
-    if (descriptor < 0 || offset > reportedSize)
+    if (handle == NoFileHandle || offset > reportedSize)
         return false;
     place = offset;
     return true;
 }
 
 bool DataFile::endsWhereReported() {
-    if (descriptor < 0)
+    if (handle == NoFileHandle)
         return false;
     // A whole number of 8-byte words: some files under /proc refuse any other read.
     unsigned char beyond[64];
-    while (true) {
-        const ssize_t n = ::pread(descriptor, beyond, sizeof beyond, static_cast<off_t>(reportedSize));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0)
-            return true;
-        state = n < 0 ? DataFileStatus{DataFileProblem::ReadError, errno}
-                      : DataFileStatus{DataFileProblem::NeverEnds, 0};
-        return false;
-    }
+    int error = 0;
+    const std::ptrdiff_t n = readFileAt(handle, beyond, sizeof beyond, reportedSize, error);
+    if (n == 0)
+        return true;
+    state = n < 0 ? DataFileStatus{DataFileProblem::ReadError, error}
+                  : DataFileStatus{DataFileProblem::NeverEnds, 0};
+    return false;
 }
 
-// Non-blocking, so that opening a pipe with no writer returns at once; the type and size are
-// then read from the open descriptor, so nothing can be swapped in between the test and the
-// read. A file that is not plain shows at once: past its reported size it still has bytes.
+// The opening never waits; the type and size are then read from the open file, so nothing
+// can be swapped in between the test and the read. A file that is not plain shows at once:
+// past its reported size it still has bytes.
 DataFile DataFile::openQuietly(const std::string& path, std::uintmax_t maxBytes) {
     DataFile file;
-    const int opened = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (opened < 0) {
-        file.state = {DataFileProblem::Missing, errno};
+    int error = 0;
+    file.handle = openFileForReading(dataFilePath(path), error);
+    if (file.handle == NoFileHandle) {
+        file.state = {DataFileProblem::Missing, error};
         return file;
     }
-    file.descriptor = opened;
-    struct stat facts {};
-    if (fstat(opened, &facts) != 0 || !S_ISREG(facts.st_mode))
+    OpenFileFacts facts;
+    if (!factsOfOpenFile(file.handle, facts) || !facts.regular)
         file.state = {DataFileProblem::NotRegular, 0};
-    else if (facts.st_size < 0 || static_cast<std::uintmax_t>(facts.st_size) > maxBytes)
+    else if (facts.size < 0 || static_cast<std::uintmax_t>(facts.size) > maxBytes)
         file.state = {DataFileProblem::TooBig, 0};
     else
-        file.reportedSize = static_cast<std::uintmax_t>(facts.st_size);
+        file.reportedSize = static_cast<std::uintmax_t>(facts.size);
     if (file.state.problem == DataFileProblem::None && file.endsWhereReported())
         return file;
-    ::close(std::exchange(file.descriptor, -1));
+    closeFile(std::exchange(file.handle, NoFileHandle));
     return file;
 }
 

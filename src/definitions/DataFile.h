@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/system/FileReading.h"
+
 // Why a data file cannot be read.
 enum class DataFileProblem {
     None,
@@ -32,7 +34,7 @@ class DataFile {
     DataFile(DataFile&& other) noexcept;
     DataFile& operator=(DataFile&& other) noexcept;
 
-    explicit operator bool() const { return descriptor >= 0; }
+    explicit operator bool() const { return handle != NoFileHandle; }
     // The size the file reported when it was opened.
     std::uintmax_t size() const { return reportedSize; }
     std::uintmax_t position() const { return place; }
@@ -52,16 +54,25 @@ class DataFile {
     friend DataFile openDataFile(const std::string& path, std::uintmax_t maxBytes);
     friend DataFileStatus dataFileStatus(const std::string& path, std::uintmax_t maxBytes);
     static DataFile openQuietly(const std::string& path, std::uintmax_t maxBytes);
-    int descriptor = -1;
+    FileHandle handle = NoFileHandle;
     std::uintmax_t reportedSize = 0;
     std::uintmax_t place = 0;
     DataFileStatus state;
 };
 
+// The folder a relative data-file name is read from: the one that holds res/, so that names
+// stay as the room files write them (res/...) in caches, traces and messages. The game's
+// set-up sets it; empty, names are taken from the working directory.
+void setDataFolder(std::string folder);
+const std::string& dataFolder();
+// Where `name` is on disk: in the data folder unless it is absolute.
+std::string dataFilePath(const std::string& name);
+
 // Every data file the game reads (rooms, animation sets, images, sounds, key scripts) is opened
-// here. Rooms travel as archives, so a name may lead to a pipe, a device, a socket, a
-// directory or a file that never ends: those, and regular files bigger than the reader's bound,
-// count as files that cannot be opened. Opening never blocks, whatever the name leads to.
+// here, by its name in the data folder. Rooms travel as archives, so a name may lead to a pipe,
+// a device, a socket, a directory or a file that never ends: those, and regular files bigger
+// than the reader's bound, count as files that cannot be opened. Opening never blocks,
+// whatever the name leads to.
 DataFile openDataFile(const std::string& path, std::uintmax_t maxBytes);
 // Told the name of every data file that opened; none unless a room author watches the files.
 extern void (*onDataFileOpened)(const std::string& path);

@@ -3,7 +3,7 @@
 #include "definitions/DefinitionObserver.h"
 
 #include "definitions/DataFile.h"
-#include "definitions/StopSignals.h"
+#include "platform/system/StopRequests.h"
 
 #include <cstdio>
 

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#ifdef __unix__
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 #include "../graphics/GraphicsTestSupport.h"
 #include "app/DisplayMode.h"
@@ -22,15 +24,18 @@ class DisplayModes : public HeadlessGraphicsTest {
         theDisplay.window = &window;
     }
 
-    static std::vector<char> fileBytes(const char* name) {
-        std::ifstream file(name, std::ios::binary);
+    // A file of the data folder, where a screenshot goes unless the game names another place.
+    std::string at(const std::string& name) const { return (scratch / name).string(); }
+
+    std::vector<char> fileBytes(const std::string& name) const {
+        std::ifstream file(at(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
     // The screenshot on disk holds the back buffer, checked at every `stride`-th pixel.
-    static void expectScreenshotOf(const RgbaImage& drawn, int stride) {
+    void expectScreenshotOf(const RgbaImage& drawn, int stride) const {
         RgbaImage saved;
-        ASSERT_TRUE(readImageFile("screenshot.png", saved));
+        ASSERT_TRUE(readImageFile(at("screenshot.png"), saved));
         ASSERT_EQ(saved.width, drawn.width);
         ASSERT_EQ(saved.height, drawn.height);
         for (int y = 0; y < drawn.height; y += stride)
@@ -98,25 +103,25 @@ TEST_F(DisplayModes, ScreenshotHoldsTheFrameDrawnSoFar) {
 
 TEST_F(DisplayModes, LeftoverOrPlantedTemporariesAreNeverWrittenThrough) {
     {
-        std::ofstream victim("victim.txt", std::ios::binary);
+        std::ofstream victim(at("victim.txt"), std::ios::binary);
         victim << "keep me";
     }
-    std::filesystem::create_symlink("victim.txt", "screenshot.png.part");
+    std::filesystem::create_symlink("victim.txt", at("screenshot.png.part"));
     startFrame();
     theSpriteRenderer->drawQuad(0, 30, 40, 30, 1, 1, 0xFFFFFFFF, 0);
     theDisplay.screenshotRequested = true;
     saveScreenshot();
 
     EXPECT_EQ(fileBytes("victim.txt"), (std::vector<char>{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
-    EXPECT_TRUE(std::filesystem::is_symlink("screenshot.png.part"));
-    EXPECT_FALSE(std::filesystem::is_symlink("screenshot.png"));
+    EXPECT_TRUE(std::filesystem::is_symlink(at("screenshot.png.part")));
+    EXPECT_FALSE(std::filesystem::is_symlink(at("screenshot.png")));
     expectScreenshotOf(backBuffer(), 7);
 }
 
 TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
     // A directory where the screenshot goes cannot be replaced by the new file.
-    std::filesystem::create_directory("screenshot.png");
-    std::ofstream("screenshot.png/inside.txt") << "x";
+    std::filesystem::create_directory(at("screenshot.png"));
+    std::ofstream(at("screenshot.png/inside.txt")) << "x";
     std::string said;
     theDisplay.screenshotFailed = [&said](const std::string& message) { said += message; };
     startFrame();
@@ -124,9 +129,9 @@ TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
     saveScreenshot();
     EXPECT_FALSE(theDisplay.screenshotRequested);
     EXPECT_EQ(said, "cannot save the screenshot \"screenshot.png\": it is a directory");
-    EXPECT_TRUE(std::filesystem::exists("screenshot.png/inside.txt"));
+    EXPECT_TRUE(std::filesystem::exists(at("screenshot.png/inside.txt")));
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    for (const auto& entry : std::filesystem::directory_iterator(scratch)) {
         names.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(names, std::vector<std::string>{"screenshot.png"});
@@ -136,28 +141,32 @@ TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
 // being what it was, and the terminal hears why, once per request. As root the device case is
 // /dev/null's: rename would have turned it into a picture.
 TEST_F(DisplayModes, AScreenshotReplacesOnlyARegularFileAndSaysWhyNot) {
+#ifndef __unix__
+    GTEST_SKIP() << "pipes and device nodes are made the POSIX way";
+#else
     std::vector<std::string> said;
     theDisplay.screenshotFailed = [&said](const std::string& message) { said.push_back(message); };
-    std::ofstream("victim.txt") << "keep me";
-    const bool device = mknod("device", S_IFCHR | 0666, makedev(1, 3)) == 0;
-    mkfifo("pipe", 0666);
+    std::ofstream(at("victim.txt")) << "keep me";
+    const bool device = mknod(at("device").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    mkfifo(at("pipe").c_str(), 0666);
     const std::vector<std::pair<std::string, std::string>> targets = {
         {"link", "it is a symbolic link"},
         {"pipe", "it is a pipe, not a regular file"},
         {"device", "it is a device, not a regular file"}};
-    std::filesystem::create_symlink("victim.txt", "link");
+    std::filesystem::create_symlink("victim.txt", at("link"));
+    // Relative names are the data folder's, and the messages give them as named.
     for (const auto& [name, why] : targets) {
         if (name == "device" && !device) {
             std::cout << "[ SKIPPED  ] the device node case: mknod needs root\n";
             continue;
         }
-        const auto before = std::filesystem::symlink_status(name).type();
+        const auto before = std::filesystem::symlink_status(at(name)).type();
         theDisplay.screenshotFile = name;
         said.clear();
         startFrame();
         theDisplay.screenshotRequested = true;
         saveScreenshot();
-        EXPECT_EQ(std::filesystem::symlink_status(name).type(), before) << name;
+        EXPECT_EQ(std::filesystem::symlink_status(at(name)).type(), before) << name;
         EXPECT_EQ(said, std::vector<std::string>{"cannot save the screenshot \"" + name + "\": " + why});
     }
     EXPECT_EQ(fileBytes("victim.txt"), (std::vector<char>{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
@@ -169,23 +178,26 @@ TEST_F(DisplayModes, AScreenshotReplacesOnlyARegularFileAndSaysWhyNot) {
     saveScreenshot();
     EXPECT_TRUE(said.empty());
     EXPECT_EQ(fileBytes("victim.txt")[1], 'P');
+#endif
 }
 
-TEST_F(DisplayModes, UnwritableWorkingDirectoryGivesNoFileAndNoCrash) {
+TEST_F(DisplayModes, UnwritableDataFolderGivesNoFileAndNoCrash) {
+#ifdef __unix__
     if (geteuid() != 0) {
         // Read-only: the old screenshot survives a failed write.
         startFrame();
         saveScreenshot();
         const std::vector<char> previous = fileBytes("screenshot.png");
-        std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+        std::filesystem::permissions(scratch, std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::remove);
         startFrame();
         theSpriteRenderer->drawQuad(0, 30, 40, 30, 1, 1, 0xFFFFFFFF, 0);
         saveScreenshot();
-        std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+        std::filesystem::permissions(scratch, std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::add);
         EXPECT_EQ(fileBytes("screenshot.png"), previous);
     }
+#endif
 
     // A data directory removed under the game: nothing can be created in it, even as root.
     const std::filesystem::path gone = scratch / "gone";

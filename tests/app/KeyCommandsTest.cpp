@@ -88,13 +88,14 @@ TEST_F(KeyCommands, PrintScreenTwiceInOneFrameWritesOneFile) {
     load();
     release(KeyCodePrintScreen);
     release(KeyCodePrintScreen);
-    ASSERT_FALSE(std::filesystem::exists(ScreenshotFileName));
+    const std::string screenshot = dir.path(ScreenshotFileName);
+    ASSERT_FALSE(std::filesystem::exists(screenshot));
     drawFrame();
-    ASSERT_TRUE(std::filesystem::exists(ScreenshotFileName));
+    ASSERT_TRUE(std::filesystem::exists(screenshot));
     EXPECT_FALSE(theDisplay.screenshotRequested);
-    std::filesystem::remove(ScreenshotFileName);
+    std::filesystem::remove(screenshot);
     drawFrame();
-    EXPECT_FALSE(std::filesystem::exists(ScreenshotFileName));
+    EXPECT_FALSE(std::filesystem::exists(screenshot));
 }
 
 TEST_F(KeyCommands, KeysHeldWhileTheWindowWasAwayAreReleasedWithoutCommands) {

@@ -90,6 +90,19 @@ for file in link.keys pipe.keys; do
   printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/$file\": $why" || { echo "--record $file said: $err"; failed=1; }
 done
 [ "$(cat "$scratch/old.keys")" = "keep me" ] || { echo "--record through a link wrote: $(cat "$scratch/old.keys")"; failed=1; }
+# Started in a folder deleted under it, the game plays: it finds its data by itself and
+# records where it was told.
+mkdir "$scratch/gone"
+(cd "$scratch/gone" && rmdir "$scratch/gone" &&
+  exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --room 2 --record "$scratch/gone.keys") &
+pid=$!
+tries=0
+until [ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" ] || [ $tries -ge 300 ] || ! kill -0 $pid 2>/dev/null; do
+  sleep 0.1; tries=$((tries + 1))
+done
+kill -TERM $pid 2>/dev/null
+wait $pid || { echo "from a deleted working directory: exit $?"; failed=1; }
+[ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" = "start 2 left 640x480 window" ] || { echo "from a deleted working directory, the recording starts: $(head -n 1 "$scratch/gone.keys")"; failed=1; }
 rm -r "$scratch"
 [ $failed -eq 0 ] && echo "options answered"
 exit $failed

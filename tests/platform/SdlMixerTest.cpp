@@ -344,6 +344,7 @@ TEST_F(SdlMixerTest, OnlyOneMixerIsOpenAtATimeAndInitSoundOpensItSayingNothing) 
     EXPECT_TRUE(diagnostics.str().empty());
 }
 
+#ifdef __unix__
 // Sets the audio driver SDL asks for, for the test's lifetime.
 struct ScopedAudioDriver {
     std::optional<std::string> previous;
@@ -360,7 +361,12 @@ struct ScopedAudioDriver {
     }
 };
 
+#endif
+
 TEST(SdlMixerWithoutDevice, TheGamePlaysSilentlyWhenAudioCannotOpen) {
+#ifndef __unix__
+    GTEST_SKIP() << "the audio driver is named in the environment the POSIX way";
+#else
     ScopedAudioDriver noDriver("no-such-driver");
     std::string error;
     EXPECT_EQ(createSdlMixer(error), nullptr);
@@ -372,6 +378,7 @@ TEST(SdlMixerWithoutDevice, TheGamePlaysSilentlyWhenAudioCannotOpen) {
     const std::string said = diagnostics.str();
     EXPECT_NE(said.find("without sound"), std::string::npos) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+#endif
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
-#include <cstdlib>
+#include "platform/system/TemporaryFolder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,7 +12,8 @@ class TempDir {
   public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "marrowgast-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr)
+        int error = 0;
+        if (makeUniqueFolder(pattern, error))
             root = pattern;
     }
     ~TempDir() {

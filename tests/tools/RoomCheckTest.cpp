@@ -1,5 +1,7 @@
 #include "tools/common/RoomCheck.h"
 
+#include "definitions/DataFile.h"
+
 #include "support/TempDir.h"
 
 #include "support/ReadText.h"
@@ -42,12 +44,12 @@ struct CleanCopy : TempDir {
 
 // A room set with one of each mistake gives exactly the lines its expected.txt lists.
 TEST(RoomCheck, EveryMistakeOfTheFaultyRoomsIsReportedOnItsLine) {
-    const std::filesystem::path before = std::filesystem::current_path();
+    const std::string before = dataFolder();
     const CheckRun run = check({"--root", CheckData + "/bad"});
     EXPECT_EQ(run.out, readText(CheckData + "/bad-expected.txt"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(std::filesystem::current_path(), before);
+    EXPECT_EQ(dataFolder(), before);
 }
 
 TEST(RoomCheck, CleanRoomsGiveNothing) {

@@ -264,24 +264,13 @@ TEST(Solver, NeitherProgressNorAMemoryBoundChangesTheCrossingFound) {
         << lines.substr(0, 400);
 }
 
-// From a working directory that was deleted, or with no temporary directory, the tool says
-// what it could not do and exits; nothing is thrown.
-TEST(Solver, ADeletedWorkingDirectoryOrTemporaryDirectoryIsAMessage) {
+// With no temporary directory the reach says what it could not do; nothing is thrown. (A
+// deleted working directory is tools.HostileFilesNeverBlock's: the tools are started there.)
+TEST(Solver, NoTemporaryDirectoryIsAMessage) {
+#ifndef __unix__
+    GTEST_SKIP() << "the temporary directory is named by TMPDIR on POSIX systems only";
+#else
     TempDir dir;
-    const std::filesystem::path before = std::filesystem::current_path();
-    const std::filesystem::path gone = dir.path("gone");
-    std::filesystem::create_directory(gone);
-    std::filesystem::current_path(gone);
-    std::filesystem::remove(gone);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = solveMain({"--root", SolveRoot, "--room", "1", "--keys-out", "out"}, out, err);
-    std::filesystem::current_path(before);
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(err.str(),
-              "marrowgast-solve: --keys-out: cannot find \"out\" from the working directory: No such "
-              "file or directory\n");
-
     const char* temporary = std::getenv("TMPDIR");
     const std::string saved = temporary != nullptr ? temporary : "";
     setenv("TMPDIR", dir.path("none").c_str(), 1);
@@ -295,6 +284,7 @@ TEST(Solver, ADeletedWorkingDirectoryOrTemporaryDirectoryIsAMessage) {
         unsetenv("TMPDIR");
     EXPECT_FALSE(measured);
     EXPECT_EQ(error.rfind("no temporary directory: ", 0), 0u) << error;
+#endif
 }
 
 TEST(Solver, ReachIsMeasuredInTheRealSimulation) {

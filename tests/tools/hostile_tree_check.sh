@@ -3,7 +3,8 @@
 # pipe, a link to a device, a directory, a link loop or a link to a file that never ends: the
 # check names the file, the replay plays on, and neither ever waits. Then a key script that
 # never ends, and a huge junk file named as an image on many lines of one room. Then hostile
-# surroundings: a working directory that was deleted, no temporary directory, and memory the
+# surroundings: a working directory that was deleted (every tool works there with absolute
+# names and says where it looked for a relative one), no temporary directory, and memory the
 # system refuses: every tool says what it could not do and exits by itself, never by an abort.
 set -u
 check=${1:?usage: hostile_tree_check.sh CHECK REPLAY SOURCE_DIR SOLVE}
@@ -105,19 +106,40 @@ exits_by_itself() {
     echo "$1: exit $2 without a word"; failed=1
   fi
 }
-# from_gone WHAT COMMAND...: runs the command in a working directory deleted under it.
+# from_gone WHAT COMMAND...: runs the command in a working directory deleted under it, its
+# status in $status and what it said in $out.
 from_gone() {
   what=$1
   shift
   mkdir "$work/gone"
   out=$(cd "$work/gone" && rmdir "$work/gone" && timeout 60 "$@" 2>&1 >/dev/null)
-  exits_by_itself "$what from a deleted working directory" $? "$out"
+  status=$?
 }
-from_gone "solve --keys-out" "$solve" --root "$source" --room 1 --way east --keys-out out
+# worked [FILE]: the last run from a deleted working directory ended well, and wrote FILE.
+worked() {
+  if [ $status -ne 0 ] || { [ $# -gt 0 ] && [ ! -s "$1" ]; }; then
+    echo "$what from a deleted working directory: exit $status"; echo "$out"; failed=1
+  fi
+}
+# With absolute names every tool works there, and finds its data by itself too.
+mkdir "$work/solved"
+from_gone "solve --keys-out" "$solve" --root "$source" --room 1 --way east --keys-out "$work/solved"
+worked "$work/solved/room1-east.keys"
 from_gone "solve --reach" "$solve" --root "$source" --reach
+worked
 from_gone "solve" "$solve" --room 1 --way east
+worked
 from_gone "check" "$check"
-from_gone "replay --shot" "$replay" --root "$source" --steps 10 --shot 1:x.png
+worked
+from_gone "replay --shot" "$replay" --root "$source" --steps 10 --shot "1:$work/x.png"
+worked "$work/x.png"
+# A relative name is the working directory's, and the message says that is where it was looked for.
+from_gone "solve --keys-out out" "$solve" --root "$source" --room 1 --way east --keys-out out
+exits_by_itself "$what from a deleted working directory" $status "$out"
+printf '%s\n' "$out" | grep -q 'cannot find "out" from the working directory' || { echo "$what said: $out"; failed=1; }
+from_gone "replay --shot 1:x.png" "$replay" --root "$source" --steps 10 --shot 1:x.png
+exits_by_itself "$what from a deleted working directory" $status "$out"
+printf '%s\n' "$out" | grep -q '"x.png": cannot find it from the working directory' || { echo "$what said: $out"; failed=1; }
 out=$(TMPDIR=$work/none timeout 60 "$solve" --root "$source" --reach 2>&1 >/dev/null)
 exits_by_itself "solve --reach without a temporary directory" $? "$out"
 

@@ -41,7 +41,8 @@ class StillLayerTest : public WorldFixture {
                                                          static_cast<std::uint8_t>(i * 17),
                                                          static_cast<std::uint8_t>(250 - 50 * n),
                                                          static_cast<std::uint8_t>(i % 3 == 0 ? 120 : 255)});
-            ASSERT_TRUE(writePngFile(std::string("res/textures/") + names[n] + ".png", image, true));
+            ASSERT_TRUE(
+                writePngFile(dir.path(std::string("res/textures/") + names[n] + ".png"), image, true));
         }
         writeRoom(1, LiftRoom);
         load();

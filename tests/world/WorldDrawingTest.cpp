@@ -70,7 +70,7 @@ class WorldDrawing : public WorldFixture {
             image.pixels.insert(image.pixels.end(),
                                 {static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
                                  static_cast<std::uint8_t>(c.b), 255});
-        ASSERT_TRUE(writePngFile("res/textures/" + name, image, true));
+        ASSERT_TRUE(writePngFile(dir.path("res/textures/" + name), image, true));
     }
 
     Searchable& crate() { return object<Searchable>(2); }

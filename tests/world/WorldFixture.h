@@ -44,7 +44,7 @@ class WorldFixture : public ::testing::Test {
     void setUpOver(const std::filesystem::path& dataDirectory) {
         setup.reset();
         setup.emplace(dataDirectory);
-        ASSERT_TRUE(setup->entered()) << dataDirectory;
+        ASSERT_TRUE(setup->usable()) << dataDirectory;
         setup->useSound(sounds);
     }
 

@@ -6,10 +6,10 @@
 #include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "game/WorldSnapshot.h"
+#include "platform/system/TemporaryFolder.h"
 #include "world/Room.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,7 +17,6 @@
 #include <iomanip>
 #include <ostream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -34,10 +33,11 @@ class ScratchRooms {
             return;
         }
         std::string pattern = (temporary / "marrowgast-reach-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr)
+        int why = 0;
+        if (makeUniqueFolder(pattern, why))
             directory = pattern;
         else
-            error = quotedText(pattern) + ": cannot make the scratch directory: " + std::strerror(errno);
+            error = quotedText(pattern) + ": cannot make the scratch directory: " + std::strerror(why);
     }
     ~ScratchRooms() {
         std::error_code ignored;

@@ -15,6 +15,7 @@
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
 #include "platform/OutputFile.h"
+#include "platform/system/MemoryUse.h"
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
 #include "tools/common/UnitGrid.h"
@@ -25,9 +26,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -35,7 +34,6 @@
 #include <sstream>
 #include <system_error>
 #include <type_traits>
-#include <unistd.h>
 
 namespace {
 
@@ -63,12 +61,16 @@ class EventRecorder final : public SoundSink {
     std::string text;
 };
 
-std::string absoluteName(const std::string& fileName) {
+// A name typed on the command line, made whole from the working directory, so that messages
+// name the file in full; false when it is relative and the working directory is gone.
+bool fromWorkingDirectory(std::string& fileName, std::error_code& gone) {
     if (fileName.empty() || fileName == "-")
-        return fileName;
-    std::error_code ignored;
-    const std::filesystem::path path = std::filesystem::absolute(fileName, ignored);
-    return path.empty() ? fileName : path.string();
+        return true;
+    const std::filesystem::path path = std::filesystem::absolute(fileName, gone);
+    if (gone)
+        return false;
+    fileName = path.string();
+    return true;
 }
 
 // An output file, or standard output for "-". Opened without emptying anything, so a run that
@@ -228,46 +230,28 @@ void appendObjectRows(std::string& out, std::int64_t step) {
     }
 }
 
-namespace {
-
-// Resident memory of this process in KiB, or -1 where the system does not tell.
-long residentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    if (!(statm >> pages >> resident))
-        return -1;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-// The most this process has ever had resident, in KiB, or -1 where the system does not tell.
-// Read from the process itself: a parent's rusage of it would also count the parent's own
-// peak when the process was started the vfork way.
-long peakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
-
-} // namespace
-
 int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics) {
     auto fail = [&](int code, const std::string& what) {
         diagnostics << "marrowgast-replay: " << what << "\n";
         return code;
     };
 
-    // Every file named on the command line is taken from where the tool was started.
-    const std::string keysFile = absoluteName(options.keysFile);
-    const std::string traceFile = absoluteName(options.traceFile);
-    const std::string objectsTraceFile = absoluteName(options.objectsTraceFile);
+    // Every file named on the command line is taken from where the tool was started, never
+    // from the root; a relative name is refused at once when that folder is gone.
+    std::string keysFile = options.keysFile;
+    std::string traceFile = options.traceFile;
+    std::string objectsTraceFile = options.objectsTraceFile;
     std::vector<ReplayShot> shots = options.shots;
+    std::vector<std::string*> named = {&keysFile, &traceFile, &objectsTraceFile};
     for (ReplayShot& shot : shots)
-        shot.fileName = absoluteName(shot.fileName);
+        named.push_back(&shot.fileName);
+    for (std::string* name : named) {
+        std::error_code gone;
+        const std::string typed = *name;
+        if (!fromWorkingDirectory(*name, gone))
+            return fail(ReplayBadInput,
+                        quotedText(typed) + ": cannot find it from the working directory: " + gone.message());
+    }
     std::stable_sort(shots.begin(), shots.end(),
                      [](const ReplayShot& a, const ReplayShot& b) { return a.step < b.step; });
 
@@ -304,7 +288,7 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
     EventRecorder events;
     events.text.reserve(256);
     GameSetup game(options.root);
-    if (!game.entered())
+    if (!game.usable())
         return fail(ReplayBadInput, "--root: cannot enter \"" + options.root + "\"");
 
     // The game's own frame, drawn on a software device of the chosen size; sounds recorded.

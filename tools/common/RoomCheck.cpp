@@ -68,7 +68,7 @@ std::string plural(std::size_t count, const char* one, const char* many) {
 
 bool isRegularFile(const std::string& name) {
     std::error_code ignored;
-    return std::filesystem::is_regular_file(name, ignored);
+    return std::filesystem::is_regular_file(dataFilePath(name), ignored);
 }
 
 // Why the game would not open a file, for the end of a "cannot open" line.
@@ -660,11 +660,10 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
         root = data.directory;
     }
 
-    // The game resolves every path from its data directory; the check does the same from the
-    // root, and gives the caller its own directory back.
+    // The game reads every res/ name from its data folder; the check reads them from the root.
     GameSetup game(root);
-    if (!game.entered()) {
-        err << "marrowgast-check: cannot use " << root << " as the root: " << game.enterError().message()
+    if (!game.usable()) {
+        err << "marrowgast-check: cannot use " << root << " as the root: " << game.dataError().message()
             << "\n";
         return 2;
     }

@@ -127,8 +127,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
 
     GameSetup game(root);
-    if (!game.entered()) {
-        err << "marrowgast-solve: cannot use " << root << " as the root: " << game.enterError().message()
+    if (!game.usable()) {
+        err << "marrowgast-solve: cannot use " << root << " as the root: " << game.dataError().message()
             << "\n";
         return 2;
     }

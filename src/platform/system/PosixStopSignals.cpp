@@ -1,20 +1,18 @@
-#include "definitions/StopSignals.h"
+#include "platform/system/StopRequests.h"
 
 #include <csignal>
 #include <initializer_list>
 
 namespace {
 
-volatile std::sig_atomic_t stopFlag = 0;
-
 extern "C" void onStopSignal(int signal) {
-    if (stopFlag != 0) {
+    if (stopRequested()) {
         // Asked twice: whatever is taking so long, the player means it.
         std::signal(signal, SIG_DFL);
         std::raise(signal);
         return;
     }
-    stopFlag = 1;
+    requestStop();
 }
 
 } // namespace
@@ -33,16 +31,4 @@ void installStopSignals() {
             continue;
         sigaction(signal, &action, nullptr);
     }
-}
-
-bool stopRequested() {
-    return stopFlag != 0;
-}
-
-void requestStop() {
-    stopFlag = 1;
-}
-
-void clearStopRequest() {
-    stopFlag = 0;
 }
