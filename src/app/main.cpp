@@ -1,5 +1,6 @@
 // Marrowgast: start-up, the frame loop, and the releases at exit.
 #include "actors/Player.h"
+#include "app/CommandLine.h"
 #include "app/DataLookup.h"
 #include "app/DisplayMode.h"
 #include "app/FrameLoop.h"
@@ -8,7 +9,6 @@
 #include "app/RoomWatch.h"
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
-#include "app/Version.h"
 #include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -33,22 +34,22 @@ int fail(const std::string& what) {
     return 1;
 }
 
-const char* const Usage =
+const CommandLineProgram Program{
+    "marrowgast",
     "Usage: marrowgast [--data DIR] [--fullscreen] [--room N] [--side left|right]\n"
     "                  [--record FILE] [--watch] [--help] [--version]\n"
     "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
-    "of four rooms.\n"
-    "\n"
-    "  --data DIR    read the game's data from DIR/res/ (DIR is the folder that holds res/)\n"
-    "  --fullscreen  start full screen, as F12 would leave it\n"
-    "  --room N      start in room N of the ring (1 to 4) instead of room 1\n"
-    "  --side SIDE   come into that room from the left (the default) or the right\n"
-    "  --record FILE write every key of the run to FILE, for marrowgast-replay --keys FILE\n"
-    "  --watch       for room authors: when the room's file, or a set or image it uses,\n"
-    "                changes on disk, read the room again behind the next death's curtain\n"
-    "  --help        print this help and exit\n"
-    "  --version     print the version and the licences and exit\n"
-    "\n"
+    "of four rooms.\n",
+    {
+        {"--data", "DIR", "read the game's data from DIR/res/ (DIR is the folder that holds res/)"},
+        {"--fullscreen", "", "start full screen, as F12 would leave it"},
+        {"--room", "N", "start in room N of the ring (1 to 4) instead of room 1"},
+        {"--side", "SIDE", "come into that room from the left (the default) or the right"},
+        {"--record", "FILE", "write every key of the run to FILE, for marrowgast-replay --keys FILE"},
+        {"--watch", "",
+         "for room authors: when the room's file, or a set or image it uses,\n"
+         "changes on disk, read the room again behind the next death's curtain"},
+    },
     "Without --data the data is the first res/ folder found in: the working directory,\n"
     "the installed data beside the program (../share/games/marrowgast), the source tree\n"
     "of the build.\n"
@@ -57,7 +58,8 @@ const char* const Usage =
     "F9/F10/F11 window sizes, F12 full screen, Print Screen saves screenshot.png in the\n"
     "folder the game was started from, Escape quits.\n"
     "A gamepad: d-pad or left stick run and ride, the south button (A) jumps, Back with\n"
-    "Start held quits, Back with the north button (Y) held toggles full screen.\n";
+    "Start held quits, Back with the north button (Y) held toggles full screen.\n",
+};
 
 struct StartOptions {
     std::string dataDirectory;
@@ -67,69 +69,29 @@ struct StartOptions {
     bool watch = false;
 };
 
-// A command line the game cannot start from: exit status 2.
-int refuse(const char* what) {
-    std::fprintf(stderr, "marrowgast: %s; try marrowgast --help\n", what);
-    return 2;
-}
-
 // Started without options the game is exactly as it always was. Returns the exit status
 // when the game should not start, -1 when it should.
 int readCommandLine(int argc, char** argv, StartOptions& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        // "--name VALUE" or "--name=VALUE"; an option word where the value should be means the
-        // value was left out.
-        const std::size_t equals = word.find('=');
-        const std::string option = word.starts_with("--") ? word.substr(0, equals) : word;
-        auto value = [&]() -> std::string {
-            if (equals != std::string::npos)
-                return word.substr(equals + 1);
-            if (i + 1 < argc && !std::string(argv[i + 1]).starts_with("--"))
-                return argv[++i];
-            return "";
-        };
-        if (option == "--help" || option == "-h") {
-            std::fputs(Usage, stdout);
-            return 0;
-        }
-        if (option == "--version") {
-            std::fputs(versionText("marrowgast").c_str(), stdout);
-            return 0;
-        }
-        if (option == "--watch" && equals == std::string::npos) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<CommandWord> words;
+    if (const int status = readCommandLine(Program, args, words, std::cout, std::cerr); status >= 0)
+        return status;
+    for (const CommandWord& word : words) {
+        if (word.option == "--watch") {
             options.watch = true;
-            continue;
-        }
-        if (option == "--fullscreen" && equals == std::string::npos) {
+        } else if (word.option == "--fullscreen") {
             options.fullScreen = true;
-            continue;
+        } else if (word.option == "--data") {
+            options.dataDirectory = word.value;
+        } else if (word.option == "--room") {
+            if (!readStartRoomNumber(word.value, options.start.room))
+                return refuseCommandLine(Program.name, "--room needs a room of the ring, 1 to 4", std::cerr);
+        } else if (word.option == "--side") {
+            if (!readStartSide(word.value, options.start.side))
+                return refuseCommandLine(Program.name, "--side needs left or right", std::cerr);
+        } else if (word.option == "--record") {
+            options.recordFile = word.value;
         }
-        if (option == "--data") {
-            options.dataDirectory = value();
-            if (options.dataDirectory.empty())
-                return refuse("--data needs the folder that holds res/");
-            continue;
-        }
-        if (option == "--room") {
-            if (!readStartRoomNumber(value(), options.start.room))
-                return refuse("--room needs a room of the ring, 1 to 4");
-            continue;
-        }
-        if (option == "--side") {
-            if (!readStartSide(value(), options.start.side))
-                return refuse("--side needs left or right");
-            continue;
-        }
-        if (option == "--record") {
-            options.recordFile = value();
-            if (options.recordFile.empty())
-                return refuse("--record needs the file to write the run to");
-            continue;
-        }
-        std::fprintf(stderr, "marrowgast: unknown option %s; try marrowgast --help\n",
-                     quotedText(word).c_str());
-        return 2;
     }
     return -1;
 }

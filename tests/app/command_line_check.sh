@@ -4,7 +4,8 @@ game=${1:?usage: command_line_check.sh GAME}
 failed=0
 out=$("$game" --help) || { echo "--help: exit $?"; failed=1; }
 for option in --data --fullscreen --room --side --record --watch --help --version; do
-  printf '%s\n' "$out" | grep -q -- "^  $option" || { echo "--help does not list $option"; failed=1; }
+  # Each option's line says what it does, not only its name.
+  printf '%s\n' "$out" | grep -qE -- "^  $option( [A-Z]+)? +[a-z]" || { echo "--help does not explain $option"; failed=1; }
 done
 # --version names the program, its version and both licences.
 out=$("$game" --version) && printf '%s\n' "$out" | head -n 1 | grep -qE '^marrowgast [0-9]+\.[0-9]+$' &&
@@ -12,7 +13,7 @@ out=$("$game" --version) && printf '%s\n' "$out" | head -n 1 | grep -qE '^marrow
   { echo "--version: $out"; failed=1; }
 err=$("$game" --fly 2>&1 >/dev/null); status=$?
 [ $status -eq 2 ] || { echo "--fly: exit $status"; failed=1; }
-printf '%s\n' "$err" | grep -q 'unknown option "--fly"' || { echo "--fly said: $err"; failed=1; }
+printf '%s\n' "$err" | grep -qx 'marrowgast: unknown option "--fly"; try marrowgast --help' || { echo "--fly said: $err"; failed=1; }
 # A word that would drive the terminal is shown escaped, never echoed as it came.
 err=$("$game" "$(printf -- '--fly\033[31m')" 2>&1 >/dev/null)
 printf '%s\n' "$err" | grep -qF 'unknown option "--fly\x1b[31m"' || { echo "--fly with an escape said: $err"; failed=1; }
@@ -20,15 +21,15 @@ printf '%s\n' "$err" | grep -qF 'unknown option "--fly\x1b[31m"' || { echo "--fl
 for args in "--data" "--data=" "--data --fullscreen"; do
   err=$("$game" $args 2>&1 >/dev/null); status=$?
   [ $status -eq 2 ] || { echo "$args: exit $status, wanted 2"; failed=1; }
-  printf '%s\n' "$err" | grep -q -- '--data needs the folder' || { echo "$args said: $err"; failed=1; }
+  printf '%s\n' "$err" | grep -q -- '--data needs a value, DIR; try marrowgast --help' || { echo "$args said: $err"; failed=1; }
 done
-for args in "--room 5" "--room" "--room=0" "--side up" "--side=Left" "--side"; do
+for args in "--room 5" "--room" "--room=0" "--side up" "--side=Left" "--side" "--watch=yes" "--fullscreen=no"; do
   err=$("$game" $args 2>&1 >/dev/null); status=$?
   [ $status -eq 2 ] || { echo "$args: exit $status, wanted 2"; failed=1; }
-  printf '%s\n' "$err" | grep -q -- "${args%%[ =]*} needs" || { echo "$args said: $err"; failed=1; }
+  printf '%s\n' "$err" | grep -qE -- "${args%%[ =]*} (needs|takes no value)" || { echo "$args said: $err"; failed=1; }
 done
 empty=$(mktemp -d) || exit 1
-err=$("$game" --data "$empty" 2>&1 >/dev/null); status=$?
+err=$("$game" --data="$empty" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--data without res/: exit $status, wanted 1"; failed=1; }
 printf '%s\n' "$err" | grep -q "there is no res/ folder in $empty" || { echo "--data without res/ said: $err"; failed=1; }
 rmdir "$empty"

@@ -91,11 +91,10 @@ TEST(ReplayOptions, ReadsEveryOptionAndDefaultsToTheGamesStart) {
     EXPECT_EQ(options.side, 0);
     EXPECT_TRUE(options.shots.empty());
 
-    ASSERT_TRUE(parseReplayOptions(
-        {"--root", "r",      "--keys",  "k.txt",  "--trace",       "-",      "--trace-objects",
-         "o.tsv",  "--shot", "7:a.png", "--shot", "0:dir/b:c.png", "--size", "800x600",
-         "--room", "4",      "--side",  "right",  "--steps",       "120"},
-        options, error))
+    ASSERT_TRUE(parseReplayOptions({"--root=r", "--keys", "k.txt", "--trace", "-", "--trace-objects", "o.tsv",
+                                    "--shot=7:a.png", "--shot", "0:dir/b:c.png", "--size", "800x600",
+                                    "--room", "4", "--side", "right", "--steps", "120"},
+                                   options, error))
         << error;
     EXPECT_EQ(options.steps, 120);
     EXPECT_EQ(options.root, "r");
@@ -129,6 +128,8 @@ TEST(ReplayOptions, EveryBadOptionIsNamedInOneLine) {
     const Case cases[] = {
         {{"--steps", "5", "--stepz", "3"}, "--stepz"},
         {{"--steps", "5", "-v"}, "-v"},
+        {{"--steps", "5", "--grid=yes"}, "--grid"},
+        {{"--steps=", "5"}, "--steps"},
         {{"--steps"}, "--steps"},
         {{"--steps", "5", "--trace"}, "--trace"},
         {{"--keys", "--steps", "5"}, "--keys"},

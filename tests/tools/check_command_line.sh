@@ -9,7 +9,7 @@ work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 out=$work/out
 
-"$check" --root "$data/check/bad" >"$out"; status=$?
+"$check" --root="$data/check/bad" >"$out"; status=$?
 [ "$status" -eq 1 ] || { echo "faulty rooms: exit $status, wanted 1"; exit 1; }
 diff -u "$data/check/bad-expected.txt" "$out" || { echo "faulty rooms: output differs"; exit 1; }
 
@@ -23,10 +23,19 @@ diff -u "$data/check/bad-expected.txt" "$out" || { echo "faulty rooms: output di
 head -n 1 "$out" | grep -qE '^marrowgast-check [0-9]+\.[0-9]+$' && grep -q 'MIT licence' "$out" &&
   grep -q '(CC-BY-4.0)' "$out" || { echo "--version:"; cat "$out"; exit 1; }
 
-for bad in --bogus "--max-memory 0" "--max-memory 1048577" "--max-memory x"; do
+# Each option's help line says what it does.
+"$check" --help >"$out" || { echo "--help: exit $?"; exit 1; }
+for option in --root --solve --max-memory --help --version; do
+  grep -qE -- "^  $option( [A-Za-z]+)? +[a-z]" "$out" || { echo "--help does not explain $option"; cat "$out"; exit 1; }
+done
+
+for bad in --bogus "--max-memory 0" "--max-memory=1048577" "--max-memory x" "--solve=yes"; do
   # shellcheck disable=SC2086 # the option and its value are two words
   "$check" $bad >"$out" 2>&1; status=$?
   [ "$status" -eq 2 ] || { echo "usage error $bad: exit $status, wanted 2"; exit 1; }
+  # One line naming the option, and where to look.
+  [ "$(wc -l <"$out")" -eq 1 ] && grep -q -- "^marrowgast-check: .*${bad%%[ =]*}.*; try marrowgast-check --help$" "$out" ||
+    { echo "usage error $bad said:"; cat "$out"; exit 1; }
 done
 
 # The clean room 2 (a flat floor) with a thousand robots firing for ever high above it: every

@@ -3,7 +3,6 @@
 #include "tools/common/RoomCheck.h"
 
 #include "app/DataLookup.h"
-#include "app/Version.h"
 #include "tools/common/LastResort.h"
 
 #include <iostream>
@@ -13,10 +12,6 @@
 int main(int argc, char** argv) {
     return runToTheEnd("marrowgast-check", [&] {
         const std::vector<std::string> args(argv + 1, argv + argc);
-        if (asksForVersion(args)) {
-            std::cout << versionText("marrowgast-check");
-            return 0;
-        }
         DataLookup lookup = lookupForThisProgram("", MARROWGAST_DATA_FROM_EXECUTABLE, MARROWGAST_SOURCE_DATA);
         lookup.optionName = "--root";
         return runRoomCheck(args, std::cout, std::cerr, &lookup);

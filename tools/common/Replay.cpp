@@ -543,16 +543,14 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
 
 int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics,
                const DataLookup* lookup) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        standardOutput << ReplayUsage;
-        return ReplayDone;
-    }
+    std::vector<CommandWord> words;
+    if (const int status = readCommandLine(ReplayProgram, args, words, standardOutput, diagnostics);
+        status >= 0)
+        return status;
     ReplayOptions options;
     std::string error;
-    if (!parseReplayOptions(args, options, error)) {
-        diagnostics << "marrowgast-replay: " << error << "\n";
-        return ReplayBadInput;
-    }
+    if (!parseReplayOptions(args, options, error))
+        return refuseCommandLine(ReplayProgram.name, error, diagnostics);
     if (!options.rootGiven && lookup != nullptr) {
         const DataLocation data = findDataDirectory(*lookup);
         if (data.directory.empty()) {

@@ -22,6 +22,33 @@ bool readWhole(std::string_view word, std::int64_t low, std::int64_t high, std::
 
 } // namespace
 
+const CommandLineProgram ReplayProgram{
+    "marrowgast-replay",
+    "usage: marrowgast-replay [--steps N] [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
+    "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n"
+    "                         [--max-steps N] [--memory] [--grid] [--version]\n"
+    "Runs the game without a window from a key script, as it would have played.\n",
+    {
+        {"--steps", "N", "run N steps (60 a second); without it, as many as the key script holds"},
+        {"--root", "DIR", "the folder that holds res/; without it the data is looked for as the game does"},
+        {"--keys", "FILE",
+         "the key script to play: STEP KEY down|up lines, or a recording of the game's --record"},
+        {"--trace", "FILE", "write the player's state after every step to FILE (- for standard output)"},
+        {"--trace-objects", "FILE",
+         "write every object's state after every step to FILE (- for standard output)"},
+        {"--shot", "N:FILE.png",
+         "draw the frame after step N (0: the room as loaded) into FILE.png;\nmay be given again"},
+        {"--size", "WxH", "the window the shots are drawn for: 640x480 (the default), 800x600 or 1024x768"},
+        {"--room", "N", "start in room N of the ring (1 to 4), as the game's --room"},
+        {"--side", "SIDE", "come into that room from the left (the default) or the right"},
+        {"--max-steps", "N", "the most steps a run may take (default 10000000, about 46 hours of play)"},
+        {"--memory", "", "print the memory held after the first room change and at the end"},
+        {"--grid", "", "draw a grid of room units, with row and column numbers, over every shot"},
+    },
+    "A longer --steps or a later step in the key script than --max-steps is refused. A run that\n"
+    "takes more than 5 seconds says how far it has come every 5 seconds on standard error.\n",
+};
+
 std::string mostStepsText(std::int64_t mostSteps) {
     // 60 steps a second: 3600 a minute, 216000 an hour.
     const std::int64_t minutes = (mostSteps + 1800) / 3600;
@@ -39,8 +66,12 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
     bool stepsGiven = false;
     constexpr std::int64_t MostSteps = std::numeric_limits<std::int64_t>::max() / 2;
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
+    std::vector<CommandWord> words;
+    if (!splitCommandLine(ReplayProgram, args, words, error))
+        return false;
+    for (const CommandWord& word : words) {
+        const std::string& option = word.option;
+        const std::string& value = word.value;
         auto fail = [&](const std::string& what) {
             error = option;
             error += ": ";
@@ -49,28 +80,9 @@ bool parseReplayOptions(const std::vector<std::string>& args, ReplayOptions& opt
         };
         if (option == "--memory") {
             options.reportMemory = true;
-            continue;
-        }
-        if (option == "--grid") {
+        } else if (option == "--grid") {
             options.grid = true;
-            continue;
-        }
-        const bool known = option == "--steps" || option == "--root" || option == "--keys" ||
-                           option == "--trace" || option == "--trace-objects" || option == "--shot" ||
-                           option == "--size" || option == "--room" || option == "--side" ||
-                           option == "--max-steps";
-        if (!known) {
-            error = "unknown option " + quotedText(option);
-            return false;
-        }
-        // An option word where a value should be means the value was left out.
-        if (i + 1 >= args.size() || args[i + 1].starts_with("--"))
-            return fail("missing value");
-        const std::string& value = args[++i];
-        if (value.empty())
-            return fail("empty value");
-
-        if (option == "--steps") {
+        } else if (option == "--steps") {
             if (!readWhole(value, 0, MostSteps, options.steps))
                 return fail("expected a whole number of steps from 0, not " + quotedText(value));
             stepsGiven = true;

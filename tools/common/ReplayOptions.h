@@ -1,4 +1,5 @@
 #pragma once
+#include "app/CommandLine.h"
 #include "tools/common/Progress.h"
 
 #include <cstdint>
@@ -50,13 +51,8 @@ struct ReplayOptions {
     bool grid = false;
 };
 
-inline constexpr const char* ReplayUsage =
-    "usage: marrowgast-replay [--steps N] [--root DIR] [--keys FILE] [--trace FILE] [--trace-objects FILE]\n"
-    "                         [--shot N:FILE.png]... [--size WxH] [--room N] [--side left|right]\n"
-    "                         [--max-steps N] [--memory] [--grid] [--version]\n"
-    "Runs at most 10000000 steps (about 46 hours of play) unless --max-steps raises it; a longer\n"
-    "--steps or a later step in the key script is refused. A run that takes more than 5 seconds\n"
-    "says how far it has come every 5 seconds on standard error.\n";
+// The options of marrowgast-replay, with their help.
+extern const CommandLineProgram ReplayProgram;
 
 // "N, the most steps a run takes (about H hours of play; --max-steps raises it)", for
 // the messages that refuse a step past the bound.

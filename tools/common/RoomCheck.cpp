@@ -1,5 +1,6 @@
 #include "tools/common/RoomCheck.h"
 
+#include "app/CommandLine.h"
 #include "app/GameSetup.h"
 
 #include "actors/Player.h"
@@ -567,8 +568,20 @@ void RoomCheck::checkSetsAndSounds() {
 
 namespace {
 
-const char* const Usage =
-    "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [--version] [ROOMFILE...]\n";
+const CommandLineProgram Program{
+    "marrowgast-check",
+    "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [--version] [ROOMFILE...]\n"
+    "Reads each room file (default the ring's four) and every set, image and sound it leads to\n"
+    "as the game would, and prints each problem as FILE:LINE: message.\n",
+    {
+        {"--root", "DIR", "the folder that holds res/; without it the data is looked for as the game does"},
+        {"--solve", "", "also search each room for a crossing each way, and report a way that has none"},
+        {"--max-memory", "MiB", "the memory one --solve search may hold (default 1024)"},
+    },
+    "Exit status: 0 nothing found, 1 problems found, 2 usage error or a room file that cannot\n"
+    "be opened.\n",
+    true,
+};
 
 // With --solve: a finding on the entry point's line for each way the room cannot be crossed.
 // False, with `error` set, when the solver cannot start (the ring's first room unreadable).
@@ -616,37 +629,29 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
     bool solve = false;
     std::size_t memoryLimit = DefaultMemoryLimitMiB << 20;
     std::vector<std::string> rooms;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--root") {
-            if (i + 1 == args.size()) {
-                err << "marrowgast-check: --root needs a directory\n" << Usage;
-                return 2;
-            }
-            root = args[++i];
+    std::vector<CommandWord> words;
+    if (const int status = readCommandLine(Program, args, words, out, err); status >= 0)
+        return status;
+    for (const CommandWord& word : words) {
+        if (word.option == "--root") {
+            root = word.value;
             rootGiven = true;
-        } else if (arg == "--solve") {
+        } else if (word.option == "--solve") {
             solve = true;
-        } else if (arg == "--max-memory") {
-            const std::string value = i + 1 < args.size() ? args[++i] : "";
+        } else if (word.option == "--max-memory") {
+            const std::string& value = word.value;
             std::size_t mib = 0;
             const auto [end, failed] = std::from_chars(value.data(), value.data() + value.size(), mib);
-            if (value.empty() || failed != std::errc() || end != value.data() + value.size() || mib < 1 ||
-                mib > MostMemoryLimitMiB) {
-                err << "marrowgast-check: --max-memory: expected a whole number of MiB from 1 to "
-                    << MostMemoryLimitMiB << ", not " << quotedText(value) << "\n"
-                    << Usage;
-                return 2;
-            }
+            if (failed != std::errc() || end != value.data() + value.size() || mib < 1 ||
+                mib > MostMemoryLimitMiB)
+                return refuseCommandLine(Program.name,
+                                         "--max-memory: expected a whole number of MiB from 1 to " +
+                                             std::to_string(MostMemoryLimitMiB) + ", not " +
+                                             quotedText(value),
+                                         err);
             memoryLimit = mib << 20;
-        } else if (arg == "--help" || arg == "-h") {
-            out << Usage;
-            return 0;
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            err << "marrowgast-check: unknown option " << quotedText(arg) << "\n" << Usage;
-            return 2;
-        } else {
-            rooms.push_back(arg);
+        } else if (word.option.empty()) {
+            rooms.push_back(word.value);
         }
     }
     if (rooms.empty())

@@ -1,6 +1,7 @@
 // The command line of marrowgast-solve.
 #include "tools/common/Solver.h"
 
+#include "app/CommandLine.h"
 #include "app/GameSetup.h"
 #include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
@@ -13,25 +14,36 @@
 
 namespace {
 
-const char* const Usage =
+const CommandLineProgram Program{
+    "marrowgast-solve",
     "usage: marrowgast-solve [--root DIR] [--room N]... [--way east|west]... [--max-steps M]\n"
     "                        [--max-memory MiB] [--keys-out DIR] [--reach] [--version]\n"
     "Searches the game's own simulation for a key script that crosses each room (default all\n"
     "four) each way (default both): east from the left entry point out at the right edge, west\n"
-    "the mirror, without dying, within M steps (default 3600, a minute). The input model: the\n"
-    "held keys change only every 4 steps (steps 1, 5, 9, ...), to one of nothing, Left or Right,\n"
-    "each with or without Space, or, while the player stands on or rides a lift, Up or Down\n"
-    "alone. World states met twice are searched once, so \"no crossing\" means none exists in\n"
-    "that model within M steps. A search stops, and says \"search stopped\" and why, when it\n"
-    "holds 1500000 states or when its states, their table and its snapshots would pass\n"
-    "--max-memory MiB (default 1024, counted from their sizes, so it stops at the same state on\n"
-    "every machine). A long search prints how it goes every 5 seconds on standard error.\n"
-    "--keys-out DIR writes each crossing as DIR/roomN-east.keys or roomN-west.keys for\n"
-    "marrowgast-replay --room N --side left|right. A press's window is how many consecutive\n"
-    "steps it could start at (its release moving with it, up to 60 steps each way) and still\n"
-    "cross; the tightest window is the smallest of them. --reach prints the player's reach.\n"
+    "the mirror, without dying, within M steps (default 3600, a minute).\n",
+    {
+        {"--root", "DIR", "the folder that holds res/; without it the data is looked for as the game does"},
+        {"--room", "N", "search room N of the ring (1 to 4); may be given again for more rooms"},
+        {"--way", "WAY", "search east or west only; may be given again"},
+        {"--max-steps", "M", "the longest crossing searched for, in steps (1 to 100000, default 3600)"},
+        {"--max-memory", "MiB", "the memory one search may hold (default 1024)"},
+        {"--keys-out", "DIR",
+         "write each crossing as DIR/roomN-east.keys or roomN-west.keys, for\n"
+         "marrowgast-replay --room N --side left|right --keys FILE"},
+        {"--reach", "", "print the player's reach; with --room or --way, search those too"},
+    },
+    "The input model: the held keys change only every 4 steps (steps 1, 5, 9, ...), to one of\n"
+    "nothing, Left or Right, each with or without Space, or, while the player stands on or rides\n"
+    "a lift, Up or Down alone. World states met twice are searched once, so \"no crossing\" means\n"
+    "none exists in that model within M steps. A search stops, and says \"search stopped\" and\n"
+    "why, when it holds 1500000 states or when its states, their table and its snapshots would\n"
+    "pass --max-memory MiB (counted from their sizes, so it stops at the same state on every\n"
+    "machine). A long search prints how it goes every 5 seconds on standard error. A press's\n"
+    "window is how many consecutive steps it could start at (its release moving with it, up to\n"
+    "60 steps each way) and still cross; the tightest window is the smallest of them.\n"
     "Exit status: 0 every crossing found, 1 some not (or a search stopped), 2 usage error or\n"
-    "unreadable room.\n";
+    "unreadable room.\n",
+};
 
 bool readWhole(const std::string& word, int low, int high, int& value) {
     const char* end = word.data() + word.size();
@@ -56,28 +68,17 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     int memoryMiB = static_cast<int>(DefaultMemoryLimitMiB);
     std::string keysOut;
     bool reach = false;
-    auto usage = [&](const std::string& what) {
-        err << "marrowgast-solve: " << what << "\n" << Usage;
-        return 2;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--help" || option == "-h") {
-            out << Usage;
-            return 0;
-        }
+    auto usage = [&](const std::string& what) { return refuseCommandLine(Program.name, what, err); };
+    std::vector<CommandWord> words;
+    if (const int status = readCommandLine(Program, args, words, out, err); status >= 0)
+        return status;
+    for (const CommandWord& word : words) {
+        const std::string& option = word.option;
+        const std::string& value = word.value;
+        int number = 0;
         if (option == "--reach") {
             reach = true;
-            continue;
-        }
-        if (option != "--root" && option != "--room" && option != "--way" && option != "--max-steps" &&
-            option != "--max-memory" && option != "--keys-out")
-            return usage("unknown option " + quotedText(option));
-        if (i + 1 >= args.size() || args[i + 1].empty())
-            return usage(option + ": missing value");
-        const std::string& value = args[++i];
-        int number = 0;
-        if (option == "--root") {
+        } else if (option == "--root") {
             root = value;
             rootGiven = true;
         } else if (option == "--room") {
@@ -97,7 +98,7 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             if (!readWhole(value, 1, static_cast<int>(MostMemoryLimitMiB), memoryMiB))
                 return usage("--max-memory: expected a whole number of MiB from 1 to " +
                              std::to_string(MostMemoryLimitMiB) + ", not " + quotedText(value));
-        } else {
+        } else if (option == "--keys-out") {
             // Taken from where the tool was started, which may have been deleted since.
             std::error_code failed;
             keysOut = std::filesystem::absolute(value, failed).string();

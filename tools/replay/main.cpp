@@ -2,7 +2,6 @@
 #include "tools/common/Replay.h"
 
 #include "app/DataLookup.h"
-#include "app/Version.h"
 #include "tools/common/LastResort.h"
 
 #include <iostream>
@@ -13,10 +12,6 @@ int main(int argc, char** argv) {
     return runToTheEnd("marrowgast-replay", [&] {
         std::ios::sync_with_stdio(false);
         const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-        if (asksForVersion(args)) {
-            std::cout << versionText("marrowgast-replay");
-            return 0;
-        }
         DataLookup lookup = lookupForThisProgram("", MARROWGAST_DATA_FROM_EXECUTABLE, MARROWGAST_SOURCE_DATA);
         lookup.optionName = "--root";
         return replayMain(args, std::cout, std::cerr, &lookup);
