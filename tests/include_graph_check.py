@@ -19,7 +19,6 @@ import sys
 # Lowest first. A file belongs to the part with the longest matching prefix; it may include
 # its own part and any part of a lower floor, nothing else.
 FLOORS = [
-    ("system", ["src/platform/system/"]),
     ("services", ["src/graphics/", "src/input/", "src/sound/"]),
     ("definitions", ["src/definitions/"]),
     ("world", ["src/world/"]),

@@ -19,7 +19,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
-#include "platform/system/StopRequests.h"
+#include "definitions/StopRequests.h"
 #include "sound/Sound.h"
 
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/system/FileReading.h"
+#include "definitions/FileReading.h"
 
 // Why a data file cannot be read.
 enum class DataFileProblem {

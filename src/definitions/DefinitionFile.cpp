@@ -3,7 +3,7 @@
 #include "definitions/DefinitionObserver.h"
 
 #include "definitions/DataFile.h"
-#include "platform/system/StopRequests.h"
+#include "definitions/StopRequests.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 #include "platform/ImageFile.h"
 #include "platform/WindowIcon.h"
 
-#include "platform/system/StopRequests.h"
+#include "definitions/StopRequests.h"
 
 #include <cstdlib>
 #include <string_view>

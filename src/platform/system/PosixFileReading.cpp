@@ -1,4 +1,4 @@
-#include "platform/system/FileReading.h"
+#include "definitions/FileReading.h"
 
 #include <cerrno>
 

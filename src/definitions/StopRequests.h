@@ -6,7 +6,9 @@
 // promptly and through its own releases in every phase. A second one, if the first has not
 // ended it, ends the process at once, as the signal would without a handler.
 //
-// Installed by the game before SDL starts, so SDL keeps its own handlers out of the way.
+// Installed by the game before SDL starts, so SDL keeps its own handlers out of the way. Each
+// system's platform code implements it (platform/system/PosixStopSignals.cpp); the flag below is
+// the same everywhere.
 void installStopSignals();
 
 // True once a stop was asked for.

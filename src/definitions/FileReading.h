@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// Files read by offset, for the data-file opener. Opening never waits, whatever the name leads
+// Files read by offset, for the data-file opener: declared here, implemented by each system's
+// platform code (platform/system/PosixFileReading.cpp). Opening never waits, whatever the name leads
 // to (a pipe without a writer, a device), and never makes a terminal the controlling one.
 // Failures give a C error number (errno's values), so every system words them alike.
 using FileHandle = std::intptr_t;

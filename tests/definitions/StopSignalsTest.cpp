@@ -1,4 +1,4 @@
-#include "platform/system/StopRequests.h"
+#include "definitions/StopRequests.h"
 
 #include <gtest/gtest.h>
 
