@@ -10,6 +10,7 @@
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
 #include "definitions/Quoted.h"
+#include "definitions/StopRequests.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
@@ -19,7 +20,6 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
-#include "definitions/StopRequests.h"
 #include "sound/Sound.h"
 
 #include <cstdio>
