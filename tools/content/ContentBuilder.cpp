@@ -6,6 +6,7 @@
 #include "content/Synth.h"
 #include "content/WavFile.h"
 #include "platform/ImageFile.h"
+#include "platform/OutputFile.h"
 
 #include <set>
 
@@ -58,10 +59,14 @@ bool buildContent(const std::filesystem::path& sourceRoot, const std::filesystem
         written.push_back(image.path);
     }
     for (const SoundRecipe& sound : sounds) {
-        if (!prepare(sound.path) ||
-            !writeFileAtomically(outputRoot / sound.path, encodeWav(synthesize(sound), sound.rate))) {
+        if (!prepare(sound.path))
+            return false;
+        const std::vector<std::uint8_t> wav = encodeWav(synthesize(sound), sound.rate);
+        std::string why;
+        if (!replaceFile((outputRoot / sound.path).string(),
+                         std::string_view(reinterpret_cast<const char*>(wav.data()), wav.size()), why)) {
             if (error.empty()) {
-                error = (outputRoot / sound.path).generic_string() + ": cannot write";
+                error = (outputRoot / sound.path).generic_string() + ": cannot write: " + why;
             }
             return false;
         }

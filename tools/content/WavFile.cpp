@@ -1,7 +1,5 @@
 #include "content/WavFile.h"
 
-#include <fstream>
-
 namespace {
 
 void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
@@ -40,28 +38,4 @@ std::vector<std::uint8_t> encodeWav(const std::vector<std::int16_t>& samples, in
         putLittleEndian(out, static_cast<std::uint16_t>(sample), 2);
     }
     return out;
-}
-
-bool writeFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::path temporary = path;
-    temporary += ".part";
-    bool written = false;
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (file) {
-            file.write(reinterpret_cast<const char*>(bytes.data()),
-                       static_cast<std::streamsize>(bytes.size()));
-            file.close();
-            written = !file.fail();
-        }
-    }
-    std::error_code error;
-    if (written) {
-        std::filesystem::rename(temporary, path, error);
-        written = !error;
-    }
-    if (!written) {
-        std::filesystem::remove(temporary, error);
-    }
-    return written;
 }
