@@ -4,6 +4,7 @@
 #include "definitions/Quoted.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 namespace {
@@ -132,4 +133,14 @@ int readCommandLine(const CommandLineProgram& program, const std::vector<std::st
 int refuseCommandLine(std::string_view program, const std::string& what, std::ostream& err) {
     err << program << ": " << what << "; try " << program << " --help\n";
     return 2;
+}
+
+bool fromWorkingDirectory(std::string& fileName, std::error_code& gone) {
+    if (fileName.empty() || fileName == "-")
+        return true;
+    const std::filesystem::path path = std::filesystem::absolute(fileName, gone);
+    if (gone)
+        return false;
+    fileName = path.string();
+    return true;
 }

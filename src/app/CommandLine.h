@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 // An option a program takes. `value` is how its value is written in the help (empty for an
@@ -47,3 +48,8 @@ int readCommandLine(const CommandLineProgram& program, const std::vector<std::st
 
 // "PROGRAM: WHAT; try PROGRAM --help" on `err`; returns 2, the status of a usage error.
 int refuseCommandLine(std::string_view program, const std::string& what, std::ostream& err);
+
+// A file name typed on the command line, made whole from the working directory, so that it
+// means the same after a set-up and messages name it in full. "" and "-" stay as they are.
+// False, with `gone` set, when it is relative and the working directory no longer exists.
+bool fromWorkingDirectory(std::string& fileName, std::error_code& gone);

@@ -7,6 +7,7 @@
 
 #include "actors/Player.h"
 #include "actors/Robot.h"
+#include "app/CommandLine.h"
 #include "app/DisplayMode.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
@@ -60,18 +61,6 @@ class EventRecorder final : public SoundSink {
     }
     std::string text;
 };
-
-// A name typed on the command line, made whole from the working directory, so that messages
-// name the file in full; false when it is relative and the working directory is gone.
-bool fromWorkingDirectory(std::string& fileName, std::error_code& gone) {
-    if (fileName.empty() || fileName == "-")
-        return true;
-    const std::filesystem::path path = std::filesystem::absolute(fileName, gone);
-    if (gone)
-        return false;
-    fileName = path.string();
-    return true;
-}
 
 // An output file, or standard output for "-". Opened without emptying anything, so a run that
 // cannot start leaves every output as it was; `begin` empties a regular file when it does.

@@ -101,8 +101,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         } else if (option == "--keys-out") {
             // Taken from where the tool was started, which may have been deleted since.
             std::error_code failed;
-            keysOut = std::filesystem::absolute(value, failed).string();
-            if (failed) {
+            keysOut = value;
+            if (!fromWorkingDirectory(keysOut, failed)) {
                 err << "marrowgast-solve: --keys-out: cannot find " << quotedText(value)
                     << " from the working directory: " << failed.message() << "\n";
                 return 1;
