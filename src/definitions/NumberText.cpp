@@ -157,7 +157,3 @@ bool readNumberText(std::string_view word, double& value, bool exponentAllowed) 
 char* writeShortestText(char* out, float value) {
     return writeShortest(out, value);
 }
-
-char* writeShortestText(char* out, double value) {
-    return writeShortest(out, value);
-}

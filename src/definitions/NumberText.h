@@ -22,4 +22,3 @@ bool readNumberText(std::string_view word, double& value, bool exponentAllowed =
 // "nan". Writes at most MaxShortestTextLength characters from `out` and returns their end.
 constexpr int MaxShortestTextLength = 32;
 char* writeShortestText(char* out, float value);
-char* writeShortestText(char* out, double value);

@@ -65,18 +65,6 @@ TEST(NumberText, FloatsAreWrittenAsTheStandardLibraryWritesThem) {
         ASSERT_EQ(ourText(value), standardText(value)) << std::hexfloat << value;
 }
 
-TEST(NumberText, DoublesAreWrittenAsTheStandardLibraryWritesThem) {
-    std::mt19937_64 bits(8);
-    for (int i = 0; i < 1'000'000; ++i) {
-        const double value = fromBits<double>(static_cast<std::uint64_t>(bits()));
-        ASSERT_EQ(ourText(value), standardText(value)) << std::hexfloat << value;
-    }
-    for (int power = -330; power <= 310; ++power) {
-        const double value = std::pow(10.0, power);
-        ASSERT_EQ(ourText(value), standardText(value)) << power;
-    }
-}
-
 // libstdc++ leaves the value alone past the double range and says so; the game's rule there
 // is infinity above and zero below.
 double standardValue(const std::string& text) {
