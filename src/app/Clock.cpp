@@ -17,3 +17,8 @@ double Clock::readClock() {
     const std::int64_t now = ticks->counter();
     return static_cast<double>(elapsedMilliseconds(now - clockStart, clockFrequency)) * 0.001;
 }
+
+void Clock::moveOrigin(std::int64_t seconds) {
+    // No more ticks than have passed since the origin, so this cannot overflow.
+    clockStart += seconds * clockFrequency;
+}

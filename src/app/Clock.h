@@ -10,6 +10,9 @@ struct Clock {
     std::int64_t clockStart = 0;
 
     double readClock();
+    // Moves the origin `seconds` whole seconds later, so that readings drop by exactly that
+    // many milliseconds. `seconds` must not exceed the whole seconds already read.
+    void moveOrigin(std::int64_t seconds);
 };
 
 // Whole milliseconds in `elapsed` ticks at `frequency` ticks per second, truncated.

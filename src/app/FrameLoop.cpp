@@ -23,7 +23,15 @@ void runFrameLoop(Engine& engine, MessageSource& messages, FrameHooks& hooks) {
         windowProcedure(engine, messages.takeMessage(), hooks);
 
         engine.prevTime = engine.curTime;
-        const double t = engine.clock.readClock();
+        double t = engine.clock.readClock();
+        if (t >= ClockShiftAt) {
+            // The same whole seconds off both times leave the delta as it was; the previous
+            // time, in [1024, 2048) in steady play, loses 1024 exactly.
+            const std::int64_t shift = static_cast<std::int64_t>(t) / ClockShift * ClockShift;
+            engine.clock.moveOrigin(shift);
+            t = engine.clock.readClock();
+            engine.prevTime = engine.prevTime - static_cast<float>(shift);
+        }
         engine.curTime = static_cast<float>(t);
         engine.frameDelta = static_cast<float>(t - static_cast<double>(engine.prevTime));
 

@@ -28,6 +28,13 @@ struct Engine {
     Clock clock;
 };
 
+// The loop's times are floats counted from the clock's origin; their spacing grows with the
+// time since start and each pass adds the rounding of the previous reading to the steps. From
+// this reading on, the origin moves forward by whole multiples of `ClockShift` seconds, so
+// the times stay below it and as fine as in the first half hour, when nothing moves.
+inline constexpr double ClockShiftAt = 1800.0;
+inline constexpr std::int64_t ClockShift = 1024;
+
 // Reacts to one window message: activation, deactivation and close.
 void windowProcedure(Engine& engine, WindowMessage message, FrameHooks& hooks);
 

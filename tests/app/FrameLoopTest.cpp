@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -195,6 +196,78 @@ TEST_F(LoopFixture, OneMessagePerPassInterleavedWithFrames) {
     EXPECT_EQ(hooks.count("frame"), 4); // first pass, two reactivations, the last pass
     EXPECT_EQ(hooks.count("keys-off"), 2);
     EXPECT_EQ(hooks.count("keys-on"), 2);
+}
+
+// Play that reaches `startSeconds` behind an inactive window (the game left in the
+// background), comes back, then passes every `micros` for three minutes.
+class LongRun : public MessageSource, public FrameHooks {
+  public:
+    LongRun(std::int64_t startSeconds, std::int64_t micros) : start(startSeconds * 1'000'000), micros(micros) {
+        engine.clock.ticks = &ticks;
+        ticks.now = 0;
+    }
+    Engine engine;
+    FakeTicks ticks;
+    std::vector<int> stepsPerMinute = std::vector<int>(3, 0);
+    int mostStepsInAPass = 0;
+
+    void run() { runFrameLoop(engine, *this, *this); }
+
+    WindowMessage takeMessage() override {
+        mostStepsInAPass = std::max(mostStepsInAPass, stepsThisPass);
+        stepsThisPass = 0;
+        if (passes++ == 0)
+            return WindowMessage::Deactivate;
+        if (ticks.now < start) {
+            ticks.now = std::min(start, ticks.now + 1'000'000'000);
+            return WindowMessage::None;
+        }
+        ticks.now += micros;
+        if (passes == 2 || ticks.now == start + micros)
+            return WindowMessage::Activate;
+        return ticks.now - start > 180'000'000 ? WindowMessage::Close : WindowMessage::None;
+    }
+    void waitWhileInactive() override {}
+    void pollInput() override {}
+    int updateWorld() override {
+        ++stepsThisPass;
+        ++stepsPerMinute[static_cast<size_t>((ticks.now - start - 1) / 60'000'000)];
+        return 0;
+    }
+    void beginFrame() override {}
+    void renderWorld() override {}
+    void endFrame() override {}
+    void setKeyboardActive(bool) override {}
+    void stopAllSounds() override {}
+
+  private:
+    std::int64_t start;
+    std::int64_t micros;
+    int passes = 0;
+    int stepsThisPass = 0;
+};
+
+// The loop's float times lose precision as the clock runs; the game must keep its pace
+// after hours and days as in its first minutes.
+TEST(LongPlay, KeepsSixtyStepsASecondAfterHoursAndDays) {
+    const std::int64_t hour = 3600;
+    const std::int64_t starts[] = {0, 5 * hour, 24 * hour, 240 * hour, 4800 * hour};
+    const std::int64_t intervals[] = {100, 330, 1'000, 16'700};
+    for (std::int64_t startSeconds : starts) {
+        for (std::int64_t micros : intervals) {
+            LongRun play(startSeconds, micros);
+            play.run();
+            const std::string where = "from " + std::to_string(startSeconds) + " s, passes every " +
+                                      std::to_string(micros) + " us";
+            for (int steps : play.stepsPerMinute) {
+                EXPECT_GE(steps, 3599) << where;
+                EXPECT_LE(steps, 3601) << where;
+            }
+            EXPECT_LE(play.mostStepsInAPass, micros <= 1'000 ? 1 : 2) << where;
+            // The times stay as fine as in the first half hour.
+            EXPECT_LT(play.engine.curTime, ClockShiftAt) << where;
+        }
+    }
 }
 
 } // namespace
