@@ -619,6 +619,18 @@ TEST_F(ReplayRun, ARecordedReloadReadsTheRoomAgainBehindThatStepsCurtain) {
               (std::vector<std::string>{"0 load=res/rooms/room1.txt", "198 load=res/rooms/room1.txt"}));
 }
 
+// A recorded focus loss is the game window's: the frame loop runs no step while the window is
+// away, so both lines name one step. The sounds stop and the held key is let go there.
+TEST_F(ReplayRun, ARecordedFocusLossSilencesTheGameAndLetsTheHeldKeyGo) {
+    const std::vector<Row> rows = trace("1 right down\nfocus lost 10\nfocus gained 10\n14 right down\n", 20);
+    ASSERT_EQ(rows.size(), 21u);
+    std::string held; // from step 0
+    for (const Row& row : rows)
+        held += row[Keys] == "0" ? '.' : 'R';
+    EXPECT_EQ(held, ".RRRRRRRRR....RRRRRRR");
+    EXPECT_EQ(rows[10][Events], "stop");
+}
+
 // --- errors --------------------------------------------------------------------------
 
 class ReplayErrors : public ReplayRun {

@@ -9,6 +9,7 @@
 #include "actors/Robot.h"
 #include "app/CommandLine.h"
 #include "app/DisplayMode.h"
+#include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
 #include "game/WorldOperations.h"
@@ -31,6 +32,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <system_error>
@@ -219,18 +221,121 @@ void appendObjectRows(std::string& out, std::int64_t step) {
     }
 }
 
-int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics) {
-    auto fail = [&](int code, const std::string& what) {
-        diagnostics << "marrowgast-replay: " << what << "\n";
-        return code;
-    };
+namespace {
 
-    // Every file named on the command line is taken from where the tool was started, never
-    // from the root; a relative name is refused at once when that folder is gone.
-    std::string keysFile = options.keysFile;
-    std::string traceFile = options.traceFile;
-    std::string objectsTraceFile = options.objectsTraceFile;
-    std::vector<ReplayShot> shots = options.shots;
+// One run of the tool, stage by stage in the order they happen. A stage that refuses to go on
+// has said why on the diagnostics stream and returns false; `refusal` is then the exit status.
+// Everything the run sets up is undone when it ends, however it ends.
+class ReplayRun {
+  public:
+    ReplayRun(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics)
+        : options(options), standardOutput(standardOutput), diagnostics(diagnostics) {
+        events.text.reserve(256);
+        rows.reserve(4096);
+    }
+
+    bool findNamedFiles();
+    bool readKeyScript();
+    bool chooseStart();
+    bool setUpGame();
+    bool enterRing();
+    bool openTraces();
+    void playSteps();
+    int finish();
+
+    int refusal = ReplayBadInput;
+
+  private:
+    bool refuse(int status, const std::string& why);
+    void reportProgress();
+    bool playStep(std::int64_t step);
+    void changeFocus(std::int64_t step);
+    void queueKeys(std::int64_t step);
+    void writeRows(std::int64_t step);
+    void frameAfter(std::int64_t step);
+    bool screenshotAfter(std::int64_t step);
+    void writeShots(std::int64_t step);
+    void checkEnd(std::int64_t step);
+    int closeOutputs(int result);
+    void printSummary() const;
+
+    const ReplayOptions& options;
+    std::ostream& standardOutput;
+    std::ostream& diagnostics;
+
+    // The names typed on the command line, as found from the working directory; the shots
+    // in the order of their steps.
+    std::string keysFile;
+    std::string traceFile;
+    std::string objectsTraceFile;
+    std::vector<ReplayShot> shots;
+
+    KeyScript script;
+    StartRoom start;
+    int width = 0;
+    int height = 0;
+    std::int64_t steps = 0;
+
+    // Declared in the order they are made, so they go in the reverse one: the outputs, the
+    // hooks, then the game, which gives the sound sink back before the recorder goes.
+    EventRecorder events;
+    std::optional<GameSetup> game;
+    // The frame loop's own state: the replay uses its window focus alone.
+    Engine window;
+    std::optional<ProgressClock> progressClock;
+    InputState input;
+    std::optional<ReplayHooks> hooks;
+    TraceOutput trace;
+    TraceOutput objectsTrace;
+    std::string rows;
+    RgbaImage frame;
+
+    // Where the steps have come, and what they have met.
+    std::int64_t currentStep = 0;
+    std::int64_t stepsRun = 0;
+    std::size_t nextKey = 0;
+    std::size_t nextFocus = 0;
+    std::size_t nextShot = 0;
+    std::size_t nextRecordedShot = 0;
+    std::size_t stepEvents = 0;
+    std::size_t eventsDelivered = 0;
+    std::int64_t screenshotsTaken = 0;
+    std::int64_t curtainSteps = 0;
+    std::int64_t roomFilesRead = 0;
+    long memoryAfterFirstChange = -1;
+    bool shotFailed = false;
+    bool screenshotFailed = false;
+    bool endDiffers = false;
+    std::chrono::steady_clock::time_point started;
+    double seconds = 0.0;
+};
+
+} // namespace
+
+int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::ostream& diagnostics) {
+    ReplayRun run(options, standardOutput, diagnostics);
+    if (!run.findNamedFiles() || !run.readKeyScript() || !run.chooseStart() || !run.setUpGame() ||
+        !run.enterRing() || !run.openTraces())
+        return run.refusal;
+    run.playSteps();
+    return run.finish();
+}
+
+namespace {
+
+bool ReplayRun::refuse(int status, const std::string& why) {
+    diagnostics << "marrowgast-replay: " << why << "\n";
+    refusal = status;
+    return false;
+}
+
+// Every file named on the command line is taken from where the tool was started, never from
+// the root; a relative name is refused at once when that folder is gone.
+bool ReplayRun::findNamedFiles() {
+    keysFile = options.keysFile;
+    traceFile = options.traceFile;
+    objectsTraceFile = options.objectsTraceFile;
+    shots = options.shots;
     std::vector<std::string*> named = {&keysFile, &traceFile, &objectsTraceFile};
     for (ReplayShot& shot : shots)
         named.push_back(&shot.fileName);
@@ -238,267 +343,278 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
         std::error_code gone;
         const std::string typed = *name;
         if (!fromWorkingDirectory(*name, gone))
-            return fail(ReplayBadInput,
-                        quotedText(typed) + ": cannot find it from the working directory: " + gone.message());
+            return refuse(ReplayBadInput,
+                          quotedText(typed) +
+                              ": cannot find it from the working directory: " + gone.message());
     }
     std::stable_sort(shots.begin(), shots.end(),
                      [](const ReplayShot& a, const ReplayShot& b) { return a.step < b.step; });
+    return true;
+}
 
-    KeyScript script;
-    if (!options.keysFile.empty()) {
-        // A key script is data like a room: a regular file within the same bound.
-        std::string text;
-        DataFileStatus status;
-        if (!readWholeDataFile(keysFile, MaxDefinitionFileBytes, text, &status))
-            return fail(ReplayBadInput, quotedText(options.keysFile) + ": cannot read the key script: " +
-                                            describeDataFileProblem(status, MaxDefinitionFileBytes));
-        std::string error;
-        if (!parseKeyScript(text, options.keysFile, script, error, options.mostSteps))
-            return fail(ReplayBadInput, error);
-    }
+// A key script is data like a room: a regular file within the same bound.
+bool ReplayRun::readKeyScript() {
+    if (options.keysFile.empty())
+        return true;
+    std::string text;
+    DataFileStatus status;
+    if (!readWholeDataFile(keysFile, MaxDefinitionFileBytes, text, &status))
+        return refuse(ReplayBadInput, quotedText(options.keysFile) + ": cannot read the key script: " +
+                                          describeDataFileProblem(status, MaxDefinitionFileBytes));
+    std::string error;
+    if (!parseKeyScript(text, options.keysFile, script, error, options.mostSteps))
+        return refuse(ReplayBadInput, error);
+    return true;
+}
 
-    // A recording says where and at what size its run started; the command line wins.
-    StartRoom start{options.room, options.side};
-    int width = options.width;
-    int height = options.height;
+// A recording says where and at what size its run started; the command line wins.
+bool ReplayRun::chooseStart() {
+    start = StartRoom{options.room, options.side};
+    width = options.width;
+    height = options.height;
     if (script.start && !options.startGiven)
         start = StartRoom{script.start->room, script.start->side};
     if (script.start && !options.sizeGiven) {
         width = script.start->width;
         height = script.start->height;
     }
-    const std::int64_t steps = options.steps >= 0 ? options.steps : script.lastStep();
+    steps = options.steps >= 0 ? options.steps : script.lastStep();
     for (const ReplayShot& shot : shots)
         if (shot.step > steps)
-            return fail(ReplayBadInput, "--shot: step " + std::to_string(shot.step) +
-                                            " is after the last step, " + std::to_string(steps));
+            return refuse(ReplayBadInput, "--shot: step " + std::to_string(shot.step) +
+                                              " is after the last step, " + std::to_string(steps));
+    return true;
+}
 
-    // Everything the run sets up is undone when it ends, however it ends.
-    EventRecorder events;
-    events.text.reserve(256);
-    GameSetup game(options.root);
-    if (!game.usable())
-        return fail(ReplayBadInput, "--root: cannot enter \"" + options.root + "\"");
-
-    // The game's own frame, drawn on a software device of the chosen size; sounds recorded.
-    if (!game.useHeadlessDevice(width, height))
-        return fail(ReplayWriteFailed, game.error());
+// The game's own frame, drawn on a software device of the chosen size; sounds recorded.
+bool ReplayRun::setUpGame() {
+    game.emplace(options.root);
+    if (!game->usable())
+        return refuse(ReplayBadInput, "--root: cannot enter \"" + options.root + "\"");
+    if (!game->useHeadlessDevice(width, height))
+        return refuse(ReplayWriteFailed, game->error());
     if (!options.screenshotFile.empty())
         theDisplay.screenshotFile = options.screenshotFile;
     // The set-up forgets this when it ends.
-    bool screenshotFailed = false;
-    theDisplay.screenshotFailed = [&diagnostics, &screenshotFailed](const std::string& message) {
+    theDisplay.screenshotFailed = [this](const std::string& message) {
         diagnostics << "marrowgast-replay: " << message << "\n";
         screenshotFailed = true;
     };
     theDisplay.fullScreen = script.start && script.start->fullScreen;
-
     // A long run says how far it has come; the clock decides only when.
-    ProgressClock progressClock(options.progressSeconds);
-    std::int64_t progressStep = 0;
-    std::size_t stepEvents = 0;
-    std::size_t eventsDelivered = 0;
-    std::int64_t screenshotsTaken = 0;
-    auto reportProgress = [&] {
-        if (!progressClock.due())
-            return;
-        std::ostringstream line;
-        line.precision(1);
-        line << std::fixed << "marrowgast-replay: step " << progressStep << " of " << steps;
-        if (stepEvents > 1000)
-            line << ", " << eventsDelivered << " of its " << stepEvents << " key events delivered";
-        if (screenshotsTaken > 0)
-            line << ", " << screenshotsTaken << (screenshotsTaken == 1 ? " screenshot" : " screenshots")
-                 << " taken";
-        line << ", " << progressClock.seconds() << " s\n";
-        diagnostics << line.str() << std::flush;
-    };
-
-    InputState input;
+    progressClock.emplace(options.progressSeconds);
     initInput(input);
-    ReplayHooks hooks(input, [&] {
+    hooks.emplace(input, [this] {
         ++eventsDelivered;
         reportProgress();
     });
+    return true;
+}
 
-    game.useSound(events);
-    std::int64_t roomFilesRead = 0;
-    world.onRoomFileOpened = [&events, &roomFilesRead](const std::string& fileName) {
+// The rooms read, with the room files and sounds going to the events column.
+bool ReplayRun::enterRing() {
+    game->useSound(events);
+    world.onRoomFileOpened = [this](const std::string& fileName) {
         events.add("load=", fileName);
         ++roomFilesRead;
     };
+    if (!game->loadWorld())
+        return refuse(ReplayBadInput, options.root + ": " + game->error());
+    if (!game->enterStartRoom(start))
+        return refuse(ReplayBadInput, "--room: " + game->error() + " under " + options.root);
+    return true;
+}
 
-    if (!game.loadWorld())
-        return fail(ReplayBadInput, options.root + ": " + game.error());
-    if (!game.enterStartRoom(start))
-        return fail(ReplayBadInput, "--room: " + game.error() + " under " + options.root);
-
-    TraceOutput trace;
-    TraceOutput objectsTrace;
+bool ReplayRun::openTraces() {
     std::string why;
     if (!traceFile.empty() && !trace.open(traceFile, standardOutput, why))
-        return fail(ReplayBadInput, quotedText(options.traceFile) + ": cannot write the trace: " + why);
+        return refuse(ReplayBadInput, quotedText(options.traceFile) + ": cannot write the trace: " + why);
     if (!objectsTraceFile.empty() && !objectsTrace.open(objectsTraceFile, standardOutput, why)) {
         trace.discard();
-        return fail(ReplayBadInput,
-                    quotedText(options.objectsTraceFile) + ": cannot write the object trace: " + why);
+        return refuse(ReplayBadInput,
+                      quotedText(options.objectsTraceFile) + ": cannot write the object trace: " + why);
     }
     // Both open: only now is anything emptied.
     if (!trace.begin(why))
-        return fail(ReplayWriteFailed, quotedText(options.traceFile) + ": cannot write the trace: " + why);
+        return refuse(ReplayWriteFailed, quotedText(options.traceFile) + ": cannot write the trace: " + why);
     if (!objectsTrace.begin(why))
-        return fail(ReplayWriteFailed,
-                    quotedText(options.objectsTraceFile) + ": cannot write the object trace: " + why);
+        return refuse(ReplayWriteFailed,
+                      quotedText(options.objectsTraceFile) + ": cannot write the object trace: " + why);
+    return true;
+}
 
-    std::string rows;
-    rows.reserve(4096);
-    auto writeRows = [&](std::int64_t step) {
-        if (trace.active()) {
-            rows.clear();
-            appendTraceRow(rows, step, events.text);
-            trace.write(rows);
-        }
-        if (objectsTrace.active()) {
-            rows.clear();
-            appendObjectRows(rows, step);
-            objectsTrace.write(rows);
-        }
-        events.text.clear();
-    };
-
-    RgbaImage frame;
-    std::size_t nextShot = 0;
-    bool shotFailed = false;
-    // After step `step`: one frame when a shot or the game's screenshot asks for one. A
-    // recording says after which steps the game took its screenshots (the last step of a pass);
-    // a typed script takes it after the step the key arrived.
-    std::size_t nextRecordedShot = 0;
-    auto frameAfter = [&](std::int64_t step) {
-        const bool shotHere = nextShot < shots.size() && shots[nextShot].step == step;
-        bool screenshotHere = theDisplay.screenshotRequested;
-        if (script.recorded()) {
-            screenshotHere = false;
-            for (; nextRecordedShot < script.shots.size() && script.shots[nextRecordedShot] <= step;
-                 ++nextRecordedShot)
-                screenshotHere = screenshotHere || script.shots[nextRecordedShot] == step;
-        }
-        if (!shotHere && !screenshotHere)
-            return;
-        if (screenshotHere)
-            ++screenshotsTaken;
-        if (!screenshotHere && script.recorded()) {
-            // A shot of the tool's own keeps the game's request for the step the recording names.
-            const bool asked = theDisplay.screenshotRequested;
-            theDisplay.screenshotRequested = false;
-            drawFrame(hooks);
-            theDisplay.screenshotRequested = asked;
-        } else {
-            drawFrame(hooks);
-        }
-        for (; nextShot < shots.size() && shots[nextShot].step == step; ++nextShot) {
-            const bool read = theGraphics.device->readBackBuffer(frame);
-            if (read && options.grid)
-                drawUnitGrid(frame);
-            std::string reason = "the picture could not be read back";
-            if (!read || !writePngFile(shots[nextShot].fileName, frame, false, &reason)) {
-                diagnostics << "marrowgast-replay: " << quotedText(shots[nextShot].fileName)
-                            << ": cannot write the shot: " << reason << "\n";
-                shotFailed = true;
-            }
-        }
-    };
-
+// Step 0 is the world as entered; each step after it is one of the game's. Steps that start
+// behind the curtain move nothing and cost little: the summary says how many there were, so
+// the rate is read for what it is.
+void ReplayRun::playSteps() {
     if (trace.active())
         trace.write(std::string(TraceHeader));
     if (objectsTrace.active())
         objectsTrace.write(std::string(ObjectsTraceHeader));
-
-    // Steps that start behind the curtain move nothing and cost little: the summary says how
-    // many there were, so the rate is read for what it is.
-    std::int64_t curtainSteps = 0;
     roomFilesRead = 0;
-    const auto started = std::chrono::steady_clock::now();
+    started = std::chrono::steady_clock::now();
     writeRows(0);
     frameAfter(0);
-    std::int64_t stepsRun = 0;
-    long memoryAfterFirstChange = -1;
-    std::size_t nextKey = 0;
-    std::size_t nextFocus = 0;
-    const std::vector<ScriptedKey>& keys = script.events;
-    std::int64_t currentStep = 0;
     // The recorded reloads happen where the recording says; nothing else reads a room again.
-    world.reloadBehindCurtain = [&script, &currentStep] {
+    world.reloadBehindCurtain = [this] {
         return std::binary_search(script.reloads.begin(), script.reloads.end(), currentStep);
     };
-    bool endDiffers = false;
-    // After the end line's step: the player where the game left it.
-    auto checkEnd = [&](std::int64_t step) {
-        if (!script.end || script.end->step != step)
-            return;
-        const ScriptEnd& end = *script.end;
-        const int room = static_cast<int>(world.currentRoom) + 1;
-        const float x = world.player ? world.player->x : 0.0f;
-        const float y = world.player ? world.player->y : 0.0f;
-        if (room == end.room && x == end.x && y == end.y)
-            return;
-        std::string what = "the run ends in room " + std::to_string(room) + " at ";
-        appendFloat(what, x);
-        what += " ";
-        appendFloat(what, y);
-        what += " after step " + std::to_string(step) + "; the recording ended in room " +
-                std::to_string(end.room) + " at ";
-        appendFloat(what, end.x);
-        what += " ";
-        appendFloat(what, end.y);
-        diagnostics << "marrowgast-replay: " << what << "\n";
-        endDiffers = true;
-    };
     checkEnd(0);
-    for (std::int64_t step = 1; step <= steps && !shotFailed; ++step) {
-        currentStep = step;
-        progressStep = step;
-        reportProgress();
-        // The window's focus as the frame loop changes it, before the step's input poll.
-        for (; nextFocus < script.focusChanges.size() && script.focusChanges[nextFocus].step <= step;
-             ++nextFocus) {
-            const bool gained = script.focusChanges[nextFocus].gained;
-            hooks.setKeyboardActive(gained);
-            if (!gained)
-                hooks.stopAllSounds();
-        }
-        stepEvents = 0;
-        eventsDelivered = 0;
-        for (; nextKey < keys.size() && keys[nextKey].step <= step; ++nextKey, ++stepEvents)
-            queueKeyEvent(input, keys[nextKey].code, keys[nextKey].pressed);
-        if (world.roomChangePending || (world.player && world.player->state == Dying))
-            ++curtainSteps;
-        hooks.pollInput();
-        const bool quit = hooks.updateWorld() != 0;
-        if (quit)
-            events.add("quit", "");
-        stepsRun = step;
-        if (options.reportMemory && memoryAfterFirstChange < 0 &&
-            events.text.find("load=") != std::string::npos)
-            memoryAfterFirstChange = residentKiB();
-        writeRows(step);
-        frameAfter(step);
-        checkEnd(step);
-        if (quit)
+    for (std::int64_t step = 1; step <= steps && !shotFailed; ++step)
+        if (!playStep(step))
             break;
-    }
     world.reloadBehindCurtain = nullptr;
     if (script.end && stepsRun < script.end->step && steps >= script.end->step) {
         diagnostics << "marrowgast-replay: the run quit after step " << stepsRun
                     << ", before the recording's end at step " << script.end->step << "\n";
         endDiffers = true;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
 
+// One step with its rows, frame and end check; false when the game quit in it.
+bool ReplayRun::playStep(std::int64_t step) {
+    currentStep = step;
+    reportProgress();
+    changeFocus(step);
+    queueKeys(step);
+    if (world.roomChangePending || (world.player && world.player->state == Dying))
+        ++curtainSteps;
+    hooks->pollInput();
+    const bool quit = hooks->updateWorld() != 0;
+    if (quit)
+        events.add("quit", "");
+    stepsRun = step;
+    if (options.reportMemory && memoryAfterFirstChange < 0 && events.text.find("load=") != std::string::npos)
+        memoryAfterFirstChange = residentKiB();
+    writeRows(step);
+    frameAfter(step);
+    checkEnd(step);
+    return !quit;
+}
+
+// The window's focus as the frame loop changes it, before the step's input poll.
+void ReplayRun::changeFocus(std::int64_t step) {
+    for (; nextFocus < script.focusChanges.size() && script.focusChanges[nextFocus].step <= step;
+         ++nextFocus) {
+        const bool gained = script.focusChanges[nextFocus].gained;
+        windowProcedure(window, gained ? WindowMessage::Activate : WindowMessage::Deactivate, *hooks);
+    }
+}
+
+void ReplayRun::queueKeys(std::int64_t step) {
+    const std::vector<ScriptedKey>& keys = script.events;
+    stepEvents = 0;
+    eventsDelivered = 0;
+    for (; nextKey < keys.size() && keys[nextKey].step <= step; ++nextKey, ++stepEvents)
+        queueKeyEvent(input, keys[nextKey].code, keys[nextKey].pressed);
+}
+
+void ReplayRun::writeRows(std::int64_t step) {
+    if (trace.active()) {
+        rows.clear();
+        appendTraceRow(rows, step, events.text);
+        trace.write(rows);
+    }
+    if (objectsTrace.active()) {
+        rows.clear();
+        appendObjectRows(rows, step);
+        objectsTrace.write(rows);
+    }
+    events.text.clear();
+}
+
+// After step `step`: one frame when a shot or the game's screenshot asks for one.
+void ReplayRun::frameAfter(std::int64_t step) {
+    const bool shotHere = nextShot < shots.size() && shots[nextShot].step == step;
+    const bool screenshotHere = screenshotAfter(step);
+    if (!shotHere && !screenshotHere)
+        return;
+    if (screenshotHere)
+        ++screenshotsTaken;
+    if (!screenshotHere && script.recorded()) {
+        // A shot of the tool's own keeps the game's request for the step the recording names.
+        const bool asked = theDisplay.screenshotRequested;
+        theDisplay.screenshotRequested = false;
+        drawFrame(*hooks);
+        theDisplay.screenshotRequested = asked;
+    } else {
+        drawFrame(*hooks);
+    }
+    writeShots(step);
+}
+
+// A recording says after which steps the game took its screenshots (the last step of a pass);
+// a typed script takes it after the step the key arrived.
+bool ReplayRun::screenshotAfter(std::int64_t step) {
+    if (!script.recorded())
+        return theDisplay.screenshotRequested;
+    bool here = false;
+    for (; nextRecordedShot < script.shots.size() && script.shots[nextRecordedShot] <= step;
+         ++nextRecordedShot)
+        here = here || script.shots[nextRecordedShot] == step;
+    return here;
+}
+
+void ReplayRun::writeShots(std::int64_t step) {
+    for (; nextShot < shots.size() && shots[nextShot].step == step; ++nextShot) {
+        const bool read = theGraphics.device->readBackBuffer(frame);
+        if (read && options.grid)
+            drawUnitGrid(frame);
+        std::string reason = "the picture could not be read back";
+        if (!read || !writePngFile(shots[nextShot].fileName, frame, false, &reason)) {
+            diagnostics << "marrowgast-replay: " << quotedText(shots[nextShot].fileName)
+                        << ": cannot write the shot: " << reason << "\n";
+            shotFailed = true;
+        }
+    }
+}
+
+// After the end line's step: the player where the game left it.
+void ReplayRun::checkEnd(std::int64_t step) {
+    if (!script.end || script.end->step != step)
+        return;
+    const ScriptEnd& end = *script.end;
+    const int room = static_cast<int>(world.currentRoom) + 1;
+    const float x = world.player ? world.player->x : 0.0f;
+    const float y = world.player ? world.player->y : 0.0f;
+    if (room == end.room && x == end.x && y == end.y)
+        return;
+    std::string what = "the run ends in room " + std::to_string(room) + " at ";
+    appendFloat(what, x);
+    what += " ";
+    appendFloat(what, y);
+    what += " after step " + std::to_string(step) + "; the recording ended in room " +
+            std::to_string(end.room) + " at ";
+    appendFloat(what, end.x);
+    what += " ";
+    appendFloat(what, end.y);
+    diagnostics << "marrowgast-replay: " << what << "\n";
+    endDiffers = true;
+}
+
+// A line when the progress clock says so, from the step's start or any key event delivered.
+void ReplayRun::reportProgress() {
+    if (!progressClock->due())
+        return;
+    std::ostringstream line;
+    line.precision(1);
+    line << std::fixed << "marrowgast-replay: step " << currentStep << " of " << steps;
+    if (stepEvents > 1000)
+        line << ", " << eventsDelivered << " of its " << stepEvents << " key events delivered";
+    if (screenshotsTaken > 0)
+        line << ", " << screenshotsTaken << (screenshotsTaken == 1 ? " screenshot" : " screenshots")
+             << " taken";
+    line << ", " << progressClock->seconds() << " s\n";
+    diagnostics << line.str() << std::flush;
+}
+
+// The exit status, with a line for everything that went wrong.
+int ReplayRun::finish() {
     if (options.reportMemory)
         diagnostics << "marrowgast-replay: resident memory after the first room change: "
                     << memoryAfterFirstChange << " KiB, at the end: " << residentKiB()
                     << " KiB, peak: " << peakResidentKiB() << " KiB\n";
-
     int result = endDiffers ? ReplayEndDiffers : ReplayDone;
     if (shotFailed || screenshotFailed)
         result = ReplayWriteFailed;
@@ -507,6 +623,14 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
                     << " was never reached, the run ended after step " << stepsRun << "\n";
         result = ReplayWriteFailed;
     }
+    result = closeOutputs(result);
+    if (!trace.active() && !objectsTrace.active() && shots.empty())
+        printSummary();
+    return result;
+}
+
+int ReplayRun::closeOutputs(int result) {
+    std::string why;
     if (!trace.finish(why)) {
         diagnostics << "marrowgast-replay: " << quotedText(options.traceFile)
                     << ": cannot write the trace: " << why << "\n";
@@ -517,18 +641,22 @@ int runReplay(const ReplayOptions& options, std::ostream& standardOutput, std::o
                     << ": cannot write the object trace: " << why << "\n";
         result = ReplayWriteFailed;
     }
-    if (!trace.active() && !objectsTrace.active() && shots.empty()) {
-        std::ostringstream summary;
-        summary.precision(3);
-        summary << std::fixed << "marrowgast-replay: " << stepsRun << " steps in " << seconds << " s, ";
-        summary.precision(0);
-        summary << (seconds > 0.0 ? static_cast<double>(stepsRun) / seconds : 0.0) << " steps per second\n";
-        summary << "marrowgast-replay: " << curtainSteps << " of them behind the curtain, " << roomFilesRead
-                << (roomFilesRead == 1 ? " room file read\n" : " room files read\n");
-        diagnostics << summary.str();
-    }
     return result;
 }
+
+// With nothing written, the run says how fast it went.
+void ReplayRun::printSummary() const {
+    std::ostringstream summary;
+    summary.precision(3);
+    summary << std::fixed << "marrowgast-replay: " << stepsRun << " steps in " << seconds << " s, ";
+    summary.precision(0);
+    summary << (seconds > 0.0 ? static_cast<double>(stepsRun) / seconds : 0.0) << " steps per second\n";
+    summary << "marrowgast-replay: " << curtainSteps << " of them behind the curtain, " << roomFilesRead
+            << (roomFilesRead == 1 ? " room file read\n" : " room files read\n");
+    diagnostics << summary.str();
+}
+
+} // namespace
 
 int replayMain(const std::vector<std::string>& args, std::ostream& standardOutput, std::ostream& diagnostics,
                const DataLookup* lookup) {
