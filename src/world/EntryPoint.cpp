@@ -2,7 +2,10 @@
 
 #include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
+#include "world/RoomKeys.h"
 #include "world/World.h"
+
+#include <iterator>
 
 #include <string>
 
@@ -15,27 +18,38 @@ EntryPoint::~EntryPoint() {
     }
 }
 
+namespace {
+
+// Matched exactly, by their place: 0 "left", 1 "right".
+constexpr std::string_view SideWords[] = {"left", "right"};
+
+const RoomKey EntryPointKeys[] = {
+    {"position", KeyValue::Decimal, 2, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) {
+         o.x = tokens.takeFloat();
+         o.y = tokens.takeFloat();
+     }},
+    {"side", KeyValue::Keyword, 1, "", SideWords,
+     [](GameObject& o, TokenList& tokens, std::string_view key) {
+         const std::string value = tokens.takeWord();
+         for (std::size_t side = 0; side < std::size(SideWords); ++side) {
+             if (value == SideWords[side]) {
+                 static_cast<EntryPoint&>(o).side = static_cast<std::int32_t>(side);
+                 return;
+             }
+         }
+         if (tokens.observer != nullptr)
+             tokens.observer->unknownKeyword(key, value);
+     }},
+};
+
+} // namespace
+
+std::span<const RoomKey> EntryPoint::roomKeys() {
+    return EntryPointKeys;
+}
+
 void EntryPoint::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "position") {
-            if (tokens.hasValues(key, 2)) {
-                x = tokens.takeFloat();
-                y = tokens.takeFloat();
-            }
-        } else if (key == "side") {
-            if (tokens.hasValues(key, 1)) {
-                const std::string value = tokens.takeWord();
-                if (value == "left")
-                    side = 0;
-                else if (value == "right")
-                    side = 1;
-                else if (tokens.observer != nullptr)
-                    tokens.observer->unknownKeyword(key, value);
-            }
-        } else {
-            tokens.unknownKey(key);
-        }
-    }
+    readRoomKeys(*this, tokens, EntryPointKeys);
     world.entryPoints[static_cast<std::size_t>(side)] = this;
 }

@@ -4,6 +4,7 @@
 #include "definitions/TokenList.h"
 #include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
+#include "world/RoomKeys.h"
 
 #include <string>
 
@@ -19,29 +20,34 @@ Lift::Lift() {
     h = 1.0f;
 }
 
+// Only y moves: the stops' x is read and kept, but the lift stays at its start stop's x.
+const RoomKey LiftKeys[] = {
+    {"waypoint", KeyValue::Whole, 2, "the game leaves it out of the room",
+     {},
+     [](GameObject& o, TokenList& tokens, std::string_view) {
+         Lift::Waypoint stop;
+         stop.x = static_cast<float>(tokens.takeInt());
+         stop.y = static_cast<float>(tokens.takeInt());
+         static_cast<Lift&>(o).waypoints.push_back(stop);
+     }},
+    {"startpoint", KeyValue::Whole, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) { static_cast<Lift&>(o).startIndex = tokens.takeInt(); }},
+    {"texture", KeyValue::ImageFile, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view key) {
+         loadNamedTexture(tokens, key, static_cast<Lift&>(o).texture);
+     }},
+    {"tile", KeyValue::ImageFile, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view key) {
+         loadNamedTexture(tokens, key, static_cast<Lift&>(o).tileTexture);
+     }},
+};
+
+std::span<const RoomKey> Lift::roomKeys() {
+    return LiftKeys;
+}
+
 void Lift::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "startpoint") {
-            if (tokens.hasValues(key, 1))
-                startIndex = tokens.takeInt();
-        } else if (key == "waypoint") {
-            if (tokens.hasValues(key, 2)) {
-                Waypoint stop;
-                stop.x = static_cast<float>(tokens.takeInt());
-                stop.y = static_cast<float>(tokens.takeInt());
-                waypoints.push_back(stop);
-            }
-        } else if (key == "texture") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, texture);
-        } else if (key == "tile") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, tileTexture);
-        } else {
-            tokens.unknownKey(key);
-        }
-    }
+    readRoomKeys(*this, tokens, LiftKeys);
     if (startIndex < 0 || static_cast<std::size_t>(startIndex) >= waypoints.size()) {
         rejected = true;
         return;

@@ -3,6 +3,7 @@
 #include "definitions/TokenList.h"
 #include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
+#include "world/RoomKeys.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -19,29 +20,35 @@ float tileSpan(std::int32_t from, std::int32_t to) {
 
 } // namespace
 
+const RoomKey PlatformKeys[] = {
+    {"start", KeyValue::Whole, 2, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) {
+         Platform& platform = static_cast<Platform&>(o);
+         platform.startX = tokens.takeInt();
+         platform.startY = tokens.takeInt();
+     }},
+    {"end", KeyValue::Whole, 2, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) {
+         Platform& platform = static_cast<Platform&>(o);
+         platform.endX = tokens.takeInt();
+         platform.endY = tokens.takeInt();
+     }},
+    {"texture", KeyValue::ImageFile, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view key) {
+         loadNamedTexture(tokens, key, static_cast<Platform&>(o).texture);
+     }},
+    {"tile", KeyValue::ImageFile, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view key) {
+         loadNamedTexture(tokens, key, static_cast<Platform&>(o).tileTexture);
+     }},
+};
+
+std::span<const RoomKey> Platform::roomKeys() {
+    return PlatformKeys;
+}
+
 void Platform::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "start") {
-            if (tokens.hasValues(key, 2)) {
-                startX = tokens.takeInt();
-                startY = tokens.takeInt();
-            }
-        } else if (key == "end") {
-            if (tokens.hasValues(key, 2)) {
-                endX = tokens.takeInt();
-                endY = tokens.takeInt();
-            }
-        } else if (key == "texture") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, texture);
-        } else if (key == "tile") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, tileTexture);
-        } else {
-            tokens.unknownKey(key);
-        }
-    }
+    readRoomKeys(*this, tokens, PlatformKeys);
     x = static_cast<float>(std::min(startX, endX));
     y = static_cast<float>(std::max(startY, endY));
     w = tileSpan(startX, endX);

@@ -5,6 +5,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
+#include "world/RoomKeys.h"
 
 #include <string>
 
@@ -21,30 +22,32 @@ Searchable::Searchable() {
     drawLayer = 2;
 }
 
+const RoomKey SearchableKeys[] = {
+    {"position", KeyValue::Whole, 2, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) {
+         o.x = static_cast<float>(tokens.takeInt());
+         o.y = static_cast<float>(tokens.takeInt());
+     }},
+    {"width", KeyValue::Whole, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) { o.w = static_cast<float>(tokens.takeInt()); }},
+    {"height", KeyValue::Whole, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) { o.h = static_cast<float>(tokens.takeInt()); }},
+    {"percentage", KeyValue::Whole, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view) {
+         static_cast<Searchable&>(o).percentage = tokens.takeInt();
+     }},
+    {"texture", KeyValue::ImageFile, 1, "", {},
+     [](GameObject& o, TokenList& tokens, std::string_view key) {
+         loadNamedTexture(tokens, key, static_cast<Searchable&>(o).texture);
+     }},
+};
+
+std::span<const RoomKey> Searchable::roomKeys() {
+    return SearchableKeys;
+}
+
 void Searchable::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "texture") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, texture);
-        } else if (key == "position") {
-            if (tokens.hasValues(key, 2)) {
-                x = static_cast<float>(tokens.takeInt());
-                y = static_cast<float>(tokens.takeInt());
-            }
-        } else if (key == "width") {
-            if (tokens.hasValues(key, 1))
-                w = static_cast<float>(tokens.takeInt());
-        } else if (key == "height") {
-            if (tokens.hasValues(key, 1))
-                h = static_cast<float>(tokens.takeInt());
-        } else if (key == "percentage") {
-            if (tokens.hasValues(key, 1))
-                percentage = tokens.takeInt();
-        } else {
-            tokens.unknownKey(key);
-        }
-    }
+    readRoomKeys(*this, tokens, SearchableKeys);
     remaining = static_cast<float>(percentage);
 }
 
