@@ -106,7 +106,7 @@ void readSet(GameObject& o, TokenList& tokens, std::string_view key) {
     (key == "texture" ? robot.bodyAnimation : robot.laserAnimation).load(fileName);
 }
 
-// The patrol's required keys come in the order the check reports them missing.
+// The keys a robot needs (patrol, texture, laser) stand in the order the check reports them missing.
 const RoomKey RobotKeys[] = {
     {"start", KeyValue::Decimal, 2, "", {},
      [](GameObject& o, TokenList& tokens, std::string_view) {

@@ -34,15 +34,19 @@ void appendWholeNumber(std::string& out, std::int64_t value);
 template <class Part> void appendDetail(std::string& out, const typename Part::Object& object) {
     bool first = true;
     forEachTracedField<Part>([&](const auto& f) {
-        if (!first)
-            out += '/';
-        first = false;
         using Saved = std::remove_cvref_t<decltype(std::declval<Part&>().*f.saved)>;
-        const Saved value = static_cast<Saved>(object.*f.live);
-        if constexpr (std::is_floating_point_v<Saved>)
-            appendFloat(out, value);
-        else
-            appendWholeNumber(out, value);
+        using Live = std::remove_cvref_t<decltype(object.*f.live)>;
+        // Only numbers are traced; links and animations are not.
+        if constexpr (std::is_arithmetic_v<Saved> && std::is_arithmetic_v<Live>) {
+            if (!first)
+                out += '/';
+            first = false;
+            const Saved value = static_cast<Saved>(object.*f.live);
+            if constexpr (std::is_floating_point_v<Saved>)
+                appendFloat(out, value);
+            else
+                appendWholeNumber(out, value);
+        }
     });
 }
 
