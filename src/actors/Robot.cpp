@@ -65,9 +65,11 @@ constexpr Robot::StateRow Robot::behaviours[BehaviourCount] = {
      [](Robot& r) { r.moveToPoint1Step(); }},
     {MoveToPoint2, BehaviourWords[MoveToPoint2].data(), [](Robot& r) { r.enterMoveToPoint2(); },
      [](Robot& r) { r.moveToPoint2Step(); }},
-    {Pause, BehaviourWords[Pause].data(), [](Robot& r) { r.enterPause(); }, [](Robot& r) { r.countDownStep(); }},
+    {Pause, BehaviourWords[Pause].data(), [](Robot& r) { r.enterPause(); },
+     [](Robot& r) { r.countDownStep(); }},
     {Turn, BehaviourWords[Turn].data(), [](Robot& r) { r.enterTurn(); }, [](Robot& r) { r.turnStep(); }},
-    {Laser, BehaviourWords[Laser].data(), [](Robot& r) { r.enterLaser(); }, [](Robot& r) { r.countDownStep(); }},
+    {Laser, BehaviourWords[Laser].data(), [](Robot& r) { r.enterLaser(); },
+     [](Robot& r) { r.countDownStep(); }},
     {FollowPlayer, BehaviourWords[FollowPlayer].data(), [](Robot& r) { r.enterFollowPlayer(); },
      [](Robot& r) { r.followPlayerStep(); }},
 };
@@ -97,60 +99,66 @@ Robot::Robot() {
 
 namespace {
 
+Robot& asRobot(GameObject& object) {
+    return static_cast<Robot&>(object);
+}
+
+void readStart(GameObject& object, TokenList& tokens, std::string_view) {
+    asRobot(object).startX = tokens.takeFloat();
+    asRobot(object).startY = tokens.takeFloat();
+}
+
+void readDirection(GameObject& object, TokenList& tokens, std::string_view) {
+    asRobot(object).direction = tokens.takeInt();
+}
+
+// "waypoints X1 Y1 X2 Y2": the heights are read (and checked) but unused.
+void readWaypoints(GameObject& object, TokenList& tokens, std::string_view) {
+    asRobot(object).waypoint1X = tokens.takeInt();
+    tokens.takeInt();
+    asRobot(object).waypoint2X = tokens.takeInt();
+    tokens.takeInt();
+}
+
+// The word is used up even when it names no speed.
+void readSpeed(GameObject& object, TokenList& tokens, std::string_view key) {
+    const std::string word = tokens.takeWord();
+    const int index = robotSpeedIndex(word);
+    if (index >= 0)
+        asRobot(object).speedIndex = index;
+    else if (tokens.observer != nullptr)
+        tokens.observer->unknownKeyword(key, word);
+}
+
+// The first word that is no behaviour ends the list and is read as a key.
+void readPatrol(GameObject& object, TokenList& tokens, std::string_view) {
+    std::string lastWord;
+    while (!tokens.empty()) {
+        const int number = robotBehaviourNumber(tokens.front());
+        if (number < 0)
+            break;
+        asRobot(object).patrol.push_back(number);
+        lastWord = tokens.takeWord();
+    }
+    if (tokens.observer != nullptr)
+        tokens.observer->patrolRead(lastWord);
+}
+
 // The body's set from "texture", the beam's from "laser".
-void readSet(GameObject& o, TokenList& tokens, std::string_view key) {
-    Robot& robot = static_cast<Robot&>(o);
+void readSet(GameObject& object, TokenList& tokens, std::string_view key) {
     const std::string fileName = tokens.takeWord();
     if (tokens.observer != nullptr)
         tokens.observer->fileNamed(key, fileName);
-    (key == "texture" ? robot.bodyAnimation : robot.laserAnimation).load(fileName);
+    (key == "texture" ? asRobot(object).bodyAnimation : asRobot(object).laserAnimation).load(fileName);
 }
 
 // The keys a robot needs (patrol, texture, laser) stand in the order the check reports them missing.
 const RoomKey RobotKeys[] = {
-    {"start", KeyValue::Decimal, 2, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         Robot& robot = static_cast<Robot&>(o);
-         robot.startX = tokens.takeFloat();
-         robot.startY = tokens.takeFloat();
-     }},
-    {"direction", KeyValue::Whole, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         static_cast<Robot&>(o).direction = tokens.takeInt();
-     }},
-    {"waypoints", KeyValue::Whole, 4, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         // "waypoints X1 Y1 X2 Y2": the heights are read (and checked) but unused.
-         Robot& robot = static_cast<Robot&>(o);
-         robot.waypoint1X = tokens.takeInt();
-         tokens.takeInt();
-         robot.waypoint2X = tokens.takeInt();
-         tokens.takeInt();
-     }},
-    {"speed", KeyValue::Keyword, 1, "", SpeedWords,
-     [](GameObject& o, TokenList& tokens, std::string_view key) {
-         // The word is used up even when it names no speed.
-         const std::string word = tokens.takeWord();
-         const int index = robotSpeedIndex(word);
-         if (index >= 0)
-             static_cast<Robot&>(o).speedIndex = index;
-         else if (tokens.observer != nullptr)
-             tokens.observer->unknownKeyword(key, word);
-     }},
-    {"patrol", KeyValue::Behaviours, 0, "it stands still", BehaviourWords,
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         // The first word that is no behaviour ends the list and is read as a key.
-         std::string lastWord;
-         while (!tokens.empty()) {
-             const int number = robotBehaviourNumber(tokens.front());
-             if (number < 0)
-                 break;
-             static_cast<Robot&>(o).patrol.push_back(number);
-             lastWord = tokens.takeWord();
-         }
-         if (tokens.observer != nullptr)
-             tokens.observer->patrolRead(lastWord);
-     }},
+    {"start", KeyValue::Decimal, 2, "", {}, readStart},
+    {"direction", KeyValue::Whole, 1, "", {}, readDirection},
+    {"waypoints", KeyValue::Whole, 4, "", {}, readWaypoints},
+    {"speed", KeyValue::Keyword, 1, "", SpeedWords, readSpeed},
+    {"patrol", KeyValue::Behaviours, 0, "it stands still", BehaviourWords, readPatrol},
     {"texture", KeyValue::SetFile, 1, "its body is not drawn", {}, readSet},
     {"laser", KeyValue::SetFile, 1, "its beam is not drawn", {}, readSet},
 };

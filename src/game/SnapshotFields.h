@@ -39,7 +39,8 @@ template <class Part, class Saved, class Live> struct Field {
 };
 
 template <class Part, class Saved, class Live>
-constexpr Field<Part, Saved, Live> field(std::string_view name, Saved Part::*saved, Live live, int traced = 0) {
+constexpr Field<Part, Saved, Live> field(std::string_view name, Saved Part::*saved, Live live,
+                                         int traced = 0) {
     return {name, saved, live, traced};
 }
 
@@ -56,8 +57,8 @@ template <class Part, class Visit> constexpr void forEachField(Visit&& visit) {
 template <class Part> constexpr bool describesEveryWord() {
     std::size_t bytes = 0;
     forEachField<Part>([&](const auto& f) { bytes += sizeof(std::declval<Part&>().*f.saved); });
-    return std::is_trivially_copyable_v<Part> && bytes == sizeof(Part) && bytes % sizeof(std::uint32_t) == 0 &&
-           alignof(Part) == alignof(std::uint32_t);
+    return std::is_trivially_copyable_v<Part> && bytes == sizeof(Part) &&
+           bytes % sizeof(std::uint32_t) == 0 && alignof(Part) == alignof(std::uint32_t);
 }
 
 // How many fields go into the object trace's detail column.
@@ -103,7 +104,8 @@ class WordHash {
             const auto& member = part.*f.saved;
             for (std::size_t i = 0; i < sizeof member / sizeof(std::uint32_t); ++i) {
                 std::uint32_t word = 0;
-                std::memcpy(&word, reinterpret_cast<const unsigned char*>(&member) + i * sizeof word, sizeof word);
+                std::memcpy(&word, reinterpret_cast<const unsigned char*>(&member) + i * sizeof word,
+                            sizeof word);
                 add(word);
             }
         });
@@ -127,7 +129,8 @@ template <class Saved, class Live> Saved savedValue(const Live& live, const Obje
         return static_cast<Saved>(live);
 }
 
-template <class Saved, class Live> void putBack(Live& live, const Saved& saved, const ObjectHandles& handles) {
+template <class Saved, class Live>
+void putBack(Live& live, const Saved& saved, const ObjectHandles& handles) {
     if constexpr (std::is_same_v<Live, AnimationSet>)
         live.setPlayback(saved);
     else if constexpr (std::is_pointer_v<Live>)
@@ -136,7 +139,8 @@ template <class Saved, class Live> void putBack(Live& live, const Saved& saved, 
         live = static_cast<Live>(saved);
 }
 
-template <class Part, class Object> void saveFields(Part& part, const Object& object, const ObjectHandles& handles) {
+template <class Part, class Object>
+void saveFields(Part& part, const Object& object, const ObjectHandles& handles) {
     forEachField<Part>([&](const auto& f) {
         if constexpr (!std::is_same_v<decltype(f.live), NoLiveMember>)
             part.*f.saved = savedValue<std::remove_cvref_t<decltype(part.*f.saved)>>(object.*f.live, handles);

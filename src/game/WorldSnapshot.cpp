@@ -53,7 +53,8 @@ template <class Part> bool sameLists(const std::vector<Part>& a, const std::vect
 
 // Calls visit(list) for each object list of the snapshot, in the order of ObjectParts.
 template <class Snapshot, class Visit> void forEachList(Snapshot& snapshot, Visit&& visit) {
-    std::apply([&](auto... parts) { (visit(snapshot.template list<decltype(parts)>()), ...); }, ObjectParts{});
+    std::apply([&](auto... parts) { (visit(snapshot.template list<decltype(parts)>()), ...); },
+               ObjectParts{});
 }
 
 // The place of `Part` in ObjectParts.

@@ -35,11 +35,12 @@ struct RingSnapshot {
 
     static constexpr auto fields() {
         using S = RingSnapshot;
-        return std::tuple{field("loadedRoom", &S::loadedRoom), field("currentRoom", &S::currentRoom),
-                          field("entrySide", &S::entrySide), field("roomChangePending", &S::roomChangePending),
-                          field("curtainTimer", &S::curtainTimer), field("quitRequested", &S::quitRequested),
-                          field("entryPoints", &S::entryPoints), field("randomSeed", &S::randomSeed),
-                          field("objectCount", &S::objectCount)};
+        return std::tuple{
+            field("loadedRoom", &S::loadedRoom),     field("currentRoom", &S::currentRoom),
+            field("entrySide", &S::entrySide),       field("roomChangePending", &S::roomChangePending),
+            field("curtainTimer", &S::curtainTimer), field("quitRequested", &S::quitRequested),
+            field("entryPoints", &S::entryPoints),   field("randomSeed", &S::randomSeed),
+            field("objectCount", &S::objectCount)};
     }
 };
 

@@ -6,7 +6,6 @@
 #include "world/World.h"
 
 #include <iterator>
-
 #include <string>
 
 EntryPoint::~EntryPoint() {
@@ -23,24 +22,26 @@ namespace {
 // Matched exactly, by their place: 0 "left", 1 "right".
 constexpr std::string_view SideWords[] = {"left", "right"};
 
+void readPosition(GameObject& object, TokenList& tokens, std::string_view) {
+    object.x = tokens.takeFloat();
+    object.y = tokens.takeFloat();
+}
+
+void readSide(GameObject& object, TokenList& tokens, std::string_view key) {
+    const std::string value = tokens.takeWord();
+    for (std::size_t side = 0; side < std::size(SideWords); ++side) {
+        if (value == SideWords[side]) {
+            static_cast<EntryPoint&>(object).side = static_cast<std::int32_t>(side);
+            return;
+        }
+    }
+    if (tokens.observer != nullptr)
+        tokens.observer->unknownKeyword(key, value);
+}
+
 const RoomKey EntryPointKeys[] = {
-    {"position", KeyValue::Decimal, 2, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         o.x = tokens.takeFloat();
-         o.y = tokens.takeFloat();
-     }},
-    {"side", KeyValue::Keyword, 1, "", SideWords,
-     [](GameObject& o, TokenList& tokens, std::string_view key) {
-         const std::string value = tokens.takeWord();
-         for (std::size_t side = 0; side < std::size(SideWords); ++side) {
-             if (value == SideWords[side]) {
-                 static_cast<EntryPoint&>(o).side = static_cast<std::int32_t>(side);
-                 return;
-             }
-         }
-         if (tokens.observer != nullptr)
-             tokens.observer->unknownKeyword(key, value);
-     }},
+    {"position", KeyValue::Decimal, 2, "", {}, readPosition},
+    {"side", KeyValue::Keyword, 1, "", SideWords, readSide},
 };
 
 } // namespace

@@ -20,27 +20,40 @@ Lift::Lift() {
     h = 1.0f;
 }
 
+namespace {
+
+Lift& asLift(GameObject& object) {
+    return static_cast<Lift&>(object);
+}
+
 // Only y moves: the stops' x is read and kept, but the lift stays at its start stop's x.
+void readWaypoint(GameObject& object, TokenList& tokens, std::string_view) {
+    Lift::Waypoint stop;
+    stop.x = static_cast<float>(tokens.takeInt());
+    stop.y = static_cast<float>(tokens.takeInt());
+    asLift(object).waypoints.push_back(stop);
+}
+
+void readStartpoint(GameObject& object, TokenList& tokens, std::string_view) {
+    asLift(object).startIndex = tokens.takeInt();
+}
+
+void readTexture(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asLift(object).texture);
+}
+
+void readTile(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asLift(object).tileTexture);
+}
+
 const RoomKey LiftKeys[] = {
-    {"waypoint", KeyValue::Whole, 2, "the game leaves it out of the room",
-     {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         Lift::Waypoint stop;
-         stop.x = static_cast<float>(tokens.takeInt());
-         stop.y = static_cast<float>(tokens.takeInt());
-         static_cast<Lift&>(o).waypoints.push_back(stop);
-     }},
-    {"startpoint", KeyValue::Whole, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) { static_cast<Lift&>(o).startIndex = tokens.takeInt(); }},
-    {"texture", KeyValue::ImageFile, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view key) {
-         loadNamedTexture(tokens, key, static_cast<Lift&>(o).texture);
-     }},
-    {"tile", KeyValue::ImageFile, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view key) {
-         loadNamedTexture(tokens, key, static_cast<Lift&>(o).tileTexture);
-     }},
+    {"waypoint", KeyValue::Whole, 2, "the game leaves it out of the room", {}, readWaypoint},
+    {"startpoint", KeyValue::Whole, 1, "", {}, readStartpoint},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
+    {"tile", KeyValue::ImageFile, 1, "", {}, readTile},
 };
+
+} // namespace
 
 std::span<const RoomKey> Lift::roomKeys() {
     return LiftKeys;

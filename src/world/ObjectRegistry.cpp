@@ -1,6 +1,7 @@
 #include "world/ObjectRegistry.h"
 
-void ObjectRegistry::registerType(std::string_view name, ObjectFactory factory, std::span<const RoomKey> keys) {
+void ObjectRegistry::registerType(std::string_view name, ObjectFactory factory,
+                                  std::span<const RoomKey> keys) {
     if (factory != nullptr)
         types.try_emplace(std::string(name), Type{factory, keys});
 }

@@ -20,28 +20,38 @@ float tileSpan(std::int32_t from, std::int32_t to) {
 
 } // namespace
 
+namespace {
+
+Platform& asPlatform(GameObject& object) {
+    return static_cast<Platform&>(object);
+}
+
+void readStart(GameObject& object, TokenList& tokens, std::string_view) {
+    asPlatform(object).startX = tokens.takeInt();
+    asPlatform(object).startY = tokens.takeInt();
+}
+
+void readEnd(GameObject& object, TokenList& tokens, std::string_view) {
+    asPlatform(object).endX = tokens.takeInt();
+    asPlatform(object).endY = tokens.takeInt();
+}
+
+void readTexture(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asPlatform(object).texture);
+}
+
+void readTile(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asPlatform(object).tileTexture);
+}
+
 const RoomKey PlatformKeys[] = {
-    {"start", KeyValue::Whole, 2, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         Platform& platform = static_cast<Platform&>(o);
-         platform.startX = tokens.takeInt();
-         platform.startY = tokens.takeInt();
-     }},
-    {"end", KeyValue::Whole, 2, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         Platform& platform = static_cast<Platform&>(o);
-         platform.endX = tokens.takeInt();
-         platform.endY = tokens.takeInt();
-     }},
-    {"texture", KeyValue::ImageFile, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view key) {
-         loadNamedTexture(tokens, key, static_cast<Platform&>(o).texture);
-     }},
-    {"tile", KeyValue::ImageFile, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view key) {
-         loadNamedTexture(tokens, key, static_cast<Platform&>(o).tileTexture);
-     }},
+    {"start", KeyValue::Whole, 2, "", {}, readStart},
+    {"end", KeyValue::Whole, 2, "", {}, readEnd},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
+    {"tile", KeyValue::ImageFile, 1, "", {}, readTile},
 };
+
+} // namespace
 
 std::span<const RoomKey> Platform::roomKeys() {
     return PlatformKeys;

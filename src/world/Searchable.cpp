@@ -22,25 +22,38 @@ Searchable::Searchable() {
     drawLayer = 2;
 }
 
+namespace {
+
+void readPosition(GameObject& object, TokenList& tokens, std::string_view) {
+    object.x = static_cast<float>(tokens.takeInt());
+    object.y = static_cast<float>(tokens.takeInt());
+}
+
+void readWidth(GameObject& object, TokenList& tokens, std::string_view) {
+    object.w = static_cast<float>(tokens.takeInt());
+}
+
+void readHeight(GameObject& object, TokenList& tokens, std::string_view) {
+    object.h = static_cast<float>(tokens.takeInt());
+}
+
+void readPercentage(GameObject& object, TokenList& tokens, std::string_view) {
+    static_cast<Searchable&>(object).percentage = tokens.takeInt();
+}
+
+void readTexture(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, static_cast<Searchable&>(object).texture);
+}
+
 const RoomKey SearchableKeys[] = {
-    {"position", KeyValue::Whole, 2, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         o.x = static_cast<float>(tokens.takeInt());
-         o.y = static_cast<float>(tokens.takeInt());
-     }},
-    {"width", KeyValue::Whole, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) { o.w = static_cast<float>(tokens.takeInt()); }},
-    {"height", KeyValue::Whole, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) { o.h = static_cast<float>(tokens.takeInt()); }},
-    {"percentage", KeyValue::Whole, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view) {
-         static_cast<Searchable&>(o).percentage = tokens.takeInt();
-     }},
-    {"texture", KeyValue::ImageFile, 1, "", {},
-     [](GameObject& o, TokenList& tokens, std::string_view key) {
-         loadNamedTexture(tokens, key, static_cast<Searchable&>(o).texture);
-     }},
+    {"position", KeyValue::Whole, 2, "", {}, readPosition},
+    {"width", KeyValue::Whole, 1, "", {}, readWidth},
+    {"height", KeyValue::Whole, 1, "", {}, readHeight},
+    {"percentage", KeyValue::Whole, 1, "", {}, readPercentage},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
 };
+
+} // namespace
 
 std::span<const RoomKey> Searchable::roomKeys() {
     return SearchableKeys;

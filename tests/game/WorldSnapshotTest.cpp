@@ -25,8 +25,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <set>
 #include <random>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -199,7 +199,8 @@ TEST_F(BundledGame, EveryDescribedFieldOfEveryPartChangesTheHash) {
         forEachField<Part>([&](const auto& f) {
             auto& member = part.*f.saved;
             for (std::size_t word = 0; word < sizeof member / sizeof(std::uint32_t); ++word) {
-                unsigned char* bytes = reinterpret_cast<unsigned char*>(&member) + word * sizeof(std::uint32_t);
+                unsigned char* bytes =
+                    reinterpret_cast<unsigned char*>(&member) + word * sizeof(std::uint32_t);
                 std::uint32_t before = 0;
                 std::memcpy(&before, bytes, sizeof before);
                 const std::uint32_t after = before ^ (1u << (word % 32));
@@ -219,10 +220,10 @@ TEST_F(BundledGame, EveryDescribedFieldOfEveryPartChangesTheHash) {
         changeEachWord(saved.lifts[i], "lift " + std::to_string(i));
     for (std::size_t i = 0; i < saved.searchables.size(); ++i)
         changeEachWord(saved.searchables[i], "searchable " + std::to_string(i));
-    const std::size_t words = (sizeof(RingSnapshot) + sizeof(PlayerSnapshot) + saved.robots.size() * sizeof(RobotSnapshot) +
-                               saved.lifts.size() * sizeof(LiftSnapshot) +
-                               saved.searchables.size() * sizeof(SearchableSnapshot)) /
-                              sizeof(std::uint32_t);
+    const std::size_t words =
+        (sizeof(RingSnapshot) + sizeof(PlayerSnapshot) + saved.robots.size() * sizeof(RobotSnapshot) +
+         saved.lifts.size() * sizeof(LiftSnapshot) + saved.searchables.size() * sizeof(SearchableSnapshot)) /
+        sizeof(std::uint32_t);
     EXPECT_EQ(static_cast<std::size_t>(changed), words);
     EXPECT_TRUE(saved == copy);
     // A list one object shorter is another state too.

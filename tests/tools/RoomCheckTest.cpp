@@ -115,8 +115,9 @@ TEST(RoomCheck, AMisspeltTypeIsToldTheTypesTheGameKnows) {
     dir.write("typo.txt", "entrypoint position 1 29 side left\nentrypoint position 37 29 side right\n"
                           "platform start 0 30 end 39 30\nplattform start 0 0 end 1 1\n");
     const CheckRun run = check({"--root", dir.path(""), "typo.txt"});
-    EXPECT_EQ(run.out, "typo.txt:4: unknown object type \"plattform\" (types: entrypoint, lift, platform, robot, "
-                       "searchable): the line is ignored\n1 problem found\n");
+    EXPECT_EQ(run.out,
+              "typo.txt:4: unknown object type \"plattform\" (types: entrypoint, lift, platform, robot, "
+              "searchable): the line is ignored\n1 problem found\n");
 }
 
 // An empty root: the ring, the player's set and every sound are missing.

@@ -201,7 +201,8 @@ void appendObjectRows(std::string& out, std::int64_t step) {
         out += '\t';
         appendFloat(out, object.y);
         out += '\t';
-        if (!visitObjectPart(object, [&](auto part, const auto& live) { appendDetail<decltype(part)>(out, live); }))
+        if (!visitObjectPart(object,
+                             [&](auto part, const auto& live) { appendDetail<decltype(part)>(out, live); }))
             out += '-';
         out += '\n';
     }

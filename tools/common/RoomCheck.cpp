@@ -151,7 +151,8 @@ class RoomCheck::Listener : public DefinitionObserver {
             report("unknown object type " + quotedText(word) + ": type words are lower case (" +
                    quotedText(lowerCase(word)) + "): the line is ignored");
         else
-            report("unknown object type " + quotedText(word) + " (types: " + typeList() + "): the line is ignored");
+            report("unknown object type " + quotedText(word) + " (types: " + typeList() +
+                   "): the line is ignored");
     }
 
     void unknownKey(std::string_view key) override {
@@ -200,7 +201,8 @@ class RoomCheck::Listener : public DefinitionObserver {
         // What the room leaves out is never met in play.
         if (registry != nullptr && !object.rejected)
             placed.push_back(placedObject(type, object));
-        const std::span<const RoomKey> keys = registry != nullptr ? registry->keysOf(type) : std::span<const RoomKey>();
+        const std::span<const RoomKey> keys =
+            registry != nullptr ? registry->keysOf(type) : std::span<const RoomKey>();
         const bool missing = reportMissingKeys(type, keys);
         if (missing && object.rejected)
             objectReported = true;
@@ -422,7 +424,8 @@ class RoomCheck::Listener : public DefinitionObserver {
                 continue;
             missing = true;
             if (key.name == "laser" && swallowedLaserKey)
-                report("the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: put the "
+                report("the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: put "
+                       "the "
                        "\"laser\" key before \"patrol\"");
             else
                 report("the " + std::string(type) + " has no " + quotedText(key.name) +
