@@ -6,6 +6,7 @@
 #include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
 #include "sound/Sound.h"
+#include "world/RoomKeys.h"
 #include "world/World.h"
 
 #include <string>
@@ -21,6 +22,11 @@ constexpr float LaserHeight = 0.75f;
 // The beam's bottom edge lies this far above the robot's feet.
 constexpr float LaserDrop = 1.0f;
 constexpr int DrawingLayer = 1;
+
+// As patrols write them, in the order of the behaviour numbers.
+constexpr std::string_view BehaviourWords[Robot::BehaviourCount] = {
+    "donothing", "movetopoint1", "movetopoint2", "pause", "turn", "laser", "followplayer",
+};
 
 constexpr std::string_view SpeedWords[RobotSpeedCount] = {
     "reallyslow", "slow", "normal", "fast", "ludicrous",
@@ -54,15 +60,17 @@ void noStep(Robot&) {}
 } // namespace
 
 constexpr Robot::StateRow Robot::behaviours[BehaviourCount] = {
-    {DoNothing, "donothing", [](Robot& r) { r.enterDoNothing(); }, noStep},
-    {MoveToPoint1, "movetopoint1", [](Robot& r) { r.enterMoveToPoint1(); },
+    {DoNothing, BehaviourWords[DoNothing].data(), [](Robot& r) { r.enterDoNothing(); }, noStep},
+    {MoveToPoint1, BehaviourWords[MoveToPoint1].data(), [](Robot& r) { r.enterMoveToPoint1(); },
      [](Robot& r) { r.moveToPoint1Step(); }},
-    {MoveToPoint2, "movetopoint2", [](Robot& r) { r.enterMoveToPoint2(); },
+    {MoveToPoint2, BehaviourWords[MoveToPoint2].data(), [](Robot& r) { r.enterMoveToPoint2(); },
      [](Robot& r) { r.moveToPoint2Step(); }},
-    {Pause, "pause", [](Robot& r) { r.enterPause(); }, [](Robot& r) { r.countDownStep(); }},
-    {Turn, "turn", [](Robot& r) { r.enterTurn(); }, [](Robot& r) { r.turnStep(); }},
-    {Laser, "laser", [](Robot& r) { r.enterLaser(); }, [](Robot& r) { r.countDownStep(); }},
-    {FollowPlayer, "followplayer", [](Robot& r) { r.enterFollowPlayer(); },
+    {Pause, BehaviourWords[Pause].data(), [](Robot& r) { r.enterPause(); },
+     [](Robot& r) { r.countDownStep(); }},
+    {Turn, BehaviourWords[Turn].data(), [](Robot& r) { r.enterTurn(); }, [](Robot& r) { r.turnStep(); }},
+    {Laser, BehaviourWords[Laser].data(), [](Robot& r) { r.enterLaser(); },
+     [](Robot& r) { r.countDownStep(); }},
+    {FollowPlayer, BehaviourWords[FollowPlayer].data(), [](Robot& r) { r.enterFollowPlayer(); },
      [](Robot& r) { r.followPlayerStep(); }},
 };
 
@@ -89,66 +97,80 @@ Robot::Robot() {
     drawLayer = 1;
 }
 
-void Robot::load(TokenList& tokens) {
-    DefinitionObserver* const observer = tokens.observer;
-    // The word right after a patrol list is read as a key; a listener hears when it is
-    // neither a behaviour nor a key, which is most likely a misspelt behaviour.
-    bool afterPatrol = false;
+namespace {
+
+Robot& asRobot(GameObject& object) {
+    return static_cast<Robot&>(object);
+}
+
+void readStart(GameObject& object, TokenList& tokens, std::string_view) {
+    asRobot(object).startX = tokens.takeFloat();
+    asRobot(object).startY = tokens.takeFloat();
+}
+
+void readDirection(GameObject& object, TokenList& tokens, std::string_view) {
+    asRobot(object).direction = tokens.takeInt();
+}
+
+// "waypoints X1 Y1 X2 Y2": the heights are read (and checked) but unused.
+void readWaypoints(GameObject& object, TokenList& tokens, std::string_view) {
+    asRobot(object).waypoint1X = tokens.takeInt();
+    tokens.takeInt();
+    asRobot(object).waypoint2X = tokens.takeInt();
+    tokens.takeInt();
+}
+
+// The word is used up even when it names no speed.
+void readSpeed(GameObject& object, TokenList& tokens, std::string_view key) {
+    const std::string word = tokens.takeWord();
+    const int index = robotSpeedIndex(word);
+    if (index >= 0)
+        asRobot(object).speedIndex = index;
+    else if (tokens.observer != nullptr)
+        tokens.observer->unknownKeyword(key, word);
+}
+
+// The first word that is no behaviour ends the list and is read as a key.
+void readPatrol(GameObject& object, TokenList& tokens, std::string_view) {
+    std::string lastWord;
     while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        const bool followsPatrol = std::exchange(afterPatrol, false);
-        if (key == "start") {
-            if (tokens.hasValues(key, 2)) {
-                startX = tokens.takeFloat();
-                startY = tokens.takeFloat();
-            }
-        } else if (key == "direction") {
-            if (tokens.hasValues(key, 1))
-                direction = tokens.takeInt();
-        } else if (key == "waypoints") {
-            if (tokens.hasValues(key, 4)) {
-                // "waypoints X1 Y1 X2 Y2": the heights are read (and checked) but unused.
-                waypoint1X = tokens.takeInt();
-                tokens.takeInt();
-                waypoint2X = tokens.takeInt();
-                tokens.takeInt();
-            }
-        } else if (key == "texture" || key == "laser") {
-            if (tokens.hasValues(key, 1)) {
-                const std::string fileName = tokens.takeWord();
-                if (observer != nullptr)
-                    observer->fileNamed(key, fileName);
-                (key == "texture" ? bodyAnimation : laserAnimation).load(fileName);
-            }
-        } else if (key == "speed") {
-            if (tokens.hasValues(key, 1)) {
-                // The word is used up even when it names no speed.
-                const std::string word = tokens.takeWord();
-                const int index = robotSpeedIndex(word);
-                if (index >= 0)
-                    speedIndex = index;
-                else if (observer != nullptr)
-                    observer->unknownKeyword(key, word);
-            }
-        } else if (key == "patrol") {
-            // The first word that is no behaviour ends the list and is read as a key.
-            std::string lastWord;
-            while (!tokens.empty()) {
-                const int number = robotBehaviourNumber(tokens.front());
-                if (number < 0)
-                    break;
-                patrol.push_back(number);
-                lastWord = tokens.takeWord();
-            }
-            if (observer != nullptr)
-                observer->patrolRead(lastWord);
-            afterPatrol = true;
-        } else if (followsPatrol && observer != nullptr) {
-            observer->unknownPatrolWord(key);
-        } else {
-            tokens.unknownKey(key);
-        }
+        const int number = robotBehaviourNumber(tokens.front());
+        if (number < 0)
+            break;
+        asRobot(object).patrol.push_back(number);
+        lastWord = tokens.takeWord();
     }
+    if (tokens.observer != nullptr)
+        tokens.observer->patrolRead(lastWord);
+}
+
+// The body's set from "texture", the beam's from "laser".
+void readSet(GameObject& object, TokenList& tokens, std::string_view key) {
+    const std::string fileName = tokens.takeWord();
+    if (tokens.observer != nullptr)
+        tokens.observer->fileNamed(key, fileName);
+    (key == "texture" ? asRobot(object).bodyAnimation : asRobot(object).laserAnimation).load(fileName);
+}
+
+// The keys a robot needs (patrol, texture, laser) stand in the order the check reports them missing.
+const RoomKey RobotKeys[] = {
+    {"start", KeyValue::Decimal, 2, "", {}, readStart},
+    {"direction", KeyValue::Whole, 1, "", {}, readDirection},
+    {"waypoints", KeyValue::Whole, 4, "", {}, readWaypoints},
+    {"speed", KeyValue::Keyword, 1, "", SpeedWords, readSpeed},
+    {"patrol", KeyValue::Behaviours, 0, "it stands still", BehaviourWords, readPatrol},
+    {"texture", KeyValue::SetFile, 1, "its body is not drawn", {}, readSet},
+    {"laser", KeyValue::SetFile, 1, "its beam is not drawn", {}, readSet},
+};
+
+} // namespace
+
+std::span<const RoomKey> Robot::roomKeys() {
+    return RobotKeys;
+}
+
+void Robot::load(TokenList& tokens) {
+    readRoomKeys(*this, tokens, RobotKeys);
     x = startX;
     y = startY;
     // The beam runs for the robot's whole life; it is only shown while firing.

@@ -1,9 +1,11 @@
 #pragma once
 #include "definitions/AnimationSet.h"
 #include "world/GameObject.h"
+#include "world/RoomKeys.h"
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -57,6 +59,8 @@ class Robot : public GameObject {
     Robot();
 
     void load(TokenList& tokens) override;
+    // The keys of a "robot" line.
+    static std::span<const RoomKey> roomKeys();
     void reset() override;
     void update() override;
     void draw() override;

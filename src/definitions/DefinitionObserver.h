@@ -19,6 +19,8 @@ class DefinitionObserver {
     virtual void unknownType(std::string_view /*word*/) {}
     // A key word that the object type does not know.
     virtual void unknownKey(std::string_view /*key*/) {}
+    // A key the object type knows has been read with `values` words after it.
+    virtual void keyRead(std::string_view /*key*/, std::size_t /*values*/) {}
     // The line ended before all values of `key` were there.
     virtual void incompleteGroup(std::string_view /*key*/, std::size_t /*present*/, std::size_t /*needed*/) {}
     // The line was read but made no usable object of its type (a lift with no stop to

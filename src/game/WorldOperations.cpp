@@ -59,11 +59,11 @@ void startRoomChange(int side, std::size_t nextRoom) {
 } // namespace
 
 void registerObjectTypes(ObjectRegistry& registry) {
-    registry.registerType("platform", makeObject<Platform>);
-    registry.registerType("robot", makeObject<Robot>);
-    registry.registerType("searchable", makeObject<Searchable>);
-    registry.registerType("lift", makeObject<Lift>);
-    registry.registerType("entrypoint", makeObject<EntryPoint>);
+    registry.registerType("platform", makeObject<Platform>, Platform::roomKeys());
+    registry.registerType("robot", makeObject<Robot>, Robot::roomKeys());
+    registry.registerType("searchable", makeObject<Searchable>, Searchable::roomKeys());
+    registry.registerType("lift", makeObject<Lift>, Lift::roomKeys());
+    registry.registerType("entrypoint", makeObject<EntryPoint>, EntryPoint::roomKeys());
 }
 
 bool loadWorld(std::string& error) {

@@ -1,24 +1,25 @@
 #pragma once
-#include "definitions/AnimationSet.h"
+#include "actors/Player.h"
+#include "actors/Robot.h"
+#include "game/SnapshotFields.h"
+#include "world/Lift.h"
+#include "world/Searchable.h"
 
 #include <array>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 // A saved world: everything a fixed step reads and writes, as plain numbers, so that a
 // search can put the world back, step it another way, and tell states apart. What a room
 // file fixes (sizes, waypoints, patrols, textures, animation images) is not saved: a
-// snapshot goes back into the world it was taken from, over the same data files.
-//
-// Links between objects are saved as handles: the place of the object in the room's list,
-// or one of these.
-using ObjectHandle = std::int32_t;
-inline constexpr ObjectHandle NoObject = -1;
-inline constexpr ObjectHandle ThePlayer = -2;
+// snapshot goes back into the world it was taken from, over the same data files. Each part
+// lists its fields once (game/SnapshotFields.h says how).
 
 // The world's own numbers: which ring room is loaded and which one is current (they
 // differ behind the curtain of a room change), the side the player comes in by, the
-// curtain, the quit flag, the entry-point table and the game's random generator.
+// curtain, the quit flag, the entry-point table and the game's random generator. They live
+// in no one object, so saveWorld and restoreWorld take them by hand.
 struct RingSnapshot {
     std::uint32_t loadedRoom = 0;
     std::uint32_t currentRoom = 0;
@@ -31,9 +32,20 @@ struct RingSnapshot {
     // How many objects the room holds, so a room read since is noticed.
     std::uint32_t objectCount = 0;
     bool operator==(const RingSnapshot& other) const;
+
+    static constexpr auto fields() {
+        using S = RingSnapshot;
+        return std::tuple{
+            field("loadedRoom", &S::loadedRoom),     field("currentRoom", &S::currentRoom),
+            field("entrySide", &S::entrySide),       field("roomChangePending", &S::roomChangePending),
+            field("curtainTimer", &S::curtainTimer), field("quitRequested", &S::quitRequested),
+            field("entryPoints", &S::entryPoints),   field("randomSeed", &S::randomSeed),
+            field("objectCount", &S::objectCount)};
+    }
 };
 
 struct PlayerSnapshot {
+    using Object = Player;
     float x = 0.0f;
     float y = 0.0f;
     float w = 0.0f;
@@ -48,9 +60,28 @@ struct PlayerSnapshot {
     std::uint32_t prevKeys = 0;
     AnimationPlayback animation;
     bool operator==(const PlayerSnapshot& other) const;
+
+    static constexpr auto fields() {
+        using S = PlayerSnapshot;
+        return std::tuple{field("x", &S::x, &Player::x),
+                          field("y", &S::y, &Player::y),
+                          field("w", &S::w, &Player::w),
+                          field("h", &S::h, &Player::h),
+                          field("prevX", &S::prevX, &Player::prevX),
+                          field("prevY", &S::prevY, &Player::prevY),
+                          field("jumpTime", &S::jumpTime, &Player::jumpTime),
+                          field("jumpLength", &S::jumpLength, &Player::jumpLength),
+                          field("state", &S::state, &Player::state),
+                          field("facing", &S::facing, &Player::facing),
+                          field("keys", &S::keys, &Player::keys),
+                          field("prevKeys", &S::prevKeys, &Player::prevKeys),
+                          field("animation", &S::animation, &Player::animation)};
+    }
 };
 
 struct RobotSnapshot {
+    using Object = Robot;
+    static constexpr ObjectKind Kind = ObjectKind::Robot;
     float x = 0.0f;
     float y = 0.0f;
     float timer = 0.0f;
@@ -60,22 +91,73 @@ struct RobotSnapshot {
     AnimationPlayback body;
     AnimationPlayback laser;
     bool operator==(const RobotSnapshot& other) const;
+
+    static constexpr auto fields() {
+        using S = RobotSnapshot;
+        return std::tuple{field("x", &S::x, &Robot::x),
+                          field("y", &S::y, &Robot::y),
+                          field("timer", &S::timer, &Robot::timer, 3),
+                          field("behaviour", &S::behaviour, &Robot::behaviour, 1),
+                          field("facingRight", &S::facingRight, &Robot::facingRight, 2),
+                          field("patrolPos", &S::patrolPos, &Robot::patrolPos),
+                          field("body", &S::body, &Robot::bodyAnimation),
+                          field("laser", &S::laser, &Robot::laserAnimation)};
+    }
 };
 
 struct LiftSnapshot {
+    using Object = Lift;
+    static constexpr ObjectKind Kind = ObjectKind::Lift;
     float x = 0.0f;
     float y = 0.0f;
     std::int32_t motion = 0;
     std::int32_t targetIndex = 0;
     ObjectHandle rider = NoObject;
     bool operator==(const LiftSnapshot& other) const;
+
+    static constexpr auto fields() {
+        using S = LiftSnapshot;
+        return std::tuple{field("x", &S::x, &Lift::x), field("y", &S::y, &Lift::y),
+                          field("motion", &S::motion, &Lift::motion, 2),
+                          field("targetIndex", &S::targetIndex, &Lift::targetIndex, 1),
+                          field("rider", &S::rider, &Lift::rider)};
+    }
 };
 
 struct SearchableSnapshot {
+    using Object = Searchable;
+    static constexpr ObjectKind Kind = ObjectKind::Searchable;
     float remaining = 0.0f;
     ObjectHandle searcher = NoObject;
     bool operator==(const SearchableSnapshot& other) const;
+
+    static constexpr auto fields() {
+        using S = SearchableSnapshot;
+        return std::tuple{field("remaining", &S::remaining, &Searchable::remaining, 1),
+                          field("searcher", &S::searcher, &Searchable::searcher)};
+    }
 };
+
+// The room objects a snapshot keeps, one list each, in this order.
+using ObjectParts = std::tuple<RobotSnapshot, LiftSnapshot, SearchableSnapshot>;
+
+// Calls visit(part, object) with a default part of the object's kind and the object as its
+// own type; false for a kind no snapshot keeps (platforms, entry points).
+template <class Visit> bool visitObjectPart(GameObject& object, Visit&& visit) {
+    const ObjectKind kind = object.kind();
+    return std::apply(
+        [&](auto... parts) {
+            auto visitIf = [&](auto part) {
+                using Part = decltype(part);
+                if (kind != Part::Kind)
+                    return false;
+                visit(part, static_cast<typename Part::Object&>(object));
+                return true;
+            };
+            return (visitIf(parts) || ...);
+        },
+        ObjectParts{});
+}
 
 // Robots, lifts and searchables are listed in room order, each kind on its own; platforms
 // and entry points never change and are left to the room file.
@@ -86,11 +168,21 @@ struct WorldSnapshot {
     std::vector<LiftSnapshot> lifts;
     std::vector<SearchableSnapshot> searchables;
 
+    // The list of `Part`s, one of ObjectParts.
+    template <class Part> std::vector<Part>& list() { return std::get<std::vector<Part>&>(lists()); }
+    template <class Part> const std::vector<Part>& list() const {
+        return std::get<const std::vector<Part>&>(lists());
+    }
+
     // Equal when every number has the same bits (so 0 and -0 differ): equal snapshots
     // step on identically under the same keys.
     bool operator==(const WorldSnapshot& other) const;
     // Over the same bits as the comparison.
     std::uint64_t hash() const;
+
+  private:
+    auto lists() { return std::tie(robots, lifts, searchables); }
+    auto lists() const { return std::tie(robots, lifts, searchables); }
 };
 
 // Saves the world into `snapshot`, reusing its storage (saving into the same snapshot

@@ -2,8 +2,10 @@
 
 #include "definitions/DefinitionObserver.h"
 #include "definitions/TokenList.h"
+#include "world/RoomKeys.h"
 #include "world/World.h"
 
+#include <iterator>
 #include <string>
 
 EntryPoint::~EntryPoint() {
@@ -15,27 +17,40 @@ EntryPoint::~EntryPoint() {
     }
 }
 
-void EntryPoint::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "position") {
-            if (tokens.hasValues(key, 2)) {
-                x = tokens.takeFloat();
-                y = tokens.takeFloat();
-            }
-        } else if (key == "side") {
-            if (tokens.hasValues(key, 1)) {
-                const std::string value = tokens.takeWord();
-                if (value == "left")
-                    side = 0;
-                else if (value == "right")
-                    side = 1;
-                else if (tokens.observer != nullptr)
-                    tokens.observer->unknownKeyword(key, value);
-            }
-        } else {
-            tokens.unknownKey(key);
+namespace {
+
+// Matched exactly, by their place: 0 "left", 1 "right".
+constexpr std::string_view SideWords[] = {"left", "right"};
+
+void readPosition(GameObject& object, TokenList& tokens, std::string_view) {
+    object.x = tokens.takeFloat();
+    object.y = tokens.takeFloat();
+}
+
+void readSide(GameObject& object, TokenList& tokens, std::string_view key) {
+    const std::string value = tokens.takeWord();
+    for (std::size_t side = 0; side < std::size(SideWords); ++side) {
+        if (value == SideWords[side]) {
+            static_cast<EntryPoint&>(object).side = static_cast<std::int32_t>(side);
+            return;
         }
     }
+    if (tokens.observer != nullptr)
+        tokens.observer->unknownKeyword(key, value);
+}
+
+const RoomKey EntryPointKeys[] = {
+    {"position", KeyValue::Decimal, 2, "", {}, readPosition},
+    {"side", KeyValue::Keyword, 1, "", SideWords, readSide},
+};
+
+} // namespace
+
+std::span<const RoomKey> EntryPoint::roomKeys() {
+    return EntryPointKeys;
+}
+
+void EntryPoint::load(TokenList& tokens) {
+    readRoomKeys(*this, tokens, EntryPointKeys);
     world.entryPoints[static_cast<std::size_t>(side)] = this;
 }

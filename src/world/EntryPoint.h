@@ -1,7 +1,9 @@
 #pragma once
 #include "world/GameObject.h"
+#include "world/RoomKeys.h"
 
 #include <cstdint>
+#include <span>
 
 // Where the player is placed when it comes into the room from one side. Draws nothing,
 // and the player walks through it.
@@ -11,6 +13,8 @@ class EntryPoint : public GameObject {
     // Reads "position" and "side", then takes its side's slot of the world's table,
     // replacing whatever entry point was there.
     void load(TokenList& tokens) override;
+    // The keys of an "entrypoint" line.
+    static std::span<const RoomKey> roomKeys();
     DrawReach drawReach() override { return {DrawReach::Nowhere, {}}; }
 
     // 0 "left", 1 "right".

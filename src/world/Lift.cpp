@@ -4,6 +4,7 @@
 #include "definitions/TokenList.h"
 #include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
+#include "world/RoomKeys.h"
 
 #include <string>
 
@@ -19,29 +20,47 @@ Lift::Lift() {
     h = 1.0f;
 }
 
+namespace {
+
+Lift& asLift(GameObject& object) {
+    return static_cast<Lift&>(object);
+}
+
+// Only y moves: the stops' x is read and kept, but the lift stays at its start stop's x.
+void readWaypoint(GameObject& object, TokenList& tokens, std::string_view) {
+    Lift::Waypoint stop;
+    stop.x = static_cast<float>(tokens.takeInt());
+    stop.y = static_cast<float>(tokens.takeInt());
+    asLift(object).waypoints.push_back(stop);
+}
+
+void readStartpoint(GameObject& object, TokenList& tokens, std::string_view) {
+    asLift(object).startIndex = tokens.takeInt();
+}
+
+void readTexture(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asLift(object).texture);
+}
+
+void readTile(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asLift(object).tileTexture);
+}
+
+const RoomKey LiftKeys[] = {
+    {"waypoint", KeyValue::Whole, 2, "the game leaves it out of the room", {}, readWaypoint},
+    {"startpoint", KeyValue::Whole, 1, "", {}, readStartpoint},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
+    {"tile", KeyValue::ImageFile, 1, "", {}, readTile},
+};
+
+} // namespace
+
+std::span<const RoomKey> Lift::roomKeys() {
+    return LiftKeys;
+}
+
 void Lift::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "startpoint") {
-            if (tokens.hasValues(key, 1))
-                startIndex = tokens.takeInt();
-        } else if (key == "waypoint") {
-            if (tokens.hasValues(key, 2)) {
-                Waypoint stop;
-                stop.x = static_cast<float>(tokens.takeInt());
-                stop.y = static_cast<float>(tokens.takeInt());
-                waypoints.push_back(stop);
-            }
-        } else if (key == "texture") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, texture);
-        } else if (key == "tile") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, tileTexture);
-        } else {
-            tokens.unknownKey(key);
-        }
-    }
+    readRoomKeys(*this, tokens, LiftKeys);
     if (startIndex < 0 || static_cast<std::size_t>(startIndex) >= waypoints.size()) {
         rejected = true;
         return;

@@ -1,8 +1,10 @@
 #pragma once
 #include "graphics/Texture.h"
 #include "world/GameObject.h"
+#include "world/RoomKeys.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // A three-tile platform that carries the player between its stops, one stop per ride.
@@ -14,6 +16,8 @@ class Lift : public GameObject {
     // A lift with no stops, or whose "startpoint" is not one of them, has nowhere to
     // be: it marks itself rejected and the room leaves it out.
     void load(TokenList& tokens) override;
+    // The keys of a "lift" line.
+    static std::span<const RoomKey> roomKeys();
     void reset() override;
     void update() override;
     void draw() override;

@@ -3,6 +3,7 @@
 #include "definitions/TokenList.h"
 #include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
+#include "world/RoomKeys.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -19,29 +20,45 @@ float tileSpan(std::int32_t from, std::int32_t to) {
 
 } // namespace
 
+namespace {
+
+Platform& asPlatform(GameObject& object) {
+    return static_cast<Platform&>(object);
+}
+
+void readStart(GameObject& object, TokenList& tokens, std::string_view) {
+    asPlatform(object).startX = tokens.takeInt();
+    asPlatform(object).startY = tokens.takeInt();
+}
+
+void readEnd(GameObject& object, TokenList& tokens, std::string_view) {
+    asPlatform(object).endX = tokens.takeInt();
+    asPlatform(object).endY = tokens.takeInt();
+}
+
+void readTexture(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asPlatform(object).texture);
+}
+
+void readTile(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, asPlatform(object).tileTexture);
+}
+
+const RoomKey PlatformKeys[] = {
+    {"start", KeyValue::Whole, 2, "", {}, readStart},
+    {"end", KeyValue::Whole, 2, "", {}, readEnd},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
+    {"tile", KeyValue::ImageFile, 1, "", {}, readTile},
+};
+
+} // namespace
+
+std::span<const RoomKey> Platform::roomKeys() {
+    return PlatformKeys;
+}
+
 void Platform::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "start") {
-            if (tokens.hasValues(key, 2)) {
-                startX = tokens.takeInt();
-                startY = tokens.takeInt();
-            }
-        } else if (key == "end") {
-            if (tokens.hasValues(key, 2)) {
-                endX = tokens.takeInt();
-                endY = tokens.takeInt();
-            }
-        } else if (key == "texture") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, texture);
-        } else if (key == "tile") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, tileTexture);
-        } else {
-            tokens.unknownKey(key);
-        }
-    }
+    readRoomKeys(*this, tokens, PlatformKeys);
     x = static_cast<float>(std::min(startX, endX));
     y = static_cast<float>(std::max(startY, endY));
     w = tileSpan(startX, endX);

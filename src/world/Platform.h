@@ -1,14 +1,18 @@
 #pragma once
 #include "graphics/Texture.h"
 #include "world/GameObject.h"
+#include "world/RoomKeys.h"
 
 #include <cstdint>
+#include <span>
 
 // A rectangle of tiles that the player stands on and cannot walk through. It covers
 // every tile between its two corner tiles, both included, and never moves.
 class Platform : public GameObject {
   public:
     void load(TokenList& tokens) override;
+    // The keys of a "platform" line.
+    static std::span<const RoomKey> roomKeys();
     void draw() override;
     DrawReach drawReach() override;
     ObjectKind kind() override { return ObjectKind::Platform; }

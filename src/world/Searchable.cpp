@@ -5,6 +5,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
 #include "world/NamedTexture.h"
+#include "world/RoomKeys.h"
 
 #include <string>
 
@@ -21,30 +22,45 @@ Searchable::Searchable() {
     drawLayer = 2;
 }
 
+namespace {
+
+void readPosition(GameObject& object, TokenList& tokens, std::string_view) {
+    object.x = static_cast<float>(tokens.takeInt());
+    object.y = static_cast<float>(tokens.takeInt());
+}
+
+void readWidth(GameObject& object, TokenList& tokens, std::string_view) {
+    object.w = static_cast<float>(tokens.takeInt());
+}
+
+void readHeight(GameObject& object, TokenList& tokens, std::string_view) {
+    object.h = static_cast<float>(tokens.takeInt());
+}
+
+void readPercentage(GameObject& object, TokenList& tokens, std::string_view) {
+    static_cast<Searchable&>(object).percentage = tokens.takeInt();
+}
+
+void readTexture(GameObject& object, TokenList& tokens, std::string_view key) {
+    loadNamedTexture(tokens, key, static_cast<Searchable&>(object).texture);
+}
+
+const RoomKey SearchableKeys[] = {
+    {"position", KeyValue::Whole, 2, "", {}, readPosition},
+    {"width", KeyValue::Whole, 1, "", {}, readWidth},
+    {"height", KeyValue::Whole, 1, "", {}, readHeight},
+    {"percentage", KeyValue::Whole, 1, "", {}, readPercentage},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
+};
+
+} // namespace
+
+std::span<const RoomKey> Searchable::roomKeys() {
+    return SearchableKeys;
+}
+
 void Searchable::load(TokenList& tokens) {
-    while (!tokens.empty()) {
-        const std::string key = tokens.takeWord();
-        if (key == "texture") {
-            if (tokens.hasValues(key, 1))
-                loadNamedTexture(tokens, key, texture);
-        } else if (key == "position") {
-            if (tokens.hasValues(key, 2)) {
-                x = static_cast<float>(tokens.takeInt());
-                y = static_cast<float>(tokens.takeInt());
-            }
-        } else if (key == "width") {
-            if (tokens.hasValues(key, 1))
-                w = static_cast<float>(tokens.takeInt());
-        } else if (key == "height") {
-            if (tokens.hasValues(key, 1))
-                h = static_cast<float>(tokens.takeInt());
-        } else if (key == "percentage") {
-            if (tokens.hasValues(key, 1))
-                percentage = tokens.takeInt();
-        } else {
-            tokens.unknownKey(key);
-        }
-    }
+    readRoomKeys(*this, tokens, SearchableKeys);
     remaining = static_cast<float>(percentage);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 #include "graphics/Texture.h"
 #include "world/GameObject.h"
+#include "world/RoomKeys.h"
 
 #include <cstdint>
+#include <span>
 
 // Something the player searches by holding Up against it. It shows a progress bar while
 // searched and vanishes once searched through, until the next reset.
@@ -11,6 +13,8 @@ class Searchable : public GameObject {
     Searchable();
 
     void load(TokenList& tokens) override;
+    // The keys of a "searchable" line.
+    static std::span<const RoomKey> roomKeys();
     void reset() override;
     void update() override;
     void draw() override;

@@ -11,19 +11,24 @@
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
 #include "tools/common/Replay.h"
+#include "world/Lift.h"
 #include "world/Room.h"
+#include "world/Searchable.h"
 #include "world/World.h"
 
 #include "support/ReadText.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -174,6 +179,101 @@ TEST_F(BundledGame, RestoringASnapshotAtRandomStepsReplaysTheSameTrace) {
             EXPECT_TRUE(sawDeath) << label << ": the walk was meant to die";
         }
     }
+}
+
+// Every described field of every part counts: changing any one word of it, in the ring, the
+// player or any object of a room with robots, lifts and searchables, changes the comparison and
+// the hash, and the hash of the state put back is the saved one's.
+TEST_F(BundledGame, EveryDescribedFieldOfEveryPartChangesTheHash) {
+    ASSERT_TRUE(start(0, 0));
+    WorldSnapshot saved;
+    ASSERT_TRUE(saveWorld(saved));
+    ASSERT_FALSE(saved.robots.empty());
+    ASSERT_FALSE(saved.lifts.empty());
+    ASSERT_FALSE(saved.searchables.empty());
+    const WorldSnapshot copy = saved;
+    std::set<std::uint64_t> hashes{saved.hash()};
+    int changed = 0;
+    auto changeEachWord = [&](auto& part, const std::string& where) {
+        using Part = std::remove_cvref_t<decltype(part)>;
+        forEachField<Part>([&](const auto& f) {
+            auto& member = part.*f.saved;
+            for (std::size_t word = 0; word < sizeof member / sizeof(std::uint32_t); ++word) {
+                unsigned char* bytes =
+                    reinterpret_cast<unsigned char*>(&member) + word * sizeof(std::uint32_t);
+                std::uint32_t before = 0;
+                std::memcpy(&before, bytes, sizeof before);
+                const std::uint32_t after = before ^ (1u << (word % 32));
+                std::memcpy(bytes, &after, sizeof after);
+                EXPECT_FALSE(saved == copy) << where << "." << f.name << " word " << word;
+                EXPECT_TRUE(hashes.insert(saved.hash()).second) << where << "." << f.name << " word " << word;
+                std::memcpy(bytes, &before, sizeof before);
+                ++changed;
+            }
+        });
+    };
+    changeEachWord(saved.ring, "ring");
+    changeEachWord(saved.player, "player");
+    for (std::size_t i = 0; i < saved.robots.size(); ++i)
+        changeEachWord(saved.robots[i], "robot " + std::to_string(i));
+    for (std::size_t i = 0; i < saved.lifts.size(); ++i)
+        changeEachWord(saved.lifts[i], "lift " + std::to_string(i));
+    for (std::size_t i = 0; i < saved.searchables.size(); ++i)
+        changeEachWord(saved.searchables[i], "searchable " + std::to_string(i));
+    const std::size_t words =
+        (sizeof(RingSnapshot) + sizeof(PlayerSnapshot) + saved.robots.size() * sizeof(RobotSnapshot) +
+         saved.lifts.size() * sizeof(LiftSnapshot) + saved.searchables.size() * sizeof(SearchableSnapshot)) /
+        sizeof(std::uint32_t);
+    EXPECT_EQ(static_cast<std::size_t>(changed), words);
+    EXPECT_TRUE(saved == copy);
+    // A list one object shorter is another state too.
+    saved.lifts.pop_back();
+    EXPECT_FALSE(saved == copy);
+    EXPECT_NE(saved.hash(), copy.hash());
+}
+
+// Links are the place in the room's list, ThePlayer or NoObject, and go back to the same object.
+TEST_F(BundledGame, LinksAreSavedAsPlacesInTheRoomAndComeBackToTheSameObjects) {
+    ASSERT_TRUE(start(0, 0));
+    const std::vector<ObjectRef>& objects = world.room->objects();
+    const ObjectHandles handles(objects, world.player.get());
+    Lift stranger;
+    EXPECT_EQ(handles.handleOf(nullptr), NoObject);
+    EXPECT_EQ(handles.handleOf(&stranger), NoObject);
+    EXPECT_EQ(handles.handleOf(world.player.get()), ThePlayer);
+    EXPECT_EQ(handles.objectOf(ThePlayer), world.player.get());
+    EXPECT_EQ(handles.objectOf(NoObject), nullptr);
+    EXPECT_EQ(handles.objectOf(static_cast<ObjectHandle>(objects.size())), nullptr);
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        EXPECT_EQ(handles.handleOf(objects[i].get()), static_cast<ObjectHandle>(i));
+        EXPECT_EQ(handles.objectOf(static_cast<ObjectHandle>(i)), objects[i].get());
+    }
+
+    // The last searchable searched by the player and the first lift ridden by the last robot.
+    Searchable* searchable = nullptr;
+    Lift* lift = nullptr;
+    std::size_t robotPlace = 0;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i]->kind() == ObjectKind::Searchable)
+            searchable = static_cast<Searchable*>(objects[i].get());
+        if (objects[i]->kind() == ObjectKind::Lift && lift == nullptr)
+            lift = static_cast<Lift*>(objects[i].get());
+        if (objects[i]->kind() == ObjectKind::Robot)
+            robotPlace = i;
+    }
+    ASSERT_NE(searchable, nullptr);
+    ASSERT_NE(lift, nullptr);
+    searchable->searcher = world.player.get();
+    lift->rider = objects[robotPlace].get();
+    WorldSnapshot saved;
+    ASSERT_TRUE(saveWorld(saved));
+    EXPECT_EQ(saved.searchables.back().searcher, ThePlayer);
+    EXPECT_EQ(saved.lifts.front().rider, static_cast<ObjectHandle>(robotPlace));
+    searchable->searcher = nullptr;
+    lift->rider = world.player.get();
+    ASSERT_TRUE(restoreWorld(saved));
+    EXPECT_EQ(searchable->searcher, world.player.get());
+    EXPECT_EQ(lift->rider, objects[robotPlace].get());
 }
 
 } // namespace

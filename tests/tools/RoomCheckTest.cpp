@@ -109,6 +109,17 @@ TEST(RoomCheck, LaserAfterAPatrolIsATrapOnlyWithoutALaserKey) {
     EXPECT_EQ(run.status, 1);
 }
 
+// The types named are those registered, each with the keys it lists.
+TEST(RoomCheck, AMisspeltTypeIsToldTheTypesTheGameKnows) {
+    CleanCopy dir;
+    dir.write("typo.txt", "entrypoint position 1 29 side left\nentrypoint position 37 29 side right\n"
+                          "platform start 0 30 end 39 30\nplattform start 0 0 end 1 1\n");
+    const CheckRun run = check({"--root", dir.path(""), "typo.txt"});
+    EXPECT_EQ(run.out,
+              "typo.txt:4: unknown object type \"plattform\" (types: entrypoint, lift, platform, robot, "
+              "searchable): the line is ignored\n1 problem found\n");
+}
+
 // An empty root: the ring, the player's set and every sound are missing.
 TEST(RoomCheck, AnEmptyRootMissesEveryFileTheGameReads) {
     TempDir dir;

@@ -13,6 +13,7 @@
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
 #include "game/WorldOperations.h"
+#include "game/WorldSnapshot.h"
 #include "graphics/Graphics.h"
 #include "input/Keyboard.h"
 #include "platform/ImageFile.h"
@@ -21,9 +22,7 @@
 #include "sound/Sound.h"
 #include "tools/common/KeyScript.h"
 #include "tools/common/UnitGrid.h"
-#include "world/Lift.h"
 #include "world/Room.h"
-#include "world/Searchable.h"
 
 #include <algorithm>
 #include <charconv>
@@ -154,6 +153,10 @@ void appendFloat(std::string& out, float value) {
     appendNumber(out, value);
 }
 
+void appendWholeNumber(std::string& out, std::int64_t value) {
+    appendNumber(out, value);
+}
+
 void appendTraceRow(std::string& out, std::int64_t step, std::string_view events) {
     appendNumber(out, step);
     out += '\t';
@@ -200,23 +203,9 @@ void appendObjectRows(std::string& out, std::int64_t step) {
         out += '\t';
         appendFloat(out, object.y);
         out += '\t';
-        if (kind == ObjectKind::Searchable) {
-            appendFloat(out, static_cast<Searchable&>(object).remaining);
-        } else if (kind == ObjectKind::Lift) {
-            const Lift& lift = static_cast<Lift&>(object);
-            appendNumber(out, lift.targetIndex);
-            out += '/';
-            appendNumber(out, lift.motion);
-        } else if (kind == ObjectKind::Robot) {
-            const Robot& robot = static_cast<Robot&>(object);
-            appendNumber(out, robot.behaviour);
-            out += '/';
-            appendNumber(out, robot.facingRight);
-            out += '/';
-            appendFloat(out, robot.timer);
-        } else {
+        if (!visitObjectPart(object,
+                             [&](auto part, const auto& live) { appendDetail<decltype(part)>(out, live); }))
             out += '-';
-        }
         out += '\n';
     }
 }

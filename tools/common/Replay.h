@@ -1,11 +1,14 @@
 #pragma once
 #include "app/DataLookup.h"
+#include "game/SnapshotFields.h"
 #include "tools/common/ReplayOptions.h"
 
 #include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // Exit codes of marrowgast-replay.
@@ -23,6 +26,29 @@ inline constexpr std::string_view ObjectsTraceHeader = "step\tindex\tkind\tx\ty\
 
 // The shortest text that reads back as exactly `value` ("0.25", "29", "1e-05").
 void appendFloat(std::string& out, float value);
+
+void appendWholeNumber(std::string& out, std::int64_t value);
+
+// The object trace's detail column of an object that a snapshot `Part` describes: its traced
+// fields as the part saves them, "/" between them.
+template <class Part> void appendDetail(std::string& out, const typename Part::Object& object) {
+    bool first = true;
+    forEachTracedField<Part>([&](const auto& f) {
+        using Saved = std::remove_cvref_t<decltype(std::declval<Part&>().*f.saved)>;
+        using Live = std::remove_cvref_t<decltype(object.*f.live)>;
+        // Only numbers are traced; links and animations are not.
+        if constexpr (std::is_arithmetic_v<Saved> && std::is_arithmetic_v<Live>) {
+            if (!first)
+                out += '/';
+            first = false;
+            const Saved value = static_cast<Saved>(object.*f.live);
+            if constexpr (std::is_floating_point_v<Saved>)
+                appendFloat(out, value);
+            else
+                appendWholeNumber(out, value);
+        }
+    });
+}
 
 // One row of the player trace for the world as it stands after `step`; `events` is the
 // step's comma-separated events, or empty for none ("-").

@@ -20,6 +20,7 @@
 #include "world/Lift.h"
 #include "world/ObjectRegistry.h"
 #include "world/Room.h"
+#include "world/RoomKeys.h"
 #include "world/Searchable.h"
 
 #include <algorithm>
@@ -29,6 +30,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <ostream>
+#include <span>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -149,8 +151,8 @@ class RoomCheck::Listener : public DefinitionObserver {
             report("unknown object type " + quotedText(word) + ": type words are lower case (" +
                    quotedText(lowerCase(word)) + "): the line is ignored");
         else
-            report("unknown object type " + quotedText(word) +
-                   " (types: entrypoint, lift, platform, robot, searchable): the line is ignored");
+            report("unknown object type " + quotedText(word) + " (types: " + typeList() +
+                   "): the line is ignored");
     }
 
     void unknownKey(std::string_view key) override {
@@ -189,19 +191,27 @@ class RoomCheck::Listener : public DefinitionObserver {
                " by " + number(RoomHeight) + " units): the game takes it as it is");
     }
 
+    void keyRead(std::string_view key, std::size_t values) override {
+        if (values > 0)
+            givenKeys.emplace_back(key);
+    }
+
     void objectRead(std::string_view type, GameObject& object) override {
         objectReported = false;
         // What the room leaves out is never met in play.
         if (registry != nullptr && !object.rejected)
             placed.push_back(placedObject(type, object));
+        const std::span<const RoomKey> keys =
+            registry != nullptr ? registry->keysOf(type) : std::span<const RoomKey>();
+        const bool missing = reportMissingKeys(type, keys);
+        if (missing && object.rejected)
+            objectReported = true;
         if (type == "entrypoint") {
             const auto& entry = static_cast<EntryPoint&>(object);
             (entry.side == 0 ? leftLines : rightLines).push_back(line);
         } else if (type == "lift") {
             const auto& lift = static_cast<Lift&>(object);
-            if (lift.waypoints.empty())
-                rejectedBecause("the lift has no \"waypoint\"");
-            else if (lift.rejected)
+            if (lift.rejected && !missing)
                 rejectedBecause("the lift's \"startpoint\" " + std::to_string(lift.startIndex) +
                                 " is not one of its " +
                                 plural(lift.waypoints.size(), "waypoint", "waypoints") + " (0 to " +
@@ -213,12 +223,11 @@ class RoomCheck::Listener : public DefinitionObserver {
             if (searchable.percentage <= 0)
                 report("the searchable's \"percentage\" is " + std::to_string(searchable.percentage) +
                        ": it is never shown and cannot be searched");
-        } else if (type == "robot") {
-            checkRobot(static_cast<Robot&>(object));
         }
         // Files are checked once the type is known: a robot's "texture" is a set file.
         for (const auto& [key, name] : namedFiles) {
-            if (type == "robot")
+            const RoomKey* described = findRoomKey(keys, key);
+            if (described != nullptr && described->value == KeyValue::SetFile)
                 robotSet(key, name);
             else
                 check.checkImage(file, line, name);
@@ -404,26 +413,32 @@ class RoomCheck::Listener : public DefinitionObserver {
         patrolEndsWithLaser = false;
         swallowedLaserKey = false;
         namedFiles.clear();
+        givenKeys.clear();
     }
 
-    void checkRobot(const Robot& robot) {
-        bool texture = false;
-        bool laser = false;
-        for (const auto& named : namedFiles) {
-            texture = texture || named.first == "texture";
-            laser = laser || named.first == "laser";
+    // A finding for each key the type needs that the line gave no value; true when there was one.
+    bool reportMissingKeys(std::string_view type, std::span<const RoomKey> keys) {
+        bool missing = false;
+        for (const RoomKey& key : keys) {
+            if (!key.required() || std::find(givenKeys.begin(), givenKeys.end(), key.name) != givenKeys.end())
+                continue;
+            missing = true;
+            if (key.name == "laser" && swallowedLaserKey)
+                report("the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: put "
+                       "the "
+                       "\"laser\" key before \"patrol\"");
+            else
+                report("the " + std::string(type) + " has no " + quotedText(key.name) +
+                       (key.value == KeyValue::SetFile ? " set: " : ": ") + std::string(key.withoutIt));
         }
-        if (robot.patrol.empty())
-            report("the robot has no \"patrol\": it stands still");
-        if (!texture)
-            report("the robot has no \"texture\" set: its body is not drawn");
-        if (laser)
-            return;
-        if (swallowedLaserKey)
-            report("the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" key: put the "
-                   "\"laser\" key before \"patrol\"");
-        else
-            report("the robot has no \"laser\" set: its beam is not drawn");
+        return missing;
+    }
+
+    std::string typeList() const {
+        std::string list;
+        for (const std::string_view name : registry->names())
+            list += (list.empty() ? "" : ", ") + std::string(name);
+        return list;
     }
 
     void robotSet(const std::string& key, const std::string& setFile) {
@@ -459,6 +474,8 @@ class RoomCheck::Listener : public DefinitionObserver {
     bool swallowedLaserKey = false;
     bool objectReported = false;
     std::vector<std::pair<std::string, std::string>> namedFiles;
+    // The keys of the line that took values.
+    std::vector<std::string> givenKeys;
     std::vector<int> leftLines;
     std::vector<int> rightLines;
     std::map<std::string, int> animationLines;
