@@ -3,7 +3,7 @@
 #include "app/GameSetup.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
-#include "support/DeviceModel.h"
+#include "bench/DeviceModel.h"
 #include "support/Pixels.h"
 #include "world/Room.h"
 

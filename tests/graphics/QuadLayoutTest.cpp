@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/QuadLayout.h"
-#include "support/DeviceModel.h"
+#include "bench/DeviceModel.h"
 
 #include <cmath>
 #include <cstdint>

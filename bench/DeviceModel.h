@@ -1,5 +1,6 @@
 #pragma once
-// A plain model of how the game's device draws a frame, kept apart from the game's own code:
+// A plain model of how the game's device draws a frame, kept apart from the game's own code
+// (the benchmarks check frames along a walk with it, the tests whole rooms):
 // pixel centres at whole screen coordinates, a pixel belongs to a quad when its centre lies
 // inside (left and top edges in, right and bottom out), it shows the texel at its centre,
 // floor(u × width) mod width, the texel is tinted and blended with rounding to nearest. The
