@@ -114,7 +114,8 @@ inline RgbaImage drawFrame(const std::vector<DrawnQuad>& quads, std::uint32_t cl
                     continue;
                 }
                 std::uint8_t* d = &frame.pixels[(static_cast<std::size_t>(j) * width + i) * 4];
-                const int colour[3] = {static_cast<int>(q.colour & 0xFF), static_cast<int>((q.colour >> 8) & 0xFF),
+                const int colour[3] = {static_cast<int>(q.colour & 0xFF),
+                                       static_cast<int>((q.colour >> 8) & 0xFF),
                                        static_cast<int>((q.colour >> 16) & 0xFF)};
                 if (!image) {
                     d[0] = static_cast<std::uint8_t>(colour[0]);
@@ -125,7 +126,8 @@ inline RgbaImage drawFrame(const std::vector<DrawnQuad>& quads, std::uint32_t cl
                 }
                 const int tx = texelAt(across, image->width, i);
                 const int ty = texelAt(down, image->height, j);
-                const std::uint8_t* t = &image->pixels[(static_cast<std::size_t>(ty) * image->width + tx) * 4];
+                const std::uint8_t* t =
+                    &image->pixels[(static_cast<std::size_t>(ty) * image->width + tx) * 4];
                 const int a = t[3];
                 for (int c = 0; c < 4; ++c) {
                     const int s = c < 3 ? rounded(t[c] * colour[c]) : a;

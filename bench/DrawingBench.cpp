@@ -7,8 +7,8 @@
 #include "BenchSupport.h"
 #include "Benchmarks.h"
 
-#include "game/WorldOperations.h"
 #include "DeviceModel.h"
+#include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "platform/SdlDrawingDevice.h"
 #include "world/Room.h"
@@ -60,7 +60,7 @@ std::vector<PixelRect> runsOf(const AxisSamples& samples) {
             last->w = texel - last->x + 1;
             ++last->h;
         } else {
-            runs.push_back({texel, 1, pixel, 1});
+            runs.push_back({texel, pixel, 1, 1});
         }
     }
     return runs;

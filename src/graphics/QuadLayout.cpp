@@ -115,7 +115,8 @@ bool exactEdges(const QuadAxis& axis, Dyadic position, Dyadic size, Edges& edges
     Wide length = 0;
     Wide offset = 0;
     if (!shifted(Wide{position.m} * 5, position.e - low, TermBits, place) ||
-        !shifted(size.m, size.e - low, TermBits, length) || !shifted(axis.offsetFifths, -low, TermBits, offset) ||
+        !shifted(size.m, size.e - low, TermBits, length) ||
+        !shifted(axis.offsetFifths, -low, TermBits, offset) ||
         !shifted(Wide{axis.roomUnits} * 5, -low, 64, edges.scale)) {
         return false;
     }
@@ -129,8 +130,8 @@ bool axisEdges(const QuadAxis& axis, Edges& edges) {
     Dyadic position;
     Dyadic size;
     if (axis.pixels <= 0 || axis.pixels > 8192 || axis.roomUnits <= 0 || std::abs(axis.offsetFifths) > 1000 ||
-        std::abs(axis.nearSizeFifths) > 5 || std::abs(axis.farSizeFifths) > 5 || !toDyadic(axis.position, position) ||
-        !toDyadic(axis.size, size)) {
+        std::abs(axis.nearSizeFifths) > 5 || std::abs(axis.farSizeFifths) > 5 ||
+        !toDyadic(axis.position, position) || !toDyadic(axis.size, size)) {
         return false;
     }
     return exactEdges(axis, position, size, edges) || exactEdges(axis, coarse(position), coarse(size), edges);
@@ -162,7 +163,8 @@ struct TexelWalk {
 bool startWalk(const Edges& edges, Dyadic rep, int texels, int first, TexelWalk& walk) {
     Wide mult = Wide{rep.m} * texels;
     Wide den = edges.farEdge - edges.nearEdge;
-    if (den == 0 || !shifted(mult, std::max(rep.e, 0), 126, mult) || !shifted(den, std::max(-rep.e, 0), 125, den)) {
+    if (den == 0 || !shifted(mult, std::max(rep.e, 0), 126, mult) ||
+        !shifted(den, std::max(-rep.e, 0), 125, den)) {
         return false;
     }
     if (den < 0) {

@@ -49,8 +49,8 @@ PixelRect SpriteRenderer::quadPixels(float x, float y, float w, float h, int lay
     QuadAxis across;
     QuadAxis down;
     int left = 0, right = 0, top = 0, bottom = 0;
-    if (!placeQuad(x, y, w, h, 1.0f, 1.0f, layer, device->backBufferWidth(), device->backBufferHeight(), across,
-                   down) ||
+    if (!placeQuad(x, y, w, h, 1.0f, 1.0f, layer, device->backBufferWidth(), device->backBufferHeight(),
+                   across, down) ||
         !coveredPixels(across, left, right) || !coveredPixels(down, top, bottom)) {
         return {};
     }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/GameSetup.h"
+#include "bench/DeviceModel.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
-#include "bench/DeviceModel.h"
 #include "support/Pixels.h"
 #include "world/Room.h"
 
@@ -33,8 +33,8 @@ std::string firstDifference(const RgbaImage& game, const RgbaImage& device) {
                 const auto pixel = static_cast<int>(i / 4);
                 return "first at (" + std::to_string(pixel % game.width) + ", " +
                        std::to_string(pixel / game.width) + ") channel " + std::to_string(c) + ": " +
-                       std::to_string(game.pixels[i + c]) + " drawn, " + std::to_string(device.pixels[i + c]) +
-                       " by the device";
+                       std::to_string(game.pixels[i + c]) + " drawn, " +
+                       std::to_string(device.pixels[i + c]) + " by the device";
             }
         }
     }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "graphics/QuadLayout.h"
 #include "bench/DeviceModel.h"
+#include "graphics/QuadLayout.h"
 
 #include <cmath>
 #include <cstdint>
@@ -58,11 +58,11 @@ TEST(QuadLayout, BandsOfFourTenthsShowTheTexelRowsAtTheirCentres) {
     // pixels put centre 5 at texel 4's left edge. On a mirrored quad the image runs backwards,
     // and centre 0, on the edge where u is 1, shows texel 16 mod 16.
     sampleAxis({0, 0.78125f, 1, 0, 0, 5, 40, 1024}, 16, rows);
-    EXPECT_EQ(rows.texels, (std::vector<std::int32_t>{0, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10, 11, 12, 12, 13,
-                                                     14, 15}));
+    EXPECT_EQ(rows.texels,
+              (std::vector<std::int32_t>{0, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10, 11, 12, 12, 13, 14, 15}));
     sampleAxis({0.78125f, -0.78125f, 1, 0, 0, 5, 40, 1024}, 16, rows);
-    EXPECT_EQ(rows.texels, (std::vector<std::int32_t>{0, 15, 14, 13, 12, 12, 11, 10, 9, 8, 8, 7, 6, 5, 4, 4, 3, 2,
-                                                     1, 0}));
+    EXPECT_EQ(rows.texels,
+              (std::vector<std::int32_t>{0, 15, 14, 13, 12, 12, 11, 10, 9, 8, 8, 7, 6, 5, 4, 4, 3, 2, 1, 0}));
 }
 
 // Random quads, repeats and images against the model's texel at every centre, on the screen
@@ -79,11 +79,13 @@ TEST(QuadLayout, EveryPixelShowsTheModelsTexelAtItsCentre) {
     int checked = 0;
     for (int round = 0; round < 4000; ++round) {
         const bool down = round % 2 == 1;
-        QuadAxis axis{number(60), number(20), round % 7 == 0 ? 1.0f : number(12), 0, 0, 5, 40, sizes[round % 6]};
+        QuadAxis axis{number(60), number(20),      round % 7 == 0 ? 1.0f : number(12), 0, 0, 5,
+                      40,         sizes[round % 6]};
         if (down) {
             const int layer = static_cast<int>(random() % 4);
             const int lift[4] = {0, 1, 2, 5};
-            axis = {number(45), number(20), axis.repeat, -lift[layer], layer == 3 ? -2 : -5, 0, 30, axis.pixels};
+            axis = {number(45),           number(20), axis.repeat, -lift[layer],
+                    layer == 3 ? -2 : -5, 0,          30,          axis.pixels};
         }
         const int texels = 1 + static_cast<int>(random() % 40);
         sampleAxis(axis, texels, samples);
@@ -91,8 +93,8 @@ TEST(QuadLayout, EveryPixelShowsTheModelsTexelAtItsCentre) {
         const auto size = model::onGrid(axis.size);
         const model::Wide offset = model::Wide{axis.offsetFifths} * model::One;
         const model::Axis exact{*position * 5 + offset + *size * axis.nearSizeFifths,
-                                *position * 5 + offset + *size * axis.farSizeFifths, *model::onGrid(axis.repeat),
-                                axis.roomUnits, axis.pixels};
+                                *position * 5 + offset + *size * axis.farSizeFifths,
+                                *model::onGrid(axis.repeat), axis.roomUnits, axis.pixels};
         int first = axis.pixels;
         int end = 0;
         for (int i = 0; i < axis.pixels; ++i) {
