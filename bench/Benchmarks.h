@@ -6,8 +6,7 @@
 // Each file registers its benchmarks; the rooms are looked at when the program starts.
 void registerSimulationBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest);
 void registerDrawingBenchmarks(const std::filesystem::path& root);
-// Whether a drawing benchmark found the frame's pixels changed outside stretched copies; the
-// run then fails.
+// Whether a drawing benchmark found pixels the device would not draw; the run then fails.
 bool framePixelsChanged();
 void registerStartupBenchmarks(const std::filesystem::path& root);
 void registerMemoryBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest);

@@ -11,23 +11,14 @@
 
 namespace {
 
-// Partial alpha where the texels are copied one to one: d + ((s − d) × A >> 8) on each colour
-// (the shift is arithmetic), A + (a × (255 − A) >> 8) on alpha.
-void blendOneToOne(std::uint8_t* d, const std::uint8_t* s, int alpha) {
-    for (int c = 0; c < 3; ++c) {
-        d[c] = static_cast<std::uint8_t>(d[c] + (((s[c] - d[c]) * alpha) >> 8));
-    }
-    d[3] = static_cast<std::uint8_t>(alpha + ((d[3] * (255 - alpha)) >> 8));
-}
-
-// Partial alpha where the texels are stretched: s × A / 255 + (255 − A) × d / 255 on each
-// colour, A + (255 − A) × a / 255 on alpha, in integer division.
-void blendStretched(std::uint8_t* d, const std::uint8_t* s, int alpha) {
+// Round to nearest of (s × a + d × (255 − a)) / 255 on each channel, alpha too, as the
+// device's source-alpha blend gives it.
+void blend(std::uint8_t* d, const std::uint8_t* s) {
+    const int alpha = s[3];
     const int rest = 255 - alpha;
-    for (int c = 0; c < 3; ++c) {
-        d[c] = static_cast<std::uint8_t>(s[c] * alpha / 255 + rest * d[c] / 255);
+    for (int c = 0; c < 4; ++c) {
+        d[c] = static_cast<std::uint8_t>((s[c] * alpha + d[c] * rest + 127) / 255);
     }
-    d[3] = static_cast<std::uint8_t>(alpha + rest * d[3] / 255);
 }
 
 // Texels of no alpha leave the pixel, texels of full alpha replace it: chosen without a branch,
@@ -91,7 +82,7 @@ void FrameBuffer::drawImage(const RgbaImage& image, const AxisSamples& columns, 
     const int rowCount = static_cast<int>(rows.texels.size());
     if (columnCount == 0 || rowCount == 0 || image.width <= 0 || image.height <= 0 || columns.first < 0 ||
         rows.first < 0 || columns.first + columnCount > width() || rows.first + rowCount > height() ||
-        line.size() < static_cast<std::size_t>(columnCount)) {
+        line.size() < static_cast<std::size_t>(columnCount) * 4u) {
         return;
     }
     const bool tinted = red != 255 || green != 255 || blue != 255;
@@ -114,8 +105,9 @@ void FrameBuffer::drawImage(const RgbaImage& image, const AxisSamples& columns, 
                 std::memcpy(colour, texel, 4);
                 partial = partial || (texel[3] != 0 && texel[3] != 255);
                 if (tinted) {
+                    // Round to nearest of texel × tint / 255.
                     for (int c = 0; c < 3; ++c) {
-                        colour[c] = static_cast<std::uint8_t>(colour[c] * tint[c] / 255);
+                        colour[c] = static_cast<std::uint8_t>((colour[c] * tint[c] + 127) / 255);
                     }
                 }
             }
@@ -126,20 +118,8 @@ void FrameBuffer::drawImage(const RgbaImage& image, const AxisSamples& columns, 
             selectOpaque(out, sampled, columnCount);
             continue;
         }
-        const bool rowOneToOne = rows.oneToOne[j] != 0;
         for (int i = 0; i < columnCount; ++i) {
-            const std::uint8_t* colour = sampled + static_cast<std::size_t>(i) * 4u;
-            std::uint8_t* pixel = out + static_cast<std::size_t>(i) * 4u;
-            const int alpha = colour[3];
-            if (alpha == 255) {
-                std::memcpy(pixel, colour, 4);
-            } else if (alpha == 0) {
-                continue;
-            } else if (rowOneToOne && columns.oneToOne[i] != 0) {
-                blendOneToOne(pixel, colour, alpha);
-            } else {
-                blendStretched(pixel, colour, alpha);
-            }
+            blend(out + static_cast<std::size_t>(i) * 4u, sampled + static_cast<std::size_t>(i) * 4u);
         }
     }
 }

@@ -21,10 +21,9 @@ class FrameBuffer {
     void clear(std::uint32_t argb);
     // Opaque rectangle, clipped to the frame.
     void fillRect(PixelRect target, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
-    // Each covered pixel shows the texel the two axes name, times the tint, over what is there:
-    // full alpha replaces it, no alpha leaves it, and partial alpha blends with the rounding of
-    // a one-to-one copy where both axes' runs are one to one, with a stretch's otherwise, as the
-    // game's frames have always been drawn.
+    // Each covered pixel shows the texel the two axes name, times the tint (round to nearest of
+    // texel × tint / 255), over what is there: round to nearest of (s × a + d × (255 − a)) / 255
+    // on every channel, so full alpha replaces the pixel and no alpha leaves it.
     void drawImage(const RgbaImage& image, const AxisSamples& columns, const AxisSamples& rows,
                    std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // The other frame's pixels; false, with nothing copied, when the sizes differ.

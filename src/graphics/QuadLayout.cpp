@@ -1,59 +1,194 @@
 #include "graphics/QuadLayout.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
 
-// Pixel index of the first pixel whose centre is at or right of `edge`, clamped to [0, pixels].
-int firstPixelFrom(double edge, int pixels) {
-    double index = std::ceil(edge - 0.5);
-    if (!(index > 0.0)) {
-        return 0;
+// 128-bit integers, which GCC and Clang give on every target the game is built for: the edges
+// and texture coordinates are worked out in them exactly, the same everywhere.
+__extension__ typedef __int128 Wide;
+
+// A float as m × 2^e, exactly; m is odd, or 0 with e 0.
+struct Dyadic {
+    std::int64_t m = 0;
+    int e = 0;
+};
+
+bool toDyadic(float value, Dyadic& out) {
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const int biased = static_cast<int>((bits >> 23) & 0xFFu);
+    if (biased == 0xFF) {
+        return false;
     }
-    if (index >= static_cast<double>(pixels)) {
-        return pixels;
+    std::int64_t m = bits & 0x7FFFFFu;
+    int e = -149;
+    if (biased != 0) {
+        m |= 0x800000;
+        e = biased - 150;
     }
-    return static_cast<int>(index);
+    if (m == 0) {
+        out = {};
+        return true;
+    }
+    const int zeros = std::countr_zero(static_cast<std::uint64_t>(m));
+    out = {(bits >> 31) != 0 ? -(m >> zeros) : m >> zeros, e + zeros};
+    return true;
 }
 
-int wrapTexel(double u, int texels) {
-    double index = std::floor(u * static_cast<double>(texels));
-    // Whole numbers this small are exact in 64 bits, where the remainder is cheap.
-    if (std::fabs(index) < 0x1p62) {
-        long long wrapped = static_cast<long long>(index) % texels;
-        return static_cast<int>(wrapped < 0 ? wrapped + texels : wrapped);
-    }
-    double wrapped = std::fmod(index, static_cast<double>(texels));
-    if (wrapped < 0.0) {
-        wrapped += static_cast<double>(texels);
-    }
-    int texel = static_cast<int>(wrapped);
-    return std::clamp(texel, 0, texels - 1);
+int bitLength(Wide value) {
+    const auto magnitude = static_cast<unsigned __int128>(value < 0 ? -value : value);
+    const auto high = static_cast<std::uint64_t>(magnitude >> 64);
+    return high != 0 ? 64 + std::bit_width(high) : std::bit_width(static_cast<std::uint64_t>(magnitude));
 }
 
-void appendMerged(std::vector<AxisPiece>& pieces, int texel, int pixel) {
-    if (!pieces.empty() && pieces.back().texelStart == texel && pieces.back().texelCount == 1 &&
-        pieces.back().pixelStart + pieces.back().pixelCount == pixel) {
-        ++pieces.back().pixelCount;
-        return;
+// value × 2^shift, when that stays below 2^most in magnitude.
+bool shifted(Wide value, int shift, int most, Wide& out) {
+    if (shift < 0 || bitLength(value) + shift > most) {
+        return false;
     }
-    pieces.push_back({texel, 1, pixel, 1});
+    out = value * (Wide{1} << shift);
+    return true;
 }
 
-// Exact per pixel: used when repeats are narrower than a pixel or the image runs backwards.
-void layByPixel(double low, double uLow, double du, int texels, int first, int end,
-                std::vector<AxisPiece>& pieces) {
-    for (int pixel = first; pixel < end; ++pixel) {
-        double u = uLow + (static_cast<double>(pixel) + 0.5 - low) * du;
-        appendMerged(pieces, std::isfinite(u) ? wrapTexel(u, texels) : 0, pixel);
-    }
+Wide floorDiv(Wide a, Wide b) {
+    Wide q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-void addPiece(std::vector<AxisPiece>& pieces, int texelStart, int texelCount, int pixelStart, int pixelEnd) {
-    if (pixelEnd > pixelStart && texelCount > 0) {
-        pieces.push_back({texelStart, texelCount, pixelStart, pixelEnd - pixelStart});
+Wide ceilDiv(Wide a, Wide b) {
+    return -floorDiv(-a, b);
+}
+
+// Numbers far outside anything a room holds (beyond 2^30 units, or finer than 2^-56) may not
+// fit the exact sums; they are first rounded, half to even, to 2^-20 units and held within
+// ±2^30 units, which always fits, and is the same on every machine.
+constexpr int CoarseGridBits = 20;
+constexpr int CoarseLimitBits = 30;
+
+Dyadic coarse(Dyadic d) {
+    if (d.m == 0) {
+        return d;
     }
+    std::int64_t m = d.m < 0 ? -d.m : d.m;
+    int e = d.e;
+    if (e < -CoarseGridBits) {
+        const int drop = -CoarseGridBits - e;
+        if (drop > 30) {
+            m = 0; // the mantissa has 24 bits: less than half a step
+        } else {
+            const std::int64_t half = std::int64_t{1} << (drop - 1);
+            const std::int64_t rest = m & ((half << 1) - 1);
+            m >>= drop;
+            if (rest > half || (rest == half && (m & 1) != 0)) {
+                ++m;
+            }
+        }
+        e = -CoarseGridBits;
+    }
+    if (m != 0 && std::bit_width(static_cast<std::uint64_t>(m)) + e > CoarseLimitBits) {
+        m = 1;
+        e = CoarseLimitBits;
+    }
+    return {d.m < 0 ? -m : m, e};
+}
+
+// An axis on the screen: its edges lie at nearEdge / scale and farEdge / scale pixels.
+struct Edges {
+    Wide nearEdge = 0;
+    Wide farEdge = 0;
+    Wide scale = 1;
+};
+
+bool exactEdges(const QuadAxis& axis, Dyadic position, Dyadic size, Edges& edges) {
+    int low = 0;
+    if (position.m != 0) {
+        low = std::min(low, position.e);
+    }
+    if (size.m != 0) {
+        low = std::min(low, size.e);
+    }
+    // Edges stay below 2^74 and the scale below 2^64, so the texture coordinates' products fit.
+    constexpr int TermBits = 56;
+    Wide place = 0;
+    Wide length = 0;
+    Wide offset = 0;
+    if (!shifted(Wide{position.m} * 5, position.e - low, TermBits, place) ||
+        !shifted(size.m, size.e - low, TermBits, length) ||
+        !shifted(axis.offsetFifths, -low, TermBits, offset) ||
+        !shifted(Wide{axis.roomUnits} * 5, -low, 64, edges.scale)) {
+        return false;
+    }
+    const Wide base = place + offset;
+    edges.nearEdge = (base + length * axis.nearSizeFifths) * axis.pixels;
+    edges.farEdge = (base + length * axis.farSizeFifths) * axis.pixels;
+    return true;
+}
+
+bool axisEdges(const QuadAxis& axis, Edges& edges) {
+    Dyadic position;
+    Dyadic size;
+    if (axis.pixels <= 0 || axis.pixels > 8192 || axis.roomUnits <= 0 || std::abs(axis.offsetFifths) > 1000 ||
+        std::abs(axis.nearSizeFifths) > 5 || std::abs(axis.farSizeFifths) > 5 ||
+        !toDyadic(axis.position, position) || !toDyadic(axis.size, size)) {
+        return false;
+    }
+    return exactEdges(axis, position, size, edges) || exactEdges(axis, coarse(position), coarse(size), edges);
+}
+
+bool coveredSpan(const QuadAxis& axis, const Edges& edges, int& first, int& end) {
+    const Wide lower = std::min(edges.nearEdge, edges.farEdge);
+    const Wide upper = std::max(edges.nearEdge, edges.farEdge);
+    const Wide pixels = axis.pixels;
+    first = static_cast<int>(std::clamp(ceilDiv(lower, edges.scale), Wide{0}, pixels));
+    end = static_cast<int>(std::clamp(ceilDiv(upper, edges.scale), Wide{0}, pixels));
+    return first < end;
+}
+
+bool multiplied(Wide a, Wide b, Wide& out) {
+    return !__builtin_mul_overflow(a, b, &out);
+}
+
+// The texel of pixel j is floor(rep × texels × (j × scale − near) / (far − near)) mod texels,
+// = floor((A + j × B) / den): walked from pixel to pixel with a whole quotient and a remainder.
+struct TexelWalk {
+    Wide quotient = 0; // mod texels
+    Wide step = 0;     // mod texels
+    Wide remainder = 0;
+    Wide stepRemainder = 0;
+    Wide den = 1;
+};
+
+bool startWalk(const Edges& edges, Dyadic rep, int texels, int first, TexelWalk& walk) {
+    Wide mult = Wide{rep.m} * texels;
+    Wide den = edges.farEdge - edges.nearEdge;
+    if (den == 0 || !shifted(mult, std::max(rep.e, 0), 126, mult) ||
+        !shifted(den, std::max(-rep.e, 0), 125, den)) {
+        return false;
+    }
+    if (den < 0) {
+        den = -den;
+        mult = -mult;
+    }
+    Wide a = 0;
+    Wide b = 0;
+    Wide start = 0;
+    Wide atFirst = 0;
+    // Below 2^125, so that neither q × den nor a remainder and its step can overflow.
+    if (!multiplied(-mult, edges.nearEdge, a) || !multiplied(mult, edges.scale, b) ||
+        !multiplied(b, first, start) || __builtin_add_overflow(a, start, &atFirst) || bitLength(b) > 125 ||
+        bitLength(atFirst) > 125) {
+        return false;
+    }
+    const Wide q = floorDiv(atFirst, den);
+    const Wide dq = floorDiv(b, den);
+    walk.den = den;
+    walk.remainder = atFirst - q * den;
+    walk.stepRemainder = b - dq * den;
+    walk.quotient = (q % texels + texels) % texels;
+    walk.step = (dq % texels + texels) % texels;
+    return true;
 }
 
 } // namespace
@@ -77,105 +212,41 @@ bool rectsMeet(PixelRect a, PixelRect b) {
            a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-bool coveredSpan(double low, double high, int pixels, int& first, int& end) {
+bool coveredPixels(const QuadAxis& axis, int& first, int& end) {
     first = end = 0;
-    if (!std::isfinite(low) || !std::isfinite(high) || pixels <= 0) {
-        return false;
-    }
-    first = firstPixelFrom(low, pixels);
-    end = firstPixelFrom(high, pixels);
-    return first < end;
+    Edges edges;
+    return axisEdges(axis, edges) && coveredSpan(axis, edges, first, end);
 }
 
-std::vector<AxisPiece> layAxis(double low, double high, double uLow, double uHigh, int texels, int pixels) {
-    std::vector<AxisPiece> pieces;
-    layAxis(low, high, uLow, uHigh, texels, pixels, pieces);
-    return pieces;
-}
-
-void layAxis(double low, double high, double uLow, double uHigh, int texels, int pixels,
-             std::vector<AxisPiece>& pieces) {
-    pieces.clear();
+void sampleAxis(const QuadAxis& axis, int texels, AxisSamples& samples) {
+    samples.first = 0;
+    samples.texels.clear();
+    Edges edges;
+    Dyadic rep;
     int first = 0;
     int end = 0;
-    if (texels <= 0 || !std::isfinite(uLow) || !std::isfinite(uHigh) ||
-        !coveredSpan(low, high, pixels, first, end)) {
+    if (texels <= 0 || !toDyadic(axis.repeat, rep) || !axisEdges(axis, edges) ||
+        !coveredSpan(axis, edges, first, end)) {
         return;
     }
-    double du = (uHigh - uLow) / (high - low);
-    double repeatPixels = (high - low) / (uHigh - uLow);
-    if (!(du > 0.0) || !std::isfinite(repeatPixels) || repeatPixels < 1.0) {
-        layByPixel(low, uLow, du, texels, first, end, pieces);
+    TexelWalk walk;
+    if (!startWalk(edges, rep, texels, first, walk) && !startWalk(edges, coarse(rep), texels, first, walk)) {
         return;
     }
-
-    // Repeat n covers the pixels whose centres lie in [edge(n), edge(n + 1)).
-    auto edge = [&](double n) { return low + (n - uLow) * repeatPixels; };
-    double firstRepeat = std::floor(uLow + (static_cast<double>(first) + 0.5 - low) * du);
-    double lastRepeat = std::floor(uLow + (static_cast<double>(end) - 0.5 - low) * du);
-    // Beyond 2^50 a step of one repeat is lost in the doubles' rounding.
-    if (!(lastRepeat - firstRepeat <= static_cast<double>(pixels) + 1.0) || std::fabs(firstRepeat) > 1e15 ||
-        std::fabs(lastRepeat) > 1e15) {
-        layByPixel(low, uLow, du, texels, first, end, pieces);
-        return;
-    }
-
-    double texelPixels = repeatPixels / static_cast<double>(texels);
-    for (double n = firstRepeat; n <= lastRepeat; n += 1.0) {
-        double repeatLow = edge(n);
-        int repeatStart = firstPixelFrom(repeatLow, pixels);
-        int repeatEnd = firstPixelFrom(edge(n + 1.0), pixels);
-        int a = std::max(first, repeatStart);
-        int b = std::min(end, repeatEnd);
-        if (a >= b) {
-            continue;
+    samples.first = first;
+    samples.texels.resize(static_cast<std::size_t>(end - first));
+    auto quotient = static_cast<std::int32_t>(walk.quotient);
+    const auto step = static_cast<std::int32_t>(walk.step);
+    for (std::int32_t& texel : samples.texels) {
+        texel = quotient;
+        quotient += step;
+        walk.remainder += walk.stepRemainder;
+        if (walk.remainder >= walk.den) {
+            walk.remainder -= walk.den;
+            ++quotient;
         }
-        // Compared unclamped: a repeat cut by the buffer's edge is not whole.
-        bool whole = std::ceil(repeatLow - 0.5) >= static_cast<double>(first) &&
-                     std::ceil(edge(n + 1.0) - 0.5) <= static_cast<double>(end);
-        if (whole) {
-            addPiece(pieces, 0, texels, a, b);
-            continue;
-        }
-        // A repeat cut by the quad's or the buffer's edge: show exactly the texels that fall inside.
-        auto texelAt = [&](int pixel) {
-            double t = std::floor((static_cast<double>(pixel) + 0.5 - repeatLow) / texelPixels);
-            return static_cast<int>(std::clamp(t, 0.0, static_cast<double>(texels - 1)));
-        };
-        int firstTexel = texelAt(a);
-        int lastTexel = std::max(firstTexel, texelAt(b - 1));
-        if (texelPixels < 1.0 || lastTexel == firstTexel) {
-            addPiece(pieces, firstTexel, lastTexel - firstTexel + 1, a, b);
-            continue;
-        }
-        auto texelStartPixel = [&](int texel) {
-            int pixel = firstPixelFrom(repeatLow + static_cast<double>(texel) * texelPixels, pixels);
-            return std::clamp(pixel, a, b);
-        };
-        int middleStart = texelStartPixel(firstTexel + 1);
-        int lastStart = texelStartPixel(lastTexel);
-        addPiece(pieces, firstTexel, 1, a, middleStart);
-        addPiece(pieces, firstTexel + 1, lastTexel - firstTexel - 1, middleStart, lastStart);
-        addPiece(pieces, lastTexel, 1, lastStart, b);
-    }
-}
-
-void sampleAxis(double low, double high, double uLow, double uHigh, int texels, int pixels,
-                AxisSamples& samples) {
-    layAxis(low, high, uLow, uHigh, texels, pixels, samples.pieces);
-    samples.texels.clear();
-    samples.oneToOne.clear();
-    samples.first = samples.pieces.empty() ? 0 : samples.pieces.front().pixelStart;
-    if (samples.pieces.empty()) {
-        return;
-    }
-    const double du = (uHigh - uLow) / (high - low);
-    for (const AxisPiece& piece : samples.pieces) {
-        const std::uint8_t oneToOne = piece.texelCount == piece.pixelCount ? 1 : 0;
-        for (int pixel = piece.pixelStart; pixel < piece.pixelStart + piece.pixelCount; ++pixel) {
-            const double u = uLow + (static_cast<double>(pixel) + 0.5 - low) * du;
-            samples.texels.push_back(std::isfinite(u) ? wrapTexel(u, texels) : 0);
-            samples.oneToOne.push_back(oneToOne);
+        if (quotient >= texels) {
+            quotient -= texels;
         }
     }
 }

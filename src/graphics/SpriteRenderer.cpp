@@ -1,70 +1,44 @@
 #include "graphics/SpriteRenderer.h"
 
-#include <cmath>
-
 #include "graphics/Graphics.h"
 #include "graphics/QuadLayout.h"
 
 std::unique_ptr<SpriteRenderer> theSpriteRenderer;
 
-namespace {
-
-// Unit-quad vertex through the matrix and onto the back buffer, in pixels.
-bool toScreen(const Matrix4& matrix, const float* vertex, int width, int height, ScreenPoint& point) {
-    float w = 1.0f;
-    Vector3 clip = transformPoint(matrix, {vertex[0], vertex[1], vertex[2]}, w);
-    if (!(w > 0.0f)) {
-        return false;
-    }
-    float ndcX = clip.x / w;
-    float ndcY = clip.y / w;
-    point.x = (ndcX + 1.0f) * 0.5f * static_cast<float>(width);
-    point.y = (1.0f - ndcY) * 0.5f * static_cast<float>(height);
-    return std::isfinite(point.x) && std::isfinite(point.y);
-}
-
-// The pixels whose centres lie between the two corners, in whichever order they come.
-bool coveredRect(ScreenPoint origin, ScreenPoint far, int width, int height, PixelRect& covered) {
-    int left = 0, right = 0, top = 0, bottom = 0;
-    if (!coveredSpan(std::fmin(origin.x, far.x), std::fmax(origin.x, far.x), width, left, right) ||
-        !coveredSpan(std::fmin(origin.y, far.y), std::fmax(origin.y, far.y), height, top, bottom)) {
-        return false;
-    }
-    covered = {left, top, right - left, bottom - top};
-    return true;
-}
-
-} // namespace
-
 SpriteRenderer::SpriteRenderer() = default;
 
-bool SpriteRenderer::placeQuad(float x, float y, float w, float h, int layer, int width, int height,
-                               ScreenPoint& origin, ScreenPoint& far) {
-    // Layers lift the quad; they need no depth, since only the order of drawing decides
-    // what covers what.
-    float tx = x;
-    float ty = y;
-    float heightUsed = h;
+bool SpriteRenderer::placeQuad(float x, float y, float w, float h, float uRepeat, float vRepeat, int layer,
+                               int width, int height, QuadAxis& across, QuadAxis& down) {
+    // Layers lift the quad (by 0.2, 0.4 or 1 unit, written in fifths so they stay exact) and the
+    // top one squashes it to 0.4 of its height; they need no depth, since only the order of
+    // drawing decides what covers what.
+    int liftFifths = 0;
+    int heightFifths = 5;
+    float heightScale = 1.0f;
     switch (layer) {
     case 1:
-        ty = y - 0.2f;
+        liftFifths = 1;
         break;
     case 2:
-        ty = y - 0.4f;
+        liftFifths = 2;
         break;
     case 3:
-        ty = y - 1.0f;
-        heightUsed = h * 0.4f;
+        liftFifths = 5;
+        heightFifths = 2;
+        heightScale = 0.4f;
         break;
     default:
         // Layer 0, and any value a caller should not pass.
         break;
     }
-    worldMatrix = matrixMultiply(matrixScaling(w, heightUsed, 1.0f), matrixTranslation(tx, ty, 0.0f));
-    Matrix4 transform = matrixMultiply(matrixMultiply(worldMatrix, viewMatrix), projectionMatrix);
-    // The texture's (0, 0) sits at vertex 0 and (uRepeat, vRepeat) at vertex 3.
-    return toScreen(transform, quadVertices[0], width, height, origin) &&
-           toScreen(transform, quadVertices[3], width, height, far);
+    // Kept as the device's world matrix would be; the pixels come from the exact numbers below.
+    worldMatrix = matrixMultiply(matrixScaling(w, h * heightScale, 1.0f),
+                                 matrixTranslation(x, y - static_cast<float>(liftFifths) / 5.0f, 0.0f));
+    // The camera shows the 40 x 30 room on the whole back buffer: texture coordinate 0 at the
+    // quad's left and top edges, the repeat counts at its right and bottom edges.
+    across = {x, w, uRepeat, 0, 0, 5, static_cast<int>(RoomWidth), width};
+    down = {y, h, vRepeat, -liftFifths, -heightFifths, 0, static_cast<int>(RoomHeight), height};
+    return width > 0 && height > 0;
 }
 
 PixelRect SpriteRenderer::quadPixels(float x, float y, float w, float h, int layer) {
@@ -72,16 +46,15 @@ PixelRect SpriteRenderer::quadPixels(float x, float y, float w, float h, int lay
     if (!device) {
         return {};
     }
-    int width = device->backBufferWidth();
-    int height = device->backBufferHeight();
-    ScreenPoint origin;
-    ScreenPoint far;
-    PixelRect covered;
-    if (!placeQuad(x, y, w, h, layer, width, height, origin, far) ||
-        !coveredRect(origin, far, width, height, covered)) {
+    QuadAxis across;
+    QuadAxis down;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    if (!placeQuad(x, y, w, h, 1.0f, 1.0f, layer, device->backBufferWidth(), device->backBufferHeight(),
+                   across, down) ||
+        !coveredPixels(across, left, right) || !coveredPixels(down, top, bottom)) {
         return {};
     }
-    return covered;
+    return {left, top, right - left, bottom - top};
 }
 
 void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat,
@@ -90,40 +63,28 @@ void SpriteRenderer::drawQuad(float x, float y, float w, float h, float uRepeat,
     auto green = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
     auto blue = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
 
-    DrawingDevice* device = theGraphics.device.get();
-    if (!device) {
-        // Placed all the same: the world matrix is the last quad's, with a device or without.
-        ScreenPoint origin;
-        ScreenPoint far;
-        placeQuad(x, y, w, h, layer, 1, 1, origin, far);
-        return;
+    if (quadLog != nullptr) {
+        quadLog->push_back({x, y, w, h, uRepeat, vRepeat, colour, layer, theGraphics.boundTexture});
     }
-    int width = device->backBufferWidth();
-    int height = device->backBufferHeight();
-    ScreenPoint origin;
-    ScreenPoint far;
-    if (!placeQuad(x, y, w, h, layer, width, height, origin, far)) {
+    DrawingDevice* device = theGraphics.device.get();
+    QuadAxis across;
+    QuadAxis down;
+    // Placed all the same: the world matrix is the last quad's, with a device or without.
+    if (!placeQuad(x, y, w, h, uRepeat, vRepeat, layer, device ? device->backBufferWidth() : 0,
+                   device ? device->backBufferHeight() : 0, across, down)) {
         return;
     }
 
     const Texture* texture = theGraphics.boundTexture;
     if (!texture || texture->image.width <= 0 || texture->image.height <= 0) {
-        PixelRect covered;
-        if (coveredRect(origin, far, width, height, covered)) {
-            device->fillRect(covered, red, green, blue);
+        int left = 0, right = 0, top = 0, bottom = 0;
+        if (coveredPixels(across, left, right) && coveredPixels(down, top, bottom)) {
+            device->fillRect({left, top, right - left, bottom - top}, red, green, blue);
         }
         return;
     }
-
-    auto lay = [](float start, float end, float repeat, int texels, int pixels, AxisSamples& samples) {
-        if (start <= end) {
-            sampleAxis(start, end, 0.0, repeat, texels, pixels, samples);
-        } else {
-            sampleAxis(end, start, repeat, 0.0, texels, pixels, samples);
-        }
-    };
-    lay(origin.x, far.x, uRepeat, texture->image.width, width, columns);
-    lay(origin.y, far.y, vRepeat, texture->image.height, height, rows);
+    sampleAxis(across, texture->image.width, columns);
+    sampleAxis(down, texture->image.height, rows);
     if (!columns.texels.empty() && !rows.texels.empty()) {
         device->drawImage(texture->image, columns, rows, red, green, blue);
     }

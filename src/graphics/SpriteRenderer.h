@@ -7,10 +7,19 @@
 
 #include <vector>
 
-// A point on the back buffer, in pixels.
-struct ScreenPoint {
+class Texture;
+
+// One drawQuad call as it was made, with the texture bound for it (null for a plain quad).
+struct DrawnQuad {
     float x = 0.0f;
     float y = 0.0f;
+    float w = 0.0f;
+    float h = 0.0f;
+    float uRepeat = 1.0f;
+    float vRepeat = 1.0f;
+    std::uint32_t colour = 0;
+    int layer = 0;
+    const Texture* texture = nullptr;
 };
 
 // The one drawing object: a tinted, optionally textured quad in room units.
@@ -19,8 +28,10 @@ class SpriteRenderer {
     SpriteRenderer();
 
     // Draws the unit quad placed by `layer` (0 to 3), scaled to w × h with its bottom left corner
-    // at (x, y), through world × view × projection; the bound texture repeats uRepeat × vRepeat
-    // times. `colour` has red in the lowest byte, then green, blue and alpha.
+    // at (x, y), on the room camera; the bound texture repeats uRepeat × vRepeat times. A pixel
+    // is covered when its centre, at whole screen coordinates, lies inside (left and top edges
+    // included), and shows the texel at that centre. `colour` has red in the lowest byte, then
+    // green, blue and alpha.
     void drawQuad(float x, float y, float w, float h, float uRepeat, float vRepeat, std::uint32_t colour,
                   int layer);
 
@@ -35,14 +46,17 @@ class SpriteRenderer {
         {1.0f, -1.0f, 0.0f},
         {1.0f, 0.0f, 0.0f},
     };
+    // When set, every drawQuad call is written down here first: for checking whole frames.
+    std::vector<DrawnQuad>* quadLog = nullptr;
+
     Matrix4 worldMatrix;
     Matrix4 viewMatrix;
     Matrix4 projectionMatrix;
 
   private:
-    // Where the quad's vertex 0 and vertex 3 land on a back buffer of `width` × `height` pixels.
-    bool placeQuad(float x, float y, float w, float h, int layer, int width, int height, ScreenPoint& origin,
-                   ScreenPoint& far);
+    // The quad's two axes on a back buffer of `width` × `height` pixels; false without one.
+    bool placeQuad(float x, float y, float w, float h, float uRepeat, float vRepeat, int layer, int width,
+                   int height, QuadAxis& across, QuadAxis& down);
 
     // The axes of the quad being drawn, kept from quad to quad so that drawing allocates nothing.
     AxisSamples columns;

@@ -3,6 +3,17 @@
 #include <SDL.h>
 
 void SdlWindowControl::setWindowForm(bool fullScreen) {
+    if (fullScreen && !(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
+        // Without a window manager nobody enlarges the window for full screen, while SDL takes
+        // it for the whole desktop and draws for that size: only a corner of the frame would
+        // show. Covering the display as a window first makes both true; a window manager's full
+        // screen looks the same, and leaving it puts the window back where it was.
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) == 0) {
+            SDL_SetWindowPosition(window, bounds.x, bounds.y);
+            SDL_SetWindowSize(window, bounds.w, bounds.h);
+        }
+    }
     SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
 }

@@ -1,125 +1,120 @@
 #include <gtest/gtest.h>
 
+#include "bench/DeviceModel.h"
 #include "graphics/QuadLayout.h"
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 
 namespace {
 
-// Checks that the pieces tile [first, end) exactly, in order, without gaps or overlaps.
-void expectContiguous(const std::vector<AxisPiece>& pieces, int first, int end) {
-    int next = first;
-    for (const AxisPiece& piece : pieces) {
-        ASSERT_EQ(piece.pixelStart, next);
-        ASSERT_GT(piece.pixelCount, 0);
-        next += piece.pixelCount;
+struct Span {
+    int first = 0;
+    int end = 0;
+    bool operator==(const Span&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Span& s) {
+    return out << "[" << s.first << ", " << s.end << ")";
+}
+
+Span covered(const QuadAxis& axis) {
+    Span span;
+    if (!coveredPixels(axis, span.first, span.end)) {
+        return {};
     }
-    EXPECT_EQ(next, end);
+    return span;
 }
 
-TEST(QuadLayout, DegenerateRepeatsStayWithinTheBuffer) {
-    auto zero = layAxis(0.0, 100.0, 0.0, 0.0, 16, 100);
-    ASSERT_EQ(zero.size(), 1u);
-    EXPECT_EQ(zero[0].texelStart, 0);
-    expectContiguous(layAxis(0.0, 100.0, 0.0, 1.0e12, 16, 100), 0, 100);
-    auto backwards = layAxis(0.0, 32.0, 1.0, 0.0, 16, 100);
-    expectContiguous(backwards, 0, 32);
-    EXPECT_EQ(backwards.front().texelStart, 15);
-    EXPECT_TRUE(layAxis(0.0, std::numeric_limits<double>::infinity(), 0.0, 1.0, 16, 100).empty());
-    expectContiguous(layAxis(-3.0e10, 3.0e10, 0.0, 2.0e9, 16, 640), 0, 640);
+TEST(QuadLayout, PixelCentresSitAtWholeCoordinatesWithTheLeftAndTopEdgesIn) {
+    // drawQuad(10, 20, 2, 3) at layer 0 in 1024 x 768 spans x 256..307.2 and y 435.2..512: the
+    // centre 256 is on the left edge and in, 512 on the bottom edge and out.
+    EXPECT_EQ(covered({10, 2, 1, 0, 0, 5, 40, 1024}), (Span{256, 308}));
+    EXPECT_EQ(covered({20, 3, 1, 0, -5, 0, 30, 768}), (Span{436, 512}));
+    // Drawn right to left the quad covers the same pixels.
+    EXPECT_EQ(covered({12, -2, 1, 0, 0, 5, 40, 1024}), (Span{256, 308}));
+    // Layer 1 lifts by 0.2 exactly: y 16.8..19.8 is 430.08..506.88 on 768.
+    EXPECT_EQ(covered({20, 3, 1, -1, -5, 0, 30, 768}), (Span{431, 507}));
+    // The smallest width past an edge still reaches the centre on it; none reaches nothing.
+    EXPECT_EQ(covered({10, std::ldexp(1.0f, -40), 1, 0, 0, 5, 40, 1024}), (Span{256, 257}));
+    EXPECT_EQ(covered({10, 0, 1, 0, 0, 5, 40, 1024}), (Span{}));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(covered({nan, 2, 1, 0, 0, 5, 40, 1024}), (Span{}));
+    EXPECT_EQ(covered({0, std::numeric_limits<float>::infinity(), 1, 0, 0, 5, 40, 1024}), (Span{}));
+    // Far past the screen on both sides: clipped to it.
+    EXPECT_EQ(covered({-1.0e9f, 2.0e9f, 1, 0, 0, 5, 40, 640}), (Span{0, 640}));
 }
 
-// The texel a pixel shows, worked out from scratch in long double: floor(u × texels) mod
-// texels, with u at the pixel's centre.
-int texelAtCentre(double low, double high, double uLow, double uHigh, int texels, int pixel) {
-    const long double u =
-        static_cast<long double>(uLow) + (static_cast<long double>(pixel) + 0.5L - low) *
-                                             ((static_cast<long double>(uHigh) - uLow) / (high - low));
-    long double index = std::floor(u * texels);
-    long double wrapped = std::fmod(index, static_cast<long double>(texels));
-    return static_cast<int>(wrapped < 0 ? wrapped + texels : wrapped);
+TEST(QuadLayout, BandsOfFourTenthsShowTheTexelRowsAtTheirCentres) {
+    // A 1-unit band of an 8-row image drawn 0.4 high at 640 x 480: 6.4 pixels from 73.6, the
+    // texel rows at the centres 74..79 are 0, 1, 3, 4, 5 and 6.
+    AxisSamples rows;
+    sampleAxis({6, 1, 1, -5, -2, 0, 30, 480}, 8, rows);
+    EXPECT_EQ(rows.first, 74);
+    EXPECT_EQ(rows.texels, (std::vector<std::int32_t>{0, 1, 3, 4, 5, 6}));
+    // A centre exactly on a texel edge shows the texel that starts there: 16 texels over 20
+    // pixels put centre 5 at texel 4's left edge. On a mirrored quad the image runs backwards,
+    // and centre 0, on the edge where u is 1, shows texel 16 mod 16.
+    sampleAxis({0, 0.78125f, 1, 0, 0, 5, 40, 1024}, 16, rows);
+    EXPECT_EQ(rows.texels,
+              (std::vector<std::int32_t>{0, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10, 11, 12, 12, 13, 14, 15}));
+    sampleAxis({0.78125f, -0.78125f, 1, 0, 0, 5, 40, 1024}, 16, rows);
+    EXPECT_EQ(rows.texels,
+              (std::vector<std::int32_t>{0, 15, 14, 13, 12, 12, 11, 10, 9, 8, 8, 7, 6, 5, 4, 4, 3, 2, 1, 0}));
 }
 
-TEST(QuadLayout, EveryPixelShowsTheTexelAtItsCentre) {
-    std::mt19937 random(20);
-    std::uniform_real_distribution<double> edge(-200.0, 1200.0);
-    std::uniform_real_distribution<double> repeat(-40.0, 40.0);
+// Random quads, repeats and images against the model's texel at every centre, on the screen
+// and far off it, including the negative repeats and mirrored quads rooms can write.
+TEST(QuadLayout, EveryPixelShowsTheModelsTexelAtItsCentre) {
+    std::mt19937 random(36);
     const int sizes[] = {480, 600, 640, 768, 800, 1024};
+    // Multiples of 2^-12 (the model's grid holds them exactly), some with fine fractions.
+    auto number = [&](double range) {
+        const double raw = std::uniform_real_distribution<double>(-range, range)(random);
+        return static_cast<float>(std::ldexp(std::round(std::ldexp(raw, 12)), -12));
+    };
     AxisSamples samples;
     int checked = 0;
-    for (int round = 0; round < 3000; ++round) {
-        double low = edge(random);
-        double high = low + std::fabs(edge(random)) * 0.3 + 0.01;
-        double uLow = round % 3 == 0 ? 0.0 : repeat(random);
-        double uHigh = round % 5 == 0 ? uLow + 1.0 : repeat(random);
-        const int texels = 1 + static_cast<int>(random() % 64);
-        const int pixels = sizes[random() % 6];
-        sampleAxis(low, high, uLow, uHigh, texels, pixels, samples);
-        int first = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const bool down = round % 2 == 1;
+        QuadAxis axis{number(60), number(20),      round % 7 == 0 ? 1.0f : number(12), 0, 0, 5,
+                      40,         sizes[round % 6]};
+        if (down) {
+            const int layer = static_cast<int>(random() % 4);
+            const int lift[4] = {0, 1, 2, 5};
+            axis = {number(45),           number(20), axis.repeat, -lift[layer],
+                    layer == 3 ? -2 : -5, 0,          30,          axis.pixels};
+        }
+        const int texels = 1 + static_cast<int>(random() % 40);
+        sampleAxis(axis, texels, samples);
+        const auto position = model::onGrid(axis.position);
+        const auto size = model::onGrid(axis.size);
+        const model::Wide offset = model::Wide{axis.offsetFifths} * model::One;
+        const model::Axis exact{*position * 5 + offset + *size * axis.nearSizeFifths,
+                                *position * 5 + offset + *size * axis.farSizeFifths,
+                                *model::onGrid(axis.repeat), axis.roomUnits, axis.pixels};
+        int first = axis.pixels;
         int end = 0;
-        if (!coveredSpan(low, high, pixels, first, end)) {
-            EXPECT_TRUE(samples.texels.empty());
+        for (int i = 0; i < axis.pixels; ++i) {
+            if (model::covers(exact, i)) {
+                first = std::min(first, i);
+                end = i + 1;
+            }
+        }
+        if (first >= end) {
+            ASSERT_TRUE(samples.texels.empty()) << round;
             continue;
         }
-        ASSERT_EQ(samples.first, first);
-        ASSERT_EQ(static_cast<int>(samples.texels.size()), end - first);
-        ASSERT_EQ(samples.oneToOne.size(), samples.texels.size());
-        expectContiguous(samples.pieces, first, end);
-        for (int i = 0; i < end - first; ++i) {
-            const int expected = texelAtCentre(low, high, uLow, uHigh, texels, first + i);
-            // Where the centre falls within a rounding error of a texel edge the two may
-            // round apart; elsewhere they agree.
-            const long double position =
-                (static_cast<long double>(uLow) +
-                 (first + i + 0.5L - low) * ((static_cast<long double>(uHigh) - uLow) / (high - low))) *
-                texels;
-            if (std::fabs(position - std::round(position)) < 1e-6L)
-                continue;
-            ASSERT_EQ(samples.texels[i], expected) << low << " " << high << " " << uLow << " " << uHigh << " "
-                                                   << texels << " pixel " << first + i;
+        ASSERT_EQ(samples.first, first) << round;
+        ASSERT_EQ(static_cast<int>(samples.texels.size()), end - first) << round;
+        for (int i = first; i < end; ++i) {
+            ASSERT_EQ(samples.texels[i - first], model::texelAt(exact, texels, i)) << round << " pixel " << i;
             ++checked;
         }
-        // Each piece names the texels its pixels show (the blend's rounding and the copies
-        // the frame stands for rest on it); where it enlarges, it names no more than those.
-        int pixel = first;
-        for (const AxisPiece& piece : samples.pieces) {
-            const int from = pixel - first;
-            for (int k = 0; k < piece.pixelCount; ++k, ++pixel) {
-                ASSERT_EQ(samples.oneToOne[pixel - first], piece.texelCount == piece.pixelCount ? 1 : 0);
-                ASSERT_GE(samples.texels[pixel - first], piece.texelStart);
-                ASSERT_LT(samples.texels[pixel - first], piece.texelStart + piece.texelCount);
-            }
-            if (piece.pixelCount >= piece.texelCount && uHigh > uLow) {
-                EXPECT_EQ(samples.texels[from], piece.texelStart) << low << " " << high << " " << uLow;
-                EXPECT_EQ(samples.texels[pixel - first - 1], piece.texelStart + piece.texelCount - 1)
-                    << low << " " << high << " " << uLow << " " << uHigh << " " << texels;
-            }
-        }
     }
-    EXPECT_GT(checked, 100000);
-}
-
-TEST(QuadLayout, CentresOnATexelEdgeShowTheTexelThatStartsThere) {
-    // 16 texels over 20 pixels: the centre of pixel 2 is 2.5 pixels in, exactly texel 2's
-    // left edge, where SDL's stretch showed texel 1.
-    AxisSamples samples;
-    sampleAxis(0.0, 20.0, 0.0, 1.0, 16, 800, samples);
-    ASSERT_EQ(samples.texels.size(), 20u);
-    EXPECT_EQ(samples.texels[2], 2);
-    EXPECT_EQ(samples.texels[7], 6);
-    EXPECT_EQ(samples.oneToOne[2], 0);
-    // Far out, the remainder still wraps into the image: where a step of one repeat is lost
-    // in rounding (3e17) and where it is not but is too far out to lay repeat by repeat (2e15).
-    for (const double far : {-3.0e17, 2.0e15}) {
-        sampleAxis(0.0, 10.0, far, far + 1.0, 16, 10, samples);
-        ASSERT_EQ(samples.texels.size(), 10u) << far;
-        for (const std::int32_t texel : samples.texels) {
-            EXPECT_GE(texel, 0);
-            EXPECT_LT(texel, 16);
-        }
-    }
+    EXPECT_GT(checked, 200000);
 }
 
 TEST(QuadLayout, RectanglesMeetOnlyWhereTheyShareAPixel) {
