@@ -202,7 +202,8 @@ TEST_F(LoopFixture, OneMessagePerPassInterleavedWithFrames) {
 // background), comes back, then passes every `micros` for three minutes.
 class LongRun : public MessageSource, public FrameHooks {
   public:
-    LongRun(std::int64_t startSeconds, std::int64_t micros) : start(startSeconds * 1'000'000), micros(micros) {
+    LongRun(std::int64_t startSeconds, std::int64_t micros)
+        : start(startSeconds * 1'000'000), micros(micros) {
         engine.clock.ticks = &ticks;
         ticks.now = 0;
     }
@@ -257,8 +258,8 @@ TEST(LongPlay, KeepsSixtyStepsASecondAfterHoursAndDays) {
         for (std::int64_t micros : intervals) {
             LongRun play(startSeconds, micros);
             play.run();
-            const std::string where = "from " + std::to_string(startSeconds) + " s, passes every " +
-                                      std::to_string(micros) + " us";
+            const std::string where =
+                "from " + std::to_string(startSeconds) + " s, passes every " + std::to_string(micros) + " us";
             for (int steps : play.stepsPerMinute) {
                 EXPECT_GE(steps, 3599) << where;
                 EXPECT_LE(steps, 3601) << where;
