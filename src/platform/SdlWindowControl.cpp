@@ -2,8 +2,23 @@
 
 #include <SDL.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 void SdlWindowControl::setWindowForm(bool fullScreen) {
+#ifdef __EMSCRIPTEN__
+    // In a browser the page asks for full screen itself, while the key that asked for it still
+    // counts as the player's gesture; the canvas keeps its size and the page scales it.
+    EM_ASM(
+        {
+            if (Module.setFullScreen)
+                Module.setFullScreen($0 != 0);
+        },
+        fullScreen);
+#else
     SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+#endif
     SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
 }
 
