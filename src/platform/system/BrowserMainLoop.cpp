@@ -3,7 +3,6 @@
 #include <emscripten.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -18,8 +17,9 @@ void onAnimationFrame() {
     const int status = theFinish();
     std::fflush(stdout);
     std::fflush(stderr);
-    // The page hears of it through Module.onExit, with the status.
-    std::exit(status);
+    // Ends the program even though the browser's loop kept it alive; the page hears of it
+    // through Module.onExit, with the status.
+    emscripten_force_exit(status);
 }
 
 } // namespace
