@@ -18,10 +18,13 @@ target_link_options(marrowgast PRIVATE
   --preload-file ${CMAKE_SOURCE_DIR}/res@/res)
 set_property(TARGET marrowgast APPEND PROPERTY LINK_DEPENDS ${MARROWGAST_WEB_RESPONSE})
 
-# The replay tool reads and writes the host's files directly (NODERAWFS) under node.
+# The replay tool reads and writes the host's files directly (NODERAWFS) under node. Its
+# WebAssembly is compiled as it loads: the asynchronous way fetches it as a URL, which node's
+# fetch refuses for a file name.
 if(TARGET marrowgast-replay)
   target_link_options(marrowgast-replay PRIVATE
     -sENVIRONMENT=node
+    -sWASM_ASYNC_COMPILATION=0
     -sNODERAWFS=1
     -sALLOW_MEMORY_GROWTH=1
     -sEXIT_RUNTIME=1)
