@@ -148,7 +148,7 @@ started=$SECONDS
 # The two header-only libraries come from the host's Debian packages, in a folder of their own
 # (the host's /usr/include must not reach a WebAssembly build).
 mkdir -p "$prefix/host-include"
-cp -r /usr/include/fast_float /usr/include/fmt "$prefix/host-include/"
+cp -rp /usr/include/fast_float /usr/include/fmt "$prefix/host-include/"
 cmake --preset web -DMARROWGAST_WERROR=ON -DMARROWGAST_WEB_LIBRARIES="$prefix" >/dev/null
 cmake --build --preset web -j "$jobs"
 
