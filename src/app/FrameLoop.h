@@ -38,6 +38,11 @@ inline constexpr std::int64_t ClockShift = 1024;
 // Reacts to one window message: activation, deactivation and close.
 void windowProcedure(Engine& engine, WindowMessage message, FrameHooks& hooks);
 
+// One pass: at most one message, the clock, the fixed steps the accumulated time allows, then
+// exactly one frame while active. False once the loop is over. A browser calls it once per
+// animation frame; `runFrameLoop` calls it in a loop.
+bool runFramePass(Engine& engine, MessageSource& messages, FrameHooks& hooks);
+
 // Runs passes until `quitLoop` is set: at most one message, the clock, the fixed
 // steps the accumulated time allows, then exactly one frame while active.
 void runFrameLoop(Engine& engine, MessageSource& messages, FrameHooks& hooks);

@@ -20,6 +20,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
+#include "platform/system/MainLoop.h"
 #include "sound/Sound.h"
 
 #include <cstdio>
@@ -186,13 +187,17 @@ int main(int argc, char** argv) {
     }
     Engine engine;
     engine.clock.ticks = &ticks;
-    runFrameLoop(engine, messages, hooks);
-    if (recorder.isOpen() && world.player) {
-        recorder.end(hooks.stepsRun(), static_cast<int>(world.currentRoom) + 1, world.player->x,
-                     world.player->y);
-        // Said when it happened.
-        if (!recorder.ok())
-            return 1;
-    }
-    return 0;
+    // A browser drives the passes from its animation frames; what follows the loop runs there too.
+    const auto pass = [&engine, &messages, &hooks] { return runFramePass(engine, messages, hooks); };
+    const auto finish = [&recorder, &hooks] {
+        if (recorder.isOpen() && world.player) {
+            recorder.end(hooks.stepsRun(), static_cast<int>(world.currentRoom) + 1, world.player->x,
+                         world.player->y);
+            // Said when it happened.
+            if (!recorder.ok())
+                return 1;
+        }
+        return 0;
+    };
+    return runMainLoop(pass, finish);
 }

@@ -66,12 +66,15 @@ bool writeAll(int descriptor, std::string_view bytes, std::string& why) {
 }
 
 // A name that was free when looked at may be taken by the time the file is moved there: then
-// nothing is replaced. File systems that cannot promise that get a plain rename.
+// nothing is replaced. File systems that cannot promise that get a plain rename, and so does a
+// browser's in-memory file system, which has no renameat2 and nothing else running to take the name.
 int renameOntoFreeName(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return -1;
+#endif
     return std::rename(from.c_str(), to.c_str());
 }
 

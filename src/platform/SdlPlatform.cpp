@@ -109,6 +109,14 @@ WindowMessage windowMessageFor(const SDL_Event& event) {
     case SDL_WINDOWEVENT_FOCUS_LOST:
     case SDL_WINDOWEVENT_MINIMIZED:
         return WindowMessage::Deactivate;
+#ifdef __EMSCRIPTEN__
+    // A page whose tab is hidden is a minimised window: the browser stops its frames, and the
+    // time it was away must not be caught up when it comes back.
+    case SDL_WINDOWEVENT_HIDDEN:
+        return WindowMessage::Deactivate;
+    case SDL_WINDOWEVENT_SHOWN:
+        return WindowMessage::Activate;
+#endif
     default:
         return WindowMessage::None;
     }
@@ -145,5 +153,9 @@ WindowMessage SdlMessageSource::takeMessage() {
 }
 
 void SdlMessageSource::waitWhileInactive() {
+#ifdef __EMSCRIPTEN__
+    // A page must never block: the browser calls the next pass at its next frame.
+#else
     SDL_WaitEventTimeout(nullptr, 20);
+#endif
 }

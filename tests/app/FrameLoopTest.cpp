@@ -271,4 +271,43 @@ TEST(LongPlay, KeepsSixtyStepsASecondAfterHoursAndDays) {
     }
 }
 
+// A browser calls one pass per animation frame: called one by one the passes are the loop, and
+// only the pass that ends it (here a quit from the world, its last frame drawn) returns false.
+TEST_F(LoopFixture, PassesCalledOneByOneAreTheLoop) {
+    const auto script = [](ScriptedMessages& m, RecordingHooks& h) {
+        m.script = {{0},
+                    {20'000},
+                    {20'000},
+                    {20'000},
+                    {500'000, WindowMessage::Deactivate},
+                    {500'000},
+                    {500'000},
+                    {16'000, WindowMessage::Activate},
+                    {40'000},
+                    {40'000},
+                    {40'000},
+                    {40'000}};
+        h.onUpdate = [](int n) { return n == 6 ? 1 : 0; };
+    };
+    script(messages, hooks);
+    run();
+
+    FakeTicks browserTicks;
+    ScriptedMessages browserMessages{browserTicks};
+    RecordingHooks browserHooks;
+    Engine browser;
+    browser.clock.ticks = &browserTicks;
+    script(browserMessages, browserHooks);
+    int continued = 0;
+    while (runFramePass(browser, browserMessages, browserHooks))
+        ++continued;
+    EXPECT_EQ(browserHooks.log, hooks.log);
+    EXPECT_EQ(browserMessages.waits, 3);
+    EXPECT_EQ(messages.waits, 3);
+    EXPECT_EQ(browserMessages.passes, messages.passes);
+    EXPECT_EQ(continued, messages.passes - 1);
+    EXPECT_EQ(hooks.log.back(), "frame");
+    EXPECT_FALSE(browserMessages.script.empty());
+}
+
 } // namespace
