@@ -7,7 +7,16 @@
 #endif
 
 void SdlWindowControl::setWindowForm(bool fullScreen) {
-<<<<<<< HEAD
+#ifdef __EMSCRIPTEN__
+    // In a browser the page asks for full screen itself, while the key that asked for it still
+    // counts as the player's gesture; the canvas keeps its size and the page scales it.
+    EM_ASM(
+        {
+            if (Module.setFullScreen)
+                Module.setFullScreen($0 != 0);
+        },
+        fullScreen);
+#else
     if (fullScreen && !(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
         // Without a window manager nobody enlarges the window for full screen, while SDL takes
         // it for the whole desktop and draws for that size: only a corner of the frame would
@@ -19,18 +28,6 @@ void SdlWindowControl::setWindowForm(bool fullScreen) {
             SDL_SetWindowSize(window, bounds.w, bounds.h);
         }
     }
-=======
-#ifdef __EMSCRIPTEN__
-    // In a browser the page asks for full screen itself, while the key that asked for it still
-    // counts as the player's gesture; the canvas keeps its size and the page scales it.
-    EM_ASM(
-        {
-            if (Module.setFullScreen)
-                Module.setFullScreen($0 != 0);
-        },
-        fullScreen);
-#else
->>>>>>> web
     SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 #endif
     SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
