@@ -11,3 +11,8 @@ void useParentConsole();
 
 // False when nothing would read what is written on the standard error (no console, no file).
 bool standardErrorIsRead();
+
+// Windows' C library writes "\r\n" for every "\n" on the standard streams and into the files
+// it opens in text mode (std::ofstream, fopen "w"), and reads them back so: the programs write
+// the same bytes into pipes and files everywhere. Called first in main; elsewhere it does nothing.
+void neverTranslateLineEnds();

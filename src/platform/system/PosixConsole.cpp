@@ -6,3 +6,6 @@ void useParentConsole() {}
 bool standardErrorIsRead() {
     return true;
 }
+
+// Bytes are bytes here.
+void neverTranslateLineEnds() {}

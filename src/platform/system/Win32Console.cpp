@@ -1,6 +1,10 @@
 #include "platform/system/Console.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <windows.h>
 
@@ -30,6 +34,14 @@ void useParentConsole() {
     if (!error)
         std::freopen("CONOUT$", "w", stderr);
     errorIsRead = true;
+}
+
+void neverTranslateLineEnds() {
+    // Files opened from now on, then the standard streams, which are open already.
+    _fmode = _O_BINARY;
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 bool standardErrorIsRead() {

@@ -36,7 +36,8 @@ bool factsOfOpenFile(FileHandle file, OpenFileFacts& facts) {
         return true;
     }
     BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileType(handleOf(file)) != FILE_TYPE_DISK || !GetFileInformationByHandle(handleOf(file), &information)) {
+    if (GetFileType(handleOf(file)) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(handleOf(file), &information)) {
         facts.regular = false;
         return true;
     }

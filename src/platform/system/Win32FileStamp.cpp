@@ -6,8 +6,9 @@ FileStamp fileStampOf(const std::string& path) {
     if (specialNameOf(path) != SpecialName::None)
         return stamp;
     // Opened for nothing but its facts: links followed, folders too.
-    const HANDLE file = CreateFileW(wideName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        CreateFileW(wideName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return stamp;
     BY_HANDLE_FILE_INFORMATION information{};
@@ -20,8 +21,9 @@ FileStamp fileStampOf(const std::string& path) {
         stamp.modifiedNanoseconds = static_cast<std::int64_t>(written) * 100;
         stamp.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) |
                                                information.nFileSizeLow);
-        stamp.identity = ((static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow) ^
-                         (static_cast<std::uint64_t>(information.dwVolumeSerialNumber) << 48);
+        stamp.identity =
+            ((static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow) ^
+            (static_cast<std::uint64_t>(information.dwVolumeSerialNumber) << 48);
     }
     CloseHandle(file);
     return stamp;

@@ -7,7 +7,8 @@
 std::wstring wideName(const std::string& utf8) {
     if (utf8.empty())
         return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
     return wide;
@@ -16,8 +17,8 @@ std::wstring wideName(const std::string& utf8) {
 std::string utf8Name(const std::wstring& wide) {
     if (wide.empty())
         return {};
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
                         nullptr);
@@ -90,7 +91,8 @@ bool isDeviceName(std::string_view name) {
         if (sameLetters(base, device))
             return true;
     }
-    if (base.size() >= 4 && (sameLetters(base.substr(0, 3), "COM") || sameLetters(base.substr(0, 3), "LPT"))) {
+    if (base.size() >= 4 &&
+        (sameLetters(base.substr(0, 3), "COM") || sameLetters(base.substr(0, 3), "LPT"))) {
         // COM0 to COM9, and the superscript ones (¹ ² ³ in UTF-8).
         const std::string_view number = base.substr(3);
         if (number.size() == 1 && number[0] >= '0' && number[0] <= '9')
@@ -106,8 +108,8 @@ bool isDeviceName(std::string_view name) {
 SpecialName specialNameOf(const std::string& path) {
     std::string_view rest = path;
     // \\.\ and \\?\ lead into the device space; only \\?\C:\... and \\?\UNC\... are files.
-    if (rest.size() >= 4 && isSeparator(rest[0]) && isSeparator(rest[1]) && (rest[2] == '.' || rest[2] == '?') &&
-        isSeparator(rest[3])) {
+    if (rest.size() >= 4 && isSeparator(rest[0]) && isSeparator(rest[1]) &&
+        (rest[2] == '.' || rest[2] == '?') && isSeparator(rest[3])) {
         const bool question = rest[2] == '?';
         rest.remove_prefix(4);
         const bool drive = rest.size() >= 3 && rest[1] == ':' && isSeparator(rest[2]);
