@@ -1,0 +1,3 @@
+// A platform file that reaches past system/ for the operating system.
+#include "platform/system/PosixPages.h"
+#include <unistd.h>
