@@ -2,6 +2,8 @@
 # Builds the Windows zip and runs its tests under Wine, on Debian 12:
 #   scripts/windows.sh            install what is missing, build, make the zip, test
 #   scripts/windows.sh --no-tests the zip alone
+# MARROWGAST_CACHE moves the cache, MARROWGAST_JOBS sets the build's jobs (2), and
+# MARROWGAST_NATIVE_BUILD names a Linux build folder whose tools the Windows ones are compared with.
 # The libraries the game links (SDL2, SDL2_mixer, libpng, libjpeg-turbo) are Debian's own
 # source packages cross-built once with MinGW-w64 into a cache outside the clone,
 # ${MARROWGAST_CACHE:-~/.cache/marrowgast}/windows/, keyed by their versions and the
@@ -117,8 +119,11 @@ echo "windows: $zip ($(stat -c %s "$zip") bytes), sha256 $(cut -d' ' -f1 "$zip.s
 [ $tests = 1 ] || exit 0
 
 # ---- the tests, under Wine -----------------------------------------------------------------
-# The Linux tools of the same commit, to compare with: ./test's release build when it is there.
-if [ -f build/release/CMakeCache.txt ]; then
+# The Linux tools of the same commit, to compare with: MARROWGAST_NATIVE_BUILD when given, else
+# ./test's release build when it is there, else a build of the three tools alone.
+if [ -n "${MARROWGAST_NATIVE_BUILD:-}" ]; then
+  native=$(cd "$MARROWGAST_NATIVE_BUILD" && pwd)
+elif [ -f build/release/CMakeCache.txt ]; then
   native=$root/build/release
 else
   native=$build-native
