@@ -1,3 +1,0 @@
-// A platform file that reaches past system/ for the operating system.
-#include "platform/system/PosixPages.h"
-#include <unistd.h>
