@@ -142,7 +142,8 @@ scripts/wine_run.sh cmd /c exit >/dev/null 2>&1 || true
 wineserver -p 60
 status=0
 ctest --preset windows -j "$jobs" || status=$?
-echo "windows: suite ran under Wine in $((SECONDS - started)) s"
+echo "windows: suite ran under Wine in $((SECONDS - started)) s; skipped on Windows, and why:"
+sed 's/^/  /' "$build/skipped-on-windows.txt"
 
 # The traces and pictures of every fixture and every room at the three sizes, as on Linux.
 started=$SECONDS

@@ -62,7 +62,7 @@ TEST(WindowsNames, AlternateDataStreamsAreNeitherReadNorWritten) {
         GTEST_SKIP() << "only Windows names a file's second stream FILE:STREAM; elsewhere ':' is a letter";
     TempDir folder;
     const std::string file = folder.write("room.txt", "plain");
-    for (const std::string name : {file + ":hidden", file + "::$DATA", folder.path("new.txt:stream")}) {
+    for (const std::string& name : {file + ":hidden", file + "::$DATA", folder.path("new.txt:stream")}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(dataFileProblem(name, MaxDefinitionFileBytes), DataFileProblem::NotRegular);
         std::string why;
