@@ -30,7 +30,7 @@ TEST(WindowsNames, DeviceNamesAreNeitherReadNorWritten) {
     if (!OnWindows)
         GTEST_SKIP() << "only Windows keeps NUL, CON, COM1... as devices in every folder";
     TempDir folder;
-    for (const std::string name :
+    for (const std::string& name :
          {std::string("NUL"), std::string("con"), std::string("COM1"), std::string("nul.txt"),
           std::string("Aux .png"), folder.path("PRN"), folder.path("sub") + "\\lpt1.log",
           std::string("\\\\.\\pipe\\marrowgast"), std::string("//./COM1"), std::string("CONOUT$")}) {
