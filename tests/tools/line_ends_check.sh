@@ -25,7 +25,8 @@ lf() {
 lf "trace into a pipe" piped.trace
 "$replay" --root "$source" --steps 3 --trace file.trace >replay.out
 lf "trace file" file.trace
-[ "$(wc -l <file.trace)" -eq 4 ] || { echo "trace file: $(wc -l <file.trace) lines, wanted 4"; exit 1; }
+# A header and the steps 0 to 3.
+[ "$(wc -l <file.trace)" -eq 5 ] || { echo "trace file: $(wc -l <file.trace) lines, wanted 5"; exit 1; }
 cmp -s piped.trace file.trace || { echo "the piped trace and the trace file differ"; exit 1; }
 "$replay" --help >help.out
 lf "replay --help" help.out
