@@ -139,7 +139,7 @@ export WINEPREFIX=${WINEPREFIX:-${MARROWGAST_CACHE:-$HOME/.cache/marrowgast}/win
 started=$SECONDS
 # One Wine server for the whole run, so each test starts in a fraction of a second.
 scripts/wine_run.sh cmd /c exit >/dev/null 2>&1 || true
-wineserver -p 60
+wineserver -p 60 2>/dev/null || true
 status=0
 ctest --preset windows -j "$jobs" || status=$?
 echo "windows: suite ran under Wine in $((SECONDS - started)) s; skipped on Windows, and why:"
