@@ -3,7 +3,8 @@
 
 The wanderer's hooded head and shoulders (from res/textures/player/face_right.png) on the
 dark blue of the rooms, 32 x 32 pixels; whole multiples are pixel-doubled, smaller sizes
-averaged. Writes data/icons/marrowgast-SIZE.png. Run from anywhere; only the standard
+averaged. Writes data/icons/marrowgast-SIZE.png, and data/icons/marrowgast.ico (the same
+pictures as PNG entries, for the Windows executable's resource). Run from anywhere; only the standard
 library is needed, and the same art always gives the same bytes.
 """
 import struct
@@ -123,6 +124,19 @@ def scaled(icon, size):
     return out
 
 
+def write_ico(path, pngs):
+    """An icon directory whose entries are PNG files, as Windows reads them since Vista."""
+    header = struct.pack("<HHH", 0, 1, len(pngs))
+    offset = len(header) + 16 * len(pngs)
+    entries, bodies = b"", b""
+    for size, body in pngs:
+        side = 0 if size >= 256 else size
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(body), offset)
+        offset += len(body)
+        bodies += body
+    path.write_bytes(header + entries + bodies)
+
+
 def main():
     icon = paint()
     folder = ROOT / "data/icons"
@@ -131,6 +145,9 @@ def main():
         path = folder / f"marrowgast-{size}.png"
         write_png(path, scaled(icon, size))
         print(path.relative_to(ROOT))
+    ico = folder / "marrowgast.ico"
+    write_ico(ico, [(size, (folder / f"marrowgast-{size}.png").read_bytes()) for size in SIZES])
+    print(ico.relative_to(ROOT))
 
 
 if __name__ == "__main__":

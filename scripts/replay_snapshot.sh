@@ -7,7 +7,8 @@
 #   scripts/replay_snapshot.sh BUILD_DIR OUT_DIR          take a snapshot (OUT_DIR must be new)
 #   scripts/replay_snapshot.sh --compare OUT_DIR OUT_DIR  cmp every file of two snapshots
 #
-# BUILD_DIR holds marrowgast-replay, marrowgast-check and marrowgast-solve. Timings and other
+# BUILD_DIR holds marrowgast-replay, marrowgast-check and marrowgast-solve, or their .exe of a
+# Windows build, which run under Wine (scripts/wine_run.sh). Timings and other
 # machine-dependent lines (standard error of the solver) are left out.
 set -u
 
@@ -41,6 +42,18 @@ trap 'rm -rf "$scratch"' EXIT
 replay=$build/marrowgast-replay
 check=$build/marrowgast-check
 solve=$build/marrowgast-solve
+# A Windows build's tools (marrowgast-replay.exe...) run under Wine, from the same folders.
+if [ -f "$build/marrowgast-replay.exe" ]; then
+  mkdir "$scratch/wine"
+  for tool in replay check solve; do
+    printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$source/scripts/wine_run.sh" "$build/marrowgast-$tool.exe" \
+      >"$scratch/wine/marrowgast-$tool"
+    chmod +x "$scratch/wine/marrowgast-$tool"
+  done
+  replay=$scratch/wine/marrowgast-replay
+  check=$scratch/wine/marrowgast-check
+  solve=$scratch/wine/marrowgast-solve
+fi
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 
 # run NAME COMMAND...: in OUT_DIR, standard output, standard error and the exit status kept.

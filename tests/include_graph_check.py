@@ -10,7 +10,10 @@ file, when code outside src/platform/ includes libpng or libjpeg, or when code t
 without SDL (src/ and tools/, but for src/platform/Sdl* and the game's main) includes SDL or
 an SDL header of the platform. In what ships (src/ and tools/), only src/platform/ may include
 an operating system's headers, call it, or ask which system it is built for: the game runs on
-Linux, Windows and in browsers, and each differs only there.
+Linux, Windows and in browsers, and each differs only there. Within src/platform/, the
+operating system is called from system/ alone, where each system has its side (Posix*.cpp,
+Win32*.cpp, chosen by the build); a header of one side is included by that side alone, so
+no file built for one system includes another's.
 """
 import os
 import re
@@ -73,6 +76,15 @@ DECLARATION = re.compile(r'(?:\b(?!return\b|else\b)\w+[\s*&]+|\b[A-Z]\w*::)$')
 PLATFORM_CONDITION = re.compile(
     r'^\s*#\s*(?:if|ifdef|ifndef|elif)\b.*\b(_WIN32|_WIN64|_MSC_VER|__MINGW\d*__|__EMSCRIPTEN__|__unix__|__linux__'
     r'|__APPLE__)\b')
+
+
+# One system's side of src/platform/system/: its files start with the system's name.
+SYSTEM_SIDE = re.compile(r"^src/platform/system/(Posix|Win32)[^/]*$")
+
+
+def side_of(path):
+    match = SYSTEM_SIDE.match(path)
+    return match.group(1) if match else None
 
 
 def system_call(code):
@@ -167,6 +179,12 @@ def main(argv):
                 if SDL_INCLUDE.match(line) and without_sdl(path):
                     problems.append(f"{path}:{number}: {line.strip()}: SDL belongs to src/platform/Sdl* and the "
                                     "game's main: the rest links no SDL")
+                in_system = path.startswith("src/platform/system/")
+                if path.startswith("src/platform/") and not in_system:
+                    code = line.split("//")[0]
+                    if SYSTEM_HEADER.match(code) or system_call(code):
+                        problems.append(f"{path}:{number}: {line.strip()}: the operating system is "
+                                        "called from src/platform/system/ only")
                 if path.startswith(SHIPPED) and not path.startswith("src/platform/"):
                     code = line.split("//")[0]
                     if SYSTEM_HEADER.match(code) or system_call(code):
@@ -184,6 +202,10 @@ def main(argv):
                     problems.append(f'{path}:{number}: #include "{named}" names no file')
                     continue
                 graph[path].append((number, target))
+                side = side_of(target)
+                if side and side_of(path) != side:
+                    problems.append(f'{path}:{number}: #include "{named}" is the {side} side of the '
+                                    f"system: only src/platform/system/{side}* files include it")
                 there = part_of(target)
                 if there is None:
                     problems.append(f'{path}:{number}: #include "{named}" reaches {target}, on no floor')

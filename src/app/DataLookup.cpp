@@ -11,9 +11,13 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string normalised(const fs::path& path) {
-    std::string text = path.lexically_normal().string();
-    // "/usr/share/games/marrowgast/" and "/usr/share/games/marrowgast" are one folder.
-    if (text.size() > 1 && text.back() == '/')
+    const fs::path normal = path.lexically_normal();
+    std::string text = normal.string();
+    // "/usr/share/games/marrowgast/" and "/usr/share/games/marrowgast" are one folder, as
+    // are "C:\Games\Marrowgast\" and "C:\Games\Marrowgast"; a root ("/", "C:\") stays.
+    const bool separator =
+        !text.empty() && (text.back() == '/' || text.back() == fs::path::preferred_separator);
+    if (text.size() > 1 && separator && normal.has_relative_path())
         text.pop_back();
     return text;
 }

@@ -20,6 +20,7 @@
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowControl.h"
+#include "platform/system/Console.h"
 #include "platform/system/MainLoop.h"
 #include "sound/Sound.h"
 
@@ -32,6 +33,15 @@ namespace {
 
 int fail(const std::string& what) {
     std::fprintf(stderr, "marrowgast: %s\n", what.c_str());
+    return 1;
+}
+
+// A start-up that fails where nobody reads the standard error (a double-click on Windows)
+// is shown in a box as well.
+int failToStart(const std::string& what) {
+    fail(what);
+    if (!standardErrorIsRead())
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Marrowgast", what.c_str(), nullptr);
     return 1;
 }
 
@@ -100,6 +110,9 @@ int readCommandLine(int argc, char** argv, StartOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Windows: --help, --version and errors reach the console the game was started from.
+    useParentConsole();
+    neverTranslateLineEnds();
     StartOptions options;
     if (const int status = readCommandLine(argc, argv, options); status >= 0)
         return status;
@@ -109,31 +122,32 @@ int main(int argc, char** argv) {
         lookupForThisProgram(options.dataDirectory, MARROWGAST_DATA_FROM_EXECUTABLE, MARROWGAST_SOURCE_DATA);
     const DataLocation data = findDataDirectory(lookup);
     if (data.directory.empty())
-        return fail(data.error);
+        return failToStart(data.error);
     std::string error;
 
     // The recording, named from where the game was started, is refused before any window; a
     // file that fills up later is reported when it does.
     RunRecorder recorder;
     if (!options.recordFile.empty() && !recorder.open(options.recordFile, error))
-        return fail(error);
+        return failToStart(error);
     recorder.reportFailure = [](const std::string& message) { fail(message); };
 
     // SDL and the window outlive the set-up, which releases in reverse order of start-up: the
     // world, sound, then the drawing device.
     SdlSession sdl;
     if (!sdl.start(error))
-        return fail(error);
+        return failToStart(error);
     // Pads plugged in before or during the game; without SDL's game controllers, none.
     SdlGamepads pads;
     pads.start();
     SdlWindow window;
     if (!window.create(theDisplay.displayWidth, theDisplay.displayHeight, error))
-        return fail(error);
+        return failToStart(error);
 
     GameSetup game(data.directory);
     if (!game.usable())
-        return fail("cannot enter the data folder " + data.directory + ": " + game.dataError().message());
+        return failToStart("cannot enter the data folder " + data.directory + ": " +
+                           game.dataError().message());
     // The screenshot stays in the folder the player started the game from; none when that
     // folder cannot be named (it was removed under the game).
     const std::string& startedIn = lookup.workingDirectory;
@@ -142,7 +156,7 @@ int main(int argc, char** argv) {
     theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     error = initGraphics(window.handle(), theDisplay.displayWidth, theDisplay.displayHeight);
     if (!error.empty())
-        return fail(error);
+        return failToStart(error);
     game.useWindow(std::make_unique<SdlWindowControl>(window.handle()));
     if (options.fullScreen) {
         theDisplay.fullScreen = true;
@@ -160,7 +174,7 @@ int main(int argc, char** argv) {
     if (options.watch)
         watch.start();
     if (!game.loadWorld() || !game.enterStartRoom(options.start))
-        return fail(quotedText(data.directory) + ": " + game.error());
+        return failToStart(quotedText(data.directory) + ": " + game.error());
 
     SdlTicks ticks;
     SdlMessageSource messages;

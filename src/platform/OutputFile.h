@@ -51,7 +51,8 @@ class OutputFile {
     void discard();
 
   private:
-    int descriptor = -1;
+    // A file descriptor, or on Windows a HANDLE.
+    std::intptr_t descriptor = -1;
     bool madeHere = false;
     std::string name;
     std::uint64_t device = 0;

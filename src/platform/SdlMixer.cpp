@@ -1,6 +1,7 @@
 #include "platform/SdlMixer.h"
 #include "definitions/DataFile.h"
 #include "platform/SoundFile.h"
+#include "platform/system/QuietStandardError.h"
 
 #include <SDL.h>
 
@@ -10,9 +11,6 @@
 #include <cstdio>
 #include <memory>
 #include <ostream>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -126,38 +124,6 @@ MixChunkPtr loadWavFrom(SDL_RWops* source) {
     return MixChunkPtr(Mix_LoadWAV_RW(source, 1));
 }
 
-// The audio libraries SDL loads write their complaints straight to the standard error while
-// a device is looked for: ALSA alone prints eight lines when there is no sound card. The
-// game says in one line of its own whether it plays with sound, so theirs go to /dev/null
-// while the device is opened, and the standard error is given back afterwards.
-class AudioLibrariesHushed {
-  public:
-    AudioLibrariesHushed() {
-        std::fflush(stderr);
-        const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (nothing < 0)
-            return;
-        saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-        if (saved >= 0 && dup2(nothing, STDERR_FILENO) < 0) {
-            ::close(saved);
-            saved = -1;
-        }
-        ::close(nothing);
-    }
-    ~AudioLibrariesHushed() {
-        if (saved < 0)
-            return;
-        std::fflush(stderr);
-        dup2(saved, STDERR_FILENO);
-        ::close(saved);
-    }
-    AudioLibrariesHushed(const AudioLibrariesHushed&) = delete;
-    AudioLibrariesHushed& operator=(const AudioLibrariesHushed&) = delete;
-
-  private:
-    int saved = -1;
-};
-
 } // namespace
 
 MixChunkPtr loadWav(const void* bytes, std::size_t size) {
@@ -267,7 +233,9 @@ std::unique_ptr<SdlMixer> createSdlMixer(std::string& error) {
         return {};
     }
     std::unique_ptr<SdlMixer> mixer(new SdlMixer());
-    AudioLibrariesHushed hushed;
+    // The game says in one line of its own whether it plays with sound; the audio libraries'
+    // complaints while a device is looked for go nowhere.
+    QuietStandardError hushed;
     if (!mixer->audio.open(error) || !mixer->device.open(error))
         return {};
     Mix_AllocateChannels(SdlMixer::InitialChannels);

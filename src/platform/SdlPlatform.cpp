@@ -4,6 +4,10 @@
 
 #include "definitions/StopRequests.h"
 
+#ifdef _WIN32
+#include <SDL_main.h>
+#endif
+
 #include <cstdlib>
 #include <string_view>
 
@@ -48,8 +52,13 @@ SdlSession::~SdlSession() {
 bool SdlSession::start(std::string& error) {
     // X11 takes the window class from here, Wayland its application id; a name the
     // user set in the environment wins.
-    setenv("SDL_VIDEO_X11_WMCLASS", "Tallowbrook", 0);
-    setenv("SDL_VIDEO_WAYLAND_WMCLASS", "Tallowbrook", 0);
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", "Tallowbrook", 0);
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "Tallowbrook", 0);
+#ifdef _WIN32
+    // Windows takes it from the window class SDL registers: the game's name and class style
+    // (redrawn when sized, double clicks, a device context of its own).
+    SDL_RegisterApp("Tallowbrook", 0x002B, nullptr);
+#endif
     SDL_SetHint(SDL_HINT_APP_NAME, "Marrowgast");
     // The game refuses the screen saver while it runs.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
@@ -84,6 +93,13 @@ bool SdlWindow::create(int clientWidth, int clientHeight, std::string& error) {
         return false;
     }
     giveIcon(window);
+#ifdef _WIN32
+    // SDL puts the client area at (0, 0); the game's window has its frame's corner there.
+    int top = 0;
+    int left = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, nullptr, nullptr) == 0)
+        SDL_SetWindowPosition(window, left, top);
+#endif
     SDL_RaiseWindow(window);
     return true;
 }

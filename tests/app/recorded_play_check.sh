@@ -1,6 +1,8 @@
 #!/bin/sh
 # The real game on a virtual X display, played by real X key events with --record: the replay
 # of the recording ends where the game did and saves the same screenshot, byte for byte.
+# MARROWGAST_TEST_VIDEO_DRIVER names SDL's driver for the game (x11; windows under Wine) and
+# MARROWGAST_TEST_WINDOW_WAIT how many seconds its window may take to show (20).
 game=$(realpath "${1:?usage: recorded_play_check.sh GAME REPLAY}")
 replay=$(realpath "${2:?usage: recorded_play_check.sh GAME REPLAY}")
 for tool in Xvfb xdotool; do
@@ -31,13 +33,16 @@ export DISPLAY
 # Under the sanitizers the leak check is left to the headless tests: SDL's X11 window leaks
 # through libdbus, which is not ours.
 mkdir "$scratch/game" "$scratch/replay"
-(cd "$scratch/game" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy exec "$game" --record run.keys) &
+(cd "$scratch/game" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" SDL_VIDEODRIVER=${MARROWGAST_TEST_VIDEO_DRIVER:-x11} SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy exec "$game" --record run.keys) &
 gamepid=$!
-window=$(timeout 20 xdotool search --sync --name '^Marrowgast$' | head -n 1)
+window=$(timeout "${MARROWGAST_TEST_WINDOW_WAIT:-20}" xdotool search --sync --name '^Marrowgast$' | head -n 1)
 [ -n "$window" ] || fail "the game's window never showed"
 xdotool windowfocus --sync "$window" 2>/dev/null
 sleep 0.5
-# Run right, jump, take a screenshot while moving, then quit.
+# The middle size, run right, jump, take a screenshot while moving, back to the first size,
+# then quit.
+xdotool key F10
+sleep 0.5
 xdotool keydown Right
 sleep 0.6
 xdotool key space
@@ -46,6 +51,8 @@ xdotool key Print
 sleep 0.3
 xdotool keyup Right
 sleep 0.2
+xdotool key F9
+sleep 0.3
 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$gamepid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$gamepid" 2>/dev/null && fail "Escape did not end the game"
@@ -55,6 +62,7 @@ gamepid=
 keys="$scratch/game/run.keys"
 grep -q '^[0-9]* sysrq down$' "$keys" || fail "the recording has no Print Screen"
 grep -q '^shot [0-9]*$' "$keys" || fail "the recording has no shot line"
+grep -q '^[0-9]* f10 up$' "$keys" || fail "the recording has no F10"
 tail -n 1 "$keys" | grep -q '^end ' || fail "the recording has no end line"
 [ -f "$scratch/game/screenshot.png" ] || fail "the game saved no screenshot"
 

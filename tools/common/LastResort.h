@@ -1,5 +1,6 @@
 #pragma once
 #include "definitions/Quoted.h"
+#include "platform/system/Console.h"
 
 #include <cstdio>
 #include <exception>
@@ -7,7 +8,9 @@
 
 // The last word of a tool's main: whatever escapes the tool's own handling (the system
 // refusing memory, a library throwing) ends it with a message and status 1, never an abort.
+// Its standard streams and files carry the same bytes on every system.
 template <class Body> int runToTheEnd(const char* tool, Body body) noexcept {
+    neverTranslateLineEnds();
     try {
         return body();
     } catch (const std::bad_alloc&) {

@@ -12,6 +12,11 @@
 
 namespace {
 
+// The descriptor is kept wide enough for any system's handle.
+int fd(std::intptr_t descriptor) {
+    return static_cast<int>(descriptor);
+}
+
 std::string systemReason(int error) {
     return std::strerror(error);
 }
@@ -168,15 +173,15 @@ bool OutputFile::open(const std::string& fileName, Accept accept, std::string& w
             return false;
         }
         struct stat opened {};
-        if (fstat(descriptor, &opened) != 0 ||
+        if (fstat(fd(descriptor), &opened) != 0 ||
             !(S_ISREG(opened.st_mode) || (streams && isStream(opened.st_mode)))) {
             why = refusal(opened.st_mode);
-            ::close(descriptor);
+            ::close(fd(descriptor));
             descriptor = -1;
             return false;
         }
         if (S_ISREG(opened.st_mode))
-            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+            fcntl(fd(descriptor), F_SETFL, fcntl(fd(descriptor), F_GETFL) & ~O_NONBLOCK);
         device = opened.st_dev;
         inode = opened.st_ino;
         return true;
@@ -186,7 +191,7 @@ bool OutputFile::open(const std::string& fileName, Accept accept, std::string& w
 }
 
 bool OutputFile::lock(std::string& why) {
-    if (flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+    if (flock(fd(descriptor), LOCK_EX | LOCK_NB) == 0)
         return true;
     if (errno == EWOULDBLOCK) {
         why = "another program is writing it";
@@ -201,14 +206,14 @@ bool OutputFile::lock(std::string& why) {
 
 bool OutputFile::truncate(std::uintmax_t size, std::string& why) {
     struct stat status {};
-    if (fstat(descriptor, &status) != 0) {
+    if (fstat(fd(descriptor), &status) != 0) {
         why = systemReason(errno);
         return false;
     }
     if (!S_ISREG(status.st_mode))
         return true;
-    if (ftruncate(descriptor, static_cast<off_t>(size)) != 0 ||
-        lseek(descriptor, static_cast<off_t>(size), SEEK_SET) < 0) {
+    if (ftruncate(fd(descriptor), static_cast<off_t>(size)) != 0 ||
+        lseek(fd(descriptor), static_cast<off_t>(size), SEEK_SET) < 0) {
         why = systemReason(errno);
         return false;
     }
@@ -216,13 +221,13 @@ bool OutputFile::truncate(std::uintmax_t size, std::string& why) {
 }
 
 bool OutputFile::write(std::string_view bytes, std::string& why) {
-    return writeAll(descriptor, bytes, why);
+    return writeAll(fd(descriptor), bytes, why);
 }
 
 bool OutputFile::close(std::string& why) {
     if (descriptor < 0)
         return true;
-    const int result = ::close(descriptor);
+    const int result = ::close(fd(descriptor));
     descriptor = -1;
     if (result != 0 && errno != EINTR) {
         why = systemReason(errno);
