@@ -2,21 +2,13 @@
 
 #include <SDL.h>
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
+#include "platform/system/PageFullScreen.h"
 
 void SdlWindowControl::setWindowForm(bool fullScreen) {
-#ifdef __EMSCRIPTEN__
-    // In a browser the page asks for full screen itself, while the key that asked for it still
-    // counts as the player's gesture; the canvas keeps its size and the page scales it.
-    EM_ASM(
-        {
-            if (Module.setFullScreen)
-                Module.setFullScreen($0 != 0);
-        },
-        fullScreen);
-#else
+    if (askPageForFullScreen(fullScreen)) {
+        SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
+        return;
+    }
     if (fullScreen && !(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
         // Without a window manager nobody enlarges the window for full screen, while SDL takes
         // it for the whole desktop and draws for that size: only a corner of the frame would
@@ -29,7 +21,6 @@ void SdlWindowControl::setWindowForm(bool fullScreen) {
         }
     }
     SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-#endif
     SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
 }
 

@@ -1,0 +1,3 @@
+#include "platform/system/PageFullScreen.h"
+
+bool askPageForFullScreen(bool) { return false; }
