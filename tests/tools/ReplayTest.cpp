@@ -7,6 +7,7 @@
 #include "app/GameSetup.h"
 #include "app/RunRecorder.h"
 #include "definitions/DataFile.h"
+#include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "input/KeyCodes.h"
@@ -711,8 +712,9 @@ TEST_F(ReplayErrors, AFailedStartRemovesOnlyTracesItCreated) {
         const Result result =
             run({"--root", "ring", "--steps", "5", "--trace", trace, "--trace-objects", "no/folder/o.tsv"});
         EXPECT_EQ(result.code, 2) << trace;
-        EXPECT_EQ(result.err, "marrowgast-replay: \"" + here("no/folder/o.tsv") +
-                                  "\": cannot write the object trace: No such file or directory\n");
+        // Quoted as every name is: Windows' backslashes come doubled.
+        EXPECT_EQ(result.err, "marrowgast-replay: " + quotedText(here("no/folder/o.tsv")) +
+                                  ": cannot write the object trace: No such file or directory\n");
     }
     EXPECT_EQ(readText(dir.path("old.tsv")), "keep me");
     EXPECT_FALSE(fs::exists(dir.path("new.tsv")));
