@@ -137,7 +137,21 @@ echo "windows: tests and the Linux tools built in $((SECONDS - started)) s"
 
 export WINEPREFIX=${WINEPREFIX:-${MARROWGAST_CACHE:-$HOME/.cache/marrowgast}/windows/wine}
 started=$SECONDS
-# One Wine server for the whole run, so each test starts in a fraction of a second.
+# One Wine server for the whole run, so each test starts in a fraction of a second. Its desktop
+# needs an X display from the start: a server started without one opens no window for anyone
+# ("Couldn't create window"), whatever display a later program names.
+# Wine names files on Linux in the locale's character set: in plain C, a name that is not ASCII
+# cannot be made or found, so the tests (and their Wine server) run in UTF-8.
+export LC_ALL=C.UTF-8
+scratch=$(mktemp -d)
+xvfb=
+trap '[ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null; rm -rf "$scratch"' EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+[ -s "$scratch/display" ] || { echo "windows: Xvfb did not start: $(cat "$scratch/xvfb.log")" >&2; exit 1; }
+export DISPLAY=:$(cat "$scratch/display")
+wineserver -k 2>/dev/null || true
 scripts/wine_run.sh cmd /c exit >/dev/null 2>&1 || true
 wineserver -p 60 2>/dev/null || true
 status=0
@@ -147,8 +161,7 @@ sed 's/^/  /' "$build/skipped-on-windows.txt"
 
 # The traces and pictures of every fixture and every room at the three sizes, as on Linux.
 started=$SECONDS
-snapshots=$(mktemp -d)
-trap 'rm -rf "$snapshots"' EXIT
+snapshots=$scratch/snapshots
 scripts/replay_snapshot.sh "$native" "$snapshots/linux" >/dev/null
 scripts/replay_snapshot.sh "$build" "$snapshots/windows" >/dev/null
 scripts/replay_snapshot.sh --compare "$snapshots/linux" "$snapshots/windows" || status=1

@@ -24,10 +24,36 @@ const std::string& dataFolder() {
     return theDataFolder;
 }
 
+namespace {
+
+// The system's separator: a backslash on Windows, where '/' is one too.
+constexpr char Separator = static_cast<char>(std::filesystem::path::preferred_separator);
+
+bool isSeparator(char c) {
+    return c == '/' || c == Separator;
+}
+
+// Whether `name` says where it is by itself: "/x", and on Windows also with a backslash or a
+// drive letter ("C:x").
+// Told by its bytes: names are joined as bytes too, since std::filesystem would decode them
+// in Windows' code page and garble UTF-8 (or throw on a byte that is no character).
+bool namesItsOwnPlace(const std::string& name) {
+    if (isSeparator(name[0]))
+        return true;
+    const bool driveLetters = Separator == '\\';
+    const char first = name[0];
+    return driveLetters && name.size() >= 2 && name[1] == ':' &&
+           ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z'));
+}
+
+} // namespace
+
 std::string dataFilePath(const std::string& name) {
-    if (name.empty() || theDataFolder.empty())
+    if (name.empty() || theDataFolder.empty() || namesItsOwnPlace(name))
         return name;
-    return (std::filesystem::path(theDataFolder) / name).string();
+    if (isSeparator(theDataFolder.back()))
+        return theDataFolder + name;
+    return theDataFolder + Separator + name;
 }
 
 std::string describeDataFileProblem(const DataFileStatus& status, std::uintmax_t maxBytes) {

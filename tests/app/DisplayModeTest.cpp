@@ -102,6 +102,9 @@ TEST_F(DisplayModes, ScreenshotHoldsTheFrameDrawnSoFar) {
 }
 
 TEST_F(DisplayModes, LeftoverOrPlantedTemporariesAreNeverWrittenThrough) {
+#ifndef __unix__
+    GTEST_SKIP() << "the planted symbolic link is made the POSIX way";
+#endif
     {
         std::ofstream victim(at("victim.txt"), std::ios::binary);
         victim << "keep me";

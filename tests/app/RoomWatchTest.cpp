@@ -3,6 +3,7 @@
 #include "world/WorldFixture.h"
 
 #include <filesystem>
+#include <iostream>
 
 namespace {
 
@@ -83,6 +84,7 @@ TEST_F(RoomWatchTest, AnEditedRoomThatCannotBeReadIsNamedWithItsReasonAndKept) {
     fs::remove(dir.path("res/rooms/room1.txt"));
     EXPECT_EQ(watch.unreadableRoom(),
               "cannot read \"res/rooms/room1.txt\": No such file or directory; the room stays as it was");
+#ifdef __unix__
     if (fs::exists("/proc/self/pagemap")) {
         fs::create_symlink("/proc/self/pagemap", dir.path("res/rooms/room1.txt"));
         EXPECT_NE(watch.unreadableRoom().find("it holds more than the size it reports"), std::string::npos);
@@ -90,6 +92,10 @@ TEST_F(RoomWatchTest, AnEditedRoomThatCannotBeReadIsNamedWithItsReasonAndKept) {
         EXPECT_EQ(player().x, 5.0f);
         fs::remove(dir.path("res/rooms/room1.txt"));
     }
+#else
+    std::cout << "[ SKIPPED  ] the endless case: /proc/self/pagemap is reached by a symbolic link, made the "
+                 "POSIX way\n";
+#endif
 
     writeRoomAt(17);
     EXPECT_EQ(watch.unreadableRoom(), "");

@@ -2,6 +2,7 @@
 #include "definitions/DefinitionFile.h"
 #include "graphics/RgbaImage.h"
 #include "platform/ImageFile.h"
+#include "platform/OutputFile.h"
 #include "platform/SoundFile.h"
 #include "support/ReadText.h"
 #include "support/TempDir.h"
@@ -22,16 +23,17 @@ namespace {
 namespace fs = std::filesystem;
 
 // A folder holding every kind of name an archive can carry that is not a regular file. Where
-// the system has no pipes with names or /dev/zero, those names lead nowhere: still no file.
+// the system has no pipes with names, /dev/zero or links a user may make (Windows), those
+// names lead nowhere: still no file.
 struct HostileFolder : TempDir {
     HostileFolder() {
         fs::create_directories(path("directory"));
 #ifdef __unix__
         ::mkfifo(path("fifo").c_str(), 0600);
-#endif
         fs::create_symlink("/dev/zero", path("zero"));
         fs::create_symlink(path("loop"), path("loop"));
         fs::create_symlink(path("fifo"), path("link-to-fifo"));
+#endif
     }
     std::string operator/(const char* name) const {
         return path(name);
@@ -82,6 +84,9 @@ TEST(DataFile, ARoomOrSetFileOpensUpToItsBoundAndNotAByteBeyond) {
 const char* const EndlessFile = "/proc/self/pagemap";
 
 TEST(DataFile, AFileThatNeverEndsIsRefusedAtOnceByEveryReader) {
+#ifndef __unix__
+    GTEST_SKIP() << "the file that never ends is reached through a symbolic link, made the POSIX way";
+#endif
     if (!fs::exists(EndlessFile))
         GTEST_SKIP() << EndlessFile << " is not there to read";
     HostileFolder folder;
@@ -153,6 +158,31 @@ TEST(DataFile, AFileThatGrowsOnceOpenIsReadToItsReportedSizeAndRefused) {
     EXPECT_TRUE(readWholeDataFile(folder / "room.txt", MaxDefinitionFileBytes, bytes));
     EXPECT_EQ(bytes.size(), fs::file_size(folder / "room.txt"));
     onDataFileOpened = before;
+}
+
+// A name is found in the data folder byte for byte: UTF-8 reaches the system unchanged, and a
+// name that says where it is stays there.
+TEST(DataFile, NamesAreJoinedToTheDataFolderAsTheyAre) {
+    HostileFolder folder;
+    const std::string name = "res/r\xc3\xb6\xc3\xb6m.txt";
+    fs::create_directories(folder.path("res"));
+    // Made as the game makes files: std::filesystem would take the bytes for Windows' code page.
+    std::string why;
+    ASSERT_TRUE(replaceFile(folder.path("res") + "/r\xc3\xb6\xc3\xb6m.txt", "bytes", why)) << why;
+    const std::string before = dataFolder();
+    std::string root = folder.path("");
+    root.pop_back(); // no separator at its end, as the game's folders have none
+    setDataFolder(root);
+    const std::string found = dataFilePath(name);
+    EXPECT_EQ(found.substr(0, root.size()), root);
+    EXPECT_EQ(found.substr(found.size() - name.size()), name);
+    EXPECT_EQ(found.size(), root.size() + 1 + name.size());
+    std::string bytes;
+    EXPECT_TRUE(readWholeDataFile(name, MaxDefinitionFileBytes, bytes));
+    EXPECT_EQ(bytes, "bytes");
+    const std::string elsewhere = folder.path("elsewhere.txt");
+    EXPECT_EQ(dataFilePath(elsewhere), elsewhere);
+    setDataFolder(before);
 }
 
 } // namespace

@@ -119,6 +119,9 @@ TEST(Solver, FoundScriptsReplayAcrossTheRoom) {
 // A key script replaces only a regular file: a link planted under its name (into the rooms,
 // say) stays a link, its file untouched, and the terminal says why.
 TEST(Solver, KeyScriptsAreNeverWrittenThroughLinks) {
+#ifndef __unix__
+    GTEST_SKIP() << "the symbolic link is made the POSIX way";
+#endif
     TempDir dir;
     dir.write("room.txt", "keep me");
     std::filesystem::create_symlink("room.txt", dir.path("room1-west.keys"));

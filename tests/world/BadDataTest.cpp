@@ -3,6 +3,7 @@
 #include "WorldFixture.h"
 
 #include "definitions/AnimationSet.h"
+#include "platform/OutputFile.h"
 #include "world/EntryPoint.h"
 #include "world/Platform.h"
 #include "world/Searchable.h"
@@ -119,16 +120,20 @@ TEST_F(BadData, NonAsciiFileNamesAreReadByteForByte) {
     // UTF-8 and a lone Latin-1 byte: names are bytes to the game, never decoded.
     const std::string utf8 = "res/textures/st\xc3\xa4in.set";
     const std::string latin1 = "res/textures/\xe9t\xe9.set";
-    dir.write(utf8, "set Walk 3 a.png\n");
-    dir.write(latin1, "set Jump 3 b.png\n");
+    // Made as the game makes files, byte for byte: std::filesystem would take the bytes for
+    // Windows' code page.
+    const std::string root = dir.path("");
+    std::string why;
+    ASSERT_TRUE(replaceFile(root + utf8, "set Walk 3 a.png\n", why)) << why;
+    ASSERT_TRUE(replaceFile(root + latin1, "set Jump 3 b.png\n", why)) << why;
     AnimationSet set;
     set.load(utf8);
     set.load(latin1);
     EXPECT_TRUE(set.defines("Walk"));
     EXPECT_TRUE(set.defines("Jump"));
 
-    const std::string roomName = dir.path("r\xc3\xb6\xc3\xb6m\xff.txt");
-    dir.write("r\xc3\xb6\xc3\xb6m\xff.txt", "entrypoint position 4 29 side left\n");
+    const std::string roomName = root + "r\xc3\xb6\xc3\xb6m\xff.txt";
+    ASSERT_TRUE(replaceFile(roomName, "entrypoint position 4 29 side left\n", why)) << why;
     Room room(objectRegistry());
     registerObjectTypes(objectRegistry());
     EXPECT_TRUE(room.loadFile(roomName));
