@@ -181,8 +181,16 @@ struct WorldSnapshot {
     std::uint64_t hash() const;
 
   private:
-    auto lists() { return std::tie(robots, lifts, searchables); }
-    auto lists() const { return std::tie(robots, lifts, searchables); }
+    // Spelt out: a deduced return type could not be used above, before its definition.
+    std::tuple<std::vector<RobotSnapshot>&, std::vector<LiftSnapshot>&, std::vector<SearchableSnapshot>&>
+    lists() {
+        return std::tie(robots, lifts, searchables);
+    }
+    std::tuple<const std::vector<RobotSnapshot>&, const std::vector<LiftSnapshot>&,
+               const std::vector<SearchableSnapshot>&>
+    lists() const {
+        return std::tie(robots, lifts, searchables);
+    }
 };
 
 // Saves the world into `snapshot`, reusing its storage (saving into the same snapshot

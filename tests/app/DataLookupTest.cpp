@@ -22,7 +22,9 @@ class DataLookupOrder : public ::testing::Test {
     }
     void giveData(const std::string& folder) const { fs::create_directories(dir.path(folder + "/res")); }
     // A folder of the tree as the lookup names it, in the system's own separators ('\' on Windows).
-    std::string place(const std::string& folder) const { return fs::path(dir.path(folder)).lexically_normal().string(); }
+    std::string place(const std::string& folder) const {
+        return fs::path(dir.path(folder)).lexically_normal().string();
+    }
     DataLookup lookup() const {
         DataLookup facts;
         facts.workingDirectory = dir.path("here");

@@ -1,3 +1,5 @@
 #include "platform/system/PageFullScreen.h"
 
-bool askPageForFullScreen(bool) { return false; }
+bool askPageForFullScreen(bool) {
+    return false;
+}
