@@ -59,7 +59,9 @@ TEST_F(SdlEvents, QuitMinimiseAndRenderResetsAreRecognised) {
     push(SDL_RENDER_TARGETS_RESET);
     push(SDL_RENDER_DEVICE_RESET);
     push(SDL_QUIT);
+    push(SDL_KEYUP, SDLK_UP); // a pass's only key
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
+    EXPECT_EQ(keys, std::vector<SDL_Keycode>{SDLK_UP});
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
     EXPECT_EQ(std::pair(targetResets, deviceResets), std::pair(1, 0)); // textures kept
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
