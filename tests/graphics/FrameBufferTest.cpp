@@ -12,7 +12,8 @@
 
 namespace {
 
-// Every colour against every alpha, texel (s, a) at column s and row a.
+// Every colour against every alpha, texel (s, a + s) at column s and row a: every row holds
+// transparent and opaque texels among the partial ones.
 RgbaImage everyTexel() {
     RgbaImage image;
     image.width = 256;
@@ -24,7 +25,7 @@ RgbaImage everyTexel() {
             p[0] = static_cast<std::uint8_t>(s);
             p[1] = static_cast<std::uint8_t>(255 - s);
             p[2] = static_cast<std::uint8_t>(s * 7);
-            p[3] = static_cast<std::uint8_t>(a);
+            p[3] = static_cast<std::uint8_t>(a + s);
         }
     }
     return image;
