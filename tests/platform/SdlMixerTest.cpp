@@ -348,6 +348,7 @@ TEST_F(SdlMixerTest, OnlyOneMixerIsOpenAtATimeAndInitSoundOpensItSayingNothing) 
     EXPECT_EQ(createSdlMixer(error), nullptr);
     EXPECT_FALSE(error.empty());
     mixer.reset();
+    EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0); // the device closed with it
     std::ostringstream diagnostics;
     std::unique_ptr<SoundSink> sink = initSound(diagnostics);
     EXPECT_NE(dynamic_cast<SdlMixer*>(sink.get()), nullptr) << diagnostics.str();
