@@ -129,6 +129,8 @@ def copy_tree(files):
                 if os.path.relpath(path, TREE) not in tracked:
                     os.remove(path)
                     changed = True
+    # A copy takes the time it is made, not the checkout's: an edit older than the copy's last
+    # build would otherwise look built already, and the suite run against the old test.
     for name in files:
         target = os.path.join(TREE, name)
         os.makedirs(os.path.dirname(target), exist_ok=True)
@@ -137,9 +139,9 @@ def copy_tree(files):
             continue
         if not os.path.exists(target):
             changed = True
-            shutil.copy2(source, target)
+            shutil.copy(source, target)
         elif open(source, "rb").read() != open(target, "rb").read():
-            shutil.copy2(source, target)
+            shutil.copy(source, target)
     return changed
 
 

@@ -64,12 +64,12 @@ TEST_F(RoomWatchTest, AnEditedRoomOrImageIsReadAgainBehindTheNextDeathsCurtain) 
 // The room author is told why an edited room cannot be read; the room stays as it was and is
 // tried again at the next death.
 TEST_F(RoomWatchTest, AnEditedRoomThatCannotBeReadIsNamedWithItsReasonAndKept) {
-    writeRoomAt(5);
     RoomWatch watch;
+    EXPECT_EQ(watch.unreadableRoom(), ""); // no ring read yet, nor any room written
+    writeRoomAt(5);
     watch.start();
     world.reloadBehindCurtain = [&watch] { return watch.changed(); };
     load();
-    EXPECT_EQ(watch.unreadableRoom(), "");
 
     fs::remove(dir.path("res/rooms/room1.txt"));
     fs::create_directory(dir.path("res/rooms/room1.txt"));

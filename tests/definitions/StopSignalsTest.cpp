@@ -18,8 +18,11 @@ namespace {
 // process ends only the child. The child reports through its exit status.
 template <class Body> int statusOfChild(Body body) {
     const pid_t child = fork();
-    if (child == 0)
+    if (child == 0) {
+        // A suite started in the background from a script inherits SIGINT ignored.
+        std::signal(SIGINT, SIG_DFL);
         _exit(body());
+    }
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, 0), child);
     return status;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -41,13 +42,13 @@ TEST_F(SdlEvents, KeysAndPadsAllGoToTheirReadersAndOneWindowMessageIsTakenPerPas
     push(SDL_KEYDOWN, SDLK_a);
     push(SDL_MOUSEMOTION);
     push(SDL_JOYBUTTONDOWN);
-    push(SDL_CONTROLLERBUTTONDOWN);
+    push(SDL_CONTROLLERAXISMOTION); // the first of the pads' events
     pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     push(SDL_KEYDOWN, SDLK_b);
     pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
 
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
-    EXPECT_EQ(keys, (std::vector<SDL_Keycode>{SDLK_a, -SDL_CONTROLLERBUTTONDOWN, SDLK_b}));
+    EXPECT_EQ(keys, (std::vector<SDL_Keycode>{SDLK_a, -SDL_CONTROLLERAXISMOTION, SDLK_b}));
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Activate);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Close);
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
@@ -58,11 +59,13 @@ TEST_F(SdlEvents, QuitMinimiseAndRenderResetsAreRecognised) {
     push(SDL_RENDER_TARGETS_RESET);
     push(SDL_RENDER_DEVICE_RESET);
     push(SDL_QUIT);
+    push(SDL_KEYUP, SDLK_UP); // a pass's only key
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Deactivate);
+    EXPECT_EQ(keys, std::vector<SDL_Keycode>{SDLK_UP});
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
+    EXPECT_EQ(std::pair(targetResets, deviceResets), std::pair(1, 0)); // textures kept
     EXPECT_EQ(messages.takeMessage(), WindowMessage::None);
-    EXPECT_EQ(targetResets, 1);
-    EXPECT_EQ(deviceResets, 1);
+    EXPECT_EQ(std::pair(targetResets, deviceResets), std::pair(1, 1));
     EXPECT_EQ(messages.takeMessage(), WindowMessage::Quit);
 }
 

@@ -225,6 +225,8 @@ TEST_F(SdlMixerTest, TheCheckJudgesEveryEncodingAndLayoutAsTheGameLoadsIt) {
         {"the fastest rate the mixer converts", with(pcm(1, 16), [](Wav& w) { w.rate = 4194302; }).bytes(),
          true},
         {"one faster", with(pcm(1, 16), [](Wav& w) { w.rate = 4194303; }).bytes(), false},
+        {"a frame more than 256 MB converted", // 44.1 bytes a frame once converted
+         with(pcm(1, 8), [](Wav& w) { w.rate = 4000, w.samples.resize(6086972); }).bytes(), false},
         {"MS ADPCM stereo, samples per block given", ms(2, 6, msAdpcm(500)).bytes(), true},
         {"MS ADPCM, one sample per block more than fit", ms(1, 3, msAdpcm(501)).bytes(), false},
         {"MS ADPCM, 3 channels", ms(3).bytes(), false},
@@ -346,6 +348,7 @@ TEST_F(SdlMixerTest, OnlyOneMixerIsOpenAtATimeAndInitSoundOpensItSayingNothing) 
     EXPECT_EQ(createSdlMixer(error), nullptr);
     EXPECT_FALSE(error.empty());
     mixer.reset();
+    EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0); // the device closed with it
     std::ostringstream diagnostics;
     std::unique_ptr<SoundSink> sink = initSound(diagnostics);
     EXPECT_NE(dynamic_cast<SdlMixer*>(sink.get()), nullptr) << diagnostics.str();

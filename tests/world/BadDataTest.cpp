@@ -52,9 +52,11 @@ TEST_F(BadData, UnknownTypesKeysAndJunkNumbersSpoilNothingElse) {
                  "Entrypoint position 2 2 side left\n"
                  "entrypoint colour red position 12junk 29.5.5 side left wings 4\n"
                  "searchable position 0x10 20 width 2e height 3 percentage 50%\n"
+                 "searchable width 1 height 1 position 7\n"
                  "platform start -5 30 end 1e9 30 texture\n");
     load();
-    ASSERT_EQ(world.room->objects().size(), 3u);
+    ASSERT_EQ(world.room->objects().size(), 4u);
+    EXPECT_EQ(object<Searchable>(2).y, 0.0f); // a position cut off by the line's end is ignored
     // atoi and atof rules: the number prefix counts, the junk after it does not.
     expectAt(12.0f, 29.5f);
     const auto& searchable = object<Searchable>(1);

@@ -37,24 +37,28 @@ int stepsToArrive(Lift& lift) {
     return -1;
 }
 
-TEST(Lift, GoingUpTenUnitsArrivesInThe61stStepAndDownInThe60th) {
+// Up from 19 the 54th step lands exactly on 10, and down from 0 the 60th: a lift stops in the
+// step that passes its stop, as it does where the steps never land on it.
+TEST(Lift, StopsInTheStepThatPassesItsStopThoughAnEarlierOneLandsOnIt) {
     Lift lift;
-    loadThreeStops(lift, 2);
+    TokenList stops = tokensOf("waypoint 10 0 waypoint 10 10 waypoint 10 19 startpoint 2");
+    lift.load(stops);
     Rider rider(10.5f, 2.0f);
     ASSERT_TRUE(lift.interactUp(&rider));
     EXPECT_EQ(lift.motion, Lift::MovingUp);
-    EXPECT_EQ(stepsToArrive(lift), 61);
-    EXPECT_EQ(lift.y, 15.0f);
+    EXPECT_EQ(stepsToArrive(lift), 55);
+    EXPECT_EQ(lift.y, 10.0f);
     // Put on the final top edge before being told, then let go.
-    EXPECT_EQ(rider.finishedAt, std::vector<float>{14.0f});
+    EXPECT_EQ(rider.finishedAt, std::vector<float>{9.0f});
     EXPECT_EQ(lift.rider, nullptr);
 
     Lift down;
-    loadThreeStops(down, 0);
+    TokenList downStops = tokensOf("waypoint 10 0 waypoint 10 10 startpoint 0");
+    down.load(downStops);
     ASSERT_TRUE(down.interactDown(&rider));
-    EXPECT_EQ(stepsToArrive(down), 60);
-    EXPECT_EQ(down.y, 15.0f);
-    EXPECT_EQ(rider.finishedAt.back(), 14.0f);
+    EXPECT_EQ(stepsToArrive(down), 61);
+    EXPECT_EQ(down.y, 10.0f);
+    EXPECT_EQ(rider.finishedAt.back(), 9.0f);
 }
 
 TEST(Lift, CarriesItsRiderOnItsTopEdgeEveryStep) {
