@@ -274,6 +274,13 @@ TEST_F(BundledGame, LinksAreSavedAsPlacesInTheRoomAndComeBackToTheSameObjects) {
     ASSERT_TRUE(restoreWorld(saved));
     EXPECT_EQ(searchable->searcher, world.player.get());
     EXPECT_EQ(lift->rider, objects[robotPlace].get());
+
+    // A snapshot of a room the ring does not hold is refused, and nothing is put back.
+    WorldSnapshot elsewhere = saved;
+    elsewhere.ring.loadedRoom = static_cast<std::uint32_t>(world.roomFiles.size());
+    searchable->searcher = nullptr;
+    EXPECT_FALSE(restoreWorld(elsewhere));
+    EXPECT_EQ(searchable->searcher, nullptr);
 }
 
 } // namespace
