@@ -1,8 +1,8 @@
 #include "graphics/QuadLayout.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -17,7 +17,9 @@ struct Dyadic {
 };
 
 bool toDyadic(float value, Dyadic& out) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
+    // memcpy, not std::bit_cast: the browser build's standard library has none.
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>((bits >> 23) & 0xFFu);
     if (biased == 0xFF) {
         return false;
