@@ -1,6 +1,7 @@
 #include "graphics/QuadLayout.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
