@@ -6,7 +6,9 @@ cd "$(dirname "$0")/.."
 cmake --preset debug -DMARROWGAST_WERROR=ON >/dev/null
 db=build/debug/compile_commands.json
 
-mapfile -t sources < <(git ls-files 'src/*.cpp' 'tools/*.cpp')
+# The Windows and browser sides of the platform are not in this build's compile database; their
+# own builds (scripts/windows.sh, scripts/web.sh) compile them with warnings as errors.
+mapfile -t sources < <(git ls-files 'src/*.cpp' 'tools/*.cpp' | grep -vE '/system/(Win32|Browser)[^/]*\.cpp$')
 
 echo "== clang-tidy (${#sources[@]} files)"
 # Two at a time: the machine is shared.
