@@ -102,6 +102,8 @@ class WordHash {
         static_assert(describesEveryWord<Part>());
         forEachField<Part>([&](const auto& f) {
             const auto& member = part.*f.saved;
+            // A described member is a whole number of 32-bit words.
+            // NOLINTNEXTLINE(bugprone-sizeof-expression)
             for (std::size_t i = 0; i < sizeof member / sizeof(std::uint32_t); ++i) {
                 std::uint32_t word = 0;
                 std::memcpy(&word, reinterpret_cast<const unsigned char*>(&member) + i * sizeof word,

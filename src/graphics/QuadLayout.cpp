@@ -9,7 +9,7 @@ namespace {
 
 // 128-bit integers, which GCC and Clang give on every target the game is built for: the edges
 // and texture coordinates are worked out in them exactly, the same everywhere.
-__extension__ typedef __int128 Wide;
+using Wide = __int128;
 
 // A float as m × 2^e, exactly; m is odd, or 0 with e 0.
 struct Dyadic {

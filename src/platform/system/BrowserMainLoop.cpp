@@ -24,9 +24,9 @@ void onAnimationFrame() {
 
 } // namespace
 
-int runMainLoop(std::function<bool()> pass, std::function<int()> finish) {
-    thePass = std::move(pass);
-    theFinish = std::move(finish);
+int runMainLoop(const std::function<bool()>& pass, const std::function<int()>& finish) {
+    thePass = pass;
+    theFinish = finish;
     // The browser's frames drive the passes (fps 0: requestAnimationFrame). Simulating an
     // endless loop returns to the browser here and keeps the caller's stack as it is, so what
     // the passes use stays alive.

@@ -5,4 +5,4 @@
 // On a desktop a plain loop that returns that status. In a browser the page must keep drawing,
 // so it is one pass per animation frame and the call never returns: everything the caller
 // holds stays in place for the passes, and `finish`'s status ends the program there.
-int runMainLoop(std::function<bool()> pass, std::function<int()> finish);
+int runMainLoop(const std::function<bool()>& pass, const std::function<int()>& finish);

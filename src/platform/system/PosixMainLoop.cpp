@@ -1,6 +1,6 @@
 #include "platform/system/MainLoop.h"
 
-int runMainLoop(std::function<bool()> pass, std::function<int()> finish) {
+int runMainLoop(const std::function<bool()>& pass, const std::function<int()>& finish) {
     while (pass()) {
     }
     return finish();

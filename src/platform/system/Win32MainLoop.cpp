@@ -1,7 +1,7 @@
 #include "platform/system/MainLoop.h"
 
 // Windows runs the game as a desktop does: a plain loop.
-int runMainLoop(std::function<bool()> pass, std::function<int()> finish) {
+int runMainLoop(const std::function<bool()>& pass, const std::function<int()>& finish) {
     while (pass()) {
     }
     return finish();
