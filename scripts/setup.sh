@@ -6,6 +6,8 @@
 #   scripts/setup.sh --windows    that and the MinGW-w64 cross compilers, Wine, GoogleTest's
 #                                 sources and a deb-src line for the archive, so the Windows
 #                                 libraries build from Debian's source packages (scripts/windows.sh)
+#   scripts/setup.sh --web        --developer's, and Emscripten, Chromium, node and npm and a
+#                                 deb-src line, for the browser build (scripts/web.sh)
 set -euo pipefail
 
 packages=(
@@ -26,8 +28,15 @@ case "${1:-}" in
       mingw-w64 libz-mingw-w64-dev wine64 wine xvfb xdotool zip dpkg-dev googletest python3
     )
     ;;
+  --web)
+    packages+=(
+      libgtest-dev libgmock-dev libbenchmark-dev
+      clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 cppcheck
+      xvfb xdotool emscripten chromium zip dpkg-dev python3
+    )
+    ;;
   *)
-    echo "usage: scripts/setup.sh [--developer|--windows]" >&2
+    echo "usage: scripts/setup.sh [--developer|--windows|--web]" >&2
     exit 2
     ;;
 esac
@@ -38,10 +47,15 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-# The Windows libraries are built from Debian's source packages: apt needs a deb-src line
+# Node and npm may come from elsewhere (a node that bundles its npm); Debian's otherwise.
+if [ "${1:-}" = --web ]; then
+  command -v node >/dev/null 2>&1 || missing+=(nodejs)
+  command -v npm >/dev/null 2>&1 || missing+=(npm)
+fi
+# The Windows and browser libraries are built from Debian's source packages: apt needs a deb-src line
 # for the archive and suites it installs from.
 sources=()
-if [ "${1:-}" = --windows ] && ! apt-cache showsrc libsdl2 2>/dev/null | grep -q '^Package:'; then
+if { [ "${1:-}" = --windows ] || [ "${1:-}" = --web ]; } && ! apt-cache showsrc libsdl2 2>/dev/null | grep -q '^Package:'; then
   sources=(/etc/apt/sources.list.d/debian-src.sources)
 fi
 [ ${#missing[@]} -eq 0 ] && [ ${#sources[@]} -eq 0 ] && exit 0

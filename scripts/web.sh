@@ -22,51 +22,9 @@ esac
 
 # --- What the build needs from Debian -----------------------------------------------------------
 
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then
-    "$@"
-  elif command -v sudo >/dev/null 2>&1; then
-    sudo "$@"
-  else
-    echo "error: need root or sudo for: $*" >&2
-    exit 1
-  fi
-}
-
-# The host build (the replay tool the browser's pictures are compared with) needs what ./test needs.
-scripts/setup.sh --developer
-
-# Source packages come from deb-src lines; Debian 12's images have none.
-if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  echo "Adding Debian's source packages to apt (deb-src)"
-  as_root tee /etc/apt/sources.list.d/marrowgast-src.sources >/dev/null <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  as_root apt-get -o DPkg::Lock::Timeout=900 update -qq
-fi
-if ! apt-cache showsrc zlib 2>/dev/null | grep -q '^Version:'; then
-  as_root apt-get -o DPkg::Lock::Timeout=900 update -qq
-fi
-
-needed=(emscripten chromium zip dpkg-dev python3)
-missing=()
-for p in "${needed[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-# Node and npm may come from elsewhere (a node that bundles its npm); Debian's otherwise.
-command -v node >/dev/null 2>&1 || missing+=(nodejs)
-command -v npm >/dev/null 2>&1 || missing+=(npm)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
-    --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# What ./test needs (the host's replay tool is compared with), Emscripten, Chromium, node and
+# npm, and the deb-src line the libraries' sources come from.
+scripts/setup.sh --web
 
 # emcc runs its JavaScript parts with Debian's node modules. Its sanity check (node, clang and
 # llc asked for their versions) would run at every call, as Debian's cache is read-only: once is
