@@ -1,6 +1,12 @@
 #!/bin/sh
 # The game's options answer and exit without opening a window; anything else is refused.
+# The same on every system: the process edges that only POSIX has are recording_check.sh's.
 game=${1:?usage: command_line_check.sh GAME}
+# How the game names a folder it was given: Windows programs (MARROWGAST_TEST_WINE set) name
+# it in their own form, Z:\tmp\... for /tmp/....
+shown() { if [ -n "${MARROWGAST_TEST_WINE:-}" ]; then winepath -w "$1" 2>/dev/null; else printf '%s' "$1"; fi; }
+# ... and in quotes, as every message quotes a name: a backslash doubled, as in C.
+quoted() { printf '"%s"' "$(shown "$1" | sed 's/\\/\\\\/g')"; }
 failed=0
 out=$("$game" --help) || { echo "--help: exit $?"; failed=1; }
 for option in --data --fullscreen --room --side --record --watch --help --version; do
@@ -31,38 +37,17 @@ done
 empty=$(mktemp -d) || exit 1
 err=$("$game" --data="$empty" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--data without res/: exit $status, wanted 1"; failed=1; }
-printf '%s\n' "$err" | grep -q "there is no res/ folder in $empty" || { echo "--data without res/ said: $err"; failed=1; }
+printf '%s\n' "$err" | grep -qF "there is no res/ folder in $(shown "$empty")" || { printf '%s\n' "--data without res/ said: $err"; failed=1; }
 rmdir "$empty"
-# No display at all: SDL would fall back to drawing unseen into memory; the game says there is
-# no display instead, unless SDL_VIDEODRIVER asked for such a driver.
-err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 10 "$game" 2>&1 >/dev/null); status=$?
-[ $status -eq 1 ] || { echo "no display: exit $status, wanted 1"; failed=1; }
-printf '%s\n' "$err" | grep -q "no display to show the game on" || { echo "no display said: $err"; failed=1; }
 # A data folder whose first room cannot be read: the folder, the file and the system's reason.
 nofirst=$(mktemp -d) || exit 1
 mkdir "$nofirst/res"
 err=$(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --data "$nofirst" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--data without a first room: exit $status, wanted 1"; failed=1; }
-printf '%s\n' "$err" | grep -qF "\"$nofirst\": cannot read the first room, \"res/rooms/room1.txt\": No such file or directory" ||
-  { echo "--data without a first room said: $err"; failed=1; }
+printf '%s\n' "$err" | grep -qF "$(quoted "$nofirst"): cannot read the first room, \"res/rooms/room1.txt\": No such file or directory" ||
+  { printf '%s\n' "--data without a first room said: $err"; failed=1; }
 rm -r "$nofirst"
-# --room and --side start the game there; --record says so on its first line and, once a stop
-# signal ends the game, where the player was on its last. While it records, a second game is
-# refused the file at once.
 scratch=$(mktemp -d) || exit 1
-# Dummy video: the offscreen driver loads EGL libraries that leak under the sanitizers.
-SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --room 3 --side=right --record "$scratch/run.keys" &
-pid=$!
-# The first step writes the start line: waited for, not guessed.
-tries=0
-until [ "$(head -n 1 "$scratch/run.keys" 2>/dev/null)" ] || [ $tries -ge 300 ]; do sleep 0.1; tries=$((tries + 1)); done
-err=$(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -k 1 10 "$game" --record "$scratch/run.keys" 2>&1 >/dev/null); status=$?
-[ $status -eq 1 ] || { echo "--record of a file being recorded: exit $status, wanted 1"; failed=1; }
-printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/run.keys\": another program is writing it" || { echo "--record of a file being recorded said: $err"; failed=1; }
-kill -TERM $pid
-wait $pid || { echo "--room 3 --side=right --record: exit $?"; failed=1; }
-[ "$(head -n 1 "$scratch/run.keys")" = "start 3 right 640x480 window" ] || { echo "recording starts: $(head -n 1 "$scratch/run.keys")"; failed=1; }
-tail -n 1 "$scratch/run.keys" | grep -qE '^end [0-9]+ 3 ' || { echo "recording ends: $(tail -n 1 "$scratch/run.keys")"; failed=1; }
 err=$("$game" --record "$scratch/no/such/folder/run.keys" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--record into a missing folder: exit $status, wanted 1"; failed=1; }
 printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/no/such/folder/run.keys\": No such file or directory" || { echo "--record into a missing folder said: $err"; failed=1; }
@@ -82,28 +67,6 @@ for start in no-driver no-rooms; do
   [ "$(cat "$scratch/old.keys")" = "keep me" ] || { echo "a failed start ($start) changed the recording: $(cat "$scratch/old.keys")"; failed=1; }
   [ ! -e "$scratch/new.keys" ] || { echo "a failed start ($start) left a new recording"; failed=1; }
 done
-ln -s old.keys "$scratch/link.keys"
-mkfifo "$scratch/pipe.keys"
-for file in link.keys pipe.keys; do
-  case $file in link.keys) why="it is a symbolic link" ;; *) why="it is a pipe, not a regular file" ;; esac
-  err=$(SDL_VIDEODRIVER=nosuchdriver timeout -k 1 5 "$game" --record "$scratch/$file" 2>&1 >/dev/null); status=$?
-  [ $status -eq 1 ] || { echo "--record $file: exit $status, wanted 1"; failed=1; }
-  printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/$file\": $why" || { echo "--record $file said: $err"; failed=1; }
-done
-[ "$(cat "$scratch/old.keys")" = "keep me" ] || { echo "--record through a link wrote: $(cat "$scratch/old.keys")"; failed=1; }
-# Started in a folder deleted under it, the game plays: it finds its data by itself and
-# records where it was told.
-mkdir "$scratch/gone"
-(cd "$scratch/gone" && rmdir "$scratch/gone" &&
-  exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --room 2 --record "$scratch/gone.keys") &
-pid=$!
-tries=0
-until [ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" ] || [ $tries -ge 300 ] || ! kill -0 $pid 2>/dev/null; do
-  sleep 0.1; tries=$((tries + 1))
-done
-kill -TERM $pid 2>/dev/null
-wait $pid || { echo "from a deleted working directory: exit $?"; failed=1; }
-[ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" = "start 2 left 640x480 window" ] || { echo "from a deleted working directory, the recording starts: $(head -n 1 "$scratch/gone.keys")"; failed=1; }
 rm -r "$scratch"
 [ $failed -eq 0 ] && echo "options answered"
 exit $failed
