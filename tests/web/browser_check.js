@@ -7,6 +7,11 @@
 // 3. A run played with key presses and ?record=1: P downloads screenshot.png, Escape ends the
 //    game, the page offers the recording; the Linux replay tool plays it to its end line (exit 0)
 //    and saves the same screenshot.
+// 4. The page's controls: F10, F11 and F9 give the canvas the game's sizes, F12 asks for full
+//    screen and F12 again leaves it, the sound starts with the first key, the Screenshot button
+//    downloads the game's picture, Play again starts a new game, Record a run reloads recording.
+// 5. A gamepad (the browser's Gamepad API, given a pad by the check) runs the hero; its run
+//    replays on Linux.
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -199,9 +204,7 @@ async function frameRate(browser, origin) {
 }
 
 async function recordedRun(browser, origin) {
-  const downloads = fs.mkdtempSync(path.join(scratch, 'downloads-'));
-  const session = await browser.target().createCDPSession();
-  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  const downloads = await allowDownloads(browser);
   const page = await openGame(browser, origin, '?record=1', 1e9);
   const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
   const keyboard = page.keyboard;
@@ -249,6 +252,133 @@ async function recordedRun(browser, origin) {
                    keys.trim().split('\n').pop());
 }
 
+// Downloads into a fresh folder of the scratch; gives the folder.
+async function allowDownloads(browser) {
+  const downloads = fs.mkdtempSync(path.join(scratch, 'downloads-'));
+  const session = await browser.target().createCDPSession();
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  return downloads;
+}
+
+async function waitForFile(file) {
+  for (let i = 0; i < 100 && !fs.existsSync(file); i++) await new Promise((resolve) => setTimeout(resolve, 100));
+  return fs.existsSync(file);
+}
+
+async function waitForPasses(page, count) {
+  await page.waitForFunction((n) => window.marrowgastCheck.passes >= n, { timeout: 20000 }, count);
+}
+
+async function pageControls(browser, origin) {
+  const downloads = await allowDownloads(browser);
+  const failed = failures.length;
+  const page = await openGame(browser, origin, '', 1e9);
+  const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+  const sound = () => page.evaluate(() => (Module.SDL2 && Module.SDL2.audioContext
+                                           ? Module.SDL2.audioContext.state : 'none'));
+  await waitForPasses(page, 5);
+  // Headless Chromium lets any page play sound; a desktop browser holds a page's sound until
+  // its first key or click. Held as a desktop browser holds it, the first key starts it.
+  await page.evaluate(() => Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.suspend());
+  const before = await sound();
+  if (before !== 'suspended') fail(`the game's sound is ${before}, not held until a key`);
+  for (const [key, width, height] of [['F10', 800, 600], ['F11', 1024, 768], ['F9', 640, 480]]) {
+    await page.keyboard.press(key);
+    await pause(300);
+    const size = await page.$eval('#canvas', (canvas) => [canvas.width, canvas.height]);
+    if (size[0] !== width || size[1] !== height) fail(`${key}: the canvas is ${size[0]} x ${size[1]}, not ${width} x ${height}`);
+  }
+  const after = await sound();
+  if (after !== 'running') fail(`the sound is ${after} after the first keys, not running`);
+  await page.keyboard.press('F12');
+  await pause(500);
+  const full = await page.evaluate(() => document.fullscreenElement !== null);
+  await page.keyboard.press('F12');
+  await pause(500);
+  const left = await page.evaluate(() => document.fullscreenElement === null);
+  if (!full || !left) fail(`F12: full screen ${full ? 'entered' : 'never entered'}, ${left ? 'left' : 'never left'}`);
+  await page.click('#shot');
+  const shot = path.join(downloads, 'screenshot.png');
+  if (!await waitForFile(shot)) {
+    fail('the Screenshot button downloaded nothing');
+  } else {
+    const picture = decodePng(fs.readFileSync(shot));
+    const colours = new Set();
+    for (let i = 0; i < picture.pixels.length; i += 4) colours.add(picture.pixels.readUInt32BE(i));
+    if (picture.width !== 640 || picture.height !== 480 || colours.size < 16)
+      fail(`the Screenshot button gave a ${picture.width} x ${picture.height} picture of ${colours.size} colours`);
+  }
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#ended.shown', { timeout: 10000 });
+  if (await page.$eval('#recording', (link) => !link.hidden)) fail('a game not recording offered a recording');
+  // Play again: the page is loaded anew and its game runs.
+  await Promise.all([page.waitForNavigation(), page.click('#again')]);
+  await waitForPasses(page, 5);
+  if (await page.$('#ended.shown')) fail('after Play again the page still says the game has ended');
+  await Promise.all([page.waitForNavigation(), page.click('#record')]);
+  await waitForPasses(page, 5);
+  const address = await page.evaluate(() => [location.search, document.getElementById('record').hidden]);
+  if (address[0] !== '?record=1' || !address[1]) fail(`Record a run gave the address "${address[0]}"`);
+  if (failures.length === failed) console.log('the page: F9-F11 sizes, F12 full screen, sound on the first key, Screenshot, Play again, Record a run');
+  await page.close();
+}
+
+// A standard-mapping pad (SDL's mapping in the browser): button 0 is south, 15 the d-pad's right.
+function fakeGamepad() {
+  const pad = { id: 'Check pad', index: 0, connected: true, mapping: 'standard', timestamp: 1,
+                axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+  window.checkPad = pad;
+  navigator.getGamepads = () => [pad];
+  window.pressPad = (button, down) => {
+    pad.buttons[button] = { pressed: down, value: down ? 1 : 0 };
+    pad.timestamp++;
+  };
+  window.plugPad = () => {
+    const event = new Event('gamepadconnected');
+    Object.defineProperty(event, 'gamepad', { value: pad });
+    dispatchEvent(event);
+  };
+}
+
+async function gamepadRun(browser, origin) {
+  const downloads = await allowDownloads(browser);
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(fakeGamepad);
+  await page.evaluateOnNewDocument(holdPasses);
+  page.on('pageerror', (error) => fail('the page threw: ' + error.message));
+  await page.setViewport({ width: 640, height: 504, deviceScaleFactor: 1 });
+  await page.goto(origin + '/index.html?record=1');
+  await waitForPasses(page, 5);
+  await page.evaluate(() => window.plugPad());
+  const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+  await pause(300);
+  await page.evaluate(() => window.pressPad(15, true));
+  await pause(800);
+  await page.evaluate(() => window.pressPad(0, true));
+  await pause(200);
+  await page.evaluate(() => { window.pressPad(0, false); window.pressPad(15, false); });
+  await pause(300);
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#ended.shown', { timeout: 10000 });
+  await page.click('#recording');
+  const file = path.join(downloads, 'marrowgast.keys');
+  const found = await waitForFile(file);
+  await page.close();
+  if (!found) return fail('the gamepad run offered no recording');
+  const keys = fs.readFileSync(file, 'latin1');
+  for (const [pattern, what] of [[/^\d+ right down$/m, "the d-pad's right"], [/^\d+ space down$/m, 'the south button']]) {
+    if (!pattern.test(keys)) fail(`the gamepad run's recording has no ${what}:\n${keys}`);
+  }
+  const folder = fs.mkdtempSync(path.join(scratch, 'pad-'));
+  fs.symlinkSync(path.join(dataRoot, 'res'), path.join(folder, 'res'));
+  try {
+    execFileSync(linuxReplay, ['--keys', file], { cwd: folder, stdio: ['ignore', 'ignore', 'pipe'] });
+    console.log('a gamepad ran and jumped the hero; the run replays on Linux: ' + keys.trim().split('\n').pop());
+  } catch (error) {
+    fail(`the Linux replay of the gamepad run exited ${error.status}: ${error.stderr}`);
+  }
+}
+
 async function main() {
   const server = await serve(path.resolve(webFolder));
   const origin = `http://127.0.0.1:${server.address().port}`;
@@ -259,13 +389,15 @@ async function main() {
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           '--enable-unsafe-swiftshader', '--force-color-profile=srgb', '--autoplay-policy=no-user-gesture-required'],
+           '--enable-unsafe-swiftshader', '--force-color-profile=srgb'],
   });
   try {
     await firstFrame(browser, origin, '', [], 'room 1');
     await firstFrame(browser, origin, '?room=3&side=right', ['--room', '3', '--side', 'right'], 'room 3 from the right');
     await frameRate(browser, origin);
+    await pageControls(browser, origin);
     await recordedRun(browser, origin);
+    await gamepadRun(browser, origin);
   } finally {
     await browser.close();
     server.close();
