@@ -1,14 +1,23 @@
 // The images and sounds the game ships: made by the generator from art/, committed under res/,
 // and timed the way the actors move.
+#include "actors/Player.h"
+#include "actors/Robot.h"
+#include "app/GameSetup.h"
 #include "content/ContentBuilder.h"
 #include "definitions/AnimationSet.h"
+#include "graphics/QuadLayout.h"
 #include "support/TempDir.h"
+#include "world/Lift.h"
+#include "world/Platform.h"
+#include "world/Room.h"
+#include "world/World.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 
 namespace {
@@ -58,6 +67,115 @@ TEST(GameArt, AnimationTimingsFitTheMovesTheyShow) {
         EXPECT_NEAR(body.length("TurnRightToLeft"), 0.5, 0.1) << robot;
         EXPECT_NEAR(body.length("TurnLeftToRight"), 0.5, 0.1) << robot;
     }
+}
+
+// The bounding box of the largest group of side-by-side texels whose alpha is at least 128:
+// the body, which a stray texel is not.
+PixelRect bodyBox(const RgbaImage& image) {
+    const int width = image.width;
+    const auto solid = [&](int i) { return image.pixels[static_cast<std::size_t>(i) * 4 + 3] >= 128; };
+    std::vector<bool> seen(static_cast<std::size_t>(width * image.height));
+    PixelRect best;
+    int bestSize = 0;
+    for (int start = 0; start < width * image.height; ++start) {
+        if (seen[start] || !solid(start))
+            continue;
+        std::vector<int> open{start};
+        seen[start] = true;
+        int size = 0, left = width, right = -1, top = image.height, bottom = -1;
+        while (!open.empty()) {
+            const int i = open.back();
+            open.pop_back();
+            const int x = i % width, y = i / width;
+            ++size;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+            for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+                const int n = ny * width + nx;
+                if (nx >= 0 && nx < width && ny >= 0 && ny < image.height && !seen[n] && solid(n)) {
+                    seen[n] = true;
+                    open.push_back(n);
+                }
+            }
+        }
+        if (size > bestSize) {
+            bestSize = size;
+            best = {left, top, right - left + 1, bottom - top + 1};
+        }
+    }
+    return best;
+}
+
+// Every frame of every set a room can name.
+void collectFrames(const AnimationSet& set, const std::string& owner,
+                   std::map<const Texture*, std::string>& frames) {
+    ASSERT_NE(set.contents(), nullptr) << owner;
+    const AnimationSetContents& contents = *set.contents();
+    for (std::size_t a = 0; a < contents.animations.size(); ++a) {
+        const std::vector<TextureRef>& images = contents.animations[a].frames;
+        for (std::size_t f = 0; f < images.size(); ++f) {
+            const std::string name = owner + " " + contents.order[a] + " frame " + std::to_string(f + 1);
+            ASSERT_FALSE(images[f].empty()) << name << " is not loaded";
+            frames.emplace(images[f].get(), name);
+        }
+    }
+}
+
+// The boxes the simulation tests touches with are the boxes the frames are stretched over:
+// the body of every frame of the player and of every robot in the ring spans at least 90% of
+// the image's width and 95% of its height, so a death by touch shows the two touching.
+TEST(GameArt, EveryBodyFrameFillsItsBox) {
+    GameSetup setup(Root, GameSetup::Headless{.width = 640, .height = 480});
+    ASSERT_TRUE(setup.ok()) << setup.error();
+    std::map<const Texture*, std::string> frames;
+    collectFrames(world.player->animation, "the player's", frames);
+    const std::size_t playerFrames = frames.size();
+    for (int room = 1; room <= 4; ++room) {
+        ASSERT_TRUE(setup.enterStartRoom({room, 0})) << setup.error();
+        for (const ObjectRef& object : world.room->objects()) {
+            if (object->kind() == ObjectKind::Robot)
+                collectFrames(static_cast<Robot&>(*object).bodyAnimation,
+                              "room " + std::to_string(room) + "'s robot", frames);
+        }
+    }
+    EXPECT_EQ(playerFrames, 40u);
+    EXPECT_GE(frames.size(), playerFrames + 11);
+    for (const auto& [texture, name] : frames) {
+        const RgbaImage& image = texture->image;
+        const PixelRect body = bodyBox(image);
+        EXPECT_GE(body.w * 10, image.width * 9)
+            << name << ": body " << body.w << " of " << image.width << " wide";
+        EXPECT_GE(body.h * 20, image.height * 19)
+            << name << ": body " << body.h << " of " << image.height << " high";
+    }
+}
+
+// What a lift looks like says what it is: no platform in the ring is drawn with an image that
+// a lift is drawn with, body or deck.
+TEST(GameArt, NoPlatformUsesALiftsImage) {
+    GameSetup setup(Root, GameSetup::Headless{.width = 640, .height = 480});
+    ASSERT_TRUE(setup.ok()) << setup.error();
+    std::set<const Texture*> liftImages;
+    std::vector<std::pair<const Texture*, std::string>> platformImages;
+    for (int room = 1; room <= 4; ++room) {
+        ASSERT_TRUE(setup.enterStartRoom({room, 0})) << setup.error();
+        const std::vector<ObjectRef>& objects = world.room->objects();
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            const std::string where = "room " + std::to_string(room) + " object " + std::to_string(i + 1);
+            if (objects[i]->kind() == ObjectKind::Lift) {
+                const Lift& lift = static_cast<const Lift&>(*objects[i]);
+                ASSERT_FALSE(lift.texture.empty() || lift.tileTexture.empty()) << where;
+                liftImages.insert({lift.texture.get(), lift.tileTexture.get()});
+            } else if (objects[i]->kind() == ObjectKind::Platform) {
+                const Platform& platform = static_cast<const Platform&>(*objects[i]);
+                platformImages.emplace_back(platform.texture.get(), where + "'s body");
+                platformImages.emplace_back(platform.tileTexture.get(), where + "'s top band");
+            }
+        }
+    }
+    EXPECT_GE(liftImages.size(), 2u);
+    for (const auto& [image, where] : platformImages)
+        EXPECT_EQ(liftImages.count(image), 0u) << where << " uses a lift's image";
 }
 
 } // namespace
