@@ -72,89 +72,56 @@ TEST(GameArt, AnimationTimingsFitTheMovesTheyShow) {
 // The bounding box of the largest group of side-by-side texels whose alpha is at least 128:
 // the body, which a stray texel is not.
 PixelRect bodyBox(const RgbaImage& image) {
-    const int width = image.width;
-    const auto solid = [&](int i) { return image.pixels[static_cast<std::size_t>(i) * 4 + 3] >= 128; };
-    std::vector<bool> seen(static_cast<std::size_t>(width * image.height));
+    const int w = image.width, h = image.height;
+    std::vector<bool> seen(static_cast<std::size_t>(w * h));
     PixelRect best;
     int bestSize = 0;
-    for (int start = 0; start < width * image.height; ++start) {
-        if (seen[start] || !solid(start))
-            continue;
-        std::vector<int> open{start};
-        seen[start] = true;
-        int size = 0, left = width, right = -1, top = image.height, bottom = -1;
+    for (int start = 0; start < w * h; ++start) {
+        std::vector<std::pair<int, int>> open{{start % w, start / w}};
+        PixelRect box;
+        int size = 0;
         while (!open.empty()) {
-            const int i = open.back();
+            const auto [x, y] = open.back();
             open.pop_back();
-            const int x = i % width, y = i / width;
+            const auto i = static_cast<std::size_t>(y * w + x);
+            if (x < 0 || y < 0 || x >= w || y >= h || seen[i] || image.pixels[i * 4 + 3] < 128)
+                continue;
+            seen[i] = true;
             ++size;
-            left = std::min(left, x), right = std::max(right, x);
-            top = std::min(top, y), bottom = std::max(bottom, y);
-            for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
-                const int n = ny * width + nx;
-                if (nx >= 0 && nx < width && ny >= 0 && ny < image.height && !seen[n] && solid(n)) {
-                    seen[n] = true;
-                    open.push_back(n);
-                }
-            }
+            box = rectUnion(box, {x, y, 1, 1});
+            open.insert(open.end(), {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}});
         }
-        if (size > bestSize) {
-            bestSize = size;
-            best = {left, top, right - left + 1, bottom - top + 1};
-        }
+        if (size > bestSize)
+            bestSize = size, best = box;
     }
     return best;
 }
 
-// Every frame of every set a room can name.
+// Every frame of the set, named for messages.
 void collectFrames(const AnimationSet& set, const std::string& owner,
                    std::map<const Texture*, std::string>& frames) {
     ASSERT_NE(set.contents(), nullptr) << owner;
-    const AnimationSetContents& contents = *set.contents();
-    for (std::size_t a = 0; a < contents.animations.size(); ++a) {
-        const std::vector<TextureRef>& images = contents.animations[a].frames;
+    for (std::size_t a = 0; a < set.contents()->animations.size(); ++a) {
+        const std::vector<TextureRef>& images = set.contents()->animations[a].frames;
         for (std::size_t f = 0; f < images.size(); ++f) {
-            const std::string name = owner + " " + contents.order[a] + " frame " + std::to_string(f + 1);
+            const std::string name =
+                owner + " " + set.contents()->order[a] + " frame " + std::to_string(f + 1);
             ASSERT_FALSE(images[f].empty()) << name << " is not loaded";
             frames.emplace(images[f].get(), name);
         }
     }
 }
 
-// The boxes the simulation tests touches with are the boxes the frames are stretched over:
-// the body of every frame of the player and of every robot in the ring spans at least 90% of
-// the image's width and 95% of its height, so a death by touch shows the two touching.
-TEST(GameArt, EveryBodyFrameFillsItsBox) {
+// The art of the ring as its rooms use it. The boxes that kill when they touch are the boxes
+// the frames are stretched over: in every frame of the player and of every robot the body
+// spans at least 90% of the image's width and 95% of its height, so a death by touch shows
+// the two touching. And no platform is drawn with an image a lift is drawn with.
+TEST(GameArt, BodiesFillTheirBoxesAndLiftsLookLikeNothingElse) {
     GameSetup setup(Root, GameSetup::Headless{.width = 640, .height = 480});
     ASSERT_TRUE(setup.ok()) << setup.error();
     std::map<const Texture*, std::string> frames;
     collectFrames(world.player->animation, "the player's", frames);
-    const std::size_t playerFrames = frames.size();
-    for (int room = 1; room <= 4; ++room) {
-        ASSERT_TRUE(setup.enterStartRoom({room, 0})) << setup.error();
-        for (const ObjectRef& object : world.room->objects()) {
-            if (object->kind() == ObjectKind::Robot)
-                collectFrames(static_cast<Robot&>(*object).bodyAnimation,
-                              "room " + std::to_string(room) + "'s robot", frames);
-        }
-    }
-    EXPECT_EQ(playerFrames, 40u);
-    EXPECT_GE(frames.size(), playerFrames + 11);
-    for (const auto& [texture, name] : frames) {
-        const RgbaImage& image = texture->image;
-        const PixelRect body = bodyBox(image);
-        EXPECT_GE(body.w * 10, image.width * 9)
-            << name << ": body " << body.w << " of " << image.width << " wide";
-        EXPECT_GE(body.h * 20, image.height * 19)
-            << name << ": body " << body.h << " of " << image.height << " high";
-    }
-}
-
-// What a lift looks like says what it is: no platform in the ring is drawn with an image that
-// a lift is drawn with, body or deck.
-TEST(GameArt, NoPlatformUsesALiftsImage) {
-    GameSetup setup(Root, GameSetup::Headless{.width = 640, .height = 480});
-    ASSERT_TRUE(setup.ok()) << setup.error();
+    EXPECT_EQ(frames.size(), 40u);
     std::set<const Texture*> liftImages;
     std::vector<std::pair<const Texture*, std::string>> platformImages;
     for (int room = 1; room <= 4; ++room) {
@@ -162,16 +129,23 @@ TEST(GameArt, NoPlatformUsesALiftsImage) {
         const std::vector<ObjectRef>& objects = world.room->objects();
         for (std::size_t i = 0; i < objects.size(); ++i) {
             const std::string where = "room " + std::to_string(room) + " object " + std::to_string(i + 1);
-            if (objects[i]->kind() == ObjectKind::Lift) {
-                const Lift& lift = static_cast<const Lift&>(*objects[i]);
-                ASSERT_FALSE(lift.texture.empty() || lift.tileTexture.empty()) << where;
-                liftImages.insert({lift.texture.get(), lift.tileTexture.get()});
-            } else if (objects[i]->kind() == ObjectKind::Platform) {
-                const Platform& platform = static_cast<const Platform&>(*objects[i]);
-                platformImages.emplace_back(platform.texture.get(), where + "'s body");
-                platformImages.emplace_back(platform.tileTexture.get(), where + "'s top band");
+            if (const auto* robot = dynamic_cast<const Robot*>(&*objects[i]))
+                collectFrames(robot->bodyAnimation, where, frames);
+            if (const auto* lift = dynamic_cast<const Lift*>(&*objects[i])) {
+                ASSERT_FALSE(lift->texture.empty() || lift->tileTexture.empty()) << where;
+                liftImages.insert({lift->texture.get(), lift->tileTexture.get()});
+            }
+            if (const auto* platform = dynamic_cast<const Platform*>(&*objects[i])) {
+                platformImages.emplace_back(platform->texture.get(), where + "'s body");
+                platformImages.emplace_back(platform->tileTexture.get(), where + "'s top band");
             }
         }
+    }
+    EXPECT_GE(frames.size(), 40u + 11);
+    for (const auto& [texture, name] : frames) {
+        const PixelRect body = bodyBox(texture->image);
+        EXPECT_GE(body.w * 10, texture->image.width * 9) << name << ": body " << body.w << " wide";
+        EXPECT_GE(body.h * 20, texture->image.height * 19) << name << ": body " << body.h << " high";
     }
     EXPECT_GE(liftImages.size(), 2u);
     for (const auto& [image, where] : platformImages)

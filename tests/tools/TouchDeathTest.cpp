@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,35 +27,30 @@ namespace fs = std::filesystem;
 const fs::path Touch = fs::path(MARROWGAST_TEST_DATA) / "touch";
 
 // The screen pixels where the quad shows texels of alpha 128 or more, as the device draws it.
-std::optional<PixelRect> opaqueOnScreen(DrawnQuad quad, int width, int height) {
+PixelRect opaqueOnScreen(DrawnQuad quad, int width, int height) {
     RgbaImage mask = quad.texture->image;
-    for (std::size_t i = 0; i < mask.pixels.size(); i += 4) {
-        const std::uint8_t shown = mask.pixels[i + 3] >= 128 ? 255 : 0;
-        std::fill_n(&mask.pixels[i], 4, shown);
-    }
+    for (std::size_t i = 0; i < mask.pixels.size(); i += 4)
+        std::fill_n(&mask.pixels[i], 4, mask.pixels[i + 3] >= 128 ? 255 : 0);
     const Texture solid(std::move(mask));
     quad.texture = &solid;
     quad.colour = 0xFFFFFFFF;
     std::string problem;
     const RgbaImage frame = model::drawFrame({quad}, 0xFF000000, width, height, problem);
     EXPECT_TRUE(problem.empty()) << problem;
-    std::optional<PixelRect> box;
-    for (int y = 0; y < frame.height; ++y) {
-        for (int x = 0; x < frame.width; ++x) {
-            if (frame.pixels[(static_cast<std::size_t>(y) * frame.width + x) * 4] == 255)
-                box = rectUnion(box.value_or(PixelRect{x, y, 1, 1}), {x, y, 1, 1});
-        }
+    PixelRect box;
+    for (int i = 0; i < width * height; ++i) {
+        if (frame.pixels[static_cast<std::size_t>(i) * 4] == 255)
+            box = rectUnion(box, {i % width, i / width, 1, 1});
     }
     return box;
 }
 
-// The quad drawn into the object's box, on the actors' layer.
-std::optional<DrawnQuad> quadOf(const std::vector<DrawnQuad>& quads, const GameObject& object) {
-    for (const DrawnQuad& q : quads) {
-        if (q.texture && q.layer == 1 && q.x == object.x && q.y == object.y && q.w == object.w && q.h == object.h)
-            return q;
-    }
-    return std::nullopt;
+// The quad drawn into the object's box, on the actors' layer; one without a texture if none.
+DrawnQuad quadOf(const std::vector<DrawnQuad>& quads, const GameObject& o) {
+    const auto drawn = std::find_if(quads.begin(), quads.end(), [&](const DrawnQuad& q) {
+        return q.texture && q.layer == 1 && q.x == o.x && q.y == o.y && q.w == o.w && q.h == o.h;
+    });
+    return drawn != quads.end() ? *drawn : DrawnQuad{};
 }
 
 struct TouchDeath {
@@ -71,7 +65,8 @@ struct TouchDeath {
 TEST(TouchDeath, TheFrameOfTheDeathShowsTheSpritesTouching) {
     TempDir data;
     fs::create_directories(data.path("res/rooms"));
-    fs::copy(fs::path(MARROWGAST_SOURCE_DIR) / "res/textures", data.path("res/textures"), fs::copy_options::recursive);
+    fs::copy(fs::path(MARROWGAST_SOURCE_DIR) / "res/textures", data.path("res/textures"),
+             fs::copy_options::recursive);
     for (int room = 1; room <= 4; ++room) {
         const std::string name = "room" + std::to_string(room) + ".txt";
         fs::copy_file(Touch / name, data.path("res/rooms/" + name));
@@ -102,8 +97,9 @@ TEST(TouchDeath, TheFrameOfTheDeathShowsTheSpritesTouching) {
                 updateWorld();
             }
             ASSERT_EQ(world.player->state, Dying) << where << ": nobody died in " << step << " steps";
-            const auto robot = std::find_if(world.room->objects().begin(), world.room->objects().end(),
-                                            [](const ObjectRef& o) { return o->kind() == ObjectKind::Robot; });
+            const auto robot =
+                std::find_if(world.room->objects().begin(), world.room->objects().end(),
+                             [](const ObjectRef& o) { return o->kind() == ObjectKind::Robot; });
             ASSERT_NE(robot, world.room->objects().end()) << where;
 
             std::vector<DrawnQuad> quads;
@@ -111,16 +107,14 @@ TEST(TouchDeath, TheFrameOfTheDeathShowsTheSpritesTouching) {
             beginFrame();
             renderWorld();
             theSpriteRenderer->quadLog = nullptr;
-            const std::optional<DrawnQuad> playerQuad = quadOf(quads, *world.player);
-            const std::optional<DrawnQuad> robotQuad = quadOf(quads, **robot);
-            ASSERT_TRUE(playerQuad && robotQuad) << where << ": a sprite is not drawn";
-            const std::optional<PixelRect> player = opaqueOnScreen(*playerQuad, width, height);
-            const std::optional<PixelRect> body = opaqueOnScreen(*robotQuad, width, height);
-            ASSERT_TRUE(player && body) << where;
+            const DrawnQuad playerQuad = quadOf(quads, *world.player), robotQuad = quadOf(quads, **robot);
+            ASSERT_TRUE(playerQuad.texture && robotQuad.texture) << where << ": a sprite is not drawn";
+            const PixelRect player = opaqueOnScreen(playerQuad, width, height);
+            const PixelRect body = opaqueOnScreen(robotQuad, width, height);
             // Side by side counts: grown by a pixel, the player's sprite shares one with the robot's.
-            EXPECT_TRUE(rectsMeet({player->x - 1, player->y - 1, player->w + 2, player->h + 2}, *body))
-                << where << " at step " << step << ": the player is drawn over columns " << player->x << " to "
-                << player->x + player->w - 1 << ", the robot over " << body->x << " to " << body->x + body->w - 1;
+            EXPECT_TRUE(rectsMeet({player.x - 1, player.y - 1, player.w + 2, player.h + 2}, body))
+                << where << " at step " << step << ": the player is drawn over columns " << player.x << " to "
+                << player.x + player.w - 1 << ", the robot over " << body.x << " to " << body.x + body.w - 1;
         }
     }
 }
