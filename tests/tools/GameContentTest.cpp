@@ -91,8 +91,10 @@ PixelRect bodyBox(const RgbaImage& image) {
             box = rectUnion(box, {x, y, 1, 1});
             open.insert(open.end(), {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}});
         }
-        if (size > bestSize)
-            bestSize = size, best = box;
+        if (size > bestSize) {
+            bestSize = size;
+            best = box;
+        }
     }
     return best;
 }
