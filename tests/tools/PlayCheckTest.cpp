@@ -1,11 +1,13 @@
 // The room check's play findings: rooms every line of which reads well, broken in play.
 #include "tools/common/RoomCheck.h"
 
+#include "support/ReadText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -22,7 +24,7 @@ struct CheckRun {
 };
 
 // The room written as res/rooms/room1.txt of a copy of the clean rooms, checked alone.
-CheckRun checkRoom(const std::string& room, bool solve = false) {
+CheckRun checkRoom(const std::string& room, std::vector<std::string> options = {}) {
     TempDir dir;
     std::filesystem::copy(CleanRes, dir.path("res"), std::filesystem::copy_options::recursive);
     dir.write("res/rooms/room1.txt", room);
@@ -30,8 +32,7 @@ CheckRun checkRoom(const std::string& room, bool solve = false) {
     std::ostringstream err;
     CheckRun run;
     std::vector<std::string> args = {"--root", dir.path(""), "res/rooms/room1.txt"};
-    if (solve)
-        args.insert(args.begin(), "--solve");
+    args.insert(args.begin(), options.begin(), options.end());
     run.status = runRoomCheck(args, out, err);
     run.out = out.str();
     return run;
@@ -84,14 +85,44 @@ TEST(PlayCheck, EachBrokenRoomIsNamedOnItsLine) {
 
 // With --solve a way that cannot be crossed is a finding on its entry point's line.
 TEST(PlayCheck, SolveNamesTheWayThatCannotBeCrossed) {
-    const CheckRun run = checkRoom(Floor + "platform start 19 29 end 20 1\n" + Left + Right, true);
+    const CheckRun run = checkRoom(Floor + "platform start 19 29 end 20 1\n" + Left + Right, {"--solve"});
     EXPECT_NE(run.out.find("res/rooms/room1.txt:3: the room cannot be crossed east from this entry point: no "
                            "crossing within 3600 steps ("),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("res/rooms/room1.txt:4: the room cannot be crossed west"), std::string::npos);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(checkRoom(Floor + Left + Right, true).out, "no problems found\n");
+    EXPECT_EQ(checkRoom(Floor + Left + Right, {"--solve"}).out, "no problems found\n");
+}
+
+// A room made tight on purpose: eastward the walk onto a lift must end within a unit. Under
+// --solve that is a warning and the room passes; --min-window makes it a problem, up to the
+// window itself.
+TEST(PlayCheck, ATightCrossingIsAWarningOrUnderMinWindowAProblem) {
+    const std::string room = readText(std::string(MARROWGAST_TEST_DATA) + "/check/tight-lift.txt");
+    const std::string finding = "res/rooms/room1.txt:6: (warning: )?the solver's easiest crossing east has a "
+                                "tightest window of ([1-8]) steps \\(right (down|up) at step \\d+\\), under ";
+    const CheckRun warned = checkRoom(room, {"--solve"});
+    std::smatch found;
+    ASSERT_TRUE(
+        std::regex_match(warned.out, found,
+                         std::regex(finding + "9: a person needs many tries there\nno problems found, "
+                                              "1 warning\n")))
+        << warned.out;
+    EXPECT_EQ(found[1], "warning: ");
+    EXPECT_EQ(warned.status, 0);
+    const std::string window = found[2];
+
+    const CheckRun strict = checkRoom(room, {"--min-window", "9"});
+    EXPECT_TRUE(std::regex_match(strict.out, found, std::regex(finding + "9: .*\n1 problem found\n")))
+        << strict.out;
+    EXPECT_EQ(found[1], "");
+    EXPECT_EQ(found[2], window);
+    EXPECT_EQ(strict.status, 1);
+
+    const CheckRun met = checkRoom(room, {"--min-window=" + window});
+    EXPECT_EQ(met.out, "no problems found\n");
+    EXPECT_EQ(met.status, 0);
 }
 
 } // namespace

@@ -84,12 +84,15 @@ TEST(Solver, FoundScriptsReplayAcrossTheRoom) {
     TempDir dir;
     const SolveRun run = solve({"--room", "1", "--keys-out", dir.path("")});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    // On a flat floor a press can start anywhere in the 121 steps the window is counted over.
+    // On a flat floor every key event can happen anywhere in the 121 steps a window is counted
+    // over; the walk is the only key pressed.
     EXPECT_TRUE(
         std::regex_match(run.out, std::regex("room 1 east: crossed in \\d+ steps, tightest window 121 steps "
-                                             "\\(at step \\d+\\)\n"
+                                             "\\(right down at step \\d+\\)\n"
                                              "room 1 west: crossed in \\d+ steps, tightest window 121 steps "
-                                             "\\(at step \\d+\\)\n")))
+                                             "\\(left down at step \\d+\\)\n"
+                                             "room 1: tightest window 121 steps \\(east, right down at "
+                                             "step \\d+\\)\n")))
         << run.out;
     for (const std::string way : {"east", "west"}) {
         const std::string keys = dir.path("room1-" + way + ".keys");
@@ -114,6 +117,60 @@ TEST(Solver, FoundScriptsReplayAcrossTheRoom) {
         EXPECT_NE(rows.find("\n" + std::to_string(steps) + "\t" + next + "\t"), std::string::npos);
         EXPECT_NE(rows.find("load=res/rooms/room" + next + ".txt"), std::string::npos);
     }
+}
+
+// Each press and each release is measured alone: stepping onto a lift and stopping there, the
+// walk's end must fall within a unit (under 9 steps) though the walk as a whole could start
+// much later. The window is the run of steps the event can move in and still cross.
+TEST(Solver, EveryKeyEventHasAWindowOfItsOwn) {
+    TempDir dir;
+    std::filesystem::copy(std::string(MARROWGAST_TEST_DATA) + "/check/clean/res", dir.path("res"),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::copy_file(std::string(MARROWGAST_TEST_DATA) + "/check/tight-lift.txt",
+                               dir.path("res/rooms/room1.txt"),
+                               std::filesystem::copy_options::overwrite_existing);
+    GameSetup game(dir.path(""));
+    std::string error;
+    const Crossing crossing = solveRoom(game, 1, Way::East, SearchBounds{}, error);
+    ASSERT_TRUE(crossing.found) << error;
+    EXPECT_EQ(crossing.tightestKey, 0x02u); // Right
+    EXPECT_GE(crossing.tightestWindow, 5);
+    EXPECT_LT(crossing.tightestWindow, FairWindowSteps);
+    const std::string text = tightestText(crossing);
+    EXPECT_EQ(text, std::to_string(crossing.tightestWindow) + " steps (right " +
+                        (crossing.tightestRelease ? "up" : "down") + " at step " +
+                        std::to_string(crossing.tightestAt) + ")");
+
+    // The tightest event moved to each end of its window still crosses, one step further not.
+    std::vector<KeyPress> presses = crossing.presses;
+    KeyPress* walk = nullptr;
+    for (KeyPress& p : presses) {
+        if (p.key == crossing.tightestKey &&
+            (crossing.tightestRelease ? p.up : p.down) == crossing.tightestAt)
+            walk = &p;
+    }
+    ASSERT_NE(walk, nullptr);
+    int& step = crossing.tightestRelease ? walk->up : walk->down;
+    auto crosses = [&](int at) {
+        step = at;
+        TempDir scripts;
+        scripts.write("k.keys", keyScriptText(presses, "moved"));
+        std::ostringstream out;
+        std::ostringstream err;
+        replayMain({"--root", dir.path(""), "--room", "1", "--keys", scripts.path("k.keys"), "--steps", "700",
+                    "--trace", scripts.path("t")},
+                   out, err);
+        const std::string rows = readText(scripts.path("t"));
+        return rows.find("sound=res/sound/die") == std::string::npos &&
+               rows.find("load=res/rooms/room2.txt") != std::string::npos;
+    };
+    int first = crossing.tightestAt;
+    while (first > 1 && crosses(first - 1))
+        --first;
+    int last = crossing.tightestAt;
+    while (crosses(last + 1))
+        ++last;
+    EXPECT_EQ(last - first + 1, crossing.tightestWindow);
 }
 
 // A key script replaces only a regular file: a link planted under its name (into the rooms,

@@ -515,6 +515,14 @@ void RoomCheck::addProblem(const std::string& file, int line, const std::string&
     report(file, line, message);
 }
 
+void RoomCheck::addWarning(const std::string& file, int line, const std::string& message) {
+    ++warningCount;
+    out << file;
+    if (line > 0)
+        out << ':' << line;
+    out << ": warning: " << message << '\n';
+}
+
 void RoomCheck::checkImage(const std::string& where, int line, const std::string& image) {
     auto found = images.find(image);
     if (found == images.end()) {
@@ -587,23 +595,37 @@ namespace {
 
 const CommandLineProgram Program{
     "marrowgast-check",
-    "usage: marrowgast-check [--root DIR] [--solve] [--max-memory MiB] [--version] [ROOMFILE...]\n"
+    "usage: marrowgast-check [--root DIR] [--solve] [--min-window STEPS] [--max-memory MiB] [--version]\n"
+    "                        [ROOMFILE...]\n"
     "Reads each room file (default the ring's four) and every set, image and sound it leads to\n"
     "as the game would, and prints each problem as FILE:LINE: message.\n",
     {
         {"--root", "DIR", "the folder that holds res/; without it the data is looked for as the game does"},
-        {"--solve", "", "also search each room for a crossing each way, and report a way that has none"},
+        {"--solve", "",
+         "also search each room for a crossing each way, report a way that has none, and warn of\n"
+         "a crossing whose tightest window is under 9 steps"},
+        {"--min-window", "STEPS",
+         "solve, and count a crossing whose tightest window is under STEPS steps (1 to 121) as a\n"
+         "problem; without it --solve warns under 9"},
         {"--max-memory", "MiB", "the memory one --solve search may hold (default 1024)"},
     },
-    "Exit status: 0 nothing found, 1 problems found, 2 usage error or a room file that cannot\n"
-    "be opened.\n",
+    "Exit status: 0 nothing found (warnings aside), 1 problems found, 2 usage error or a room\n"
+    "file that cannot be opened.\n",
     true,
 };
 
-// With --solve: a finding on the entry point's line for each way the room cannot be crossed.
+// What --solve asks of a crossing's tightest window: under `steps`, a warning, or with `strict`
+// (--min-window) a problem.
+struct WindowRule {
+    int steps = FairWindowSteps;
+    bool strict = false;
+};
+
+// With --solve: a finding on the entry point's line for each way the room cannot be crossed,
+// and for each way whose crossing asks for a key event within fewer steps than `rule` allows.
 // False, with `error` set, when the solver cannot start (the ring's first room unreadable).
 bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, std::size_t memoryLimit,
-                  std::ostream& err, std::string& error) {
+                  WindowRule rule, std::ostream& err, std::string& error) {
     int ring = 0;
     for (std::size_t i = 0; i < RingSize; ++i) {
         if (RingRoomFiles[i] == room)
@@ -620,9 +642,19 @@ bool solveChecked(GameSetup& game, RoomCheck& check, const std::string& room, st
                                             : solveRoomFile(game, room, way, bounds, error);
         if (!error.empty())
             return false;
-        if (crossing.found)
-            continue;
         const int line = lines[way == Way::East ? 0 : 1];
+        if (crossing.found) {
+            if (crossing.presses.empty() || crossing.tightestWindow >= rule.steps)
+                continue;
+            const std::string message = std::string("the solver's easiest crossing ") + name +
+                                        " has a tightest window of " + tightestText(crossing) + ", under " +
+                                        std::to_string(rule.steps) + ": a person needs many tries there";
+            if (rule.strict)
+                check.addProblem(room, line, message);
+            else
+                check.addWarning(room, line, message);
+            continue;
+        }
         if (crossing.stopped())
             check.addProblem(room, line,
                              std::string("no crossing ") + name +
@@ -644,6 +676,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
     std::string root = ".";
     bool rootGiven = false;
     bool solve = false;
+    WindowRule windowRule;
     std::size_t memoryLimit = DefaultMemoryLimitMiB << 20;
     std::vector<std::string> rooms;
     std::vector<CommandWord> words;
@@ -654,6 +687,18 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
             root = word.value;
             rootGiven = true;
         } else if (word.option == "--solve") {
+            solve = true;
+        } else if (word.option == "--min-window") {
+            const std::string& value = word.value;
+            int steps = 0;
+            const auto [end, failed] = std::from_chars(value.data(), value.data() + value.size(), steps);
+            if (failed != std::errc() || end != value.data() + value.size() || steps < 1 ||
+                steps > MostWindowSteps)
+                return refuseCommandLine(Program.name,
+                                         "--min-window: expected a whole number of steps from 1 to " +
+                                             std::to_string(MostWindowSteps) + ", not " + quotedText(value),
+                                         err);
+            windowRule = {steps, true};
             solve = true;
         } else if (word.option == "--max-memory") {
             const std::string& value = word.value;
@@ -695,7 +740,7 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
         const bool opened = check.checkRoom(room);
         allOpened = opened && allOpened;
         std::string error;
-        if (opened && solve && !solveChecked(game, check, room, memoryLimit, err, error)) {
+        if (opened && solve && !solveChecked(game, check, room, memoryLimit, windowRule, err, error)) {
             err << "marrowgast-check: --solve: " << error << "\n";
             return 2;
         }
@@ -703,10 +748,14 @@ int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::o
     check.checkSetsAndSounds();
 
     const int count = check.problems();
+    const std::string warnings =
+        check.warnings() == 0
+            ? ""
+            : ", " + plural(static_cast<std::size_t>(check.warnings()), "warning", "warnings");
     if (count == 0)
-        out << "no problems found\n";
+        out << "no problems found" << warnings << "\n";
     else
-        out << plural(static_cast<std::size_t>(count), "problem", "problems") << " found\n";
+        out << plural(static_cast<std::size_t>(count), "problem", "problems") << " found" << warnings << "\n";
     if (!allOpened)
         return 2;
     return count == 0 ? 0 : 1;

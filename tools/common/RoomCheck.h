@@ -33,6 +33,10 @@ class RoomCheck {
     std::array<int, 2> lastEntryLines() const { return entryLines; }
     // A problem found outside the reading, such as a way the solver cannot cross.
     void addProblem(const std::string& file, int line, const std::string& message);
+    // What may be meant, such as a crossing an author made hard on purpose: printed as
+    // `FILE:LINE: warning: message`, counted apart from the problems.
+    void addWarning(const std::string& file, int line, const std::string& message);
+    int warnings() const { return warningCount; }
 
     // Also used by the set files' animation-name checks.
     enum Role { PlayerSet, BodySet, LaserSet };
@@ -49,6 +53,7 @@ class RoomCheck {
 
     std::ostream& out;
     int problemCount = 0;
+    int warningCount = 0;
     // Set files in the order first named, with what plays them.
     std::vector<std::string> setOrder;
     std::map<std::string, std::vector<Role>> setRoles;
@@ -57,8 +62,10 @@ class RoomCheck {
     std::array<int, 2> entryLines{};
 };
 
-// The command line `marrowgast-check [--root DIR] [--solve] [ROOMFILE...]`; --solve also runs
-// the solver (tools/common/Solver.h) on each room both ways. Prints the problems and
+// The command line `marrowgast-check [--root DIR] [--solve] [--min-window STEPS] [ROOMFILE...]`;
+// --solve also runs the solver (tools/common/Solver.h) on each room both ways and warns of a
+// crossing whose tightest window is under FairWindowSteps; --min-window solves and makes a
+// window under STEPS a problem. Prints the problems and
 // a count on `out`, usage errors on `err`. Returns 0 when nothing was found, 1 when
 // problems were, 2 on a usage error or a room file that cannot be opened. The working
 // directory is the root while it runs and is restored afterwards. Without --root the root is

@@ -38,9 +38,11 @@ const CommandLineProgram Program{
     "none exists in that model within M steps. A search stops, and says \"search stopped\" and\n"
     "why, when it holds 1500000 states or when its states, their table and its snapshots would\n"
     "pass --max-memory MiB (counted from their sizes, so it stops at the same state on every\n"
-    "machine). A long search prints how it goes every 5 seconds on standard error. A press's\n"
-    "window is how many consecutive steps it could start at (its release moving with it, up to\n"
-    "60 steps each way) and still cross; the tightest window is the smallest of them.\n"
+    "machine). A long search prints how it goes every 5 seconds on standard error. A key\n"
+    "event's window is how many consecutive steps it could happen at, each press and each\n"
+    "release moved alone and the rest of the script fixed (up to 60 steps each way), and still\n"
+    "cross; the tightest window is the smallest of them, printed with its event and step for\n"
+    "each crossing and, for a room crossed both ways, for the room.\n"
     "Exit status: 0 every crossing found, 1 some not (or a search stopped), 2 usage error or\n"
     "unreadable room.\n",
 };
@@ -142,6 +144,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (!solve)
         return status;
     for (const int room : rooms) {
+        // The crossings found each way, for the room's own line.
+        Crossing crossed[2];
         for (const Way way : ways) {
             std::string error;
             SearchBounds bounds;
@@ -167,6 +171,7 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
                 status = std::max(status, 1);
                 continue;
             }
+            crossed[static_cast<int>(way)] = crossing;
             if (keysOut.empty())
                 continue;
             const std::string name = "room" + std::to_string(room) + "-" + wayWord(way) + ".keys";
@@ -179,6 +184,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
                 status = 2;
             }
         }
+        if (crossed[0].found && crossed[1].found)
+            out << roomLine(room, crossed[0], crossed[1]) << "\n" << std::flush;
     }
     return status;
 }

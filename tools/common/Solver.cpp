@@ -22,8 +22,6 @@
 
 namespace {
 
-// How far a press is shifted each way when its window is measured.
-constexpr int MostShift = 60;
 // How many crossings one search looks at before it keeps the easiest.
 constexpr std::size_t CrossingsCompared = 6;
 // The weight of the distance still to go against the steps already taken: above 1 the search
@@ -558,27 +556,57 @@ class RoomSearch {
     // crossesAt is asked about next.
     void record(const std::vector<KeyPress>& presses) { crossesAt(presses, true); }
 
-    // Whether press `i` moved by `shift` still is a press of its own: from step 1, and clear
-    // of the other presses of its key.
-    static bool fitsShifted(const std::vector<KeyPress>& presses, std::size_t i, int shift) {
-        const KeyPress& p = presses[i];
-        const int down = p.down + shift;
-        const int up = p.up == NeverReleased ? NeverReleased : p.up + shift;
-        if (down < 1)
+    // Whether `p` could stand in for press `i`: held from step 1 on for at least one step, and
+    // clear of the other presses of its key.
+    static bool fits(const std::vector<KeyPress>& presses, std::size_t i, const KeyPress& p) {
+        if (p.down < 1 || p.up <= p.down)
             return false;
         for (std::size_t j = 0; j < presses.size(); ++j) {
             if (j == i || presses[j].key != p.key)
                 continue;
-            if (!(up < presses[j].down || presses[j].up < down))
+            if (!(p.up < presses[j].down || presses[j].up < p.down))
                 return false;
         }
         return true;
     }
 
-    static void shiftPress(KeyPress& p, int shift) {
-        p.down += shift;
-        if (p.up != NeverReleased)
-            p.up += shift;
+    static bool isScript(const std::vector<KeyPress>& presses) {
+        for (std::size_t i = 0; i < presses.size(); ++i) {
+            if (!fits(presses, i, presses[i]))
+                return false;
+        }
+        return true;
+    }
+
+    // One key event of a script: the press of presses[press] or, with `release`, its let-go.
+    struct Event {
+        std::size_t press = 0;
+        bool release = false;
+    };
+
+    static std::vector<Event> eventsOf(const std::vector<KeyPress>& presses) {
+        std::vector<Event> events;
+        for (std::size_t i = 0; i < presses.size(); ++i) {
+            events.push_back({i, false});
+            if (presses[i].up != NeverReleased)
+                events.push_back({i, true});
+        }
+        return events;
+    }
+
+    static int stepOf(const std::vector<KeyPress>& presses, Event e) {
+        return e.release ? presses[e.press].up : presses[e.press].down;
+    }
+
+    // Moves one event alone by `shift` steps. False, with `presses` unchanged, when its press
+    // would no longer be a press of its own.
+    static bool moveEvent(std::vector<KeyPress>& presses, Event e, int shift) {
+        KeyPress p = presses[e.press];
+        (e.release ? p.up : p.down) += shift;
+        if (!fits(presses, e.press, p))
+            return false;
+        presses[e.press] = p;
+        return true;
     }
 
     struct Window {
@@ -587,18 +615,17 @@ class RoomSearch {
         int size() const { return before + after + 1; }
     };
 
-    // The window of press `i`, counted until it reaches `enough` steps.
-    Window windowOf(const std::vector<KeyPress>& presses, std::size_t i, int enough) {
+    // The window of one event, the rest of the script fixed: the steps it could move to, one
+    // at a time each way from its own, while the script still crosses; counted until it
+    // reaches `enough` steps.
+    Window windowOf(const std::vector<KeyPress>& presses, Event e, int enough) {
         Window w;
         std::vector<KeyPress> moved;
         for (const int direction : {1, -1}) {
             int& count = direction < 0 ? w.before : w.after;
-            for (int d = 1; d <= MostShift && w.size() < enough; ++d) {
-                if (!fitsShifted(presses, i, direction * d))
-                    break;
+            for (int d = 1; d <= MostWindowShift && w.size() < enough; ++d) {
                 moved = presses;
-                shiftPress(moved[i], direction * d);
-                if (crossesAt(moved) == 0)
+                if (!moveEvent(moved, e, direction * d) || crossesAt(moved) == 0)
                     break;
                 count = d;
             }
@@ -607,37 +634,34 @@ class RoomSearch {
     }
 
     // Fills in the crossing's tightest window (counted up to `enough`) and returns how many
-    // presses share it. A press is measured only until it is wider than the tightest so far.
+    // events share it. An event is measured only until it is wider than the tightest so far.
     int measure(Crossing& c, int enough) {
         record(c.presses);
         int tightest = 0;
         int atTightest = 0;
-        for (std::size_t i = 0; i < c.presses.size(); ++i) {
+        for (const Event e : eventsOf(c.presses)) {
             const Window w =
-                windowOf(c.presses, i, atTightest == 0 ? enough : std::min(enough, tightest + 1));
+                windowOf(c.presses, e, atTightest == 0 ? enough : std::min(enough, tightest + 1));
             const int size = w.size();
             if (atTightest == 0 || size < tightest) {
                 tightest = size;
                 atTightest = 1;
-                c.tightestAt = c.presses[i].down;
-                tightestPress = i;
+                c.tightestAt = stepOf(c.presses, e);
+                c.tightestKey = c.presses[e.press].key;
+                c.tightestRelease = e.release;
+                tightestEvent = e;
                 tightestSpan = w;
             } else if (size == tightest) {
                 ++atTightest;
             }
         }
         c.tightestWindow = tightest;
-        if (atTightest == 0)
+        if (atTightest == 0) {
             c.tightestAt = 0;
-        return atTightest;
-    }
-
-    static bool isScript(const std::vector<KeyPress>& presses) {
-        for (std::size_t i = 0; i < presses.size(); ++i) {
-            if (!fitsShifted(presses, i, 0))
-                return false;
+            c.tightestKey = 0;
+            c.tightestRelease = false;
         }
-        return true;
+        return atTightest;
     }
 
     // A found script made plainer: presses it does not need are dropped and presses of one key
@@ -672,60 +696,85 @@ class RoomSearch {
         c.found = true;
         c.presses = std::move(presses);
         c.steps = crossesAt(c.presses);
-        measure(c, 2 * MostShift + 1);
+        measure(c, MostWindowSteps);
         return c;
     }
 
-    // Makes the crossing easier by moving one press, or one press and all that follow it, a few
-    // steps at a time, while that widens the tightest window (or leaves fewer presses at it),
-    // until no move helps or the steps run reach `deadline`.
+    // How climb changes a script around one event.
+    enum class Move {
+        // The event alone.
+        Event,
+        // The event and every event after it: waiting longer, or less, before it.
+        Rest,
+        // The event's whole press, its release moving with it.
+        Press,
+        // The press dropped and every event after it moved, as waiting in its place.
+        Drop,
+    };
+
+    // The script with `move` made at event `e` by `shift` steps; false when it is no script.
+    static bool moved(const std::vector<KeyPress>& presses, Event e, Move move, int shift,
+                      std::vector<KeyPress>& out) {
+        out = presses;
+        const int from = stepOf(presses, e);
+        auto shifted = [&](int& step, bool own) {
+            if (step != NeverReleased && (own || (move != Move::Event && move != Move::Press && step > from)))
+                step += shift;
+        };
+        for (std::size_t j = 0; j < out.size(); ++j) {
+            const bool mine = j == e.press;
+            shifted(out[j].down, mine && (move == Move::Press || (move != Move::Drop && !e.release)));
+            shifted(out[j].up, mine && (move == Move::Press || (move != Move::Drop && e.release)));
+        }
+        if (move == Move::Drop)
+            out.erase(out.begin() + static_cast<std::ptrdiff_t>(e.press));
+        return isScript(out);
+    }
+
+    // Makes the crossing easier by moving its events a few steps at a time (see Move) while that
+    // widens the tightest window (or leaves fewer events at it), until no move helps or the
+    // steps run reach `deadline`.
     Crossing climb(Crossing c, std::int64_t deadline) {
-        int atTightest = measure(c, 2 * MostShift + 1);
-        bool better = true;
+        int atTightest = measure(c, MostWindowSteps);
+        std::vector<KeyPress> script;
+        // Whether the move makes the crossing easier; then it is kept.
+        auto easier = [&](Event e, Move move, int shift) {
+            if (!moved(c.presses, e, move, shift, script))
+                return false;
+            Crossing next = c;
+            next.presses = script;
+            if ((next.steps = crossesAt(next.presses)) == 0)
+                return false;
+            const int nextAt = measure(next, c.tightestWindow + 1);
+            record(c.presses);
+            if (next.tightestWindow < c.tightestWindow ||
+                (next.tightestWindow == c.tightestWindow && nextAt >= atTightest))
+                return false;
+            c = std::move(next);
+            atTightest = measure(c, MostWindowSteps);
+            return true;
+        };
         // A window as wide as it is counted cannot be widened.
-        while (better && stepsRun < deadline && c.tightestWindow < 2 * MostShift + 1) {
-            better = false;
-            // First the tightest press to the middle of its window, then press by press: 0, the
-            // press alone; 1, with all that follow it; 2, the press replaced by waiting and those
-            // that follow moved.
-            const std::size_t tightest = tightestPress;
+        while (stepsRun < deadline && c.tightestWindow < MostWindowSteps) {
+            // First the tightest event to the middle of its window, then event by event.
             const int centre = (tightestSpan.after - tightestSpan.before) / 2;
-            for (std::size_t i = 0; i < c.presses.size() && !better; ++i) {
-                for (const int kind : {-1, 0, 1, 2}) {
-                    // The middle of the window is tried once, first.
-                    if (kind < 0 && (i > 0 || centre == 0))
+            bool better = centre != 0 && easier(tightestEvent, Move::Event, centre);
+            const std::vector<Event> events = eventsOf(c.presses);
+            for (std::size_t i = 0; i < events.size() && !better && stepsRun < deadline; ++i) {
+                for (const Move move : {Move::Event, Move::Rest, Move::Press, Move::Drop}) {
+                    // A press is moved whole, or dropped, from its down event only.
+                    if ((move == Move::Press || move == Move::Drop) && events[i].release)
                         continue;
-                    const std::vector<int> shifts =
-                        kind < 0 ? std::vector<int>{centre}
-                                 : std::vector<int>{-8, -4, -2, -1, 1, 2, 4, 8, 12, 16};
-                    for (const int shift : shifts) {
-                        const std::size_t which = kind < 0 ? tightest : i;
-                        Crossing moved = c;
-                        for (std::size_t j = 0; j < moved.presses.size(); ++j) {
-                            if ((j == which && kind < 2) ||
-                                (kind > 0 && moved.presses[j].down > c.presses[which].down))
-                                shiftPress(moved.presses[j], shift);
-                        }
-                        if (kind == 2)
-                            moved.presses.erase(moved.presses.begin() + static_cast<std::ptrdiff_t>(which));
-                        if (!isScript(moved.presses) || (moved.steps = crossesAt(moved.presses)) == 0)
-                            continue;
-                        const int movedAt = measure(moved, c.tightestWindow + 1);
-                        record(c.presses);
-                        if (moved.tightestWindow > c.tightestWindow ||
-                            (moved.tightestWindow == c.tightestWindow && movedAt < atTightest)) {
-                            c = std::move(moved);
-                            atTightest = measure(c, 2 * MostShift + 1);
-                            better = true;
+                    for (const int shift : {-8, -4, -2, -1, 1, 2, 4, 8, 12, 16}) {
+                        if ((better = easier(events[i], move, shift)) || stepsRun >= deadline)
                             break;
-                        }
-                        if (stepsRun >= deadline)
-                            return c;
                     }
-                    if (better)
+                    if (better || stepsRun >= deadline)
                         break;
                 }
             }
+            if (!better)
+                break;
         }
         return c;
     }
@@ -754,8 +803,8 @@ class RoomSearch {
     std::vector<std::uint8_t> baseHeld;
     std::vector<WorldSnapshot> baseStates;
     int baseCrosses = 0;
-    // The tightest press of the crossing last measured, and its window.
-    std::size_t tightestPress = 0;
+    // The tightest event of the crossing last measured, and its window.
+    Event tightestEvent;
     Window tightestSpan;
 };
 
@@ -855,8 +904,7 @@ std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSte
         if (crossing.presses.empty())
             line += "no key pressed";
         else
-            line += "tightest window " + std::to_string(crossing.tightestWindow) + " steps (at step " +
-                    std::to_string(crossing.tightestAt) + ")";
+            line += "tightest window " + tightestText(crossing);
     } else if (crossing.stopped()) {
         line += stoppedText(crossing);
     } else {
@@ -864,6 +912,33 @@ std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSte
                 std::to_string(crossing.states) + " states searched)";
     }
     return line;
+}
+
+namespace {
+
+// "W steps (BEFOREKEY down|up at step T)".
+std::string windowText(const Crossing& crossing, const std::string& before) {
+    return std::to_string(crossing.tightestWindow) + " steps (" + before + keyName(crossing.tightestKey) +
+           (crossing.tightestRelease ? " up" : " down") + " at step " + std::to_string(crossing.tightestAt) +
+           ")";
+}
+
+} // namespace
+
+std::string tightestText(const Crossing& crossing) {
+    return windowText(crossing, "");
+}
+
+std::string roomLine(int room, const Crossing& east, const Crossing& west) {
+    const std::string start = "room " + std::to_string(room) + ": ";
+    const bool eastPressed = !east.presses.empty();
+    const bool westPressed = !west.presses.empty();
+    if (!eastPressed && !westPressed)
+        return start + "no key pressed either way";
+    const bool eastTighter = eastPressed && (!westPressed || east.tightestWindow <= west.tightestWindow);
+    return start + "tightest window " +
+           windowText(eastTighter ? east : west,
+                      std::string(wayName(eastTighter ? Way::East : Way::West)) + ", ");
 }
 
 std::string stoppedText(const Crossing& crossing) {

@@ -25,6 +25,13 @@ inline constexpr std::size_t DefaultStateLimit = 1500000;
 inline constexpr std::size_t DefaultMemoryLimitMiB = 1024;
 inline constexpr std::size_t MostMemoryLimitMiB = std::size_t{1} << 20;
 
+// The tightest window, in steps, that a person can be asked to hit without many tries: the
+// room check warns under it (tools/common/RoomCheck.h).
+inline constexpr int FairWindowSteps = 9;
+// How far an event is moved each way when its window is measured, and so the widest window.
+inline constexpr int MostWindowShift = 60;
+inline constexpr int MostWindowSteps = 2 * MostWindowShift + 1;
+
 // The way across: east enters at the left entry point and leaves at the right edge.
 enum class Way { East = 0, West = 1 };
 
@@ -73,9 +80,13 @@ struct Crossing {
     // The step in which the player leaves the room.
     int steps = 0;
     std::vector<KeyPress> presses;
-    // The smallest window over the presses, and the press's step; 0 without presses.
+    // The smallest window over the key events (each press and each release moved alone, the
+    // rest of the script fixed), and that event: its step, its key's bit and whether it is the
+    // release; 0 without presses.
     int tightestWindow = 0;
     int tightestAt = 0;
+    std::uint32_t tightestKey = 0;
+    bool tightestRelease = false;
     std::size_t states = 0;
     double seconds = 0.0;
     // Peak bytes the search held, as counted against its memory bound.
@@ -103,6 +114,12 @@ std::string keyScriptText(const std::vector<KeyPress>& presses, const std::strin
 // The line the solver prints for a room and way: "room N east: crossed in ..." or the
 // "no crossing within ..." / "search stopped after ...: REASON" lines.
 std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSteps);
+// "W steps (KEY down|up at step T)": the crossing's tightest window and its event, KEY named as
+// in key scripts.
+std::string tightestText(const Crossing& crossing);
+// The line for a room crossed both ways: "room N: tightest window W steps (WAY, KEY down|up at
+// step T)", the tighter way's (east of two equal), or "room N: no key pressed either way".
+std::string roomLine(int room, const Crossing& east, const Crossing& west);
 // "search stopped after K states: REASON" (or "before the first state"), for a stopped search.
 std::string stoppedText(const Crossing& crossing);
 
