@@ -200,6 +200,10 @@ TEST_F(PlayerWorld, EveryPoseFollowsTheFacing) {
         release(arrow);
         steps(1);
         EXPECT_EQ(player.animation.playingName(), "Face" + side);
+        press(arrow); // a new press runs again, though the facing is the same
+        steps(1);
+        EXPECT_EQ(player.animation.playingName(), "Run" + side);
+        release(arrow);
         press(KeyCodeSpace);
         steps(1);
         EXPECT_EQ(player.animation.playingName(), "Jump" + side);

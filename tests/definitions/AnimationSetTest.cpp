@@ -153,6 +153,9 @@ TEST_F(SetFiles, WhileFilesAreSharedEachFileIsReadOnceAndEverySetPlaysOnItsOwn) 
     EXPECT_EQ(second.frame(), 0u);
     second.setPlayback(first.playback());
     EXPECT_EQ(second.playback(), first.playback());
+    // An index the set does not have puts back nothing playing, as before the first play.
+    second.setPlayback({.current = 99, .tick = 0, .frame = 0, .finished = 0});
+    EXPECT_EQ(second.playback(), AnimationPlayback{});
 
     // With no files shared, a set reads the file as it stands now.
     AnimationSet later;
