@@ -153,8 +153,7 @@ TEST_F(SetFiles, WhileFilesAreSharedEachFileIsReadOnceAndEverySetPlaysOnItsOwn) 
     EXPECT_EQ(second.frame(), 0u);
     second.setPlayback(first.playback());
     EXPECT_EQ(second.playback(), first.playback());
-    // An index the set does not have puts back nothing playing, as before the first play.
-    second.setPlayback({.current = 99, .tick = 0, .frame = 0, .finished = 0});
+    second.setPlayback({99, 0, 0, 0}); // an animation this set has not: nothing plays
     EXPECT_EQ(second.playback(), AnimationPlayback{});
 
     // With no files shared, a set reads the file as it stands now.

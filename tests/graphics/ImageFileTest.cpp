@@ -191,8 +191,8 @@ TEST(ImageFiles, AFileThatIsNotAnImageIsRefusedFromItsFirstKilobytes) {
     hugePng[16] = 0x7F; // a width of two thousand million pixels
     const std::vector<std::uint8_t> jpegStart = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10};
     std::vector<std::uint8_t> hugeJpeg = encoded(solidImage(16, 8, 1, 2, 3, 255), Form::Jpeg);
-    const std::uint8_t frameStart[] = {0xFF, 0xC0};
-    std::search(hugeJpeg.begin(), hugeJpeg.end(), std::begin(frameStart), std::end(frameStart))[7] = 0x7F;
+    std::adjacent_find(hugeJpeg.begin(), hugeJpeg.end(),
+                       [](int a, int b) { return a == 0xFF && b == 0xC0; })[7] = 0x7F;
     const std::string junk[] = {
         bigFile(dir, "zeros.png", {}),
         bigFile(dir, "text.png", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}),
