@@ -36,10 +36,10 @@ for file in link.keys pipe.keys; do
 done
 [ "$(cat "$scratch/old.keys")" = "keep me" ] || { echo "--record through a link wrote: $(cat "$scratch/old.keys")"; failed=1; }
 # Started in a folder deleted under it, the game plays: it finds its data by itself and
-# records where it was told.
+# records where it was told, full screen as asked.
 mkdir "$scratch/gone"
 (cd "$scratch/gone" && rmdir "$scratch/gone" &&
-  exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --room 2 --record "$scratch/gone.keys") &
+  exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" --room 2 --fullscreen --record "$scratch/gone.keys") &
 pid=$!
 tries=0
 until [ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" ] || [ $tries -ge 300 ] || ! kill -0 $pid 2>/dev/null; do
@@ -47,7 +47,7 @@ until [ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" ] || [ $tries -ge 300 ] 
 done
 kill -TERM $pid 2>/dev/null
 wait $pid || { echo "from a deleted working directory: exit $?"; failed=1; }
-[ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" = "start 2 left 640x480 window" ] || { echo "from a deleted working directory, the recording starts: $(head -n 1 "$scratch/gone.keys")"; failed=1; }
+[ "$(head -n 1 "$scratch/gone.keys" 2>/dev/null)" = "start 2 left 640x480 full" ] || { echo "from a deleted working directory, the recording starts: $(head -n 1 "$scratch/gone.keys")"; failed=1; }
 rm -r "$scratch"
 [ $failed -eq 0 ] && echo "recordings and system edges answered"
 exit $failed

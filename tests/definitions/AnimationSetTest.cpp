@@ -153,6 +153,8 @@ TEST_F(SetFiles, WhileFilesAreSharedEachFileIsReadOnceAndEverySetPlaysOnItsOwn) 
     EXPECT_EQ(second.frame(), 0u);
     second.setPlayback(first.playback());
     EXPECT_EQ(second.playback(), first.playback());
+    second.setPlayback({99, 0, 0, 0}); // an animation this set has not: nothing plays
+    EXPECT_EQ(second.playback(), AnimationPlayback{});
 
     // With no files shared, a set reads the file as it stands now.
     AnimationSet later;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -189,12 +190,16 @@ TEST(ImageFiles, AFileThatIsNotAnImageIsRefusedFromItsFirstKilobytes) {
     std::vector<std::uint8_t> hugePng(png.begin(), png.begin() + 33);
     hugePng[16] = 0x7F; // a width of two thousand million pixels
     const std::vector<std::uint8_t> jpegStart = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10};
+    std::vector<std::uint8_t> hugeJpeg = encoded(solidImage(16, 8, 1, 2, 3, 255), Form::Jpeg);
+    std::adjacent_find(hugeJpeg.begin(), hugeJpeg.end(),
+                       [](int a, int b) { return a == 0xFF && b == 0xC0; })[7] = 0x7F;
     const std::string junk[] = {
         bigFile(dir, "zeros.png", {}),
         bigFile(dir, "text.png", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}),
         bigFile(dir, "huge.png", hugePng),
         bigFile(dir, "signature.png", std::vector<std::uint8_t>(png.begin(), png.begin() + 8)),
         bigFile(dir, "jpeg-start.jpg", jpegStart),
+        bigFile(dir, "huge.jpg", hugeJpeg), // 32,000 pixels wide: a sound header, refused
     };
     for (const std::string& file : junk) {
         SCOPED_TRACE(file);
@@ -207,7 +212,7 @@ TEST(ImageFiles, AFileThatIsNotAnImageIsRefusedFromItsFirstKilobytes) {
     // Four segments of 60,000 bytes of comment before the tables: more than the header pass
     // reads, and still an image.
     std::vector<std::uint8_t> jpeg = encoded(solidImage(16, 8, 200, 50, 20, 255), Form::Jpeg);
-    std::vector<std::uint8_t> comments;
+    std::vector<std::uint8_t> comments = {0xFF, 0xFE, 0x00, 0x03, 'c'}; // and one of a byte
     for (int segment = 0; segment < 4; ++segment) {
         comments.insert(comments.end(), {0xFF, 0xFE, 60002 >> 8, 60002 & 0xFF});
         comments.insert(comments.end(), 60000, 'c');

@@ -78,6 +78,13 @@ TEST_F(SpriteDrawing, QuadCoversItsRoomBoxOnEveryLayerAndBackBufferSize) {
         startFrame();
         theSpriteRenderer->drawQuad(10, 20, 2, 3, 1, 1, 0xFFFFFFFF, c.layer);
         EXPECT_EQ(drawnBox(backBuffer(), {255, 255, 255}), c.box) << c.width << " layer " << c.layer;
+        // The matrices kept for the quad take the unit quad's top right corner to the same pixel.
+        const SpriteRenderer& r = *theSpriteRenderer;
+        const Matrix4 all = matrixMultiply(matrixMultiply(r.worldMatrix, r.viewMatrix), r.projectionMatrix);
+        float w = 0;
+        const Vector3 corner = transformPoint(all, {1, -1, 0}, w);
+        EXPECT_NEAR((corner.x / w + 1) / 2 * c.width, c.box.right, 1);
+        EXPECT_NEAR((1 - corner.y / w) / 2 * backBuffer().height, c.box.top, 1);
     }
 }
 
