@@ -41,14 +41,16 @@ void noteNumber(ReadLine& read, const std::string& word, KeyValue value) {
     if (form == NumberForm::NoNumber)
         read.findings.push_back(quotedText(word) + " is not a number: it reads as 0");
     else if (form == NumberForm::ExtraCharacters)
-        read.findings.push_back(quotedText(word) + " is not a plain number: only the number it starts with counts");
+        read.findings.push_back(quotedText(word) +
+                                " is not a plain number: only the number it starts with counts");
 }
 
 void noteMissingKeys(ReadLine& read) {
     for (const RoomKey& key : read.keys) {
         if (key.required() && read.last(key.name) == nullptr)
             read.findings.push_back("the " + read.type + " has no " + quotedText(key.name) +
-                                    (key.value == KeyValue::SetFile ? " set: " : ": ") + std::string(key.withoutIt));
+                                    (key.value == KeyValue::SetFile ? " set: " : ": ") +
+                                    std::string(key.withoutIt));
     }
     if (read.type != "lift")
         return;
@@ -57,8 +59,9 @@ void noteMissingKeys(ReadLine& read) {
     const std::int32_t index = start != nullptr ? readInteger(read.value(*start, 0)) : 0;
     if (stops > 0 && (index < 0 || static_cast<std::size_t>(index) >= stops))
         read.findings.push_back("the lift's \"startpoint\" " + std::to_string(index) + " is not one of its " +
-                                std::to_string(stops) + (stops == 1 ? " waypoint" : " waypoints") + " (0 to " +
-                                std::to_string(stops - 1) + "): the game leaves it out of the room");
+                                std::to_string(stops) + (stops == 1 ? " waypoint" : " waypoints") +
+                                " (0 to " + std::to_string(stops - 1) +
+                                "): the game leaves it out of the room");
 }
 
 // Whether two value words mean the same to the game.
@@ -116,11 +119,12 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
         if (first.front() == '#')
             return read;
         if (registry.contains(lowerCase(first)))
-            read.findings.push_back("unknown object type " + quotedText(first) + ": type words are lower case (" +
-                                    quotedText(lowerCase(first)) + "): the line is ignored");
-        else
-            read.findings.push_back("unknown object type " + quotedText(first) + " (types: " + typeList(registry) +
+            read.findings.push_back("unknown object type " + quotedText(first) +
+                                    ": type words are lower case (" + quotedText(lowerCase(first)) +
                                     "): the line is ignored");
+        else
+            read.findings.push_back("unknown object type " + quotedText(first) +
+                                    " (types: " + typeList(registry) + "): the line is ignored");
         return read;
     }
     read.type = first;
@@ -135,8 +139,9 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
         ++i;
         if (key == nullptr) {
             if (followsList)
-                read.findings.push_back(quotedText(word) +
-                                        " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
+                read.findings.push_back(
+                    quotedText(word) +
+                    " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
             else
                 read.findings.push_back("unknown key " + quotedText(word) +
                                         (lowerCase(word) != word ? ": keys are lower case" : "") +
@@ -151,8 +156,9 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
             const std::size_t present = read.words.size() - i;
             if (present < key->count) {
                 read.findings.push_back(quotedText(word) + " needs " + std::to_string(key->count) +
-                                        (key->count == 1 ? " value" : " values") + " but the line ends after " +
-                                        std::to_string(present) + ": it is ignored");
+                                        (key->count == 1 ? " value" : " values") +
+                                        " but the line ends after " + std::to_string(present) +
+                                        ": it is ignored");
                 read.changeable = false;
                 break;
             }
@@ -207,8 +213,10 @@ std::vector<LineFinding> RoomDocument::findings() const {
 }
 
 std::string RoomDocument::usualEnding() const {
-    const auto crlf = std::count_if(lines.begin(), lines.end(), [](const RoomLine& l) { return l.ending == "\r\n"; });
-    const auto lf = std::count_if(lines.begin(), lines.end(), [](const RoomLine& l) { return l.ending == "\n"; });
+    const auto crlf =
+        std::count_if(lines.begin(), lines.end(), [](const RoomLine& l) { return l.ending == "\r\n"; });
+    const auto lf =
+        std::count_if(lines.begin(), lines.end(), [](const RoomLine& l) { return l.ending == "\n"; });
     return crlf > lf ? "\r\n" : "\n";
 }
 
@@ -230,7 +238,8 @@ void RoomDocument::erase(std::size_t index) {
 }
 
 std::optional<std::string> withKeyValues(std::string_view text, const ReadLine& read, std::string_view key,
-                                         std::span<const std::string> values, std::optional<std::size_t> occurrence) {
+                                         std::span<const std::string> values,
+                                         std::optional<std::size_t> occurrence) {
     const RoomKey* described = findRoomKey(read.keys, key);
     if (!read.isObject() || !read.changeable || described == nullptr)
         return std::nullopt;

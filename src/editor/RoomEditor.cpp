@@ -73,7 +73,8 @@ std::optional<std::size_t> liftStart(const ReadLine& read, std::size_t stops) {
 // The four words of a robot's "waypoints", as the game reads them.
 std::array<std::int32_t, 4> robotWaypoints(const ReadLine& read) {
     const GivenKey* key = read.last("waypoints");
-    return {wholeValue(read, key, 0), wholeValue(read, key, 1), wholeValue(read, key, 2), wholeValue(read, key, 3)};
+    return {wholeValue(read, key, 0), wholeValue(read, key, 1), wholeValue(read, key, 2),
+            wholeValue(read, key, 3)};
 }
 
 std::vector<std::string> wholeTexts(std::initializer_list<std::int64_t> values) {
@@ -140,7 +141,8 @@ std::optional<Piece> RoomEditor::piece(std::size_t line) const {
     }
     case PieceKind::EntryPoint: {
         const GivenKey* position = read.last("position");
-        p.box = EditorBox{decimalValue(read, position, 0), decimalValue(read, position, 1), PlayerWidth, PlayerHeight};
+        p.box = EditorBox{decimalValue(read, position, 0), decimalValue(read, position, 1), PlayerWidth,
+                          PlayerHeight};
         // A word that is no side changes nothing, so the last side word that is one counts.
         for (const GivenKey* side : read.all("side")) {
             if (read.value(*side, 0) == "left" || read.value(*side, 0) == "right")
@@ -257,14 +259,16 @@ bool RoomEditor::redo() {
     return true;
 }
 
-bool RoomEditor::setKeys(std::size_t line, const std::vector<std::pair<std::string, std::vector<std::string>>>& keys,
+bool RoomEditor::setKeys(std::size_t line,
+                         const std::vector<std::pair<std::string, std::vector<std::string>>>& keys,
                          const std::vector<std::optional<std::size_t>>& occurrences) {
     const RoomLine& before = doc.line(line);
     std::string text = before.text;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const ReadLine read = readRoomLine(text, doc.registry());
         const std::optional<std::size_t> occurrence = i < occurrences.size() ? occurrences[i] : std::nullopt;
-        std::optional<std::string> changed = withKeyValues(text, read, keys[i].first, keys[i].second, occurrence);
+        std::optional<std::string> changed =
+            withKeyValues(text, read, keys[i].first, keys[i].second, occurrence);
         if (!changed)
             return false;
         text = std::move(*changed);
@@ -303,17 +307,19 @@ std::optional<std::size_t> RoomEditor::place(PieceKind kind, float x, float y) {
                " width 2 height 2 percentage 100 texture res/textures/crate.png";
         break;
     case PieceKind::Robot:
-        text = "robot start " + wholeText(c) + " " + wholeText(r) + " direction 1 waypoints " + wholeText(c - 4) +
-               " " + wholeText(r) + " " + wholeText(c + 4) + " " + wholeText(r) +
-               " speed normal texture res/textures/robot_a.set laser res/textures/laser.set patrol movetopoint2 "
-               "pause movetopoint1 pause";
+        text =
+            "robot start " + wholeText(c) + " " + wholeText(r) + " direction 1 waypoints " +
+            wholeText(c - 4) + " " + wholeText(r) + " " + wholeText(c + 4) + " " + wholeText(r) +
+            " speed normal texture res/textures/robot_a.set laser res/textures/laser.set patrol movetopoint2 "
+            "pause movetopoint1 pause";
         break;
     case PieceKind::EntryPoint: {
         // The side the room lacks; "left" when it has both or neither.
         bool hasLeft = false;
         for (const Piece& p : pieces())
             hasLeft = hasLeft || (p.kind == PieceKind::EntryPoint && p.side == 0);
-        text = "entrypoint position " + wholeText(c) + " " + wholeText(r) + " side " + (hasLeft ? "right" : "left");
+        text = "entrypoint position " + wholeText(c) + " " + wholeText(r) + " side " +
+               (hasLeft ? "right" : "left");
         break;
     }
     }
@@ -344,8 +350,9 @@ bool RoomEditor::moveTo(std::size_t line, float x, float y, bool free) {
         const GivenKey* end = read.last("end");
         const std::int64_t dx = nx - static_cast<std::int64_t>(p->box->x);
         const std::int64_t dy = ny - static_cast<std::int64_t>(p->box->y);
-        return setKeys(line, {{"start", wholeTexts({wholeValue(read, start, 0) + dx, wholeValue(read, start, 1) + dy})},
-                              {"end", wholeTexts({wholeValue(read, end, 0) + dx, wholeValue(read, end, 1) + dy})}});
+        return setKeys(
+            line, {{"start", wholeTexts({wholeValue(read, start, 0) + dx, wholeValue(read, start, 1) + dy})},
+                   {"end", wholeTexts({wholeValue(read, end, 0) + dx, wholeValue(read, end, 1) + dy})}});
     }
     case PieceKind::Lift: {
         const std::vector<Stop> stops = liftStops(read);
@@ -382,12 +389,15 @@ bool RoomEditor::moveTo(std::size_t line, float x, float y, bool free) {
 
 bool RoomEditor::resize(std::size_t line, const EditorBox& box) {
     const std::optional<Piece> p = piece(line);
-    if (!p || !std::isfinite(box.x) || !std::isfinite(box.y) || !std::isfinite(box.w) || !std::isfinite(box.h))
+    if (!p || !std::isfinite(box.x) || !std::isfinite(box.y) || !std::isfinite(box.w) ||
+        !std::isfinite(box.h))
         return false;
     const std::int64_t x = whole(box.x), y = whole(box.y);
-    const std::int64_t w = std::max<std::int64_t>(1, whole(box.w)), h = std::max<std::int64_t>(1, whole(box.h));
+    const std::int64_t w = std::max<std::int64_t>(1, whole(box.w)),
+                       h = std::max<std::int64_t>(1, whole(box.h));
     if (p->kind == PieceKind::Searchable)
-        return setKeys(line, {{"position", wholeTexts({x, y})}, {"width", {wholeText(w)}}, {"height", {wholeText(h)}}});
+        return setKeys(
+            line, {{"position", wholeTexts({x, y})}, {"width", {wholeText(w)}}, {"height", {wholeText(h)}}});
     if (p->kind != PieceKind::Platform)
         return false;
     // The corners keep the sides of the box they stood on.

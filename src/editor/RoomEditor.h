@@ -13,7 +13,7 @@
 // The objects the editor's palette places, in the order of its keys 1 to 5.
 enum class PieceKind { Platform, Lift, Searchable, Robot, EntryPoint };
 inline constexpr std::array<std::string_view, 5> PieceTypes = {"platform", "lift", "searchable", "robot",
-                                                              "entrypoint"};
+                                                               "entrypoint"};
 
 // A box as the game's objects have one: left edge x, bottom edge y (y grows downward).
 struct EditorBox {

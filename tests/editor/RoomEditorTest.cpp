@@ -5,8 +5,8 @@
 #include "world/Lift.h"
 #include "world/World.h"
 
-#include "world/WorldFixture.h"
 #include "support/TempDir.h"
+#include "world/WorldFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -45,11 +45,15 @@ std::string saved(RoomEditor& editor, const TempDir& dir) {
 TEST(RoomEditor, SavingWithoutAChangeGivesTheSameBytes) {
     TempDir dir;
     // The bundled rooms read cleanly, so the editor finds nothing in them.
-    std::vector<std::pair<std::string, bool>> files{
-        {Handwritten, false}, {Handwritten + "\n", false}, {"", true}, {"\n\n", true}, {"lone\rreturn\n", false}};
+    std::vector<std::pair<std::string, bool>> files{{Handwritten, false},
+                                                    {Handwritten + "\n", false},
+                                                    {"", true},
+                                                    {"\n\n", true},
+                                                    {"lone\rreturn\n", false}};
     for (int n = 1; n <= 4; ++n) {
         std::string bytes, why;
-        ASSERT_TRUE(readRoomFile(MARROWGAST_SOURCE_DIR "/res/rooms/room" + std::to_string(n) + ".txt", bytes, why));
+        ASSERT_TRUE(
+            readRoomFile(MARROWGAST_SOURCE_DIR "/res/rooms/room" + std::to_string(n) + ".txt", bytes, why));
         files.emplace_back(bytes, true);
     }
     for (const auto& [bytes, clean] : files) {
@@ -96,6 +100,13 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
     RoomEditor bare("searchable texture x.png\n");
     EXPECT_TRUE(bare.moveTo(0, 4.6f, 7.2f, true));
     EXPECT_EQ(bare.document().text(), "searchable texture x.png position 5 7\n");
+    // Corners written right to left and bottom up stay so; a new line takes the file's usual break.
+    RoomEditor reversed("platform start 5 22 end 2 20\r\nlift\r\n\n");
+    EXPECT_TRUE(reversed.resize(0, {1, 25, 3, 2}));
+    reversed.place(PieceKind::Platform, 0, 0);
+    EXPECT_EQ(reversed.document().text(),
+              "platform start 3 25 end 1 24\r\nlift\r\n\nplatform start 0 1 end 3 1 "
+              "texture res/textures/stone.png tile res/textures/grass_band.png\r\n");
 }
 
 // Every object a palette key places is appended in the usual form and read by the game's room
@@ -125,8 +136,9 @@ TEST_F(EditedRoom, PlacedObjectsAreReadByTheGameAsPlaced) {
         EXPECT_TRUE(pieces[i].box->contains(points[i][0], points[i][1]));
         // The game gives an entry point no size; the editor shows the player's box there.
         const bool entry = pieces[i].kind == PieceKind::EntryPoint;
-        EXPECT_EQ((EditorBox{object.x, object.y, entry ? PlayerWidth : object.w, entry ? PlayerHeight : object.h}),
-                  pieces[i].box);
+        EXPECT_EQ(
+            (EditorBox{object.x, object.y, entry ? PlayerWidth : object.w, entry ? PlayerHeight : object.h}),
+            pieces[i].box);
     }
     EXPECT_EQ(static_cast<GameObject*>(world.entryPoints[0]), world.room->objects()[4].get());
     EXPECT_EQ(static_cast<const Lift&>(*world.room->objects()[1]).waypoints.size(), pieces[1].markers.size());
@@ -139,7 +151,9 @@ TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
     const std::function<bool()> changes[] = {
         [&] { return editor.place(PieceKind::Searchable, 8, 8).has_value(); },
         [&] { return editor.moveTo(2, 0, 10); },
-        [&] { return editor.resize(6, {8, 9, 4, 1}); },
+        [&] {
+            return editor.resize(6, {8, 9, 4, 1});
+        },
         [&] { return editor.moveMarker(4, 1, 0, 25); },
         [&] { return editor.moveMarker(3, 1, 20, 0); },
         [&] { return editor.remove(3); },
@@ -180,11 +194,13 @@ TEST(RoomEditor, PickFindsTheTopmostObject) {
     RoomEditor editor("platform start 0 29 end 39 30\n"
                       "robot start 10 29 waypoints 4 29 16 29\n"
                       "searchable position 10 29 width 3 height 3 percentage 9\n"
-                      "lift waypoint 30 10 waypoint 30 29\n");
+                      "lift waypoint 30 10 waypoint 30 29\n"
+                      "platform start 20 29 end 22 29\n");
     EXPECT_EQ(editor.pick(10.5f, 28.5f), (Pick{1, std::nullopt}));
     EXPECT_EQ(editor.pick(12.5f, 28.5f), (Pick{2, std::nullopt}));
     EXPECT_EQ(editor.pick(4.5f, 28.5f), (Pick{0, std::nullopt}));
     EXPECT_EQ(editor.pick(30.5f, 9.5f), (Pick{3, std::nullopt}));
+    EXPECT_EQ(editor.pick(20.5f, 28.5f), (Pick{4, std::nullopt}));
     EXPECT_FALSE(editor.select(30.5f, 20.0f));
     EXPECT_EQ(editor.selection(), std::nullopt);
     editor.selectLine(1);
@@ -207,19 +223,20 @@ TEST(RoomEditor, UnreadableLinesAreKeptAndReported) {
     std::vector<std::string> said;
     for (const LineFinding& f : findings)
         said.push_back(std::to_string(f.line) + ": " + f.message);
-    EXPECT_EQ(said, (std::vector<std::string>{
-                        "1: unknown object type \"Platform\": type words are lower case (\"platform\"): the "
-                        "line is ignored",
-                        "2: \"x2\" is not a number: it reads as 0",
-                        "2: \"end\" needs 2 values but the line ends after 1: it is ignored",
-                        "3: unknown key \"colour\": skipped, and the next word is read as a key",
-                        "3: unknown key \"red\": skipped, and the next word is read as a key",
-                        "3: the lift's \"startpoint\" 2 is not one of its 1 waypoint (0 to 0): the game leaves "
-                        "it out of the room",
-                        "4: \"jump\" is neither a behaviour nor a key: the patrol ends before it and it is skipped",
-                        "4: the robot has no \"texture\" set: its body is not drawn",
-                        "4: the robot has no \"laser\" set: its beam is not drawn",
-                    }));
+    EXPECT_EQ(said,
+              (std::vector<std::string>{
+                  "1: unknown object type \"Platform\": type words are lower case (\"platform\"): the "
+                  "line is ignored",
+                  "2: \"x2\" is not a number: it reads as 0",
+                  "2: \"end\" needs 2 values but the line ends after 1: it is ignored",
+                  "3: unknown key \"colour\": skipped, and the next word is read as a key",
+                  "3: unknown key \"red\": skipped, and the next word is read as a key",
+                  "3: the lift's \"startpoint\" 2 is not one of its 1 waypoint (0 to 0): the game leaves "
+                  "it out of the room",
+                  "4: \"jump\" is neither a behaviour nor a key: the patrol ends before it and it is skipped",
+                  "4: the robot has no \"texture\" set: its body is not drawn",
+                  "4: the robot has no \"laser\" set: its beam is not drawn",
+              }));
     EXPECT_EQ(findings[1].text, "platform start 1 x2 end 3");
     EXPECT_FALSE(editor.moveTo(1, 5, 5));
     EXPECT_FALSE(editor.moveTo(2, 5, 5));
