@@ -25,6 +25,12 @@ bool isKeyword(std::string_view word, std::span<const std::string_view> keywords
     return std::find(keywords.begin(), keywords.end(), lower) != keywords.end();
 }
 
+bool holdsWhiteSpace(std::string_view word) {
+    return word.find_first_of("\t\r\v\f") != std::string_view::npos;
+}
+
+const std::string TabHint = ": words are separated by spaces only, and this one holds a tab";
+
 std::string typeList(const ObjectRegistry& registry) {
     std::string list;
     for (const std::string_view name : registry.names())
@@ -45,18 +51,38 @@ void noteNumber(ReadLine& read, const std::string& word, KeyValue value) {
                                 " is not a plain number: only the number it starts with counts");
 }
 
-void noteMissingKeys(ReadLine& read) {
+// The first value of the key as the game keeps it; 0 when the line lacks it.
+std::int32_t wholeOf(const ReadLine& read, std::string_view key) {
+    const GivenKey* given = read.last(key);
+    return given != nullptr ? readInteger(read.value(*given, 0)) : 0;
+}
+
+// `swallowedLaser`: the line's patrol ended in "laser" and a word that is no key followed it,
+// most likely the "laser" key's file.
+void noteMissingKeys(ReadLine& read, bool swallowedLaser) {
     for (const RoomKey& key : read.keys) {
-        if (key.required() && read.last(key.name) == nullptr)
+        if (!key.required() || read.last(key.name) != nullptr)
+            continue;
+        if (key.name == "laser" && swallowedLaser)
+            read.findings.emplace_back(
+                "the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" "
+                "key: put the \"laser\" key before \"patrol\"");
+        else
             read.findings.push_back("the " + read.type + " has no " + quotedText(key.name) +
                                     (key.value == KeyValue::SetFile ? " set: " : ": ") +
                                     std::string(key.withoutIt));
     }
+    if (read.type == "searchable") {
+        if (wholeOf(read, "width") <= 0 || wholeOf(read, "height") <= 0)
+            read.findings.emplace_back(R"(the searchable needs a "width" and a "height" above 0)");
+        if (const std::int32_t percentage = wholeOf(read, "percentage"); percentage <= 0)
+            read.findings.push_back("the searchable's \"percentage\" is " + std::to_string(percentage) +
+                                    ": it is never shown and cannot be searched");
+    }
     if (read.type != "lift")
         return;
     const std::size_t stops = read.all("waypoint").size();
-    const GivenKey* start = read.last("startpoint");
-    const std::int32_t index = start != nullptr ? readInteger(read.value(*start, 0)) : 0;
+    const std::int32_t index = wholeOf(read, "startpoint");
     if (stops > 0 && (index < 0 || static_cast<std::size_t>(index) >= stops))
         read.findings.push_back("the lift's \"startpoint\" " + std::to_string(index) + " is not one of its " +
                                 std::to_string(stops) + (stops == 1 ? " waypoint" : " waypoints") +
@@ -118,7 +144,10 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
         // Lines starting with "#" are the authors' comments.
         if (first.front() == '#')
             return read;
-        if (registry.contains(lowerCase(first)))
+        if (holdsWhiteSpace(first))
+            read.findings.push_back("unknown object type " + quotedText(first) + TabHint +
+                                    ": the line is ignored");
+        else if (registry.contains(lowerCase(first)))
             read.findings.push_back("unknown object type " + quotedText(first) +
                                     ": type words are lower case (" + quotedText(lowerCase(first)) +
                                     "): the line is ignored");
@@ -131,6 +160,7 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
     read.keys = registry.keysOf(first);
     // As the game's key reader walks the words: a key, then its values.
     bool afterList = false;
+    bool swallowedLaser = false;
     for (std::size_t i = 1; i < read.words.size();) {
         const std::string& word = read.words[i].text;
         const bool followsList = std::exchange(afterList, false);
@@ -138,14 +168,20 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
         GivenKey given{key, i, {}};
         ++i;
         if (key == nullptr) {
-            if (followsList)
+            if (followsList) {
+                const GivenKey& list = read.given.back();
+                swallowedLaser = swallowedLaser || (!list.values.empty() &&
+                                                    read.value(list, list.values.size() - 1) == "laser");
                 read.findings.push_back(
                     quotedText(word) +
                     " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
-            else
+            } else {
                 read.findings.push_back("unknown key " + quotedText(word) +
-                                        (lowerCase(word) != word ? ": keys are lower case" : "") +
+                                        (holdsWhiteSpace(word)     ? TabHint
+                                         : lowerCase(word) != word ? ": keys are lower case"
+                                                                   : "") +
                                         ": skipped, and the next word is read as a key");
+            }
             continue;
         }
         if (key->value == KeyValue::Behaviours) {
@@ -169,7 +205,7 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
         }
         read.given.push_back(std::move(given));
     }
-    noteMissingKeys(read);
+    noteMissingKeys(read, swallowedLaser);
     return read;
 }
 

@@ -80,10 +80,16 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
     RoomEditor editor(Handwritten);
     ASSERT_EQ(editor.pieces().size(), 4u);
     EXPECT_TRUE(editor.moveTo(2, 3.4f, 19.6f));
-    // Placed freely, a robot keeps its fraction and its patrol moves with it by whole units.
+    // Placed freely, a robot keeps its fraction and its patrol moves with it by whole units;
+    // a value that reads the same keeps its spelling.
+    EXPECT_TRUE(editor.moveTo(3, 10.5f, 28.0f, true));
+    EXPECT_EQ(editor.document().line(3).text, "robot start 10.50 28 waypoints 6 28 14 28 patrol pause turn");
     EXPECT_TRUE(editor.moveTo(3, 12.5f, 29.2f, true));
     EXPECT_FALSE(editor.moveTo(3, 12.5f, 29.2f, true));
     EXPECT_TRUE(editor.moveMarker(4, 0, 99.0f, 10.7f));
+    EXPECT_TRUE(editor.moveTo(4, 21.0f, 22.0f));
+    EXPECT_FALSE(editor.moveMarker(4, 2, 0.0f, 0.0f));
+    EXPECT_FALSE(editor.moveMarker(3, 2, 0.0f, 0.0f));
     EXPECT_TRUE(editor.resize(2, {3, 22, 2, 3}));
     EXPECT_TRUE(editor.moveTo(5, 2.25f, 28.0f, true));
     EXPECT_TRUE(editor.modified());
@@ -91,11 +97,16 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
                                   "\r\n"
                                   "platform  start 3 20 end 4 22 shiny texture res/textures/stone.png\r\n"
                                   "robot start 12.5 29.2 waypoints 8 29 16 29 patrol pause turn\n"
-                                  "lift waypoint 20 11 waypoint 20 21 startpoint 1\r\n"
+                                  "lift waypoint 21 12 waypoint 21 22 startpoint 1\r\n"
                                   "entrypoint position 2.25 28 side left");
     EXPECT_FALSE(editor.modified());
     EXPECT_EQ(editor.piece(2)->box, (EditorBox{3, 22, 2, 3}));
-    EXPECT_EQ(editor.piece(4)->markers[0], (EditorBox{20, 11, 3, 1}));
+    EXPECT_EQ(editor.piece(4)->markers[0], (EditorBox{21, 12, 3, 1}));
+    const std::string entry = editor.document().line(5).text;
+    const std::string right[] = {"right"};
+    EXPECT_EQ(withKeyValues(entry, editor.document().read(5), "side", right),
+              "entrypoint position 2.25 28 side right");
+    EXPECT_EQ(withKeyValues(entry, editor.document().read(5), "colour", right), std::nullopt);
     // Whole-number keys never take a fraction, even placed freely; a missing key is added.
     RoomEditor bare("searchable texture x.png\n");
     EXPECT_TRUE(bare.moveTo(0, 4.6f, 7.2f, true));
@@ -187,6 +198,16 @@ TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
     editor.endGroup();
     ASSERT_TRUE(editor.undo());
     EXPECT_EQ(editor.document().text(), beforeDrag);
+    // Placed and dragged at once: one step, which selects the new object again when redone.
+    editor.beginGroup();
+    const std::size_t placed = editor.place(PieceKind::Robot, 5, 5).value();
+    EXPECT_TRUE(editor.moveTo(placed, 9, 9));
+    editor.endGroup();
+    editor.selectLine(std::nullopt);
+    ASSERT_TRUE(editor.undo());
+    EXPECT_EQ(editor.document().text(), beforeDrag);
+    ASSERT_TRUE(editor.redo());
+    EXPECT_EQ(editor.selection(), placed);
 }
 
 // A click finds what is drawn on top, and the selected object's markers before any body.
@@ -217,7 +238,8 @@ TEST(RoomEditor, UnreadableLinesAreKeptAndReported) {
     const std::string bytes = "Platform start 1 2 end 3 4\n"
                               "platform start 1 x2 end 3\n"
                               "lift waypoint 3 4 startpoint 2 colour red\n"
-                              "robot start 5 29 patrol pause jump\n";
+                              "robot start 5 29 patrol pause jump\n"
+                              "lift waypoint 3 4 startpoint 0\n";
     RoomEditor editor(bytes);
     const std::vector<LineFinding> findings = editor.document().findings();
     std::vector<std::string> said;
@@ -270,4 +292,25 @@ TEST(RoomEditor, SavingRefusesLinksAndWhatIsNoFile) {
     EXPECT_EQ(saved(editor, dir), "platform start 1 2 end 4 2 texture res/textures/stone.png tile "
                                   "res/textures/grass_band.png\n");
     EXPECT_FALSE(editor.modified());
+}
+
+// The findings are the room check's own lines, on the check's faulty rooms.
+TEST(RoomEditor, FindingsAreWordedAsTheCheckWordsThem) {
+    const std::string checkData = std::string(MARROWGAST_TEST_DATA) + "/check/bad/";
+    std::string expected, why;
+    ASSERT_TRUE(readRoomFile(checkData + "../bad-expected.txt", expected, why)) << why;
+    std::size_t count = 0;
+    for (int n = 1; n <= 4; ++n) {
+        const std::string name = "res/rooms/room" + std::to_string(n) + ".txt";
+        std::string bytes;
+        ASSERT_TRUE(readRoomFile(checkData + name, bytes, why)) << why;
+        RoomEditor editor(bytes);
+        for (const LineFinding& f : editor.document().findings()) {
+            EXPECT_NE(expected.find(name + ":" + std::to_string(f.line) + ": " + f.message + "\n"),
+                      std::string::npos)
+                << f.line << ": " << f.message;
+            ++count;
+        }
+    }
+    EXPECT_EQ(count, 18u);
 }
