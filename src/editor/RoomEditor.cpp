@@ -167,7 +167,8 @@ std::optional<Pick> RoomEditor::pick(float x, float y) const {
     if (selected) {
         if (const std::optional<Piece> p = piece(*selected)) {
             for (std::size_t m = p->markers.size(); m-- > 0;) {
-                if (p->markers[m].contains(x, y))
+                // A marker the body covers exactly (a lift's start stop) is grabbed by the body.
+                if (p->markers[m].contains(x, y) && p->markers[m] != p->box)
                     return Pick{p->line, m};
             }
         }

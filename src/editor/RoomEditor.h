@@ -63,7 +63,8 @@ class RoomEditor {
     std::vector<Piece> pieces() const;
     std::optional<Piece> piece(std::size_t line) const;
 
-    // What is under the point, topmost first: the selected object's markers, then entry points,
+    // What is under the point, topmost first: the selected object's markers (but for one that
+    // lies exactly on its body, a lift's start stop, which the body stands for), then entry points,
     // robots, searchables, platforms and lifts (the game draws searchables over platforms and
     // lifts, robots over both; the editor shows entry points over all), later lines over earlier.
     std::optional<Pick> pick(float x, float y) const;
@@ -139,6 +140,6 @@ class RoomEditor {
     bool groupStarted = false;
 };
 
-// Reads a whole room file as the game would open it (a regular file within the room limit):
-// false with the reason.
+// Reads a whole room file as the game would open it (a regular file within the room limit; a
+// relative name is the data folder's, as every data file's): false with the reason.
 bool readRoomFile(const std::string& fileName, std::string& bytes, std::string& why);

@@ -227,6 +227,9 @@ TEST(RoomEditor, PickFindsTheTopmostObject) {
     editor.selectLine(1);
     EXPECT_EQ(editor.pick(4.5f, 28.5f), (Pick{1, 0u}));
     EXPECT_EQ(editor.pick(16.0f, 27.25f), (Pick{1, 1u}));
+    editor.selectLine(3);
+    EXPECT_EQ(editor.pick(30.5f, 9.5f), (Pick{3, std::nullopt}));
+    EXPECT_EQ(editor.pick(32.9f, 28.0f), (Pick{3, 1u}));
     EXPECT_TRUE(editor.select(30.5f, 29.5f));
     EXPECT_EQ(editor.selection(), 0u);
 }
