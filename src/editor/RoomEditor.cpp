@@ -230,8 +230,8 @@ void RoomEditor::beginGroup() {
 }
 
 void RoomEditor::endGroup() {
-    if (groupDepth > 0 && --groupDepth == 0)
-        groupStarted = false;
+    if (groupDepth > 0)
+        --groupDepth;
 }
 
 bool RoomEditor::undo() {

@@ -242,7 +242,8 @@ TEST(RoomEditor, UnreadableLinesAreKeptAndReported) {
                               "platform start 1 x2 end 3\n"
                               "lift waypoint 3 4 startpoint 2 colour red\n"
                               "robot start 5 29 patrol pause jump\n"
-                              "lift waypoint 3 4 startpoint 0\n";
+                              "lift waypoint 3 4 startpoint 0\n"
+                              "searchable position 1 1 width 1 height 1 percentage 1\n";
     RoomEditor editor(bytes);
     const std::vector<LineFinding> findings = editor.document().findings();
     std::vector<std::string> said;
