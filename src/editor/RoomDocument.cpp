@@ -102,9 +102,9 @@ bool sameValue(const std::string& a, const std::string& b, KeyValue value) {
 } // namespace
 
 const GivenKey* ReadLine::last(std::string_view key) const {
-    for (auto it = given.rbegin(); it != given.rend(); ++it) {
-        if (it->key->name == key)
-            return &*it;
+    for (std::size_t i = given.size(); i-- > 0;) {
+        if (given[i].key->name == key)
+            return &given[i];
     }
     return nullptr;
 }

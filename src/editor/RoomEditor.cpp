@@ -182,12 +182,13 @@ std::optional<Pick> RoomEditor::pick(float x, float y) const {
     };
     std::optional<Pick> best;
     int bestRank = 0;
-    for (auto it = all.rbegin(); it != all.rend(); ++it) {
-        if (!it->box || !it->box->contains(x, y))
+    for (std::size_t i = all.size(); i-- > 0;) {
+        const Piece& p = all[i];
+        if (!p.box || !p.box->contains(x, y))
             continue;
-        if (!best || rank(it->kind) < bestRank) {
-            best = Pick{it->line, std::nullopt};
-            bestRank = rank(it->kind);
+        if (!best || rank(p.kind) < bestRank) {
+            best = Pick{p.line, std::nullopt};
+            bestRank = rank(p.kind);
         }
     }
     return best;
@@ -240,8 +241,8 @@ bool RoomEditor::undo() {
     groupStarted = false;
     Step step = std::move(undoSteps.back());
     undoSteps.pop_back();
-    for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it)
-        apply(*it, false);
+    for (std::size_t i = step.changes.size(); i-- > 0;)
+        apply(step.changes[i], false);
     selected = step.selectionBefore;
     redoSteps.push_back(std::move(step));
     return true;
@@ -362,7 +363,7 @@ bool RoomEditor::moveTo(std::size_t line, float x, float y, bool free) {
         std::vector<std::pair<std::string, std::vector<std::string>>> keys;
         std::vector<std::optional<std::size_t>> occurrences;
         for (std::size_t i = 0; i < stops.size(); ++i) {
-            keys.push_back({"waypoint", wholeTexts({stops[i].x + dx, stops[i].y + dy})});
+            keys.emplace_back("waypoint", wholeTexts({stops[i].x + dx, stops[i].y + dy}));
             occurrences.emplace_back(i);
         }
         return setKeys(line, keys, occurrences);
@@ -377,7 +378,7 @@ bool RoomEditor::moveTo(std::size_t line, float x, float y, bool free) {
         if (read.last("waypoints") != nullptr) {
             const std::int64_t dx = whole(sx - p->box->x), dy = whole(sy - p->box->y);
             const std::array<std::int32_t, 4> w = robotWaypoints(read);
-            keys.push_back({"waypoints", wholeTexts({w[0] + dx, w[1] + dy, w[2] + dx, w[3] + dy})});
+            keys.emplace_back("waypoints", wholeTexts({w[0] + dx, w[1] + dy, w[2] + dx, w[3] + dy}));
         }
         return setKeys(line, keys);
     }
