@@ -45,9 +45,18 @@ float tileSpan(std::int32_t from, std::int32_t to) {
     return static_cast<float>(std::llabs(static_cast<std::int64_t>(to) - from) + 1);
 }
 
-const Lift& liftShape() {
-    static const Lift lift;
-    return lift;
+// A lift's size, as a lift makes itself.
+struct LiftSize {
+    float w = 0.0f;
+    float h = 0.0f;
+};
+
+LiftSize liftSize() {
+    static const LiftSize size = [] {
+        const Lift lift;
+        return LiftSize{lift.w, lift.h};
+    }();
+    return size;
 }
 
 struct Stop {
@@ -118,7 +127,7 @@ std::optional<Piece> RoomEditor::piece(std::size_t line) const {
             break;
         const float x = static_cast<float>(stops[*start].x);
         for (const Stop& stop : stops)
-            p.markers.push_back({x, static_cast<float>(stop.y), liftShape().w, liftShape().h});
+            p.markers.push_back({x, static_cast<float>(stop.y), liftSize().w, liftSize().h});
         p.box = p.markers[*start];
         break;
     }
