@@ -325,7 +325,7 @@ std::optional<std::size_t> RoomEditor::place(PieceKind kind, float x, float y) {
             "pause movetopoint1 pause";
         break;
     case PieceKind::EntryPoint: {
-        // The side the room lacks; "left" when it has both or neither.
+        // "right" once the room has a "left" one, so that a new room gets both.
         bool hasLeft = false;
         for (const Piece& p : pieces())
             hasLeft = hasLeft || (p.kind == PieceKind::EntryPoint && p.side == 0);
@@ -334,6 +334,8 @@ std::optional<std::size_t> RoomEditor::place(PieceKind kind, float x, float y) {
         break;
     }
     }
+    if (text.empty())
+        return std::nullopt;
     const std::string ending = doc.usualEnding();
     Step step{{}, selected, doc.size(), 0};
     // A last line without a break gets one, so that the new line stands on its own.
