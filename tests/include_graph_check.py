@@ -28,6 +28,7 @@ FLOORS = [
     ("actors", ["src/actors/"]),
     ("game", ["src/game/"]),
     ("platform", ["src/platform/"]),
+    ("editor", ["src/editor/"]),
     ("app", ["src/app/"]),
     ("tools", ["tools/"]),
     ("benchmarks and fuzzing", ["bench/", "fuzz/"]),

@@ -1,0 +1,320 @@
+#include "editor/RoomEditor.h"
+
+#include "actors/Player.h"
+#include "world/EntryPoint.h"
+#include "world/Lift.h"
+#include "world/World.h"
+
+#include "support/TempDir.h"
+#include "world/WorldFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Comments, a blank line, unknown words, odd spacing, CRLF and LF mixed, no final break.
+const std::string Handwritten = "# the yard\r\n"
+                                "\r\n"
+                                "platform  start 2 20 end 5 20 shiny texture res/textures/stone.png\r\n"
+                                "robot start 10.50 29 waypoints 6 29 14 29 patrol pause turn\n"
+                                "lift waypoint 20 13 waypoint 20 21 startpoint 1\r\n"
+                                "entrypoint position 1 29 side left";
+
+std::string saved(RoomEditor& editor, const TempDir& dir) {
+    std::string why;
+    EXPECT_TRUE(editor.save(dir.path("room.txt"), why)) << why;
+    return fileText(dir.path("room.txt"));
+}
+
+} // namespace
+
+// Saving keeps every byte the editor did not change, on the bundled rooms and on a file
+// written by hand, unchanged and after a change taken back.
+TEST(RoomEditor, SavingWithoutAChangeGivesTheSameBytes) {
+    TempDir dir;
+    // The bundled rooms read cleanly, so the editor finds nothing in them.
+    std::vector<std::pair<std::string, bool>> files{{Handwritten, false},
+                                                    {Handwritten + "\n", false},
+                                                    {"", true},
+                                                    {"\n\n", true},
+                                                    {"lone\rreturn\n", false}};
+    for (int n = 1; n <= 4; ++n) {
+        std::string bytes, why;
+        ASSERT_TRUE(
+            readRoomFile(MARROWGAST_SOURCE_DIR "/res/rooms/room" + std::to_string(n) + ".txt", bytes, why));
+        files.emplace_back(bytes, true);
+    }
+    for (const auto& [bytes, clean] : files) {
+        SCOPED_TRACE(bytes.substr(0, 60));
+        RoomEditor editor(bytes);
+        EXPECT_FALSE(editor.modified());
+        EXPECT_EQ(saved(editor, dir), bytes);
+        const std::vector<Piece> pieces = editor.pieces();
+        for (const Piece& p : pieces) {
+            ASSERT_TRUE(editor.moveTo(p.line, p.box ? p.box->x + 3 : 0, p.box ? p.box->y - 2 : 0) || !p.box);
+        }
+        EXPECT_EQ(editor.modified(), !pieces.empty());
+        while (editor.undo()) {
+        }
+        EXPECT_FALSE(editor.modified());
+        EXPECT_EQ(saved(editor, dir), bytes);
+        EXPECT_EQ(editor.document().findings().empty(), clean);
+    }
+}
+
+// A change rewrites only the values that changed, in place; the rest of the line and file stay.
+TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
+    TempDir dir;
+    RoomEditor editor(Handwritten);
+    ASSERT_EQ(editor.pieces().size(), 4u);
+    EXPECT_TRUE(editor.moveTo(2, 3.4f, 19.6f));
+    // Placed freely, a robot keeps its fraction and its patrol moves with it by whole units;
+    // a value that reads the same keeps its spelling.
+    EXPECT_TRUE(editor.moveTo(3, 10.5f, 28.0f, true));
+    EXPECT_EQ(editor.document().line(3).text, "robot start 10.50 28 waypoints 6 28 14 28 patrol pause turn");
+    EXPECT_TRUE(editor.moveTo(3, 12.5f, 29.2f, true));
+    EXPECT_FALSE(editor.moveTo(3, 12.5f, 29.2f, true));
+    EXPECT_TRUE(editor.moveMarker(4, 0, 99.0f, 10.7f));
+    EXPECT_TRUE(editor.moveTo(4, 21.0f, 22.0f));
+    EXPECT_FALSE(editor.moveMarker(4, 2, 0.0f, 0.0f));
+    EXPECT_FALSE(editor.moveMarker(3, 2, 0.0f, 0.0f));
+    EXPECT_TRUE(editor.resize(2, {3, 22, 2, 3}));
+    EXPECT_TRUE(editor.moveTo(5, 2.25f, 28.0f, true));
+    EXPECT_TRUE(editor.modified());
+    EXPECT_EQ(saved(editor, dir), "# the yard\r\n"
+                                  "\r\n"
+                                  "platform  start 3 20 end 4 22 shiny texture res/textures/stone.png\r\n"
+                                  "robot start 12.5 29.2 waypoints 8 29 16 29 patrol pause turn\n"
+                                  "lift waypoint 21 12 waypoint 21 22 startpoint 1\r\n"
+                                  "entrypoint position 2.25 28 side left");
+    EXPECT_FALSE(editor.modified());
+    EXPECT_EQ(editor.piece(2)->box, (EditorBox{3, 22, 2, 3}));
+    EXPECT_EQ(editor.piece(4)->markers[0], (EditorBox{21, 12, 3, 1}));
+    const std::string entry = editor.document().line(5).text;
+    const std::string right[] = {"right"};
+    EXPECT_EQ(withKeyValues(entry, editor.document().read(5), "side", right),
+              "entrypoint position 2.25 28 side right");
+    EXPECT_EQ(withKeyValues(entry, editor.document().read(5), "colour", right), std::nullopt);
+    // Whole-number keys never take a fraction, even placed freely; a missing key is added.
+    RoomEditor bare("searchable texture x.png\n");
+    EXPECT_TRUE(bare.moveTo(0, 4.6f, 7.2f, true));
+    EXPECT_EQ(bare.document().text(), "searchable texture x.png position 5 7\n");
+    // Corners written right to left and bottom up stay so; a new line takes the file's usual break.
+    RoomEditor reversed("platform start 5 22 end 2 20\r\nlift\r\n\n");
+    EXPECT_TRUE(reversed.resize(0, {1, 25, 3, 2}));
+    reversed.place(PieceKind::Platform, 0, 0);
+    EXPECT_EQ(reversed.document().text(),
+              "platform start 3 25 end 1 24\r\nlift\r\n\nplatform start 0 1 end 3 1 "
+              "texture res/textures/stone.png tile res/textures/grass_band.png\r\n");
+}
+
+// Every object a palette key places is appended in the usual form and read by the game's room
+// reader where the editor shows it.
+using EditedRoom = WorldFixture;
+
+TEST_F(EditedRoom, PlacedObjectsAreReadByTheGameAsPlaced) {
+    RoomEditor editor("# new room");
+    const float points[][2] = {{4.5f, 20.2f}, {9.0f, 26.5f}, {30.0f, 24.9f}, {16.2f, 28.0f}, {37.7f, 28.1f}};
+    for (std::size_t k = 0; k < PieceTypes.size(); ++k)
+        EXPECT_EQ(editor.place(static_cast<PieceKind>(k), points[k][0], points[k][1]), k + 1);
+    EXPECT_EQ(editor.selection(), 5u);
+    EXPECT_EQ(editor.document().line(1).text,
+              "platform start 4 21 end 7 21 texture res/textures/stone.png tile res/textures/grass_band.png");
+    EXPECT_EQ(editor.document().line(0).ending, "\n");
+    EXPECT_EQ(editor.piece(5)->side, 0);
+    EXPECT_EQ(editor.piece(editor.place(PieceKind::EntryPoint, 1, 1).value())->side, 1);
+    ASSERT_TRUE(editor.undo());
+    std::string why;
+    ASSERT_TRUE(editor.save(dir.path("res/rooms/room1.txt"), why)) << why;
+    load();
+    const std::vector<Piece> pieces = editor.pieces();
+    ASSERT_EQ(world.room->objects().size(), pieces.size());
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const GameObject& object = *world.room->objects()[i];
+        SCOPED_TRACE(PieceTypes[static_cast<std::size_t>(pieces[i].kind)]);
+        EXPECT_TRUE(pieces[i].box->contains(points[i][0], points[i][1]));
+        // The game gives an entry point no size; the editor shows the player's box there.
+        const bool entry = pieces[i].kind == PieceKind::EntryPoint;
+        EXPECT_EQ(
+            (EditorBox{object.x, object.y, entry ? PlayerWidth : object.w, entry ? PlayerHeight : object.h}),
+            pieces[i].box);
+    }
+    EXPECT_EQ(static_cast<GameObject*>(world.entryPoints[0]), world.room->objects()[4].get());
+    EXPECT_EQ(static_cast<const Lift&>(*world.room->objects()[1]).waypoints.size(), pieces[1].markers.size());
+    EXPECT_TRUE(editor.document().findings().empty());
+}
+
+// Every change is undone and done again with its selection, and a new change drops what was undone.
+TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
+    RoomEditor editor(Handwritten);
+    const std::function<bool()> changes[] = {
+        [&] { return editor.place(PieceKind::Searchable, 8, 8).has_value(); },
+        [&] { return editor.moveTo(2, 0, 10); },
+        [&] {
+            return editor.resize(6, {8, 9, 4, 1});
+        },
+        [&] { return editor.moveMarker(4, 1, 0, 25); },
+        [&] { return editor.moveMarker(3, 1, 20, 0); },
+        [&] { return editor.remove(3); },
+    };
+    for (const auto& change : changes) {
+        editor.selectLine(3);
+        const std::string before = editor.document().text();
+        ASSERT_TRUE(change());
+        const std::string after = editor.document().text();
+        const std::optional<std::size_t> selectedAfter = editor.selection();
+        EXPECT_NE(after, before);
+        editor.selectLine(std::nullopt);
+        ASSERT_TRUE(editor.undo());
+        EXPECT_EQ(editor.document().text(), before);
+        EXPECT_EQ(editor.selection(), 3u);
+        ASSERT_TRUE(editor.redo());
+        EXPECT_EQ(editor.document().text(), after);
+        EXPECT_EQ(editor.selection(), selectedAfter);
+        EXPECT_FALSE(editor.redo());
+    }
+    EXPECT_EQ(editor.selection(), std::nullopt);
+    ASSERT_TRUE(editor.undo());
+    EXPECT_TRUE(editor.canRedo());
+    EXPECT_TRUE(editor.moveTo(2, 1, 1));
+    EXPECT_FALSE(editor.canRedo());
+    // A drag is one step, however many moves it makes.
+    const std::string beforeDrag = editor.document().text();
+    editor.beginGroup();
+    EXPECT_TRUE(editor.moveTo(2, 2, 2));
+    EXPECT_TRUE(editor.moveTo(2, 3, 3));
+    editor.endGroup();
+    ASSERT_TRUE(editor.undo());
+    EXPECT_EQ(editor.document().text(), beforeDrag);
+    // Placed and dragged at once: one step, which selects the new object again when redone.
+    editor.beginGroup();
+    const std::size_t placed = editor.place(PieceKind::Robot, 5, 5).value();
+    EXPECT_TRUE(editor.moveTo(placed, 9, 9));
+    editor.endGroup();
+    editor.selectLine(std::nullopt);
+    ASSERT_TRUE(editor.undo());
+    EXPECT_EQ(editor.document().text(), beforeDrag);
+    ASSERT_TRUE(editor.redo());
+    EXPECT_EQ(editor.selection(), placed);
+}
+
+// A click finds what is drawn on top, and the selected object's markers before any body.
+TEST(RoomEditor, PickFindsTheTopmostObject) {
+    RoomEditor editor("platform start 0 29 end 39 30\n"
+                      "robot start 10 29 waypoints 4 29 16 29\n"
+                      "searchable position 10 29 width 3 height 3 percentage 9\n"
+                      "lift waypoint 30 10 waypoint 30 29\n"
+                      "platform start 20 29 end 22 29\n");
+    EXPECT_EQ(editor.pick(10.5f, 28.5f), (Pick{1, std::nullopt}));
+    EXPECT_EQ(editor.pick(12.5f, 28.5f), (Pick{2, std::nullopt}));
+    EXPECT_EQ(editor.pick(4.5f, 28.5f), (Pick{0, std::nullopt}));
+    EXPECT_EQ(editor.pick(30.5f, 9.5f), (Pick{3, std::nullopt}));
+    EXPECT_EQ(editor.pick(20.5f, 28.5f), (Pick{4, std::nullopt}));
+    EXPECT_FALSE(editor.select(30.5f, 20.0f));
+    EXPECT_EQ(editor.selection(), std::nullopt);
+    editor.selectLine(1);
+    EXPECT_EQ(editor.pick(4.5f, 28.5f), (Pick{1, 0u}));
+    EXPECT_EQ(editor.pick(16.0f, 27.25f), (Pick{1, 1u}));
+    editor.selectLine(3);
+    EXPECT_EQ(editor.pick(30.5f, 9.5f), (Pick{3, std::nullopt}));
+    EXPECT_EQ(editor.pick(32.9f, 28.0f), (Pick{3, 1u}));
+    EXPECT_TRUE(editor.select(30.5f, 29.5f));
+    EXPECT_EQ(editor.selection(), 0u);
+}
+
+// A line that does not read cleanly is kept as written and said with its line; the editor
+// changes it only by deleting it.
+TEST(RoomEditor, UnreadableLinesAreKeptAndReported) {
+    TempDir dir;
+    const std::string bytes = "Platform start 1 2 end 3 4\n"
+                              "platform start 1 x2 end 3\n"
+                              "lift waypoint 3 4 startpoint 2 colour red\n"
+                              "robot start 5 29 patrol pause jump\n"
+                              "lift waypoint 3 4 startpoint 0\n"
+                              "searchable position 1 1 width 1 height 1 percentage 1\n";
+    RoomEditor editor(bytes);
+    const std::vector<LineFinding> findings = editor.document().findings();
+    std::vector<std::string> said;
+    for (const LineFinding& f : findings)
+        said.push_back(std::to_string(f.line) + ": " + f.message);
+    EXPECT_EQ(said,
+              (std::vector<std::string>{
+                  "1: unknown object type \"Platform\": type words are lower case (\"platform\"): the "
+                  "line is ignored",
+                  "2: \"x2\" is not a number: it reads as 0",
+                  "2: \"end\" needs 2 values but the line ends after 1: it is ignored",
+                  "3: unknown key \"colour\": skipped, and the next word is read as a key",
+                  "3: unknown key \"red\": skipped, and the next word is read as a key",
+                  "3: the lift's \"startpoint\" 2 is not one of its 1 waypoint (0 to 0): the game leaves "
+                  "it out of the room",
+                  "4: \"jump\" is neither a behaviour nor a key: the patrol ends before it and it is skipped",
+                  "4: the robot has no \"texture\" set: its body is not drawn",
+                  "4: the robot has no \"laser\" set: its beam is not drawn",
+              }));
+    EXPECT_EQ(findings[1].text, "platform start 1 x2 end 3");
+    EXPECT_FALSE(editor.moveTo(1, 5, 5));
+    EXPECT_FALSE(editor.moveTo(2, 5, 5));
+    EXPECT_FALSE(editor.remove(0));
+    EXPECT_EQ(saved(editor, dir), bytes);
+    EXPECT_FALSE(editor.modified());
+    EXPECT_TRUE(editor.remove(1));
+    EXPECT_EQ(saved(editor, dir), "Platform start 1 2 end 3 4\n" + bytes.substr(bytes.find("lift")));
+}
+
+// Saving replaces a regular file only, never through a link, and a refusal keeps the room modified.
+TEST(RoomEditor, SavingRefusesLinksAndWhatIsNoFile) {
+    TempDir dir;
+    const std::string target = dir.write("target.txt", "old\n");
+    std::error_code error;
+    std::filesystem::create_symlink(target, dir.path("link.txt"), error);
+    if (error)
+        GTEST_SKIP() << "no symbolic links here: " << error.message();
+    std::filesystem::create_directory(dir.path("folder"));
+    RoomEditor editor;
+    editor.place(PieceKind::Platform, 1, 1);
+    for (const char* name : {"link.txt", "folder"}) {
+        std::string why;
+        EXPECT_FALSE(editor.save(dir.path(name), why)) << name;
+        EXPECT_FALSE(why.empty());
+        EXPECT_TRUE(editor.modified());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path("link.txt")));
+    EXPECT_EQ(fileText(target), "old\n");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path("folder")));
+    EXPECT_EQ(saved(editor, dir), "platform start 1 2 end 4 2 texture res/textures/stone.png tile "
+                                  "res/textures/grass_band.png\n");
+    EXPECT_FALSE(editor.modified());
+}
+
+// The findings are the room check's own lines, on the check's faulty rooms.
+TEST(RoomEditor, FindingsAreWordedAsTheCheckWordsThem) {
+    const std::string checkData = std::string(MARROWGAST_TEST_DATA) + "/check/bad/";
+    std::string expected, why;
+    ASSERT_TRUE(readRoomFile(checkData + "../bad-expected.txt", expected, why)) << why;
+    std::size_t count = 0;
+    for (int n = 1; n <= 4; ++n) {
+        const std::string name = "res/rooms/room" + std::to_string(n) + ".txt";
+        std::string bytes;
+        ASSERT_TRUE(readRoomFile(checkData + name, bytes, why)) << why;
+        RoomEditor editor(bytes);
+        for (const LineFinding& f : editor.document().findings()) {
+            EXPECT_NE(expected.find(name + ":" + std::to_string(f.line) + ": " + f.message + "\n"),
+                      std::string::npos)
+                << f.line << ": " << f.message;
+            ++count;
+        }
+    }
+    EXPECT_EQ(count, 18u);
+}
