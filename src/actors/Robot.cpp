@@ -2,6 +2,7 @@
 
 #include "actors/Player.h"
 #include "actors/StateTable.h"
+#include "definitions/AsciiCase.h"
 #include "definitions/DefinitionObserver.h"
 #include "definitions/FixedStep.h"
 #include "definitions/TokenList.h"
@@ -37,10 +38,7 @@ bool equalsFolded(std::string_view word, std::string_view lowerKeyword) {
     if (word.size() != lowerKeyword.size())
         return false;
     for (std::size_t i = 0; i < word.size(); ++i) {
-        char c = word[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerKeyword[i])
+        if (foldedAscii(word[i]) != lowerKeyword[i])
             return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "editor/RoomDocument.h"
 
+#include "definitions/AsciiCase.h"
 #include "definitions/Conversions.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/Quoted.h"
@@ -9,15 +10,6 @@
 #include <utility>
 
 namespace {
-
-std::string lowerCase(std::string_view word) {
-    std::string lower(word);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
 
 // Behaviour words match in any case, as the robot reads them.
 bool isKeyword(std::string_view word, std::span<const std::string_view> keywords) {

@@ -6,6 +6,7 @@
 #include "actors/Player.h"
 #include "actors/Robot.h"
 #include "definitions/AnimationSet.h"
+#include "definitions/AsciiCase.h"
 #include "definitions/DataFile.h"
 #include "definitions/DefinitionFile.h"
 #include "definitions/DefinitionObserver.h"
@@ -43,15 +44,6 @@ const std::vector<std::string> SoundFiles = {DeathSounds[0], DeathSounds[1], Dea
 const std::vector<std::string_view> PlayerSetAnimations(PlayerAnimations.begin(), PlayerAnimations.end());
 const std::vector<std::string_view> BodyAnimations(RobotBodyAnimations.begin(), RobotBodyAnimations.end());
 const std::vector<std::string_view> LaserAnimations(RobotLaserAnimations.begin(), RobotLaserAnimations.end());
-
-std::string lowerCase(std::string_view word) {
-    std::string lower(word);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
 
 bool holdsWhiteSpace(std::string_view word) {
     return word.find_first_of("\t\r\v\f") != std::string_view::npos;
