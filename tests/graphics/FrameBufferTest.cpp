@@ -42,8 +42,11 @@ TEST(FrameBuffer, BlendsAndTintsRoundToNearest) {
 
 TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
     FrameBuffer frame;
+    // Either side alone out of range is refused.
     EXPECT_FALSE(frame.resize(0, 10));
+    EXPECT_FALSE(frame.resize(10, 0));
     EXPECT_FALSE(frame.resize(10, MaxImageSide + 1));
+    EXPECT_FALSE(frame.resize(MaxImageSide + 1, 10));
     EXPECT_TRUE(frame.resize(1, 1));
     ASSERT_TRUE(frame.resize(4, 3));
     frame.clear(0x11223344);
