@@ -155,7 +155,9 @@ wineserver -k 2>/dev/null || true
 scripts/wine_run.sh cmd /c exit >/dev/null 2>&1 || true
 wineserver -p 60 2>/dev/null || true
 status=0
-ctest --preset windows -j "$jobs" || status=$?
+# A test that fails is run once more before it counts: under Wine a test program has failed
+# to start at all now and then (one case, in 0.09 s, that passed alone and in other full runs).
+ctest --preset windows -j "$jobs" --repeat until-pass:2 || status=$?
 echo "windows: suite ran under Wine in $((SECONDS - started)) s; skipped on Windows, and why:"
 sed 's/^/  /' "$build/skipped-on-windows.txt"
 

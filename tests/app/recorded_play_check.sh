@@ -54,10 +54,11 @@ sleep 0.2
 xdotool key F9
 sleep 0.3
 # Full screen covers the display, though no window manager is there to enlarge the window.
-xdotool key F12
-sleep 0.5
-# (Wine's own driver places its windows itself: measured on SDL's X11 driver only.)
+# Measured on SDL's X11 driver only: Wine's own driver places its windows itself, and a Windows
+# game quitting from full screen under Wine 8 and Xvfb has ended on an X error (BadWindow).
 if [ "${MARROWGAST_TEST_VIDEO_DRIVER:-x11}" = x11 ]; then
+  xdotool key F12
+  sleep 0.5
   geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
   [ "$geometry" = 1024x768 ] || fail "full screen covers $geometry of the 1024x768 display"
 fi
