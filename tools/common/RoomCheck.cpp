@@ -480,12 +480,21 @@ RoomCheck::RoomCheck(std::ostream& out) : out(out) {
 
 RoomCheck::~RoomCheck() = default;
 
-void RoomCheck::report(const std::string& file, int line, const std::string& message) {
-    ++problemCount;
+namespace {
+
+// "FILE:LINE: " and the finding; a finding about the whole file has no line.
+void writeFinding(std::ostream& out, const std::string& file, int line, std::string_view message) {
     out << file;
     if (line > 0)
         out << ':' << line;
     out << ": " << message << '\n';
+}
+
+} // namespace
+
+void RoomCheck::report(const std::string& file, int line, const std::string& message) {
+    ++problemCount;
+    writeFinding(out, file, line, message);
 }
 
 bool RoomCheck::checkRoom(const std::string& fileName) {
@@ -509,10 +518,7 @@ void RoomCheck::addProblem(const std::string& file, int line, const std::string&
 
 void RoomCheck::addWarning(const std::string& file, int line, const std::string& message) {
     ++warningCount;
-    out << file;
-    if (line > 0)
-        out << ':' << line;
-    out << ": warning: " << message << '\n';
+    writeFinding(out, file, line, "warning: " + message);
 }
 
 void RoomCheck::checkImage(const std::string& where, int line, const std::string& image) {
