@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -135,6 +136,27 @@ TEST_F(VirtualPad, BackWithStartQuitsBackWithNorthTogglesFullScreenUnpluggingLet
     pump();
     EXPECT_EQ(pads.count(), 0);
     EXPECT_EQ(poll(), Space + "-");
+}
+
+TEST_F(VirtualPad, SevenPadsAreReadAndAnEighthIsIgnored) {
+    std::vector<int> more;
+    std::vector<SDL_Joystick*> opened;
+    for (int i = 1; i < MostSources; ++i) {
+        more.push_back(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                                 SDL_CONTROLLER_BUTTON_MAX, 0));
+        opened.push_back(SDL_JoystickOpen(more.back()));
+    }
+    pump();
+    EXPECT_EQ(pads.count(), MostSources - 1);
+    // The seventh pad plays; the eighth is not the game's.
+    SDL_JoystickSetVirtualButton(opened[MostSources - 3], SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualButton(opened[MostSources - 2], SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
+    pump();
+    EXPECT_EQ(poll(), Space + "+");
+    for (std::size_t i = 0; i < more.size(); ++i) {
+        SDL_JoystickClose(opened[i]);
+        SDL_JoystickDetachVirtual(more[i]);
+    }
 }
 
 } // namespace
