@@ -6,6 +6,7 @@
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "sound/RecordingSoundSink.h"
+#include "world/ObjectRegistry.h"
 #include "world/Room.h"
 
 #include "support/TempDir.h"
@@ -77,6 +78,13 @@ TEST(GameSetup, NestedSetUpsGiveBackWhatWasThere) {
             EXPECT_TRUE(world.room);
             EXPECT_GT(theGraphics.imageFilesDecoded, 0);
             EXPECT_NE(soundGlobals.soundPerformance, &sounds);
+            gameRandom.next();
+            // A restart is cold: a type registered since is gone, the dice as new.
+            objectRegistry().registerType("extra", [] { return static_cast<GameObject*>(nullptr); });
+            inner.restart();
+            EXPECT_FALSE(objectRegistry().contains("extra"));
+            EXPECT_FALSE(world.room);
+            EXPECT_EQ(gameRandom.seed, RandomGenerator{}.seed);
             gameRandom.next();
         }
         EXPECT_EQ(dataFolder(), outerDir.path(""));
