@@ -1,0 +1,66 @@
+#include "platform/system/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Reads until the child closes its output, at most `seconds`.
+std::string readToEnd(ChildProcess& child, double seconds = 60.0) {
+    std::string output;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (child.read(output) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return output;
+}
+
+// The solver stands in for any program: its standard output and error both arrive, each
+// argument is one word, and its status is kept once it has ended.
+TEST(ChildProcess, OutputArgumentsAndStatusArriveWhole) {
+    ChildProcess child;
+    std::string why;
+    EXPECT_FALSE(child.running());
+    EXPECT_FALSE(child.exitStatus());
+    ASSERT_TRUE(child.start(MARROWGAST_SOLVE_PROGRAM, {"--help"}, why)) << why;
+    const std::string help = readToEnd(child);
+    EXPECT_NE(help.find("usage: marrowgast-solve"), std::string::npos) << help;
+    EXPECT_NE(help.find("--max-memory"), std::string::npos);
+    while (child.running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(child.exitStatus(), 0);
+
+    ASSERT_TRUE(child.start(MARROWGAST_SOLVE_PROGRAM, {"--room", "1 \"2\" \\"}, why)) << why;
+    EXPECT_NE(readToEnd(child).find("not \"1 \\\"2\\\" \\\\\""), std::string::npos);
+    while (child.running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(child.exitStatus(), 2);
+
+    EXPECT_FALSE(child.start(MARROWGAST_SOURCE_DIR "/no such program", {}, why));
+    EXPECT_EQ(why, "No such file or directory");
+    EXPECT_FALSE(child.running());
+}
+
+// A search that would take seconds ends at once when stopped, and a new start stops the one
+// before; nothing is left to read of it.
+TEST(ChildProcess, StopAndRestartEndTheChildAtOnce) {
+    ChildProcess child;
+    std::string why;
+    const std::vector<std::string> search{"--root", MARROWGAST_SOURCE_DIR, "--room", "3", "--way", "west"};
+    ASSERT_TRUE(child.start(MARROWGAST_SOLVE_PROGRAM, search, why)) << why;
+    ASSERT_TRUE(child.start(MARROWGAST_SOLVE_PROGRAM, search, why)) << why;
+    EXPECT_TRUE(child.running());
+    const auto before = std::chrono::steady_clock::now();
+    child.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+    EXPECT_FALSE(child.running());
+    ASSERT_TRUE(child.exitStatus());
+    EXPECT_NE(child.exitStatus(), 0);
+    std::string rest;
+    EXPECT_FALSE(child.read(rest));
+    EXPECT_EQ(rest, "");
+}
+
+} // namespace
