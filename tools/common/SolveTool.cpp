@@ -3,6 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/GameSetup.h"
+#include "definitions/NumberText.h"
 #include "definitions/Quoted.h"
 #include "game/WorldOperations.h"
 #include "platform/OutputFile.h"
@@ -16,21 +17,30 @@ namespace {
 
 const CommandLineProgram Program{
     "marrowgast-solve",
-    "usage: marrowgast-solve [--root DIR] [--room N]... [--way east|west]... [--max-steps M]\n"
-    "                        [--max-memory MiB] [--keys-out DIR] [--reach] [--version]\n"
+    "usage: marrowgast-solve [--root DIR] [--room N | --room-file FILE]... [--way east|west]...\n"
+    "                        [--max-steps M] [--max-memory MiB] [--keys-out DIR] [--reach]\n"
+    "                        [--lines] [--version]\n"
     "Searches the game's own simulation for a key script that crosses each room (default all\n"
     "four) each way (default both): east from the left entry point out at the right edge, west\n"
     "the mirror, without dying, within M steps (default 3600, a minute).\n",
     {
         {"--root", "DIR", "the folder that holds res/; without it the data is looked for as the game does"},
         {"--room", "N", "search room N of the ring (1 to 4); may be given again for more rooms"},
+        {"--room-file", "FILE",
+         "search the room in FILE (any room file, with the sets and images of the root's res/)\n"
+         "instead of the ring's rooms; its crossings are named by FILE"},
         {"--way", "WAY", "search east or west only; may be given again"},
         {"--max-steps", "M", "the longest crossing searched for, in steps (1 to 100000, default 3600)"},
         {"--max-memory", "MiB", "the memory one search may hold (default 1024)"},
         {"--keys-out", "DIR",
-         "write each crossing as DIR/roomN-east.keys or roomN-west.keys, for\n"
-         "marrowgast-replay --room N --side left|right --keys FILE"},
+         "write each crossing as DIR/roomN-east.keys or roomN-west.keys (with --room-file,\n"
+         "DIR/east.keys or DIR/west.keys), for marrowgast-replay --room N --side left|right --keys FILE"},
         {"--reach", "", "print the player's reach; with --room or --way, search those too"},
+        {"--lines", "",
+         "for a program that reads the answers (the room editor): with --room-file, each way's\n"
+         "answer as \"answer WAY crossed STEPS WINDOW KEY down|up STEP\", \"answer WAY not-crossed\n"
+         "MAXSTEPS STATES\" or \"answer WAY stopped REASON\", and a crossing's path as \"path WAY X Y\"\n"
+         "lines, where the hero stands every 8 steps"},
     },
     "The input model: the held keys change only every 4 steps (steps 1, 5, 9, ...), to one of\n"
     "nothing, Left or Right, each with or without Space, or, while the player stands on or rides\n"
@@ -58,6 +68,52 @@ const char* wayWord(Way way) {
     return way == Way::East ? "east" : "west";
 }
 
+// The crossings of one room file, each way asked; its status as solveMain's.
+int solveFile(GameSetup& game, const std::string& roomFile, const std::vector<Way>& ways, int maxSteps,
+              int memoryMiB, bool lines, const std::string& keysOut, std::ostream& out, std::ostream& err) {
+    int status = 0;
+    for (const Way way : ways) {
+        std::string error;
+        SearchBounds bounds;
+        bounds.maxSteps = maxSteps;
+        bounds.memoryLimit = static_cast<std::size_t>(memoryMiB) << 20;
+        bounds.progress = &err;
+        bounds.progressLabel = "marrowgast-solve: " + roomFile + " " + wayWord(way);
+        const Crossing crossing = solveRoomFile(game, roomFile, way, bounds, error);
+        if (!error.empty()) {
+            err << "marrowgast-solve: " << error << "\n";
+            return 2;
+        }
+        if (!crossing.found)
+            status = 1;
+        const std::string file =
+            (std::filesystem::path(keysOut) / (std::string(wayWord(way)) + ".keys")).string();
+        std::string why;
+        if (crossing.found && !keysOut.empty() &&
+            !replaceFile(file,
+                         keyScriptText(crossing.presses, crossingLine(roomFile, way, crossing, maxSteps) +
+                                                             ", found by marrowgast-solve"),
+                         why)) {
+            err << "marrowgast-solve: " << quotedText(file) << ": cannot write the key script: " << why
+                << "\n";
+            status = 2;
+        }
+        if (!lines) {
+            out << crossingLine(roomFile, way, crossing, maxSteps) << "\n" << std::flush;
+            continue;
+        }
+        out << answerLine(way, crossing, maxSteps) << "\n";
+        for (const PathPoint& at : crossingPath(game, roomFile, way, crossing, 8, error)) {
+            char x[MaxShortestTextLength];
+            char y[MaxShortestTextLength];
+            out << "path " << wayWord(way) << " " << std::string_view(x, writeShortestText(x, at.x)) << " "
+                << std::string_view(y, writeShortestText(y, at.y)) << "\n";
+        }
+        out << std::flush;
+    }
+    return status;
+}
+
 } // namespace
 
 int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -70,6 +126,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     int memoryMiB = static_cast<int>(DefaultMemoryLimitMiB);
     std::string keysOut;
     bool reach = false;
+    std::string roomFile;
+    bool lines = false;
     auto usage = [&](const std::string& what) { return refuseCommandLine(Program.name, what, err); };
     std::vector<CommandWord> words;
     if (const int status = readCommandLine(Program, args, words, out, err); status >= 0)
@@ -80,6 +138,18 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         int number = 0;
         if (option == "--reach") {
             reach = true;
+        } else if (option == "--lines") {
+            lines = true;
+        } else if (option == "--room-file") {
+            if (!roomFile.empty() || !rooms.empty())
+                return usage("--room-file: one room file, and no --room with it");
+            std::error_code failed;
+            roomFile = value;
+            if (!fromWorkingDirectory(roomFile, failed)) {
+                err << "marrowgast-solve: --room-file: cannot find " << quotedText(value)
+                    << " from the working directory: " << failed.message() << "\n";
+                return 2;
+            }
         } else if (option == "--root") {
             root = value;
             rootGiven = true;
@@ -87,6 +157,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             if (!readWhole(value, 1, static_cast<int>(RingSize), number))
                 return usage("--room: expected a room of the ring from 1 to " + std::to_string(RingSize) +
                              ", not " + quotedText(value));
+            if (!roomFile.empty())
+                return usage("--room: no --room with --room-file");
             rooms.push_back(number);
         } else if (option == "--way") {
             if (value != "east" && value != "west")
@@ -143,6 +215,9 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     if (!solve)
         return status;
+    if (!roomFile.empty())
+        return std::max(status,
+                        solveFile(game, roomFile, ways, maxSteps, memoryMiB, lines, keysOut, out, err));
     for (const int room : rooms) {
         // The crossings found each way, for the room's own line.
         Crossing crossed[2];

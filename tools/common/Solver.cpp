@@ -863,17 +863,41 @@ Crossing solveRoom(GameSetup& game, int room, Way way, const SearchBounds& bound
     return searchRoom(way, bounds);
 }
 
+namespace {
+
+bool enterRoomFile(GameSetup& game, const std::string& roomFile, Way way, std::string& error) {
+    return enterRoom(game, error, [&] {
+        world.roomFiles[0] = roomFile;
+        if (enterRingRoom(0, way == Way::East ? 0 : 1))
+            return true;
+        error = "cannot read \"" + roomFile + "\"";
+        return false;
+    });
+}
+
+} // namespace
+
 Crossing solveRoomFile(GameSetup& game, const std::string& roomFile, Way way, const SearchBounds& bounds,
                        std::string& error) {
-    if (!enterRoom(game, error, [&] {
-            world.roomFiles[0] = roomFile;
-            if (enterRingRoom(0, way == Way::East ? 0 : 1))
-                return true;
-            error = "cannot read \"" + roomFile + "\"";
-            return false;
-        }))
+    if (!enterRoomFile(game, roomFile, way, error))
         return {};
     return searchRoom(way, bounds);
+}
+
+std::vector<PathPoint> crossingPath(GameSetup& game, const std::string& roomFile, Way way,
+                                    const Crossing& crossing, int every, std::string& error) {
+    std::vector<PathPoint> path;
+    if (!crossing.found || every < 1 || !enterRoomFile(game, roomFile, way, error))
+        return path;
+    const std::vector<std::uint8_t> held = heldPerStep(crossing.presses, crossing.steps);
+    std::uint32_t keys = 0;
+    path.push_back({world.player->x, world.player->y});
+    for (int s = 1; s <= crossing.steps; ++s) {
+        stepWorld(keys, held[static_cast<std::size_t>(s)]);
+        if (s % every == 0 || s == crossing.steps)
+            path.push_back({world.player->x, world.player->y});
+    }
+    return path;
 }
 
 std::string keyScriptText(const std::vector<KeyPress>& presses, const std::string& heading) {
@@ -898,7 +922,11 @@ std::string keyScriptText(const std::vector<KeyPress>& presses, const std::strin
 }
 
 std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSteps) {
-    std::string line = "room " + std::to_string(room) + " " + wayName(way) + ": ";
+    return crossingLine("room " + std::to_string(room), way, crossing, maxSteps);
+}
+
+std::string crossingLine(const std::string& label, Way way, const Crossing& crossing, int maxSteps) {
+    std::string line = label + " " + wayName(way) + ": ";
     if (crossing.found) {
         line += "crossed in " + std::to_string(crossing.steps) + " steps, ";
         if (crossing.presses.empty())
@@ -939,6 +967,18 @@ std::string roomLine(int room, const Crossing& east, const Crossing& west) {
     return start + "tightest window " +
            windowText(eastTighter ? east : west,
                       std::string(wayName(eastTighter ? Way::East : Way::West)) + ", ");
+}
+
+std::string answerLine(Way way, const Crossing& crossing, int maxSteps) {
+    std::string line = std::string("answer ") + wayName(way) + " ";
+    if (crossing.found)
+        return line + "crossed " + std::to_string(crossing.steps) + " " +
+               std::to_string(crossing.tightestWindow) + " " +
+               (crossing.presses.empty() ? "none" : keyName(crossing.tightestKey)) +
+               (crossing.tightestRelease ? " up " : " down ") + std::to_string(crossing.tightestAt);
+    if (crossing.stopped())
+        return line + "stopped " + stoppedText(crossing);
+    return line + "not-crossed " + std::to_string(maxSteps) + " " + std::to_string(crossing.states);
 }
 
 std::string stoppedText(const Crossing& crossing) {

@@ -108,12 +108,29 @@ Crossing solveRoom(GameSetup& game, int room, Way way, const SearchBounds& bound
 Crossing solveRoomFile(GameSetup& game, const std::string& roomFile, Way way, const SearchBounds& bounds,
                        std::string& error);
 
+// Where the hero stands (its box's left and bottom edges).
+struct PathPoint {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+// The crossing's script played again from the start `solveRoomFile` searched from: where the
+// hero stands at step 0, every `every`-th step and the last. Empty when nothing was found or
+// the room cannot be read (then `error` says why).
+std::vector<PathPoint> crossingPath(GameSetup& game, const std::string& roomFile, Way way,
+                                    const Crossing& crossing, int every, std::string& error);
+
 // The script as the replay tool reads it (tools/common/KeyScript.h), with a comment heading.
 std::string keyScriptText(const std::vector<KeyPress>& presses, const std::string& heading);
 
 // The line the solver prints for a room and way: "room N east: crossed in ..." or the
 // "no crossing within ..." / "search stopped after ...: REASON" lines.
 std::string crossingLine(int room, Way way, const Crossing& crossing, int maxSteps);
+// The same for a room named by `label` (a room file's name).
+std::string crossingLine(const std::string& label, Way way, const Crossing& crossing, int maxSteps);
+// The answer as a program reads it (the room editor): "answer WAY crossed STEPS WINDOW KEY
+// down|up STEP" (KEY "none" when no key is pressed), "answer WAY not-crossed MAXSTEPS STATES" or
+// "answer WAY stopped REASON".
+std::string answerLine(Way way, const Crossing& crossing, int maxSteps);
 // "W steps (KEY down|up at step T)": the crossing's tightest window and its event, KEY named as
 // in key scripts.
 std::string tightestText(const Crossing& crossing);

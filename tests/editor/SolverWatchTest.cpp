@@ -1,0 +1,127 @@
+#include "editor/RoomEditor.h"
+#include "editor/SolverWatch.h"
+
+#include "support/System.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The solvers this process has started and not yet reaped, from Linux's /proc; -1 elsewhere.
+int solverChildren() {
+#ifdef _WIN32
+    return -1;
+#else
+    if (!std::filesystem::exists("/proc/self/stat"))
+        return -1;
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state;
+        long parent = 0;
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid() && name == "(marrowgast-solv)")
+            ++count;
+    }
+    return count;
+#endif
+}
+
+// A floor from edge to edge and the two entry points: a short run each way.
+const char* const OpenYard = "platform start 0 26 end 39 29 texture res/textures/stone.png\n"
+                             "entrypoint position 1 25 side left\n"
+                             "entrypoint position 37 25 side right\n";
+
+// Polls until no search runs, at most a minute.
+void waitForAnswers(SolverWatch& watch) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while ((watch.searching() > 0 || watch.poll()) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    watch.poll();
+}
+
+// A wall across the yard: neither way crossed; taken back: both crossed again, the path from
+// the entry point out of the room.
+TEST(SolverWatch, AWallAcrossTheRoomIsSeenAndItsUndoToo) {
+    TempDir scratch;
+    SolverWatch watch(MARROWGAST_SOLVE_PROGRAM, MARROWGAST_SOURCE_DIR, scratch.path(""));
+    RoomEditor editor(OpenYard);
+    std::string why;
+    ASSERT_TRUE(watch.search(editor.document().text(), why)) << why;
+    EXPECT_EQ(watch.answerText(0), "east: searching");
+    waitForAnswers(watch);
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(watch.answerText(way));
+        const WayAnswer& answer = watch.answer(way);
+        ASSERT_EQ(answer.state, WayAnswer::State::Crossed);
+        EXPECT_GT(answer.steps, 36 / 0.15 - 4);
+        ASSERT_GT(answer.path.size(), 2U);
+        EXPECT_FLOAT_EQ(answer.path.front().first, way == 0 ? 1.0f : 37.0f);
+        EXPECT_FLOAT_EQ(answer.path.front().second, 25.0f);
+        EXPECT_EQ(answer.path.back().first > 20.0f, way == 0);
+    }
+    EXPECT_NE(watch.answerText(0).find("east: crossed in "), std::string::npos);
+
+    const std::optional<std::size_t> wall = editor.place(PieceKind::Platform, 20, 20);
+    ASSERT_TRUE(wall);
+    ASSERT_TRUE(editor.resize(*wall, {20, 26, 2, 26}));
+    ASSERT_TRUE(watch.search(editor.document().text(), why)) << why;
+    waitForAnswers(watch);
+    for (int way = 0; way < 2; ++way) {
+        EXPECT_EQ(watch.answer(way).state, WayAnswer::State::NotCrossed) << watch.answerText(way);
+        EXPECT_TRUE(watch.answer(way).path.empty());
+    }
+    EXPECT_EQ(watch.answerText(1), "west: not crossed within 3600 steps");
+
+    ASSERT_TRUE(editor.undo() && editor.undo());
+    ASSERT_TRUE(watch.search(editor.document().text(), why)) << why;
+    waitForAnswers(watch);
+    EXPECT_EQ(watch.answer(0).state, WayAnswer::State::Crossed) << watch.answerText(0);
+}
+
+// A newer room ends the searches of the older at once; a room the solver cannot read and a
+// solver that is not there are answers too, not silence.
+TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
+    TempDir scratch;
+    SolverWatch watch(MARROWGAST_SOLVE_PROGRAM, MARROWGAST_SOURCE_DIR, scratch.path(""));
+    std::string why;
+    ASSERT_TRUE(watch.search(OpenYard, why)) << why;
+    EXPECT_EQ(watch.searching(), 2);
+    ASSERT_TRUE(watch.search("platform start 0 26 end 39 29\nentrypoint position 1 25 side left\n", why));
+    if (solverChildren() >= 0) {
+        EXPECT_EQ(solverChildren(), watch.searching());
+    }
+    waitForAnswers(watch);
+    EXPECT_EQ(watch.answer(0).state, WayAnswer::State::Crossed) << watch.answerText(0);
+    // The second room has no right entry point: the game then starts west at its own place,
+    // and whatever the solver says of it, it is the second room's answer.
+    EXPECT_NE(watch.answer(1).state, WayAnswer::State::Searching);
+
+    ASSERT_TRUE(watch.search(std::string(1, '\0') + "robot start x", why));
+    waitForAnswers(watch);
+    EXPECT_NE(watch.answer(0).state, WayAnswer::State::Searching) << watch.answerText(0);
+
+    {
+        SolverWatch leaving(MARROWGAST_SOLVE_PROGRAM, MARROWGAST_SOURCE_DIR, scratch.path(""));
+        ASSERT_TRUE(leaving.search(OpenYard, why));
+    }
+    if (solverChildren() < 0)
+        GTEST_SKIP() << "counting child processes needs Linux's /proc";
+    EXPECT_EQ(solverChildren(), 0);
+
+    SolverWatch missing(scratch.path("no solver"), MARROWGAST_SOURCE_DIR, scratch.path(""));
+    EXPECT_FALSE(missing.search(OpenYard, why));
+    EXPECT_EQ(missing.answer(1).state, WayAnswer::State::Failed);
+    EXPECT_NE(missing.answerText(1).find("cannot start the solver"), std::string::npos);
+    EXPECT_EQ(missing.searching(), 0);
+}
+
+} // namespace
