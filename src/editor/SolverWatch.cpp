@@ -63,8 +63,8 @@ bool SolverWatch::search(std::string_view roomText, std::string& why) {
     for (int way = 0; way < 2 && started; ++way) {
         Run& run = runs[static_cast<std::size_t>(way)];
         started = run.child.start(solver,
-                                  {"--root", dataFolder, "--room-file", room, "--way", WayWords[way], "--lines",
-                                   "--keys-out", scratch},
+                                  {"--root", dataFolder, "--room-file", room, "--way", WayWords[way],
+                                   "--lines", "--keys-out", scratch},
                                   why);
         if (!started)
             why.insert(0, "cannot start the solver " + solver + ": ");

@@ -1,5 +1,5 @@
-#include "editor/RoomEditor.h"
 #include "editor/SolverWatch.h"
+#include "editor/RoomEditor.h"
 
 #include "support/System.h"
 #include "support/TempDir.h"

@@ -68,17 +68,22 @@ const char* wayWord(Way way) {
     return way == Way::East ? "east" : "west";
 }
 
+SearchBounds boundsFor(int maxSteps, int memoryMiB, std::ostream& err, const std::string& label) {
+    SearchBounds bounds;
+    bounds.maxSteps = maxSteps;
+    bounds.memoryLimit = static_cast<std::size_t>(memoryMiB) << 20;
+    bounds.progress = &err;
+    bounds.progressLabel = "marrowgast-solve: " + label;
+    return bounds;
+}
+
 // The crossings of one room file, each way asked; its status as solveMain's.
 int solveFile(GameSetup& game, const std::string& roomFile, const std::vector<Way>& ways, int maxSteps,
               int memoryMiB, bool lines, const std::string& keysOut, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const Way way : ways) {
         std::string error;
-        SearchBounds bounds;
-        bounds.maxSteps = maxSteps;
-        bounds.memoryLimit = static_cast<std::size_t>(memoryMiB) << 20;
-        bounds.progress = &err;
-        bounds.progressLabel = "marrowgast-solve: " + roomFile + " " + wayWord(way);
+        const SearchBounds bounds = boundsFor(maxSteps, memoryMiB, err, roomFile + " " + wayWord(way));
         const Crossing crossing = solveRoomFile(game, roomFile, way, bounds, error);
         if (!error.empty()) {
             err << "marrowgast-solve: " << error << "\n";
@@ -223,11 +228,8 @@ int solveMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         Crossing crossed[2];
         for (const Way way : ways) {
             std::string error;
-            SearchBounds bounds;
-            bounds.maxSteps = maxSteps;
-            bounds.memoryLimit = static_cast<std::size_t>(memoryMiB) << 20;
-            bounds.progress = &err;
-            bounds.progressLabel = "marrowgast-solve: room " + std::to_string(room) + " " + wayWord(way);
+            const SearchBounds bounds =
+                boundsFor(maxSteps, memoryMiB, err, "room " + std::to_string(room) + " " + wayWord(way));
             const Crossing crossing = solveRoom(game, room, way, bounds, error);
             if (!error.empty()) {
                 err << "marrowgast-solve: room " << room << ": " << error << "\n";

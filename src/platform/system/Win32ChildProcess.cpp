@@ -71,8 +71,8 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
         return false;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                               0, nullptr);
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, 0, nullptr);
     std::wstring line;
     appendWord(line, wideName(program));
     for (const std::string& argument : arguments)
@@ -85,8 +85,9 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION info{};
     const std::wstring file = wideName(program);
-    const BOOL started = CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
+    const BOOL started =
+        CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                       nullptr, nullptr, &startup, &info);
     const DWORD error = GetLastError();
     CloseHandle(writeEnd);
     if (input != INVALID_HANDLE_VALUE)
@@ -120,7 +121,8 @@ bool ChildProcess::read(std::string& output) {
             return true;
         char buffer[4096];
         DWORD got = 0;
-        if (!ReadFile(handles->output, buffer, waiting < sizeof buffer ? waiting : sizeof buffer, &got, nullptr)) {
+        if (!ReadFile(handles->output, buffer, waiting < sizeof buffer ? waiting : sizeof buffer, &got,
+                      nullptr)) {
             CloseHandle(handles->output);
             handles->output = nullptr;
             return false;
