@@ -103,7 +103,7 @@ TEST(ReadDecimal, RoundsThroughDoubleThenFloat) {
     EXPECT_EQ(readFloat("0.016666668"), 0.016666668f);
 }
 
-TEST(ReadDecimal, AgreesWithTheCLibraryOnCleanDecimals) {
+TEST(ReadDecimal, AgreesWithTheCLibraryOnDecimalsAndWhatFollowsThem) {
     // glibc's strtod is correctly rounded; on words of our grammar both must agree.
     std::uint32_t seed = 1;
     auto next = [&seed] {
@@ -123,10 +123,14 @@ TEST(ReadDecimal, AgreesWithTheCLibraryOnCleanDecimals) {
             word += 'e';
             word += std::to_string(static_cast<int>(next() % 700) - 350);
         }
+        // Some with more after the number, which neither reads.
+        const bool trailing = next() % 4 == 0;
+        if (trailing)
+            word += "x91";
         const double expected = std::strtod(word.c_str(), nullptr);
         NumberForm form = NumberForm::NoNumber;
         EXPECT_EQ(readDecimal(word, &form), expected) << word;
-        EXPECT_EQ(form, NumberForm::Clean) << word;
+        EXPECT_EQ(form, trailing ? NumberForm::ExtraCharacters : NumberForm::Clean) << word;
     }
 }
 

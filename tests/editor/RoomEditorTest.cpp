@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -90,6 +93,13 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
     EXPECT_TRUE(editor.moveTo(4, 21.0f, 22.0f));
     EXPECT_FALSE(editor.moveMarker(4, 2, 0.0f, 0.0f));
     EXPECT_FALSE(editor.moveMarker(3, 2, 0.0f, 0.0f));
+    // A position that is no number, in either coordinate, changes nothing.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(editor.moveMarker(4, 0, nan, 3.0f) || editor.moveMarker(3, 0, 5.0f, inf));
+    EXPECT_FALSE(editor.moveTo(3, inf, 28.0f, true) || editor.moveTo(3, 12.5f, nan, true));
+    EXPECT_FALSE(editor.resize(2, {3, 22, nan, 3}) || editor.resize(2, {3, 22, 2, -inf}));
+    EXPECT_FALSE(editor.place(PieceKind::Robot, nan, 3.0f) || editor.place(PieceKind::Robot, 3.0f, inf));
     EXPECT_TRUE(editor.resize(2, {3, 22, 2, 3}));
     EXPECT_TRUE(editor.moveTo(5, 2.25f, 28.0f, true));
     EXPECT_TRUE(editor.modified());
