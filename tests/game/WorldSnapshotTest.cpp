@@ -281,6 +281,12 @@ TEST_F(BundledGame, LinksAreSavedAsPlacesInTheRoomAndComeBackToTheSameObjects) {
     searchable->searcher = nullptr;
     EXPECT_FALSE(restoreWorld(elsewhere));
     EXPECT_EQ(searchable->searcher, nullptr);
+    // One of another room is put back in that room, however like this one it is (here the
+    // same file under a second place in the ring).
+    world.roomFiles.push_back(world.roomFiles[world.loadedRoom]);
+    elsewhere.ring.loadedRoom = static_cast<std::uint32_t>(world.roomFiles.size() - 1);
+    EXPECT_TRUE(restoreWorld(elsewhere));
+    EXPECT_EQ(world.loadedRoom, elsewhere.ring.loadedRoom);
 }
 
 } // namespace
