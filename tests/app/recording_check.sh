@@ -1,6 +1,7 @@
 #!/bin/sh
 # The game's edges with the system that only POSIX has: no display, a stop signal ending a
-# recording, a recording refused through a link or a pipe, a deleted working directory.
+# recording, a recording refused through a link or a pipe or cut short by the system, a deleted
+# working directory.
 game=${1:?usage: recording_check.sh GAME}
 failed=0
 # No display at all: SDL would fall back to drawing unseen into memory; the game says there is
@@ -25,6 +26,11 @@ kill -TERM $pid
 wait $pid || { echo "--room 3 --side=right --record: exit $?"; failed=1; }
 [ "$(head -n 1 "$scratch/run.keys")" = "start 3 right 640x480 window" ] || { echo "recording starts: $(head -n 1 "$scratch/run.keys")"; failed=1; }
 tail -n 1 "$scratch/run.keys" | grep -qE '^end [0-9]+ 3 ' || { echo "recording ends: $(tail -n 1 "$scratch/run.keys")"; failed=1; }
+# A recording the system stops taking (here a file that may not grow) is said when it happens;
+# the game plays on and, ended, says by its status that the run was not all recorded.
+err=$( (trap '' XFSZ; ulimit -f 0; SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout --preserve-status -s TERM 6 "$game" --record "$scratch/full.keys") 2>&1 >/dev/null); status=$?
+[ $status -eq 1 ] || { echo "--record into a file that may not grow: exit $status, wanted 1"; failed=1; }
+printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/full.keys\": File too large; recording stopped" || { echo "--record into a file that may not grow said: $err"; failed=1; }
 printf 'keep me\n' >"$scratch/old.keys"
 ln -s old.keys "$scratch/link.keys"
 mkfifo "$scratch/pipe.keys"
