@@ -19,6 +19,8 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <tuple>
+#include <unordered_map>
 
 namespace {
 
@@ -189,6 +191,55 @@ int lastEvent(const std::vector<KeyPress>& presses) {
     return last;
 }
 
+// How a script's run ended: the step `end` in which it crossed (then `crosses` is that step),
+// died, came to a standstill or ran out of steps, in a run that checked for these from step
+// `from`. Crossing and dying come in the same step however the run is started; a standstill is
+// checked only from a run's first step of its own, so the end holds for a run that starts
+// checking anywhere from `from` to `end`. 0: never run.
+struct KnownRun {
+    int from = 0;
+    int end = 0;
+    int crosses = 0;
+};
+
+// The runs of the scripts met, by their presses in step order.
+class KnownRuns {
+  public:
+    KnownRun& find(const std::vector<KeyPress>& presses) {
+        // Forgotten wholesale past a bound: it only saves running scripts again.
+        if (runs.size() >= MostKept)
+            runs.clear();
+        std::vector<KeyPress> key = presses;
+        std::sort(key.begin(), key.end(), [](const KeyPress& a, const KeyPress& b) {
+            return std::tie(a.down, a.key, a.up) < std::tie(b.down, b.key, b.up);
+        });
+        return runs[std::move(key)];
+    }
+
+  private:
+    static constexpr std::size_t MostKept = 1 << 16;
+    struct Hash {
+        std::size_t operator()(const std::vector<KeyPress>& presses) const {
+            std::uint64_t h = 0xCBF29CE484222325ull;
+            for (const KeyPress& p : presses) {
+                for (const std::uint64_t part : {std::uint64_t{p.key}, static_cast<std::uint64_t>(p.down),
+                                                 static_cast<std::uint64_t>(p.up)})
+                    h = (h ^ part) * 0x100000001B3ull;
+            }
+            return static_cast<std::size_t>(h ^ (h >> 32));
+        }
+    };
+    struct Same {
+        bool operator()(const std::vector<KeyPress>& a, const std::vector<KeyPress>& b) const {
+            return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                              [](const KeyPress& x, const KeyPress& y) {
+                                  return x.key == y.key && x.down == y.down && x.up == y.up;
+                              });
+        }
+    };
+    std::unordered_map<std::vector<KeyPress>, KnownRun, Hash, Same> runs;
+};
+
 class RoomSearch {
   public:
     RoomSearch(Way way, const SearchBounds& bounds)
@@ -246,6 +297,7 @@ class RoomSearch {
         std::vector<std::uint32_t>().swap(table);
         std::vector<Open>().swap(open);
         std::vector<WorldSnapshot>().swap(baseStates);
+        knownRuns = {};
         found.clear();
         layout = nullptr;
         return stopped;
@@ -500,7 +552,8 @@ class RoomSearch {
     // The step in which the script crosses from the start, or 0. The steps it shares with the
     // script last recorded (see record) are not run again: it starts from the recorded state
     // kept last before the first step whose held keys differ, and only the steps from there on
-    // count as run, so the answer does not depend on how often states were kept.
+    // count as run, so the answer does not depend on how often states were kept. What is known
+    // without running is counted as if run, so that the climb's budget is spent the same way.
     int crossesAt(const std::vector<KeyPress>& presses, bool recording = false) {
         report();
         const std::vector<std::uint8_t> held = heldPerStep(presses, maxSteps);
@@ -512,6 +565,12 @@ class RoomSearch {
             if (from > baseCrosses)
                 return baseCrosses;
         }
+        const int last = lastEvent(presses);
+        KnownRun& known = knownRuns.find(presses);
+        if (!recording && known.end != 0 && known.from <= from && from <= known.end) {
+            stepsRun += known.end - from + 1;
+            return known.crosses;
+        }
         const int every = static_cast<int>(keptEvery);
         int at = 1;
         if (from == 1) {
@@ -521,13 +580,22 @@ class RoomSearch {
             at = static_cast<int>(kept) * every + 1;
             restoreWorld(baseStates[kept]);
         }
+        // From step `agree` to its crossing the recorded script holds the same keys.
+        int agree = maxSteps + 1;
         if (recording) {
             baseHeld = held;
             baseCrosses = 0;
+            baseLast = last;
             baseStates.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
+        } else if (baseCrosses != 0) {
+            agree = baseCrosses + 1;
+            while (agree > from &&
+                   held[static_cast<std::size_t>(agree - 1)] == baseHeld[static_cast<std::size_t>(agree - 1)])
+                --agree;
         }
-        const int last = lastEvent(presses);
         std::uint32_t keys = held[static_cast<std::size_t>(at - 1)];
+        int end = maxSteps;
+        int crosses = 0;
         for (int s = at; s <= maxSteps; ++s) {
             if (recording && (s - 1) % every == 0)
                 saveWorld(baseStates[static_cast<std::size_t>((s - 1) / every)]);
@@ -538,18 +606,43 @@ class RoomSearch {
             ++stepsRun;
             const Outcome outcome = outcomeNow(way);
             if (outcome == Outcome::Crossed) {
-                if (recording)
-                    baseCrosses = s;
-                return s;
+                end = crosses = s;
+                break;
             }
-            if (outcome == Outcome::Lost)
-                return 0;
+            if (outcome == Outcome::Lost) {
+                end = s;
+                break;
+            }
             // Standing with nothing held and nothing more to come, the player stays put.
             if (s > last && keys == 0 && world.player->state == Ground &&
-                world.player->x == world.player->prevX && world.player->y == world.player->prevY)
-                return 0;
+                world.player->x == world.player->prevX && world.player->y == world.player->prevY) {
+                end = s;
+                break;
+            }
+            // Back in the recorded script's state with its keys still to come, it crosses where
+            // that one did, provided the standstill above cannot stop it where it did not stop
+            // the recorded one.
+            if (s >= agree && s < baseCrosses && s % every == 0 &&
+                (last >= baseLast || std::max(last, baseLast) <= s) &&
+                rejoins(baseStates[static_cast<std::size_t>(s / every)])) {
+                stepsRun += baseCrosses - s;
+                end = crosses = baseCrosses;
+                break;
+            }
         }
-        return 0;
+        if (recording)
+            baseCrosses = crosses;
+        known = {from, end, crosses};
+        return crosses;
+    }
+
+    // Whether the world is the recorded one.
+    bool rejoins(const WorldSnapshot& recorded) {
+        const Player& p = *world.player;
+        if (p.x != recorded.player.x || p.y != recorded.player.y)
+            return false;
+        saveWorld(probe);
+        return probe == recorded;
     }
 
     // Runs the script and keeps the state before each of its steps, for the variants of it that
@@ -803,6 +896,11 @@ class RoomSearch {
     std::vector<std::uint8_t> baseHeld;
     std::vector<WorldSnapshot> baseStates;
     int baseCrosses = 0;
+    // Its last key event.
+    int baseLast = 0;
+    // The world saved to be compared with a recorded state.
+    WorldSnapshot probe;
+    KnownRuns knownRuns;
     // The tightest event of the crossing last measured, and its window.
     Event tightestEvent;
     Window tightestSpan;
