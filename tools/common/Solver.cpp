@@ -191,9 +191,12 @@ bool atLift() {
 std::vector<std::uint8_t> heldPerStep(const std::vector<KeyPress>& presses, int steps) {
     std::vector<std::uint8_t> held(static_cast<std::size_t>(steps) + 1, 0);
     for (const KeyPress& press : presses) {
+        // The key read once, not once a step: a byte stored could be the key, as far as the
+        // compiler knows.
+        const auto key = static_cast<std::uint8_t>(press.key);
         const int end = std::min(press.up, steps + 1);
         for (int s = std::max(press.down, 1); s < end; ++s)
-            held[static_cast<std::size_t>(s)] |= static_cast<std::uint8_t>(press.key);
+            held[static_cast<std::size_t>(s)] |= key;
     }
     return held;
 }
