@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -35,6 +37,9 @@ constexpr std::int64_t ClimbSteps = 8000000;
 // In a room of many objects a step costs more: the climb's steps times the room's objects (and
 // the player) stay within this, which is ClimbSteps for every room of up to 63 objects.
 constexpr std::int64_t ClimbObjectSteps = ClimbSteps * 64;
+
+// How many steps apart a run of a script looks up where runs before it were (see Checkpoints).
+constexpr int CheckpointSteps = 16;
 
 // What the search does to a world state each block: the player's keys held for BlockSteps.
 constexpr std::uint8_t BaseActions[] = {0, KeyLeft, KeyRight, KeyJump, KeyLeft | KeyJump, KeyRight | KeyJump};
@@ -187,18 +192,51 @@ bool atLift() {
     return false;
 }
 
-// A key script as held keys per step, from step 1.
-std::vector<std::uint8_t> heldPerStep(const std::vector<KeyPress>& presses, int steps) {
-    std::vector<std::uint8_t> held(static_cast<std::size_t>(steps) + 1, 0);
+// A key script as held keys per step, from step 1 (`held` has steps + 1 entries, the first
+// nothing), and the steps whose held keys differ from the step's before. Filled a run of equal
+// steps at a time: a script has a few presses and thousands of steps.
+void heldPerStep(const std::vector<KeyPress>& presses, int steps, std::vector<std::uint8_t>& held,
+                 std::vector<int>& changes) {
+    struct Event {
+        int step;
+        std::uint8_t key;
+        bool down;
+    };
+    std::vector<Event> events;
     for (const KeyPress& press : presses) {
-        // The key read once, not once a step: a byte stored could be the key, as far as the
-        // compiler knows.
-        const auto key = static_cast<std::uint8_t>(press.key);
-        const int end = std::min(press.up, steps + 1);
-        for (int s = std::max(press.down, 1); s < end; ++s)
-            held[static_cast<std::size_t>(s)] |= key;
+        const int down = std::max(press.down, 1);
+        const int up = std::min(press.up, steps + 1);
+        if (down >= up)
+            continue;
+        events.push_back({down, static_cast<std::uint8_t>(press.key), true});
+        if (up <= steps)
+            events.push_back({up, static_cast<std::uint8_t>(press.key), false});
     }
-    return held;
+    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.step < b.step; });
+    held.assign(static_cast<std::size_t>(steps) + 1, 0);
+    changes.clear();
+    // How many presses hold each key's bit: presses of one key may overlap in a script made by hand.
+    int holding[8] = {};
+    std::uint8_t now = 0;
+    int from = 1;
+    for (std::size_t i = 0; i < events.size();) {
+        const int step = events[i].step;
+        std::fill(held.begin() + from, held.begin() + step, now);
+        for (; i < events.size() && events[i].step == step; ++i) {
+            for (int bit = 0; bit < 8; ++bit) {
+                if ((events[i].key >> bit & 1) != 0)
+                    holding[bit] += events[i].down ? 1 : -1;
+            }
+        }
+        std::uint8_t next = 0;
+        for (int bit = 0; bit < 8; ++bit)
+            next |= static_cast<std::uint8_t>(holding[bit] > 0 ? 1 << bit : 0);
+        if (next != now)
+            changes.push_back(step);
+        now = next;
+        from = step;
+    }
+    std::fill(held.begin() + from, held.end(), now);
 }
 
 int lastEvent(const std::vector<KeyPress>& presses) {
@@ -257,6 +295,91 @@ class KnownRuns {
     std::unordered_map<std::vector<KeyPress>, KnownRun, Hash, Same> runs;
 };
 
+// Where runs of scripts were every CheckpointSteps steps, and how they ended from there: the step,
+// the keys held and still to come and the world decide the rest of a run, so a run that comes to
+// the same (compared word for word) ends as that one did. Each entry is the length of its key, the
+// key's words (see RoomSearch::checkpointKey), then the end and the crossing step of that run (see
+// KnownRun), kept in chunks that never move.
+class Checkpoints {
+  public:
+    // Past `mostBytes`, all are forgotten: that only costs running steps again. An entry holds at
+    // least 35 words, and the table at most four slots of 16 bytes for it, so two thirds of the
+    // bytes go to the chunks.
+    explicit Checkpoints(std::size_t mostBytes)
+        : mostChunks(mostBytes / 3 * 2 / (ChunkWords * sizeof(std::uint32_t))) {}
+
+    // The end and the crossing step of the run that met `key`, or null.
+    const std::uint32_t* find(const std::vector<std::uint32_t>& key, std::uint64_t hash) const {
+        if (slots.empty())
+            return nullptr;
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t slot = hash & mask; slots[slot].entry != nullptr; slot = (slot + 1) & mask) {
+            const std::uint32_t* entry = slots[slot].entry;
+            if (slots[slot].hash == hash && entry[0] == key.size() &&
+                std::equal(key.begin(), key.end(), entry + 1))
+                return entry + 1 + key.size();
+        }
+        return nullptr;
+    }
+
+    void add(const std::uint32_t* key, std::size_t keySize, std::uint64_t hash, int end, int crosses) {
+        const std::size_t size = keySize + 3;
+        if (size > ChunkWords || mostChunks == 0)
+            return;
+        if (chunks.empty() || used + size > ChunkWords) {
+            used = 0;
+            if (!chunks.empty() && current + 1 < chunks.size()) {
+                ++current;
+            } else if (chunks.size() < mostChunks) {
+                chunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkWords));
+                current = chunks.size() - 1;
+            } else {
+                // Full: everything is forgotten and the chunks are filled again from the first.
+                std::fill(slots.begin(), slots.end(), Slot{});
+                count = 0;
+                current = 0;
+            }
+        }
+        std::uint32_t* entry = chunks[current].get() + used;
+        used += size;
+        entry[0] = static_cast<std::uint32_t>(keySize);
+        std::copy(key, key + keySize, entry + 1);
+        entry[keySize + 1] = static_cast<std::uint32_t>(end);
+        entry[keySize + 2] = static_cast<std::uint32_t>(crosses);
+        if (2 * (count + 1) > slots.size()) {
+            std::vector<Slot> wider(std::max<std::size_t>(1024, 2 * slots.size()));
+            for (const Slot& old : slots) {
+                if (old.entry != nullptr)
+                    place(wider, old);
+            }
+            slots.swap(wider);
+        }
+        place(slots, {hash, entry});
+        ++count;
+    }
+
+  private:
+    static constexpr std::size_t ChunkWords = std::size_t{1} << 18;
+    struct Slot {
+        std::uint64_t hash = 0;
+        const std::uint32_t* entry = nullptr;
+    };
+    static void place(std::vector<Slot>& table, const Slot& slot) {
+        const std::size_t mask = table.size() - 1;
+        std::size_t at = slot.hash & mask;
+        while (table[at].entry != nullptr)
+            at = (at + 1) & mask;
+        table[at] = slot;
+    }
+    std::size_t mostChunks;
+    std::vector<std::unique_ptr<std::uint32_t[]>> chunks;
+    // The chunk being filled and the words used in it.
+    std::size_t current = 0;
+    std::size_t used = 0;
+    std::vector<Slot> slots;
+    std::size_t count = 0;
+};
+
 class RoomSearch {
   public:
     RoomSearch(Way way, const SearchBounds& bounds)
@@ -267,6 +390,12 @@ class RoomSearch {
         saveWorld(start);
         keptEvery = keepEvery();
         const Crossing searched = searchStates();
+        if (std::getenv("DBGSEARCHONLY")) {
+            std::fprintf(stderr, "search %.3f\n",
+                         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+            std::exit(0);
+        }
+        checkpointLayout.emplace(start);
         std::vector<Crossing> crossings;
         for (std::vector<KeyPress>& presses : found) {
             // A script that does not cross again would be a fault of the search; it is not kept.
@@ -295,6 +424,8 @@ class RoomSearch {
         best.memoryLimit = bounds.memoryLimit;
         best.stateLimit = bounds.stateLimit;
         restoreWorld(start);
+        if (std::getenv("DBGSTEPS"))
+            std::fprintf(stderr, "STEPS %lld\n", (long long)stepsRun);
         best.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         return best;
     }
@@ -315,6 +446,7 @@ class RoomSearch {
         std::vector<Open>().swap(open);
         std::vector<WorldSnapshot>().swap(baseStates);
         knownRuns = {};
+        checkpoints = Checkpoints(0);
         found.clear();
         layout = nullptr;
         return stopped;
@@ -572,14 +704,18 @@ class RoomSearch {
         }
     }
 
+    // The share of the memory bound the checkpoints of runs may hold.
+    std::size_t checkpointBytes() const { return bounds.memoryLimit / 8; }
+
     // How many steps apart the states of a recorded script are kept (see record): every step,
-    // unless a minute of snapshots would pass the memory bound.
+    // unless a minute of snapshots (with the checkpoints) would pass the memory bound.
     std::size_t keepEvery() const {
         const std::size_t each =
             start.robots.size() * sizeof(RobotSnapshot) + start.lifts.size() * sizeof(LiftSnapshot) +
             start.searchables.size() * sizeof(SearchableSnapshot) + sizeof(WorldSnapshot);
         // The start and the world's own snapshot besides those kept.
-        const std::size_t room = bounds.memoryLimit / each > 2 ? bounds.memoryLimit / each - 2 : 1;
+        const std::size_t held = bounds.memoryLimit - checkpointBytes();
+        const std::size_t room = held / each > 2 ? held / each - 2 : 1;
         const std::size_t steps = static_cast<std::size_t>(maxSteps) + 1;
         return (steps + room - 1) / room;
     }
@@ -591,7 +727,8 @@ class RoomSearch {
     // without running is counted as if run, so that the climb's budget is spent the same way.
     int crossesAt(const std::vector<KeyPress>& presses, bool recording = false) {
         report();
-        const std::vector<std::uint8_t> held = heldPerStep(presses, maxSteps);
+        std::vector<std::uint8_t>& held = heldNow;
+        heldPerStep(presses, maxSteps, held, changes);
         int from = 1;
         if (!recording && baseCrosses != 0) {
             while (from <= baseCrosses &&
@@ -628,6 +765,11 @@ class RoomSearch {
                    held[static_cast<std::size_t>(agree - 1)] == baseHeld[static_cast<std::size_t>(agree - 1)])
                 --agree;
         }
+        // The checkpoints this run meets.
+        std::size_t nextChange = 0;
+        met.clear();
+        metEnds.clear();
+        metHashes.clear();
         std::uint32_t keys = held[static_cast<std::size_t>(at - 1)];
         int end = maxSteps;
         int crosses = 0;
@@ -664,11 +806,54 @@ class RoomSearch {
                 end = crosses = baseCrosses;
                 break;
             }
+            if (s % CheckpointSteps == 0) {
+                while (nextChange < changes.size() && changes[nextChange] <= s)
+                    ++nextChange;
+                if (!checkpointKey(s, held, last, nextChange))
+                    continue;
+                const std::uint64_t hash = stateHash(key.data(), key.size());
+                // A recording run goes on to keep every state.
+                const std::uint32_t* ended = recording ? nullptr : checkpoints.find(key, hash);
+                if (ended != nullptr) {
+                    end = static_cast<int>(ended[0]);
+                    crosses = static_cast<int>(ended[1]);
+                    stepsRun += end - s;
+                    break;
+                }
+                metHashes.push_back(hash);
+                met.insert(met.end(), key.begin(), key.end());
+                metEnds.push_back(met.size());
+            }
         }
+        for (std::size_t i = 0, begin = 0; i < metHashes.size(); begin = metEnds[i++])
+            checkpoints.add(met.data() + begin, metEnds[i] - begin, metHashes[i], end, crosses);
         if (recording)
             baseCrosses = crosses;
         known = {from, end, crosses};
         return crosses;
+    }
+
+    // The key of a checkpoint in `key`: the step, the keys held in it, the last key event when it
+    // is still to come (the standstill waits for it), the changes of the held keys still to come
+    // and the world. False when the world no longer fits the layout (it always does before a
+    // crossing).
+    bool checkpointKey(int s, const std::vector<std::uint8_t>& held, int last, std::size_t nextChange) {
+        saveWorld(probe);
+        if (!checkpointLayout->fits(probe))
+            return false;
+        key.clear();
+        key.push_back(static_cast<std::uint32_t>(s));
+        key.push_back(held[static_cast<std::size_t>(s)]);
+        key.push_back(static_cast<std::uint32_t>(last > s ? last : 0));
+        key.push_back(static_cast<std::uint32_t>(changes.size() - nextChange));
+        for (std::size_t i = nextChange; i < changes.size(); ++i) {
+            key.push_back(static_cast<std::uint32_t>(changes[i]));
+            key.push_back(held[static_cast<std::size_t>(changes[i])]);
+        }
+        const std::size_t at = key.size();
+        key.resize(at + checkpointLayout->words);
+        checkpointLayout->put(probe, held[static_cast<std::size_t>(s)], key.data() + at);
+        return true;
     }
 
     // Whether the world is the recorded one.
@@ -937,6 +1122,18 @@ class RoomSearch {
     // The world saved to be compared with a recorded state.
     WorldSnapshot probe;
     KnownRuns knownRuns;
+    Checkpoints checkpoints{checkpointBytes()};
+    // The words of a world for the checkpoints.
+    std::optional<StateLayout> checkpointLayout;
+    // Scratch for crossesAt: the held keys of the script run, the steps where they change, a
+    // checkpoint's key, and the
+    // keys of the checkpoints met (one after the other, each ending at its metEnds) with their hashes.
+    std::vector<std::uint8_t> heldNow;
+    std::vector<int> changes;
+    std::vector<std::uint32_t> key;
+    std::vector<std::uint32_t> met;
+    std::vector<std::size_t> metEnds;
+    std::vector<std::uint64_t> metHashes;
     // The tightest event of the crossing last measured, and its window.
     Event tightestEvent;
     Window tightestSpan;
