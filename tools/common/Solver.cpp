@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -390,11 +388,6 @@ class RoomSearch {
         saveWorld(start);
         keptEvery = keepEvery();
         const Crossing searched = searchStates();
-        if (std::getenv("DBGSEARCHONLY")) {
-            std::fprintf(stderr, "search %.3f\n",
-                         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
-            std::exit(0);
-        }
         checkpointLayout.emplace(start);
         std::vector<Crossing> crossings;
         for (std::vector<KeyPress>& presses : found) {
@@ -424,8 +417,6 @@ class RoomSearch {
         best.memoryLimit = bounds.memoryLimit;
         best.stateLimit = bounds.stateLimit;
         restoreWorld(start);
-        if (std::getenv("DBGSTEPS"))
-            std::fprintf(stderr, "STEPS %lld\n", (long long)stepsRun);
         best.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         return best;
     }
