@@ -1117,8 +1117,8 @@ class RoomSearch {
     // The words of a world for the checkpoints.
     std::optional<StateLayout> checkpointLayout;
     // Scratch for crossesAt: the held keys of the script run, the steps where they change, a
-    // checkpoint's key, and the
-    // keys of the checkpoints met (one after the other, each ending at its metEnds) with their hashes.
+    // checkpoint's key, and the keys of the checkpoints met (one after the other, each ending at
+    // its metEnds) with their hashes.
     std::vector<std::uint8_t> heldNow;
     std::vector<int> changes;
     std::vector<std::uint32_t> key;
