@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     registerStartupBenchmarks(root);
     registerMemoryBenchmarks(root, busiest);
     registerSnapshotBenchmarks(root);
+    registerSolverBenchmarks(root);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (framePixelsChanged()) {

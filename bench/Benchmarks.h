@@ -11,3 +11,5 @@ bool framePixelsChanged();
 void registerStartupBenchmarks(const std::filesystem::path& root);
 void registerMemoryBenchmarks(const std::filesystem::path& root, const RoomCensus& busiest);
 void registerSnapshotBenchmarks(const std::filesystem::path& root);
+// The solver on every bundled room, each way alone and both ways as two processes at once.
+void registerSolverBenchmarks(const std::filesystem::path& root);

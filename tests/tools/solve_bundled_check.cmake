@@ -1,6 +1,9 @@
 # Solves the bundled rooms both ways and replays every script found: each must cross its room
-# alive in the step the solver names, with the neighbour read behind the curtain.
-# cmake -DSOLVE=<exe> -DREPLAY=<exe> -DROOT=<dir holding res/> -DOUT=<scratch dir> -P solve_bundled_check.cmake
+# alive in the step the solver names, with the neighbour read behind the curtain. With
+# -DCOMMITTED=<dir of roomN-{right,left}.keys>, each script must also be the committed one, byte
+# for byte: the search and its windows give the same answers however fast they get there.
+# cmake -DSOLVE=<exe> -DREPLAY=<exe> -DROOT=<dir holding res/> -DOUT=<scratch dir> [-DCOMMITTED=<dir>]
+#   -P solve_bundled_check.cmake
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT})
 execute_process(COMMAND ${SOLVE} --root ${ROOT} --keys-out ${OUT}
@@ -19,8 +22,17 @@ foreach(ROOM 1 2 3 4)
     set(KEYS ${OUT}/room${ROOM}-${way}.keys)
     if(way STREQUAL "east")
       set(SIDE left)
+      set(exit right)
     else()
       set(SIDE right)
+      set(exit left)
+    endif()
+    if(DEFINED COMMITTED)
+      file(READ ${KEYS} written)
+      file(READ ${COMMITTED}/room${ROOM}-${exit}.keys committed)
+      if(NOT written STREQUAL committed)
+        message(FATAL_ERROR "room ${ROOM} ${way}: the solver wrote\n${written}\nnot the committed\n${committed}")
+      endif()
     endif()
     include(${CMAKE_CURRENT_LIST_DIR}/ring_walk_check.cmake)
     if(NOT leftAt EQUAL solved)

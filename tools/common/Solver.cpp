@@ -19,6 +19,8 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <tuple>
+#include <unordered_map>
 
 namespace {
 
@@ -33,6 +35,9 @@ constexpr std::int64_t ClimbSteps = 8000000;
 // In a room of many objects a step costs more: the climb's steps times the room's objects (and
 // the player) stay within this, which is ClimbSteps for every room of up to 63 objects.
 constexpr std::int64_t ClimbObjectSteps = ClimbSteps * 64;
+
+// How many steps apart a run of a script looks up where runs before it were (see Checkpoints).
+constexpr int CheckpointSteps = 16;
 
 // What the search does to a world state each block: the player's keys held for BlockSteps.
 constexpr std::uint8_t BaseActions[] = {0, KeyLeft, KeyRight, KeyJump, KeyLeft | KeyJump, KeyRight | KeyJump};
@@ -110,7 +115,7 @@ class StateStore {
     std::size_t growth() const { return count % perChunk == 0 ? chunkSize() : 0; }
     std::uint32_t* add() {
         if (count % perChunk == 0)
-            chunks.push_back(std::make_unique<std::uint32_t[]>(perChunk * recordWords));
+            chunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(perChunk * recordWords));
         return (*this)[count++];
     }
     std::size_t bytes() const {
@@ -125,13 +130,27 @@ class StateStore {
     std::vector<std::unique_ptr<std::uint32_t[]>> chunks;
 };
 
+// Over pairs of words in four lanes side by side, so that the multiplications overlap: a state
+// of a hundred words is hashed in a few dozen cycles. Where a state lands in the table does not
+// change which states are equal.
 std::uint64_t stateHash(const std::uint32_t* words, std::size_t count) {
-    std::uint64_t value = 0xCBF29CE484222325ull;
-    for (std::size_t i = 0; i < count; ++i) {
-        value = (value ^ words[i]) * 0x100000001B3ull;
-        value ^= value >> 29;
+    constexpr std::uint64_t Odd = 0x9E3779B97F4A7C15ull;
+    auto mix = [](std::uint64_t v) { return (v ^ (v >> 32)) * Odd; };
+    std::uint64_t lanes[4] = {count, 1, 2, 3};
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        for (std::size_t l = 0; l < 4; ++l) {
+            std::uint64_t pair = 0;
+            std::memcpy(&pair, words + i + 2 * l, sizeof pair);
+            lanes[l] = mix(lanes[l] ^ pair);
+        }
     }
-    return value;
+    for (; i < count; ++i)
+        lanes[i % 4] = mix(lanes[i % 4] ^ words[i]);
+    std::uint64_t value = lanes[0];
+    for (std::size_t l = 1; l < 4; ++l)
+        value = mix(value ^ (lanes[l] << 21 | lanes[l] >> 43));
+    return value ^ (value >> 29);
 }
 
 // What happened in a run of steps.
@@ -171,15 +190,51 @@ bool atLift() {
     return false;
 }
 
-// A key script as held keys per step, from step 1.
-std::vector<std::uint8_t> heldPerStep(const std::vector<KeyPress>& presses, int steps) {
-    std::vector<std::uint8_t> held(static_cast<std::size_t>(steps) + 1, 0);
+// A key script as held keys per step, from step 1 (`held` has steps + 1 entries, the first
+// nothing), and the steps whose held keys differ from the step's before. Filled a run of equal
+// steps at a time: a script has a few presses and thousands of steps.
+void heldPerStep(const std::vector<KeyPress>& presses, int steps, std::vector<std::uint8_t>& held,
+                 std::vector<int>& changes) {
+    struct Event {
+        int step;
+        std::uint8_t key;
+        bool down;
+    };
+    std::vector<Event> events;
     for (const KeyPress& press : presses) {
-        const int end = std::min(press.up, steps + 1);
-        for (int s = std::max(press.down, 1); s < end; ++s)
-            held[static_cast<std::size_t>(s)] |= static_cast<std::uint8_t>(press.key);
+        const int down = std::max(press.down, 1);
+        const int up = std::min(press.up, steps + 1);
+        if (down >= up)
+            continue;
+        events.push_back({down, static_cast<std::uint8_t>(press.key), true});
+        if (up <= steps)
+            events.push_back({up, static_cast<std::uint8_t>(press.key), false});
     }
-    return held;
+    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.step < b.step; });
+    held.assign(static_cast<std::size_t>(steps) + 1, 0);
+    changes.clear();
+    // How many presses hold each key's bit: presses of one key may overlap in a script made by hand.
+    int holding[8] = {};
+    std::uint8_t now = 0;
+    int from = 1;
+    for (std::size_t i = 0; i < events.size();) {
+        const int step = events[i].step;
+        std::fill(held.begin() + from, held.begin() + step, now);
+        for (; i < events.size() && events[i].step == step; ++i) {
+            for (int bit = 0; bit < 8; ++bit) {
+                if ((events[i].key >> bit & 1) != 0)
+                    holding[bit] += events[i].down ? 1 : -1;
+            }
+        }
+        std::uint8_t next = 0;
+        for (int bit = 0; bit < 8; ++bit)
+            next |= static_cast<std::uint8_t>(holding[bit] > 0 ? 1 << bit : 0);
+        if (next != now)
+            changes.push_back(step);
+        now = next;
+        from = step;
+    }
+    std::fill(held.begin() + from, held.end(), now);
 }
 
 int lastEvent(const std::vector<KeyPress>& presses) {
@@ -188,6 +243,140 @@ int lastEvent(const std::vector<KeyPress>& presses) {
         last = std::max({last, press.down, press.up == NeverReleased ? 0 : press.up});
     return last;
 }
+
+// How a script's run ended: the step `end` in which it crossed (then `crosses` is that step),
+// died, came to a standstill or ran out of steps, in a run that checked for these from step
+// `from`. Crossing and dying come in the same step however the run is started; a standstill is
+// checked only from a run's first step of its own, so the end holds for a run that starts
+// checking anywhere from `from` to `end`. 0: never run.
+struct KnownRun {
+    int from = 0;
+    int end = 0;
+    int crosses = 0;
+};
+
+// The runs of the scripts met, by their presses in step order.
+class KnownRuns {
+  public:
+    KnownRun& find(const std::vector<KeyPress>& presses) {
+        // Forgotten wholesale past a bound: it only saves running scripts again.
+        if (runs.size() >= MostKept)
+            runs.clear();
+        std::vector<KeyPress> key = presses;
+        std::sort(key.begin(), key.end(), [](const KeyPress& a, const KeyPress& b) {
+            return std::tie(a.down, a.key, a.up) < std::tie(b.down, b.key, b.up);
+        });
+        return runs[std::move(key)];
+    }
+
+  private:
+    static constexpr std::size_t MostKept = 1 << 16;
+    struct Hash {
+        std::size_t operator()(const std::vector<KeyPress>& presses) const {
+            std::uint64_t h = 0xCBF29CE484222325ull;
+            for (const KeyPress& p : presses) {
+                for (const std::uint64_t part : {std::uint64_t{p.key}, static_cast<std::uint64_t>(p.down),
+                                                 static_cast<std::uint64_t>(p.up)})
+                    h = (h ^ part) * 0x100000001B3ull;
+            }
+            return static_cast<std::size_t>(h ^ (h >> 32));
+        }
+    };
+    struct Same {
+        bool operator()(const std::vector<KeyPress>& a, const std::vector<KeyPress>& b) const {
+            return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                              [](const KeyPress& x, const KeyPress& y) {
+                                  return x.key == y.key && x.down == y.down && x.up == y.up;
+                              });
+        }
+    };
+    std::unordered_map<std::vector<KeyPress>, KnownRun, Hash, Same> runs;
+};
+
+// Where runs of scripts were every CheckpointSteps steps, and how they ended from there: the step,
+// the keys held and still to come and the world decide the rest of a run, so a run that comes to
+// the same (compared word for word) ends as that one did. Each entry is the length of its key, the
+// key's words (see RoomSearch::checkpointKey), then the end and the crossing step of that run (see
+// KnownRun), kept in chunks that never move.
+class Checkpoints {
+  public:
+    // Past `mostBytes`, all are forgotten: that only costs running steps again. An entry holds at
+    // least 35 words, and the table at most four slots of 16 bytes for it, so two thirds of the
+    // bytes go to the chunks.
+    explicit Checkpoints(std::size_t mostBytes)
+        : mostChunks(mostBytes / 3 * 2 / (ChunkWords * sizeof(std::uint32_t))) {}
+
+    // The end and the crossing step of the run that met `key`, or null.
+    const std::uint32_t* find(const std::vector<std::uint32_t>& key, std::uint64_t hash) const {
+        if (slots.empty())
+            return nullptr;
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t slot = hash & mask; slots[slot].entry != nullptr; slot = (slot + 1) & mask) {
+            const std::uint32_t* entry = slots[slot].entry;
+            if (slots[slot].hash == hash && entry[0] == key.size() &&
+                std::equal(key.begin(), key.end(), entry + 1))
+                return entry + 1 + key.size();
+        }
+        return nullptr;
+    }
+
+    void add(const std::uint32_t* key, std::size_t keySize, std::uint64_t hash, int end, int crosses) {
+        const std::size_t size = keySize + 3;
+        if (size > ChunkWords || mostChunks == 0)
+            return;
+        if (chunks.empty() || used + size > ChunkWords) {
+            used = 0;
+            if (!chunks.empty() && current + 1 < chunks.size()) {
+                ++current;
+            } else if (chunks.size() < mostChunks) {
+                chunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkWords));
+                current = chunks.size() - 1;
+            } else {
+                // Full: everything is forgotten and the chunks are filled again from the first.
+                std::fill(slots.begin(), slots.end(), Slot{});
+                count = 0;
+                current = 0;
+            }
+        }
+        std::uint32_t* entry = chunks[current].get() + used;
+        used += size;
+        entry[0] = static_cast<std::uint32_t>(keySize);
+        std::copy(key, key + keySize, entry + 1);
+        entry[keySize + 1] = static_cast<std::uint32_t>(end);
+        entry[keySize + 2] = static_cast<std::uint32_t>(crosses);
+        if (2 * (count + 1) > slots.size()) {
+            std::vector<Slot> wider(std::max<std::size_t>(1024, 2 * slots.size()));
+            for (const Slot& old : slots) {
+                if (old.entry != nullptr)
+                    place(wider, old);
+            }
+            slots.swap(wider);
+        }
+        place(slots, {hash, entry});
+        ++count;
+    }
+
+  private:
+    static constexpr std::size_t ChunkWords = std::size_t{1} << 18;
+    struct Slot {
+        std::uint64_t hash = 0;
+        const std::uint32_t* entry = nullptr;
+    };
+    static void place(std::vector<Slot>& table, const Slot& slot) {
+        const std::size_t mask = table.size() - 1;
+        std::size_t at = slot.hash & mask;
+        while (table[at].entry != nullptr)
+            at = (at + 1) & mask;
+        table[at] = slot;
+    }
+    std::size_t mostChunks;
+    std::vector<std::unique_ptr<std::uint32_t[]>> chunks;
+    // The chunk being filled and the words used in it.
+    std::size_t current = 0;
+    std::size_t used = 0;
+    std::vector<Slot> slots;
+    std::size_t count = 0;
+};
 
 class RoomSearch {
   public:
@@ -199,6 +388,7 @@ class RoomSearch {
         saveWorld(start);
         keptEvery = keepEvery();
         const Crossing searched = searchStates();
+        checkpointLayout.emplace(start);
         std::vector<Crossing> crossings;
         for (std::vector<KeyPress>& presses : found) {
             // A script that does not cross again would be a fault of the search; it is not kept.
@@ -246,6 +436,8 @@ class RoomSearch {
         std::vector<std::uint32_t>().swap(table);
         std::vector<Open>().swap(open);
         std::vector<WorldSnapshot>().swap(baseStates);
+        knownRuns = {};
+        checkpoints = Checkpoints(0);
         found.clear();
         layout = nullptr;
         return stopped;
@@ -306,11 +498,14 @@ class RoomSearch {
     }
 
     // What the search holds, as counted against its memory bound: the snapshots it works on,
-    // the table and the queue (both sized once, for the most states it may hold) and the store.
+    // the table and the queue (both counted at the size planned for the most states it may hold,
+    // which they grow to as states come) and the store.
     std::size_t bytesHeld() const { return fixedBytes + store->bytes(); }
 
     // Finds the node holding the state in `scratch`, or adds it while the bounds allow.
     Added add(std::uint32_t parent, std::uint16_t block, std::uint8_t keys) {
+        if (2 * (store->size() + 1) > table.size() && table.size() < plannedSlots)
+            growTable();
         const std::size_t words = scratch.size();
         const std::uint64_t h = stateHash(scratch.data(), words);
         const std::size_t mask = table.size() - 1;
@@ -332,6 +527,20 @@ class RoomSearch {
         std::copy(scratch.begin(), scratch.end(), record + NodeWords);
         table[slot] = static_cast<std::uint32_t>(store->size());
         return Added::New;
+    }
+
+    // Doubles the table, kept at most half full: a small table stays in the cache, and a search
+    // of a few states never touches the pages of one planned for a million and a half.
+    void growTable() {
+        std::vector<std::uint32_t> wider(std::min(plannedSlots, 2 * table.size()), 0);
+        const std::size_t mask = wider.size() - 1;
+        for (std::uint32_t n = 1; n <= store->size(); ++n) {
+            std::size_t slot = nodeAt(n).hash & mask;
+            while (wider[slot] != 0)
+                slot = (slot + 1) & mask;
+            wider[slot] = n;
+        }
+        table.swap(wider);
     }
 
     // Sizes the table and the queue for the most states both bounds allow. False when not even
@@ -358,7 +567,8 @@ class RoomSearch {
             result.bytesToStart = fixedBytes + std::max(store->growth(), recordBytes + perState);
             return false;
         }
-        table.assign(slots, 0);
+        plannedSlots = slots;
+        table.assign(std::min<std::size_t>(slots, 1 << 12), 0);
         open.reserve(mostStates);
         return true;
     }
@@ -485,14 +695,18 @@ class RoomSearch {
         }
     }
 
+    // The share of the memory bound the checkpoints of runs may hold.
+    std::size_t checkpointBytes() const { return bounds.memoryLimit / 8; }
+
     // How many steps apart the states of a recorded script are kept (see record): every step,
-    // unless a minute of snapshots would pass the memory bound.
+    // unless a minute of snapshots (with the checkpoints) would pass the memory bound.
     std::size_t keepEvery() const {
         const std::size_t each =
             start.robots.size() * sizeof(RobotSnapshot) + start.lifts.size() * sizeof(LiftSnapshot) +
             start.searchables.size() * sizeof(SearchableSnapshot) + sizeof(WorldSnapshot);
         // The start and the world's own snapshot besides those kept.
-        const std::size_t room = bounds.memoryLimit / each > 2 ? bounds.memoryLimit / each - 2 : 1;
+        const std::size_t held = bounds.memoryLimit - checkpointBytes();
+        const std::size_t room = held / each > 2 ? held / each - 2 : 1;
         const std::size_t steps = static_cast<std::size_t>(maxSteps) + 1;
         return (steps + room - 1) / room;
     }
@@ -500,10 +714,12 @@ class RoomSearch {
     // The step in which the script crosses from the start, or 0. The steps it shares with the
     // script last recorded (see record) are not run again: it starts from the recorded state
     // kept last before the first step whose held keys differ, and only the steps from there on
-    // count as run, so the answer does not depend on how often states were kept.
+    // count as run, so the answer does not depend on how often states were kept. What is known
+    // without running is counted as if run, so that the climb's budget is spent the same way.
     int crossesAt(const std::vector<KeyPress>& presses, bool recording = false) {
         report();
-        const std::vector<std::uint8_t> held = heldPerStep(presses, maxSteps);
+        std::vector<std::uint8_t>& held = heldNow;
+        heldPerStep(presses, maxSteps, held, changes);
         int from = 1;
         if (!recording && baseCrosses != 0) {
             while (from <= baseCrosses &&
@@ -511,6 +727,12 @@ class RoomSearch {
                 ++from;
             if (from > baseCrosses)
                 return baseCrosses;
+        }
+        const int last = lastEvent(presses);
+        KnownRun& known = knownRuns.find(presses);
+        if (!recording && known.end != 0 && known.from <= from && from <= known.end) {
+            stepsRun += known.end - from + 1;
+            return known.crosses;
         }
         const int every = static_cast<int>(keptEvery);
         int at = 1;
@@ -521,13 +743,27 @@ class RoomSearch {
             at = static_cast<int>(kept) * every + 1;
             restoreWorld(baseStates[kept]);
         }
+        // From step `agree` to its crossing the recorded script holds the same keys.
+        int agree = maxSteps + 1;
         if (recording) {
             baseHeld = held;
             baseCrosses = 0;
+            baseLast = last;
             baseStates.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
+        } else if (baseCrosses != 0) {
+            agree = baseCrosses + 1;
+            while (agree > from &&
+                   held[static_cast<std::size_t>(agree - 1)] == baseHeld[static_cast<std::size_t>(agree - 1)])
+                --agree;
         }
-        const int last = lastEvent(presses);
+        // The checkpoints this run meets.
+        std::size_t nextChange = 0;
+        met.clear();
+        metEnds.clear();
+        metHashes.clear();
         std::uint32_t keys = held[static_cast<std::size_t>(at - 1)];
+        int end = maxSteps;
+        int crosses = 0;
         for (int s = at; s <= maxSteps; ++s) {
             if (recording && (s - 1) % every == 0)
                 saveWorld(baseStates[static_cast<std::size_t>((s - 1) / every)]);
@@ -538,18 +774,86 @@ class RoomSearch {
             ++stepsRun;
             const Outcome outcome = outcomeNow(way);
             if (outcome == Outcome::Crossed) {
-                if (recording)
-                    baseCrosses = s;
-                return s;
+                end = crosses = s;
+                break;
             }
-            if (outcome == Outcome::Lost)
-                return 0;
+            if (outcome == Outcome::Lost) {
+                end = s;
+                break;
+            }
             // Standing with nothing held and nothing more to come, the player stays put.
             if (s > last && keys == 0 && world.player->state == Ground &&
-                world.player->x == world.player->prevX && world.player->y == world.player->prevY)
-                return 0;
+                world.player->x == world.player->prevX && world.player->y == world.player->prevY) {
+                end = s;
+                break;
+            }
+            // Back in the recorded script's state with its keys still to come, it crosses where
+            // that one did, provided the standstill above cannot stop it where it did not stop
+            // the recorded one.
+            if (s >= agree && s < baseCrosses && s % every == 0 &&
+                (last >= baseLast || std::max(last, baseLast) <= s) &&
+                rejoins(baseStates[static_cast<std::size_t>(s / every)])) {
+                stepsRun += baseCrosses - s;
+                end = crosses = baseCrosses;
+                break;
+            }
+            if (s % CheckpointSteps == 0) {
+                while (nextChange < changes.size() && changes[nextChange] <= s)
+                    ++nextChange;
+                if (!checkpointKey(s, held, last, nextChange))
+                    continue;
+                const std::uint64_t hash = stateHash(key.data(), key.size());
+                // A recording run goes on to keep every state.
+                const std::uint32_t* ended = recording ? nullptr : checkpoints.find(key, hash);
+                if (ended != nullptr) {
+                    end = static_cast<int>(ended[0]);
+                    crosses = static_cast<int>(ended[1]);
+                    stepsRun += end - s;
+                    break;
+                }
+                metHashes.push_back(hash);
+                met.insert(met.end(), key.begin(), key.end());
+                metEnds.push_back(met.size());
+            }
         }
-        return 0;
+        for (std::size_t i = 0, begin = 0; i < metHashes.size(); begin = metEnds[i++])
+            checkpoints.add(met.data() + begin, metEnds[i] - begin, metHashes[i], end, crosses);
+        if (recording)
+            baseCrosses = crosses;
+        known = {from, end, crosses};
+        return crosses;
+    }
+
+    // The key of a checkpoint in `key`: the step, the keys held in it, the last key event when it
+    // is still to come (the standstill waits for it), the changes of the held keys still to come
+    // and the world. False when the world no longer fits the layout (it always does before a
+    // crossing).
+    bool checkpointKey(int s, const std::vector<std::uint8_t>& held, int last, std::size_t nextChange) {
+        saveWorld(probe);
+        if (!checkpointLayout->fits(probe))
+            return false;
+        key.clear();
+        key.push_back(static_cast<std::uint32_t>(s));
+        key.push_back(held[static_cast<std::size_t>(s)]);
+        key.push_back(static_cast<std::uint32_t>(last > s ? last : 0));
+        key.push_back(static_cast<std::uint32_t>(changes.size() - nextChange));
+        for (std::size_t i = nextChange; i < changes.size(); ++i) {
+            key.push_back(static_cast<std::uint32_t>(changes[i]));
+            key.push_back(held[static_cast<std::size_t>(changes[i])]);
+        }
+        const std::size_t at = key.size();
+        key.resize(at + checkpointLayout->words);
+        checkpointLayout->put(probe, held[static_cast<std::size_t>(s)], key.data() + at);
+        return true;
+    }
+
+    // Whether the world is the recorded one.
+    bool rejoins(const WorldSnapshot& recorded) {
+        const Player& p = *world.player;
+        if (p.x != recorded.player.x || p.y != recorded.player.y)
+            return false;
+        saveWorld(probe);
+        return probe == recorded;
     }
 
     // Runs the script and keeps the state before each of its steps, for the variants of it that
@@ -789,6 +1093,7 @@ class RoomSearch {
     std::vector<std::uint32_t> scratch;
     std::optional<StateStore> store;
     std::vector<std::uint32_t> table;
+    std::size_t plannedSlots = 0;
     // The states still to look at, a heap.
     std::vector<Open> open;
     std::size_t mostStates = 0;
@@ -803,6 +1108,23 @@ class RoomSearch {
     std::vector<std::uint8_t> baseHeld;
     std::vector<WorldSnapshot> baseStates;
     int baseCrosses = 0;
+    // Its last key event.
+    int baseLast = 0;
+    // The world saved to be compared with a recorded state.
+    WorldSnapshot probe;
+    KnownRuns knownRuns;
+    Checkpoints checkpoints{checkpointBytes()};
+    // The words of a world for the checkpoints.
+    std::optional<StateLayout> checkpointLayout;
+    // Scratch for crossesAt: the held keys of the script run, the steps where they change, a
+    // checkpoint's key, and the keys of the checkpoints met (one after the other, each ending at
+    // its metEnds) with their hashes.
+    std::vector<std::uint8_t> heldNow;
+    std::vector<int> changes;
+    std::vector<std::uint32_t> key;
+    std::vector<std::uint32_t> met;
+    std::vector<std::size_t> metEnds;
+    std::vector<std::uint64_t> metHashes;
     // The tightest event of the crossing last measured, and its window.
     Event tightestEvent;
     Window tightestSpan;
