@@ -47,7 +47,7 @@ TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
     EXPECT_FALSE(frame.resize(10, 0));
     EXPECT_FALSE(frame.resize(10, MaxImageSide + 1));
     EXPECT_FALSE(frame.resize(MaxImageSide + 1, 10));
-    EXPECT_TRUE(frame.resize(1, 1));
+    EXPECT_TRUE(frame.resize(MaxImageSide, 1) && frame.resize(1, MaxImageSide));
     ASSERT_TRUE(frame.resize(4, 3));
     frame.clear(0x11223344);
     EXPECT_EQ(frame.image().pixels[0], 0x22);
