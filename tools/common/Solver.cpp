@@ -1211,7 +1211,9 @@ std::vector<PathPoint> crossingPath(GameSetup& game, const std::string& roomFile
     std::vector<PathPoint> path;
     if (!crossing.found || every < 1 || !enterRoomFile(game, roomFile, way, error))
         return path;
-    const std::vector<std::uint8_t> held = heldPerStep(crossing.presses, crossing.steps);
+    std::vector<std::uint8_t> held;
+    std::vector<int> changes;
+    heldPerStep(crossing.presses, crossing.steps, held, changes);
     std::uint32_t keys = 0;
     path.push_back({world.player->x, world.player->y});
     for (int s = 1; s <= crossing.steps; ++s) {
