@@ -68,9 +68,9 @@ constexpr std::string_view EditorNotes =
     "\n"
     "Room editor: 1-5 choose platform, lift, searchable, robot, entry point (0 none) and a\n"
     "click on empty room places one; a click selects, a drag moves (Shift: off the grid where\n"
-    "the room takes decimals), corner handles resize; Delete removes, Ctrl+Z/Ctrl+Y undo and\n"
-    "redo, Ctrl+S saves, F5 (Shift+F5) plays the room from its left (right) entry point and\n"
-    "Escape comes back, Ctrl+Q leaves (twice when there are unsaved changes).\n";
+    "the room takes decimals), corner handles resize, F flips an entry point's side; Delete\n"
+    "removes, Ctrl+Z/Ctrl+Y undo and redo, Ctrl+S saves, F5 (Shift+F5) plays the room from its\n"
+    "left (right) entry point and Escape comes back, Ctrl+Q leaves (twice when unsaved).\n";
 
 constexpr std::string_view Usage =
     "Usage: marrowgast [--data DIR] [--fullscreen] [--room N] [--side left|right]\n"

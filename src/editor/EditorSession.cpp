@@ -67,7 +67,8 @@ void EditorSession::press(float x, float y, float reach) {
     }
     const std::optional<Pick> hit = model.pick(x, y);
     if (hit && hit->marker) {
-        const EditorBox& m = model.piece(hit->line)->markers[*hit->marker];
+        // A copy: the piece is a temporary.
+        const EditorBox m = model.piece(hit->line)->markers[*hit->marker];
         grip = Grip::Marker;
         gripLine = hit->line;
         gripIndex = *hit->marker;
@@ -165,6 +166,21 @@ void EditorSession::removeSelection() {
     if (model.remove(*line)) {
         changed();
         say("removed " + what);
+    }
+}
+
+void EditorSession::flipSide() {
+    if (dragging())
+        release();
+    const std::optional<std::size_t> line = model.selection();
+    const std::optional<Piece> p = line ? model.piece(*line) : std::nullopt;
+    if (!p || p->kind != PieceKind::EntryPoint) {
+        say("no entry point selected");
+        return;
+    }
+    if (model.setSide(*line, 1 - p->side)) {
+        changed();
+        say(describe(*line) + (p->side == 0 ? " is the right side's" : " is the left side's"));
     }
 }
 

@@ -39,6 +39,8 @@ class EditorSession {
     bool dragging() const { return grip != Grip::None; }
 
     void removeSelection();
+    // The selected entry point comes in from the other side.
+    void flipSide();
     void undo();
     void redo();
     // Ctrl+S; false (with the reason said) when the file could not be written.

@@ -162,7 +162,8 @@ void drawPanel(EditorSession& session, const EditorScreen& screen) {
     }
     ImGui::Separator();
     ImGui::TextWrapped("Drag to move (Shift: off the grid), corners resize, numbered markers are "
-                       "stops and waypoints. Delete removes; Ctrl+Z, Ctrl+Y undo, redo; Ctrl+S saves; "
+                       "stops and waypoints; F flips an entry point's side. Delete removes; Ctrl+Z, "
+                       "Ctrl+Y undo, redo; Ctrl+S saves; "
                        "F5 plays from the left, Shift+F5 from the right; Ctrl+Q leaves.");
     const std::vector<LineFinding> findings = editor.document().findings();
     ImGui::Separator();
@@ -202,9 +203,9 @@ void drawStatusBar(const EditorSession& session, const EditorScreen& screen) {
 
 } // namespace
 
-bool RoomView::inside(float px, float py) const {
+bool RoomView::inside(float px, float py, float margin) const {
     const float x = toRoomX(px), y = toRoomY(py);
-    return x >= 0.0f && x < RoomWidth && y >= 0.0f && y < RoomHeight;
+    return x >= -margin && x < RoomWidth + margin && y >= -margin && y < RoomHeight + margin;
 }
 
 RoomView layOutRoomView(int windowWidth, int windowHeight) {

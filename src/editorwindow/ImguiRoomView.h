@@ -16,7 +16,8 @@ struct RoomView {
     float toRoomY(float py) const { return (py - top) / scale; }
     float toScreenX(float x) const { return left + x * scale; }
     float toScreenY(float y) const { return top + y * scale; }
-    bool inside(float px, float py) const;
+    // Within the room, or within `margin` units of it.
+    bool inside(float px, float py, float margin = 0.0f) const;
 };
 
 // The room view's place: as large as fits in the window but for the panel and the status

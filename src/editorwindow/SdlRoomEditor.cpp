@@ -29,6 +29,7 @@
 #include <backends/imgui_impl_sdlrenderer.h>
 #include <imgui.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -267,8 +268,11 @@ class EditorWindow {
             handleKey(event.key);
             break;
         case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT && !ImGui::GetIO().WantCaptureMouse &&
-                view.inside(static_cast<float>(event.button.x), static_cast<float>(event.button.y))) {
+            // The panels never cover the room: a press there is the room's even before ImGui has
+            // seen the mouse leave a panel. Handles on the room's edge stick out of it.
+            if (event.button.button == SDL_BUTTON_LEFT &&
+                view.inside(static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+                            handleReach(view))) {
                 session.press(view.toRoomX(static_cast<float>(event.button.x)),
                               view.toRoomY(static_cast<float>(event.button.y)), handleReach(view));
                 SDL_CaptureMouse(SDL_TRUE);
@@ -277,8 +281,11 @@ class EditorWindow {
         case SDL_MOUSEMOTION:
             mouseX = static_cast<float>(event.motion.x);
             mouseY = static_cast<float>(event.motion.y);
+            // A drag stops at the room's edges, so that nothing is dragged where it cannot be seen
+            // and taken again.
             if (session.dragging())
-                session.drag(view.toRoomX(mouseX), view.toRoomY(mouseY),
+                session.drag(std::clamp(view.toRoomX(mouseX), 0.0f, RoomWidth),
+                             std::clamp(view.toRoomY(mouseY), 0.0f, RoomHeight),
                              (SDL_GetModState() & KMOD_SHIFT) != 0);
             break;
         case SDL_MOUSEBUTTONUP:
@@ -318,6 +325,8 @@ class EditorWindow {
             session.choosePalette(std::nullopt);
         else if (sym == SDLK_DELETE || sym == SDLK_BACKSPACE)
             session.removeSelection();
+        else if (sym == SDLK_f)
+            session.flipSide();
         else if (sym == SDLK_F5)
             startPlay(shift ? 1 : 0);
     }
@@ -404,7 +413,7 @@ class EditorWindow {
         ImGui::NewFrame();
         EditorScreen screen;
         screen.playing = playing;
-        if (view.inside(mouseX, mouseY)) {
+        if (!playing && view.inside(mouseX, mouseY)) {
             screen.mouseX = view.toRoomX(mouseX);
             screen.mouseY = view.toRoomY(mouseY);
         }

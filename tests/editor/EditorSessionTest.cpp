@@ -99,6 +99,24 @@ TEST(EditorSession, AWaypointOfTheSelectedRobotDragsAlone) {
     EXPECT_EQ(w.lines.back(), "moved marker 2 of robot at line 3");
 }
 
+TEST(EditorSession, AnEntryPointComesInFromTheOtherSideAndBack) {
+    Watched w("entrypoint position 1 28 side  left # the gate\n" + Room);
+    w.session.flipSide();
+    w.session.press(1.2f, 27.5f, 0.2f);
+    w.session.release();
+    w.session.flipSide();
+    EXPECT_EQ(w.line(0), "entrypoint position 1 28 side  right # the gate");
+    w.session.flipSide();
+    EXPECT_EQ(w.line(0), "entrypoint position 1 28 side  left # the gate");
+    w.session.undo();
+    EXPECT_EQ(w.line(0), "entrypoint position 1 28 side  right # the gate");
+    EXPECT_EQ(w.lines, (std::vector<std::string>{"no entry point selected", "selected entrypoint at line 1",
+                                                 "entrypoint at line 1 is the right side's",
+                                                 "entrypoint at line 1 is the left side's", "undone"}));
+    // Nothing else has a side.
+    EXPECT_FALSE(w.session.editor().setSide(2, 1));
+}
+
 TEST(EditorSession, LeavingWithUnsavedChangesAsksOnceAndSavingSaysWhere) {
     TempDir dir;
     Watched clean(Room);
