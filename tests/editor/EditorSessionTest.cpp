@@ -29,8 +29,8 @@ TEST(EditorSession, APlacementAndTheDragAfterItAreOneStepOnTheGrid) {
     w.session.press(10.5f, 20.5f, 0.2f);
     EXPECT_EQ(w.line(3).substr(0, 30), "platform start 10 21 end 13 21");
     // Held by the point it was placed at: the box follows the point, snapped to whole units.
-    w.session.drag(12.4f, 18.3f, false);
-    w.session.drag(12.6f, 18.6f, true);
+    w.session.drag(12.8f, 18.3f, false);
+    w.session.drag(12.6f, 18.3f, true);
     w.session.release();
     EXPECT_FALSE(w.session.dragging());
     EXPECT_EQ(w.line(3).substr(0, 30), "platform start 12 19 end 15 19");
@@ -79,6 +79,8 @@ TEST(EditorSession, ACornerResizesWithTheOppositeCornerStill) {
     // The top left corner moves the other way.
     w.session.undo();
     w.session.press(2.0f, 9.0f, 0.25f);
+    w.session.drag(10.0f, 12.0f, false);
+    EXPECT_EQ(w.line(1).substr(0, 28), "platform start 5 10 end 5 10");
     w.session.drag(0.3f, 7.2f, false);
     w.session.release();
     EXPECT_EQ(w.line(1).substr(0, 27), "platform start 0 8 end 5 10");
@@ -91,8 +93,9 @@ TEST(EditorSession, AWaypointOfTheSelectedRobotDragsAlone) {
     Watched w(Room);
     w.session.press(21.0f, 24.5f, 0.2f);
     w.session.release();
-    w.session.press(24.1f, 24.9f, 0.2f);
-    w.session.drag(28.4f, 20.0f, false);
+    // Held 1.8 units into the marker: the marker's edge goes where the point goes, less that.
+    w.session.press(25.8f, 24.9f, 0.2f);
+    w.session.drag(29.5f, 20.0f, false);
     w.session.release();
     EXPECT_EQ(w.line(2).substr(0, 46), "robot start 20 25 direction 1 waypoints 16 25 ");
     EXPECT_EQ(w.line(2).substr(46, 5), "28 25");
