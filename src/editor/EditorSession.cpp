@@ -16,8 +16,8 @@ void EditorSession::choosePalette(std::optional<PieceKind> kind) {
 
 std::string EditorSession::describe(std::size_t line) const {
     const std::optional<Piece> p = model.piece(line);
-    const std::string_view type = p ? PieceTypes[static_cast<std::size_t>(p->kind)] : "line";
-    return std::string(type) + " at line " + std::to_string(line + 1);
+    const std::string where = " at line " + std::to_string(line + 1);
+    return p ? std::string(PieceTypes[static_cast<std::size_t>(p->kind)]) + where : "line" + where;
 }
 
 void EditorSession::say(const std::string& line) {
