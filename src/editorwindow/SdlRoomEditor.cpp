@@ -251,6 +251,7 @@ class EditorWindow {
         world.room->drawAll(BackgroundColour);
         endFrame();
         roomDrawn = true;
+        frameChanged = true;
     }
 
     void handleEditorEvent(const SDL_Event& event) {
@@ -266,6 +267,10 @@ class EditorWindow {
             break;
         case SDL_KEYDOWN:
             handleKey(event.key);
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            frameChanged = true;
             break;
         case SDL_MOUSEBUTTONDOWN:
             // The panels never cover the room: a press there is the room's even before ImGui has
@@ -362,6 +367,7 @@ class EditorWindow {
 
     void playPass() {
         const bool more = runFramePass(play->engine, messages, play->hooks);
+        frameChanged = true;
         present(true);
         // Escape is the game's own quit; a window closed or a stop asked for leaves the editor.
         if (world.roomChangePending) {
@@ -405,8 +411,9 @@ class EditorWindow {
 
     void present(bool playing) {
         const FrameBuffer& frame = theGraphics.device->frame();
-        if (frame.width() == FrameWidth && frame.height() == FrameHeight)
+        if (frameChanged && frame.width() == FrameWidth && frame.height() == FrameHeight)
             SDL_UpdateTexture(shown.get(), nullptr, frame.image().pixels.data(), FrameWidth * 4);
+        frameChanged = false;
         const RoomView view = currentView();
         ImGui_ImplSDLRenderer_NewFrame();
         ImGui_ImplSDL2_NewFrame();
@@ -449,6 +456,8 @@ class EditorWindow {
     float mouseX = -1.0f;
     float mouseY = -1.0f;
     bool roomDrawn = false;
+    // The composed frame differs from the texture's copy: a still room is uploaded once.
+    bool frameChanged = true;
     bool done = false;
     std::string shownTitle;
     std::string lastScratchProblem;
