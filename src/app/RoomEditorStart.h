@@ -11,5 +11,6 @@ struct RoomEditorStart {
 };
 
 // The room editor's window, in builds that have one (MARROWGAST_ROOM_EDITOR): runs until the
-// author leaves and returns the exit status, 0 on leaving, 1 when it cannot start.
+// author leaves and returns the exit status: 0 on leaving, 1 when it cannot start or a stop
+// signal ends it with changes not saved.
 int runRoomEditor(const RoomEditorStart& start);

@@ -179,11 +179,15 @@ class EditorWindow {
         return true;
     }
 
-    // Until the author leaves (0) or a stop is asked for (1).
+    // Until the author leaves (0) or a stop is asked for: 0 as in the game, 1 when changes not
+    // saved are lost with it.
     int run() {
         while (!done) {
-            if (stopRequested())
-                return 1;
+            if (stopRequested()) {
+                const bool lost = session.editor().modified();
+                session.say(lost ? "stopped with unsaved changes" : "stopped");
+                return lost ? 1 : 0;
+            }
             if (play)
                 playPass();
             else
