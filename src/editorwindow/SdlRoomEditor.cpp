@@ -152,6 +152,9 @@ class EditorWindow {
         : session(session), game(game), scratch(scratch) {}
 
     bool open(std::string& error) {
+        // A closed window is one request to leave, not a second one as SDL_QUIT: with unsaved
+        // changes the first asks again.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         window.reset(SDL_CreateWindow(editorTitle(session, false).c_str(), SDL_WINDOWPOS_UNDEFINED,
                                       SDL_WINDOWPOS_UNDEFINED, WindowWidth, WindowHeight,
                                       SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
@@ -238,7 +241,7 @@ class EditorWindow {
             // The room reads as the game reads it: a file it cannot read leaves the last one.
             if (!roomDrawn && world.room)
                 world.room->loadFile(scratch.name());
-        } else if (why != lastScratchProblem) {
+        } else if (!why.empty() && why != lastScratchProblem) {
             session.say("cannot write the room for drawing: " + why);
         }
         lastScratchProblem = why;
