@@ -13,6 +13,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libsdl2-dev libsdl2-mixer-dev libpng-dev libjpeg62-turbo-dev libfast-float-dev libfmt-dev
+  libimgui-dev
 )
 case "${1:-}" in
   "") ;;

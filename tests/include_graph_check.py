@@ -7,8 +7,9 @@ Reads every #include "..." of src/, tools/, tests/, bench/ and fuzz/ and fails, 
 file, its line and the include, when one points up a floor or sideways to another part of
 the same floor, when headers include each other in a circle, when a quoted include names no
 file, when code outside src/platform/ includes libpng or libjpeg, or when code that ships
-without SDL (src/ and tools/, but for src/platform/Sdl* and the game's main) includes SDL or
-an SDL header of the platform. In what ships (src/ and tools/), only src/platform/ may include
+without SDL (src/ and tools/, but for src/platform/Sdl*, the room editor window's
+src/editorwindow/Sdl* and Imgui* and the game's main) includes SDL or an SDL header of the
+platform, or Dear ImGui outside those editor window files. In what ships (src/ and tools/), only src/platform/ may include
 an operating system's headers, call it, or ask which system it is built for: the game runs on
 Linux, Windows and in browsers, and each differs only there. Within src/platform/, the
 operating system is called from system/ alone, where each system has its side (Posix*.cpp,
@@ -30,6 +31,7 @@ FLOORS = [
     ("platform", ["src/platform/"]),
     ("editor", ["src/editor/"]),
     ("app", ["src/app/"]),
+    ("editor window", ["src/editorwindow/"]),
     ("tools", ["tools/"]),
     ("benchmarks and fuzzing", ["bench/", "fuzz/"]),
     ("tests", ["tests/"]),
@@ -44,12 +46,21 @@ SOURCE_SUFFIXES = (".h", ".cpp")
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 IMAGE_LIBRARY = re.compile(r'^\s*#\s*include\s*[<"](png\.h|jpeglib\.h)[">]')
 SDL_INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]((SDL2/)?SDL[^">]*|platform/Sdl[^">]*)[">]')
+IMGUI_INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]((imgui/)?imgui[^">]*|backends/imgui[^">]*)[">]')
+# The room editor's window is a view over SDL and Dear ImGui: its Sdl* and Imgui* files.
+EDITOR_WINDOW_VIEW = re.compile(r"^src/editorwindow/(Sdl|Imgui)[^/]*$")
 
 
 def without_sdl(path):
     """Whether the file is built into marrowgast_core or a tool, which link no SDL."""
-    in_sdl_library = path.startswith("src/platform/Sdl") or path == "src/app/main.cpp"
+    in_sdl_library = (path.startswith("src/platform/Sdl") or path == "src/app/main.cpp"
+                      or EDITOR_WINDOW_VIEW.match(path) is not None)
     return path.startswith(("src/", "tools/")) and not in_sdl_library
+
+
+def without_imgui(path):
+    """Whether the file is outside the editor window's views, the only code with Dear ImGui."""
+    return path.startswith(("src/", "tools/")) and EDITOR_WINDOW_VIEW.match(path) is None
 
 
 # What ships runs on Linux, Windows and in browsers; only src/platform/ may know which.
@@ -178,8 +189,11 @@ def main(argv):
                 if IMAGE_LIBRARY.match(line) and path.startswith("src/") and not path.startswith("src/platform/"):
                     problems.append(f"{path}:{number}: {line.strip()}: the image libraries belong to src/platform/")
                 if SDL_INCLUDE.match(line) and without_sdl(path):
-                    problems.append(f"{path}:{number}: {line.strip()}: SDL belongs to src/platform/Sdl* and the "
-                                    "game's main: the rest links no SDL")
+                    problems.append(f"{path}:{number}: {line.strip()}: SDL belongs to src/platform/Sdl*, the "
+                                    "editor window's views and the game's main: the rest links no SDL")
+                if IMGUI_INCLUDE.match(line) and without_imgui(path):
+                    problems.append(f"{path}:{number}: {line.strip()}: Dear ImGui belongs to the editor "
+                                    "window's views, src/editorwindow/Sdl* and Imgui*")
                 in_system = path.startswith("src/platform/system/")
                 if path.startswith("src/platform/") and not in_system:
                     code = line.split("//")[0]

@@ -6,6 +6,7 @@
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "app/RoomEditorStart.h"
 #include "app/RoomWatch.h"
 #include "app/RunRecorder.h"
 #include "app/StartRoom.h"
@@ -25,6 +26,7 @@
 #include "sound/Sound.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -45,22 +47,13 @@ int failToStart(const std::string& what) {
     return 1;
 }
 
-const CommandLineProgram Program{
-    "marrowgast",
-    "Usage: marrowgast [--data DIR] [--fullscreen] [--room N] [--side left|right]\n"
-    "                  [--record FILE] [--watch] [--help] [--version]\n"
-    "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
-    "of four rooms.\n",
-    {
-        {"--data", "DIR", "read the game's data from DIR/res/ (DIR is the folder that holds res/)"},
-        {"--fullscreen", "", "start full screen, as F12 would leave it"},
-        {"--room", "N", "start in room N of the ring (1 to 4) instead of room 1"},
-        {"--side", "SIDE", "come into that room from the left (the default) or the right"},
-        {"--record", "FILE", "write every key of the run to FILE, for marrowgast-replay --keys FILE"},
-        {"--watch", "",
-         "for room authors: when the room's file, or a set or image it uses,\n"
-         "changes on disk, read the room again behind the next death's curtain"},
-    },
+#if MARROWGAST_ROOM_EDITOR
+constexpr bool HasRoomEditor = true;
+#else
+constexpr bool HasRoomEditor = false;
+#endif
+
+constexpr std::string_view GameNotes =
     "Without --data the data is the first res/ folder found in: the working directory,\n"
     "the installed data beside the program (../share/games/marrowgast), the source tree\n"
     "of the build.\n"
@@ -69,11 +62,60 @@ const CommandLineProgram Program{
     "F9/F10/F11 window sizes, F12 full screen, Print Screen saves screenshot.png in the\n"
     "folder the game was started from, Escape quits.\n"
     "A gamepad: d-pad or left stick run and ride, the south button (A) jumps, Back with\n"
-    "Start held quits, Back with the north button (Y) held toggles full screen.\n",
-};
+    "Start held quits, Back with the north button (Y) held toggles full screen.\n";
+
+constexpr std::string_view EditorNotes =
+    "\n"
+    "Room editor: 1-5 choose platform, lift, searchable, robot, entry point (0 none) and a\n"
+    "click on empty room places one; a click selects, a drag moves (Shift: off the grid where\n"
+    "the room takes decimals), corner handles resize, F flips an entry point's side; Delete\n"
+    "removes, Ctrl+Z/Ctrl+Y undo and redo, Ctrl+S saves, F5 (Shift+F5) plays the room from its\n"
+    "left (right) entry point and Escape comes back, Ctrl+Q leaves (twice when unsaved).\n";
+
+constexpr std::string_view Usage =
+    "Usage: marrowgast [--data DIR] [--fullscreen] [--room N] [--side left|right]\n"
+    "                  [--record FILE] [--watch] [--help] [--version]\n";
+constexpr std::string_view EditorUsage = "       marrowgast [--data DIR] --edit N|FILE\n";
+constexpr std::string_view About =
+    "A small 2D platform game: run, jump, ride lifts and dodge robots through a ring\n"
+    "of four rooms.\n";
+
+// The room editor's option, usage and keys are in the help of builds that have the editor only.
+CommandLineProgram makeProgram() {
+    static const std::string about =
+        std::string(Usage) + std::string(HasRoomEditor ? EditorUsage : "") + std::string(About);
+    static const std::string after = std::string(GameNotes) + std::string(HasRoomEditor ? EditorNotes : "");
+    CommandLineProgram program{
+        "marrowgast",
+        about,
+        {
+            {"--data", "DIR", "read the game's data from DIR/res/ (DIR is the folder that holds res/)"},
+            {"--fullscreen", "", "start full screen, as F12 would leave it"},
+            {"--room", "N", "start in room N of the ring (1 to 4) instead of room 1"},
+            {"--side", "SIDE", "come into that room from the left (the default) or the right"},
+            {"--record", "FILE", "write every key of the run to FILE, for marrowgast-replay --keys FILE"},
+            {"--watch", "",
+             "for room authors: when the room's file, or a set or image it uses,\n"
+             "changes on disk, read the room again behind the next death's curtain"},
+        },
+        after,
+    };
+    if (HasRoomEditor) {
+        program.options.push_back({"--edit", "N|FILE",
+                                   "for room authors: open room N of the ring (1 to 4), or the room file\n"
+                                   "FILE (a new room when there is none), in the room editor"});
+    }
+    return program;
+}
+
+const CommandLineProgram Program = makeProgram();
 
 struct StartOptions {
     std::string dataDirectory;
+    // The room --edit names: a ring room's number, or a file made whole from the working directory.
+    int editRoom = 0;
+    std::string editFile;
+    bool edit = false;
     bool fullScreen = false;
     StartRoom start;
     std::string recordFile;
@@ -84,6 +126,12 @@ struct StartOptions {
 // when the game should not start, -1 when it should.
 int readCommandLine(int argc, char** argv, StartOptions& options) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (!HasRoomEditor) {
+        for (const std::string& arg : args) {
+            if (arg == "--edit" || arg.starts_with("--edit="))
+                return refuseCommandLine(Program.name, "this build has no room editor", std::cerr);
+        }
+    }
     std::vector<CommandWord> words;
     if (const int status = readCommandLine(Program, args, words, std::cout, std::cerr); status >= 0)
         return status;
@@ -102,8 +150,25 @@ int readCommandLine(int argc, char** argv, StartOptions& options) {
                 return refuseCommandLine(Program.name, "--side needs left or right", std::cerr);
         } else if (word.option == "--record") {
             options.recordFile = word.value;
+        } else if (word.option == "--edit") {
+            options.edit = true;
+            options.editRoom = 0;
+            options.editFile = word.value;
+            if (!readStartRoomNumber(word.value, options.editRoom)) {
+                // Whole now, while the working directory is the one the author typed it in.
+                std::error_code gone;
+                if (options.editFile == "-")
+                    options.editFile = "./-";
+                if (!fromWorkingDirectory(options.editFile, gone))
+                    return refuseCommandLine(
+                        Program.name, "--edit: the working directory is gone: " + gone.message(), std::cerr);
+            }
         }
     }
+    // The editor plays its room itself: the options of a game started to play do not apply.
+    if (options.edit && (options.fullScreen || options.watch || !options.recordFile.empty() ||
+                         options.start.room != 1 || options.start.side != 0))
+        return refuseCommandLine(Program.name, "--edit takes only --data", std::cerr);
     return -1;
 }
 
@@ -124,6 +189,19 @@ int main(int argc, char** argv) {
     if (data.directory.empty())
         return failToStart(data.error);
     std::string error;
+
+    if (options.edit) {
+#if MARROWGAST_ROOM_EDITOR
+        RoomEditorStart start;
+        start.dataDirectory = data.directory;
+        start.roomFile =
+            options.editRoom > 0
+                ? (std::filesystem::path(data.directory) / RingRoomFiles[options.editRoom - 1]).string()
+                : options.editFile;
+        start.startedIn = lookup.workingDirectory;
+        return runRoomEditor(start);
+#endif
+    }
 
     // The recording, named from where the game was started, is refused before any window; a
     // file that fills up later is reported when it does.

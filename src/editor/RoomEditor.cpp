@@ -438,6 +438,13 @@ bool RoomEditor::moveMarker(std::size_t line, std::size_t marker, float x, float
     return setKeys(line, {{"waypoints", wholeTexts({w[0], w[1], w[2], w[3]})}});
 }
 
+bool RoomEditor::setSide(std::size_t line, int side) {
+    const std::optional<Piece> p = piece(line);
+    if (!p || p->kind != PieceKind::EntryPoint || (side != 0 && side != 1) || p->side == side)
+        return false;
+    return setKeys(line, {{"side", {side == 0 ? "left" : "right"}}});
+}
+
 bool RoomEditor::remove(std::size_t line) {
     if (!piece(line))
         return false;

@@ -90,6 +90,8 @@ class RoomEditor {
     // A lift's stop (only its height: a lift rides up and down) or a robot's waypoint (only its
     // x: the game reads no more of it), to the nearest whole unit.
     bool moveMarker(std::size_t line, std::size_t marker, float x, float y);
+    // An entry point's side: 0 "left", 1 "right".
+    bool setSide(std::size_t line, int side);
     // Removes the line of an object.
     bool remove(std::size_t line);
 

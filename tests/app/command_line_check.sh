@@ -1,7 +1,8 @@
 #!/bin/sh
 # The game's options answer and exit without opening a window; anything else is refused.
 # The same on every system: the process edges that only POSIX has are recording_check.sh's.
-game=${1:?usage: command_line_check.sh GAME}
+game=${1:?usage: command_line_check.sh GAME with-editor|without-editor}
+editor=${2:-without-editor}
 # How the game names a folder it was given: Windows programs (MARROWGAST_TEST_WINE set) name
 # it in their own form, Z:\tmp\... for /tmp/....
 shown() { if [ -n "${MARROWGAST_TEST_WINE:-}" ]; then winepath -w "$1" 2>/dev/null; else printf '%s' "$1"; fi; }
@@ -9,9 +10,11 @@ shown() { if [ -n "${MARROWGAST_TEST_WINE:-}" ]; then winepath -w "$1" 2>/dev/nu
 quoted() { printf '"%s"' "$(shown "$1" | sed 's/\\/\\\\/g')"; }
 failed=0
 out=$("$game" --help) || { echo "--help: exit $?"; failed=1; }
-for option in --data --fullscreen --room --side --record --watch --help --version; do
+options="--data --fullscreen --room --side --record --watch --help --version"
+[ "$editor" = with-editor ] && options="$options --edit"
+for option in $options; do
   # Each option's line says what it does, not only its name.
-  printf '%s\n' "$out" | grep -qE -- "^  $option( [A-Z]+)? +[a-z]" || { echo "--help does not explain $option"; failed=1; }
+  printf '%s\n' "$out" | grep -qE -- "^  $option( [A-Z|]+)? +[a-z]" || { echo "--help does not explain $option"; failed=1; }
 done
 # --version names the program, its version and both licences.
 out=$("$game" --version) && printf '%s\n' "$out" | head -n 1 | grep -qE '^marrowgast [0-9]+\.[0-9]+$' &&
@@ -34,6 +37,25 @@ for args in "--room 5" "--room" "--room=0" "--side up" "--side=Left" "--side" "-
   [ $status -eq 2 ] || { echo "$args: exit $status, wanted 2"; failed=1; }
   printf '%s\n' "$err" | grep -qE -- "${args%%[ =]*} (needs|takes no value)" || { echo "$args said: $err"; failed=1; }
 done
+# The room editor: only --data goes with it, and a room file that is no file is refused before any
+# window; a build without the editor says so.
+if [ "$editor" = with-editor ]; then
+  for args in "--edit 1 --record x.keys" "--edit 2 --room 3" "--edit=1 --fullscreen" "--edit"; do
+    err=$("$game" $args 2>&1 >/dev/null); status=$?
+    [ $status -eq 2 ] || { echo "$args: exit $status, wanted 2"; failed=1; }
+    printf '%s\n' "$err" | grep -qE -- "--edit (takes only --data|needs a value)" || { echo "$args said: $err"; failed=1; }
+  done
+  folder=$(mktemp -d) || exit 1
+  err=$(SDL_VIDEODRIVER=dummy "$game" --edit "$folder" 2>&1 >/dev/null); status=$?
+  [ $status -eq 1 ] || { echo "--edit of a folder: exit $status, wanted 1"; failed=1; }
+  printf '%s\n' "$err" | grep -qF "cannot edit \"$(shown "$folder")\"" || { echo "--edit of a folder said: $err"; failed=1; }
+  rmdir "$folder"
+else
+  printf '%s\n' "$("$game" --help)" | grep -q -- --edit && { echo "--help offers --edit in a build without the editor"; failed=1; }
+  err=$("$game" --edit 1 2>&1 >/dev/null); status=$?
+  [ $status -eq 2 ] || { echo "--edit without the editor: exit $status, wanted 2"; failed=1; }
+  printf '%s\n' "$err" | grep -qx 'marrowgast: this build has no room editor; try marrowgast --help' || { echo "--edit without the editor said: $err"; failed=1; }
+fi
 empty=$(mktemp -d) || exit 1
 err=$("$game" --data="$empty" 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--data without res/: exit $status, wanted 1"; failed=1; }

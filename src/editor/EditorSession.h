@@ -1,0 +1,77 @@
+#pragma once
+#include "editor/RoomEditor.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What the editor's window does with the mouse and the keys, apart from any window: the
+// palette, which part of the room a press takes hold of, what a drag does with it, and the
+// commands. Every event is said in one status line (onStatus), which the window prints and
+// shows; points are room units.
+class EditorSession {
+  public:
+    // The room file's name as it is saved, and its bytes (empty for a new room).
+    EditorSession(std::string fileName, std::string_view bytes);
+
+    RoomEditor& editor() { return model; }
+    const RoomEditor& editor() const { return model; }
+    const std::string& fileName() const { return file; }
+
+    // The kind a press on empty room places; none: a press there only clears the selection.
+    std::optional<PieceKind> palette() const { return chosen; }
+    void choosePalette(std::optional<PieceKind> kind);
+
+    // The corners of the selected platform or searchable, which a drag resizes it by: top left,
+    // top right, bottom left, bottom right. None for anything else.
+    std::vector<EditorBox> handles(float reach) const;
+
+    // A press of the mouse button at (x, y), `reach` units being about a handle's half size:
+    // a handle or marker of the selection, an object (selected), or empty room (with the
+    // palette, a new object there). What moves then moves with the drag, one undo step.
+    void press(float x, float y, float reach);
+    // The mouse moved with the button held; `free` (Shift) leaves positions that take decimals
+    // off the grid.
+    void drag(float x, float y, bool free);
+    void release();
+    bool dragging() const { return grip != Grip::None; }
+
+    void removeSelection();
+    // The selected entry point comes in from the other side.
+    void flipSide();
+    void undo();
+    void redo();
+    // Ctrl+S; false (with the reason said) when the file could not be written.
+    bool save();
+    // Ctrl+Q: true when the editor may close. With unsaved changes the first asks again.
+    bool leave();
+    // Whether the last Ctrl+Q warned of unsaved changes and nothing changed since.
+    bool leaveWarned() const { return warned; }
+
+    // One status line: printed by the window, kept as the last.
+    void say(const std::string& line);
+    const std::string& lastStatus() const { return last; }
+    std::function<void(const std::string&)> onStatus;
+
+  private:
+    enum class Grip { None, Body, Marker, Corner };
+    std::string describe(std::size_t line) const;
+    void changed();
+
+    RoomEditor model;
+    std::string file;
+    std::optional<PieceKind> chosen;
+    Grip grip = Grip::None;
+    std::size_t gripLine = 0;
+    std::size_t gripIndex = 0;
+    float offsetX = 0.0f;
+    float offsetY = 0.0f;
+    // The corner a resize holds still.
+    float fixedX = 0.0f;
+    float fixedY = 0.0f;
+    bool moved = false;
+    bool warned = false;
+    std::string last;
+};

@@ -1,0 +1,240 @@
+#include "editorwindow/ImguiRoomView.h"
+
+#include "graphics/SpriteRenderer.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+constexpr float PanelWidth = 330.0f;
+constexpr float StatusHeight = 26.0f;
+
+// Outline colours by kind, in the palette's order: platform, lift, searchable, robot, entry point.
+constexpr std::array<ImU32, 5> KindColours = {IM_COL32(235, 235, 235, 200), IM_COL32(60, 220, 210, 220),
+                                              IM_COL32(250, 210, 60, 220), IM_COL32(250, 80, 80, 230),
+                                              IM_COL32(90, 240, 90, 240)};
+constexpr ImU32 SelectedColour = IM_COL32(255, 255, 255, 255);
+constexpr std::array<const char*, 5> PaletteNames = {"1 platform", "2 lift", "3 searchable", "4 robot",
+                                                     "5 entry point"};
+
+ImVec2 corner(const RoomView& view, float x, float y) {
+    return ImVec2(view.toScreenX(x), view.toScreenY(y));
+}
+
+// A box's top-left and bottom-right corners on the screen.
+void outline(ImDrawList& list, const RoomView& view, const EditorBox& box, ImU32 colour, float thickness) {
+    list.AddRect(corner(view, box.x, box.y - box.h), corner(view, box.x + box.w, box.y), colour, 0.0f, 0,
+                 thickness);
+}
+
+ImVec2 middle(const RoomView& view, const EditorBox& box) {
+    return corner(view, box.x + box.w / 2.0f, box.y - box.h / 2.0f);
+}
+
+void arrow(ImDrawList& list, ImVec2 from, ImVec2 to, ImU32 colour, float size) {
+    list.AddLine(from, to, colour, 2.0f);
+    const float dx = to.x - from.x, dy = to.y - from.y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    if (length < 1.0f)
+        return;
+    const float ux = dx / length, uy = dy / length;
+    list.AddTriangleFilled(
+        to, ImVec2(to.x - ux * size - uy * size * 0.6f, to.y - uy * size + ux * size * 0.6f),
+        ImVec2(to.x - ux * size + uy * size * 0.6f, to.y - uy * size - ux * size * 0.6f), colour);
+}
+
+void drawGrid(ImDrawList& list, const RoomView& view) {
+    for (int x = 0; x <= static_cast<int>(RoomWidth); ++x) {
+        const ImU32 colour = x % 5 == 0 ? IM_COL32(255, 255, 255, 60) : IM_COL32(255, 255, 255, 26);
+        list.AddLine(corner(view, static_cast<float>(x), 0.0f),
+                     corner(view, static_cast<float>(x), RoomHeight), colour);
+    }
+    for (int y = 0; y <= static_cast<int>(RoomHeight); ++y) {
+        const ImU32 colour = y % 5 == 0 ? IM_COL32(255, 255, 255, 60) : IM_COL32(255, 255, 255, 26);
+        list.AddLine(corner(view, 0.0f, static_cast<float>(y)),
+                     corner(view, RoomWidth, static_cast<float>(y)), colour);
+    }
+}
+
+void drawPiece(ImDrawList& list, const RoomView& view, const Piece& p, bool selected) {
+    const ImU32 colour = selected ? SelectedColour : KindColours[static_cast<std::size_t>(p.kind)];
+    const float thickness = selected ? 3.0f : 1.5f;
+    // Markers first, so the body is drawn over a lift's start stop.
+    if (p.kind == PieceKind::Lift && p.markers.size() > 1) {
+        for (std::size_t i = 0; i + 1 < p.markers.size(); ++i)
+            list.AddLine(middle(view, p.markers[i]), middle(view, p.markers[i + 1]), colour, 1.5f);
+    }
+    if (p.kind == PieceKind::Robot && p.markers.size() == 2) {
+        // The patrol: from one waypoint to the other and back, at the robot's height.
+        const ImVec2 a = middle(view, p.markers[0]), b = middle(view, p.markers[1]);
+        arrow(list, a, b, colour, 8.0f);
+        arrow(list, b, a, colour, 8.0f);
+    }
+    for (std::size_t i = 0; i < p.markers.size(); ++i) {
+        const EditorBox& m = p.markers[i];
+        const ImVec2 topLeft = corner(view, m.x, m.y - m.h), bottomRight = corner(view, m.x + m.w, m.y);
+        list.AddRectFilled(topLeft, bottomRight,
+                           selected ? IM_COL32(255, 255, 255, 50) : IM_COL32(255, 255, 255, 18));
+        list.AddRect(topLeft, bottomRight, colour, 0.0f, 0, 1.0f);
+        const std::string label = std::to_string(i + 1);
+        list.AddText(ImVec2(topLeft.x + 2.0f, topLeft.y + 1.0f), colour, label.c_str());
+    }
+    if (!p.box)
+        return;
+    outline(list, view, *p.box, colour, thickness);
+    if (p.kind == PieceKind::EntryPoint) {
+        // The side the player comes in by: an arrow from that edge of the room's view.
+        const ImVec2 c = middle(view, *p.box);
+        const float reach = view.scale * 1.5f;
+        if (p.side == 0)
+            arrow(list, ImVec2(c.x - reach - view.scale, c.y), ImVec2(c.x - view.scale * 0.4f, c.y), colour,
+                  8.0f);
+        else
+            arrow(list, ImVec2(c.x + reach + view.scale, c.y), ImVec2(c.x + view.scale * 0.4f, c.y), colour,
+                  8.0f);
+        const ImVec2 top = corner(view, p.box->x, p.box->y - p.box->h);
+        list.AddText(ImVec2(top.x, top.y - 16.0f), colour, p.side == 0 ? "left" : "right");
+    }
+}
+
+void drawOverRoom(const EditorSession& session, const RoomView& view) {
+    ImDrawList& list = *ImGui::GetBackgroundDrawList();
+    drawGrid(list, view);
+    const RoomEditor& editor = session.editor();
+    const std::optional<std::size_t> selected = editor.selection();
+    std::optional<Piece> chosen;
+    for (const Piece& p : editor.pieces()) {
+        if (selected && p.line == *selected)
+            chosen = p;
+        else
+            drawPiece(list, view, p, false);
+    }
+    // The selection over everything else, with its handles.
+    if (chosen)
+        drawPiece(list, view, *chosen, true);
+    for (const EditorBox& h : session.handles(handleReach(view))) {
+        list.AddRectFilled(corner(view, h.x, h.y - h.h), corner(view, h.x + h.w, h.y),
+                           IM_COL32(255, 255, 255, 255));
+        list.AddRect(corner(view, h.x, h.y - h.h), corner(view, h.x + h.w, h.y), IM_COL32(0, 0, 0, 255));
+    }
+}
+
+void drawPanel(EditorSession& session, const EditorScreen& screen) {
+    const ImGuiIO& io = ImGui::GetIO();
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - PanelWidth, 0.0f));
+    ImGui::SetNextWindowSize(ImVec2(PanelWidth, io.DisplaySize.y - StatusHeight));
+    constexpr ImGuiWindowFlags Fixed = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
+                                       ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings;
+    ImGui::Begin("Room", nullptr, Fixed);
+    const RoomEditor& editor = session.editor();
+    ImGui::TextWrapped("%s", session.fileName().c_str());
+    ImGui::Text("%s", editor.modified() ? "Modified: Ctrl+S saves" : "Saved");
+    if (screen.playing) {
+        ImGui::Separator();
+        ImGui::TextWrapped("Play-test: the game's own keys play the room. Escape comes back to the editor.");
+        ImGui::End();
+        return;
+    }
+    ImGui::Separator();
+    ImGui::Text("Palette (a click on empty room places)");
+    const std::optional<PieceKind> palette = session.palette();
+    if (ImGui::RadioButton("0 none", !palette))
+        session.choosePalette(std::nullopt);
+    for (std::size_t i = 0; i < PaletteNames.size(); ++i) {
+        const PieceKind kind = static_cast<PieceKind>(i);
+        if (ImGui::RadioButton(PaletteNames[i], palette == kind))
+            session.choosePalette(kind);
+    }
+    ImGui::Separator();
+    if (const std::optional<std::size_t> line = editor.selection();
+        line && *line < editor.document().size()) {
+        ImGui::Text("Line %zu:", *line + 1);
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextUnformatted(editor.document().line(*line).text.c_str());
+        ImGui::PopTextWrapPos();
+    } else {
+        ImGui::TextDisabled("Nothing selected");
+    }
+    ImGui::Separator();
+    ImGui::TextWrapped("Drag to move (Shift: off the grid), corners resize, numbered markers are "
+                       "stops and waypoints; F flips an entry point's side. Delete removes; Ctrl+Z, "
+                       "Ctrl+Y undo, redo; Ctrl+S saves; "
+                       "F5 plays from the left, Shift+F5 from the right; Ctrl+Q leaves.");
+    const std::vector<LineFinding> findings = editor.document().findings();
+    ImGui::Separator();
+    if (findings.empty()) {
+        ImGui::TextDisabled("The room reads cleanly");
+    } else {
+        ImGui::TextColored(ImVec4(1.0f, 0.6f, 0.3f, 1.0f), "Findings (%zu)", findings.size());
+        ImGui::BeginChild("findings", ImVec2(0.0f, 0.0f), true);
+        for (const LineFinding& finding : findings) {
+            ImGui::PushTextWrapPos(0.0f);
+            ImGui::Text("line %d: %s", finding.line, finding.message.c_str());
+            ImGui::PopTextWrapPos();
+        }
+        ImGui::EndChild();
+    }
+    ImGui::End();
+}
+
+void drawStatusBar(const EditorSession& session, const EditorScreen& screen) {
+    const ImGuiIO& io = ImGui::GetIO();
+    ImGui::SetNextWindowPos(ImVec2(0.0f, io.DisplaySize.y - StatusHeight));
+    ImGui::SetNextWindowSize(ImVec2(io.DisplaySize.x, StatusHeight));
+    ImGui::Begin("Status", nullptr,
+                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings);
+    if (screen.mouseX && screen.mouseY)
+        ImGui::Text("x %5.1f  y %5.1f", static_cast<double>(*screen.mouseX),
+                    static_cast<double>(*screen.mouseY));
+    else
+        ImGui::Text("x   -    y   -  ");
+    ImGui::SameLine(150.0f);
+    if (session.leaveWarned())
+        ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "%s", session.lastStatus().c_str());
+    else
+        ImGui::TextUnformatted(session.lastStatus().c_str());
+    ImGui::End();
+}
+
+} // namespace
+
+bool RoomView::inside(float px, float py, float margin) const {
+    const float x = toRoomX(px), y = toRoomY(py);
+    return x >= -margin && x < RoomWidth + margin && y >= -margin && y < RoomHeight + margin;
+}
+
+RoomView layOutRoomView(int windowWidth, int windowHeight) {
+    const float width = std::max(1.0f, static_cast<float>(windowWidth) - PanelWidth);
+    const float height = std::max(1.0f, static_cast<float>(windowHeight) - StatusHeight);
+    RoomView view;
+    view.scale = std::min(width / RoomWidth, height / RoomHeight);
+    view.left = std::floor((width - RoomWidth * view.scale) / 2.0f);
+    view.top = std::floor((height - RoomHeight * view.scale) / 2.0f);
+    return view;
+}
+
+float handleReach(const RoomView& view) {
+    return 5.0f / view.scale;
+}
+
+void drawEditorScreen(EditorSession& session, const RoomView& view, const EditorScreen& screen) {
+    if (!screen.playing)
+        drawOverRoom(session, view);
+    drawPanel(session, screen);
+    drawStatusBar(session, screen);
+}
+
+std::string editorTitle(const EditorSession& session, bool playing) {
+    std::string title =
+        "Marrowgast room editor: " + std::filesystem::path(session.fileName()).filename().string();
+    if (session.editor().modified())
+        title += " *";
+    if (playing)
+        title += " (play-test)";
+    return title;
+}

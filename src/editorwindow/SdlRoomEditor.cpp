@@ -1,0 +1,512 @@
+// The room editor's window: the room drawn by the game's own renderer on the CPU and shown
+// through a texture, Dear ImGui's outlines and panels over it, and play-tests run by the game's
+// own frame loop and hooks in the same window.
+#include "actors/Player.h"
+#include "app/DisplayMode.h"
+#include "app/FrameLoop.h"
+#include "app/GameHooks.h"
+#include "app/GameSetup.h"
+#include "app/RoomEditorStart.h"
+#include "definitions/Quoted.h"
+#include "definitions/StopRequests.h"
+#include "editor/EditorSession.h"
+#include "editorwindow/ImguiRoomView.h"
+#include "game/WorldOperations.h"
+#include "graphics/Graphics.h"
+#include "graphics/SpriteRenderer.h"
+#include "input/Keyboard.h"
+#include "platform/OutputFile.h"
+#include "platform/SdlGamepad.h"
+#include "platform/SdlKeyboard.h"
+#include "platform/SdlMixer.h"
+#include "platform/SdlPlatform.h"
+#include "platform/system/TemporaryFolder.h"
+#include "world/Room.h"
+#include "world/World.h"
+
+#include <SDL.h>
+#include <backends/imgui_impl_sdl.h>
+#include <backends/imgui_impl_sdlrenderer.h>
+#include <imgui.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The room is composed at 24 pixels a unit; the window adds the panel and the status bar.
+constexpr int FrameWidth = 960;
+constexpr int FrameHeight = 720;
+constexpr int WindowWidth = 1290;
+constexpr int WindowHeight = 746;
+
+int fail(const std::string& what) {
+    std::fprintf(stderr, "marrowgast: %s\n", what.c_str());
+    return 1;
+}
+
+// One line per editor event on standard output, at once, for whoever watches the editor.
+void printStatus(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// The room as it stands in the editor, written where the game can read it: a scratch folder of
+// this run's own, removed at the end.
+class ScratchRoom {
+  public:
+    ScratchRoom() = default;
+    ~ScratchRoom() {
+        std::error_code ignored;
+        if (!folder.empty())
+            std::filesystem::remove_all(folder, ignored);
+    }
+    ScratchRoom(const ScratchRoom&) = delete;
+    ScratchRoom& operator=(const ScratchRoom&) = delete;
+
+    bool make(std::string& error) {
+        std::error_code failed;
+        const std::filesystem::path temporary = std::filesystem::temp_directory_path(failed);
+        if (failed) {
+            error = "no temporary directory: " + failed.message();
+            return false;
+        }
+        std::string pattern = (temporary / "marrowgast-edit-XXXXXX").string();
+        int why = 0;
+        if (!makeUniqueFolder(pattern, why)) {
+            error = quotedText(pattern) + ": cannot make the scratch directory: " + std::strerror(why);
+            return false;
+        }
+        folder = pattern;
+        file = (std::filesystem::path(folder) / "room.txt").string();
+        return true;
+    }
+
+    // Writes the text when it differs from what was written last; true when the file changed.
+    bool write(const std::string& text, std::string& why) {
+        if (written && text == contents)
+            return false;
+        if (!replaceFile(file, text, why))
+            return false;
+        contents = text;
+        written = true;
+        return true;
+    }
+
+    const std::string& name() const { return file; }
+
+  private:
+    std::string folder;
+    std::string file;
+    std::string contents;
+    bool written = false;
+};
+
+struct RendererDeleter {
+    void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+};
+struct TextureDeleter {
+    void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
+};
+struct WindowDeleter {
+    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+};
+
+// Dear ImGui for the life of the window.
+class ImguiContext {
+  public:
+    ImguiContext(SDL_Window* window, SDL_Renderer* renderer) {
+        IMGUI_CHECKVERSION();
+        ImGui::CreateContext();
+        // Nothing of the editor's layout is kept between runs.
+        ImGui::GetIO().IniFilename = nullptr;
+        ImGui::StyleColorsDark();
+        ImGui_ImplSDL2_InitForSDLRenderer(window);
+        ImGui_ImplSDLRenderer_Init(renderer);
+    }
+    ~ImguiContext() {
+        ImGui_ImplSDLRenderer_Shutdown();
+        ImGui_ImplSDL2_Shutdown();
+        ImGui::DestroyContext();
+    }
+    ImguiContext(const ImguiContext&) = delete;
+    ImguiContext& operator=(const ImguiContext&) = delete;
+};
+
+// A play-test: the game's own keyboard, hooks and frame loop over the world.
+struct PlayTest {
+    InputState input;
+    GameHooks hooks{input};
+    Engine engine;
+};
+
+class EditorWindow {
+  public:
+    EditorWindow(EditorSession& session, GameSetup& game, ScratchRoom& scratch)
+        : session(session), game(game), scratch(scratch) {}
+
+    bool open(std::string& error) {
+        // A closed window is one request to leave, not a second one as SDL_QUIT: with unsaved
+        // changes the first asks again.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        window.reset(SDL_CreateWindow(editorTitle(session, false).c_str(), SDL_WINDOWPOS_UNDEFINED,
+                                      SDL_WINDOWPOS_UNDEFINED, WindowWidth, WindowHeight,
+                                      SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
+        if (!window) {
+            error = std::string("cannot open the editor's window: ") + SDL_GetError();
+            return false;
+        }
+        renderer.reset(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_ACCELERATED));
+        if (!renderer)
+            renderer.reset(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_SOFTWARE));
+        if (!renderer) {
+            error = std::string("cannot draw in the editor's window: ") + SDL_GetError();
+            return false;
+        }
+        shown.reset(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STREAMING,
+                                      FrameWidth, FrameHeight));
+        if (!shown) {
+            error = std::string("cannot make the room's texture: ") + SDL_GetError();
+            return false;
+        }
+        // The frame's alpha is no transparency: the room is shown as composed.
+        SDL_SetTextureBlendMode(shown.get(), SDL_BLENDMODE_NONE);
+        imgui = std::make_unique<ImguiContext>(window.get(), renderer.get());
+        pads.start();
+        return true;
+    }
+
+    // Until the author leaves (0) or a stop is asked for: 0 as in the game, 1 when changes not
+    // saved are lost with it.
+    int run() {
+        while (!done) {
+            if (stopRequested()) {
+                const bool lost = session.editor().modified();
+                session.say(lost ? "stopped with unsaved changes" : "stopped");
+                return lost ? 1 : 0;
+            }
+            if (play)
+                playPass();
+            else
+                editPass();
+        }
+        return 0;
+    }
+
+    // The editor's room in the world, as a play-test ends or the editor starts: a world loaded
+    // afresh with the scratch file as its only room.
+    bool enterRoom(int side, std::string& why) {
+        game.restart();
+        if (!game.loadWorld()) {
+            why = game.error();
+            return false;
+        }
+        world.roomFiles.assign(1, scratch.name());
+        if (!enterRingRoom(0, side)) {
+            why = "cannot read the room as the game would";
+            return false;
+        }
+        roomDrawn = false;
+        return true;
+    }
+
+    // The scratch file up to date with the editor; false with the reason when it cannot be written.
+    bool writeScratch(std::string& why) {
+        why.clear();
+        if (scratch.write(session.editor().document().text(), why)) {
+            roomDrawn = false;
+            return true;
+        }
+        return why.empty();
+    }
+
+  private:
+    void editPass() {
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, 30) != 0) {
+            handleEditorEvent(event);
+            while (!play && !done && SDL_PollEvent(&event) != 0)
+                handleEditorEvent(event);
+        }
+        if (play || done)
+            return;
+        std::string why;
+        if (writeScratch(why)) {
+            // The room reads as the game reads it: a file it cannot read leaves the last one.
+            if (!roomDrawn && world.room)
+                world.room->loadFile(scratch.name());
+        } else if (!why.empty() && why != lastScratchProblem) {
+            session.say("cannot write the room for drawing: " + why);
+        }
+        lastScratchProblem = why;
+        if (!roomDrawn)
+            drawRoom();
+        present(false);
+    }
+
+    void drawRoom() {
+        if (!theSpriteRenderer || !world.room)
+            return;
+        beginFrame();
+        setWorldCamera(*theSpriteRenderer);
+        world.room->drawAll(BackgroundColour);
+        endFrame();
+        roomDrawn = true;
+        frameChanged = true;
+    }
+
+    void handleEditorEvent(const SDL_Event& event) {
+        ImGui_ImplSDL2_ProcessEvent(&event);
+        const RoomView view = currentView();
+        switch (event.type) {
+        case SDL_QUIT:
+            done = session.leave();
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+                done = session.leave();
+            break;
+        case SDL_KEYDOWN:
+            handleKey(event.key);
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            frameChanged = true;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            // The panels never cover the room: a press there is the room's even before ImGui has
+            // seen the mouse leave a panel. Handles on the room's edge stick out of it.
+            if (event.button.button == SDL_BUTTON_LEFT &&
+                view.inside(static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+                            handleReach(view))) {
+                session.press(view.toRoomX(static_cast<float>(event.button.x)),
+                              view.toRoomY(static_cast<float>(event.button.y)), handleReach(view));
+                SDL_CaptureMouse(SDL_TRUE);
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            mouseX = static_cast<float>(event.motion.x);
+            mouseY = static_cast<float>(event.motion.y);
+            // A drag stops at the room's edges, so that nothing is dragged where it cannot be seen
+            // and taken again.
+            if (session.dragging())
+                session.drag(std::clamp(view.toRoomX(mouseX), 0.0f, RoomWidth),
+                             std::clamp(view.toRoomY(mouseY), 0.0f, RoomHeight),
+                             (SDL_GetModState() & KMOD_SHIFT) != 0);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT && session.dragging()) {
+                session.release();
+                SDL_CaptureMouse(SDL_FALSE);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    void handleKey(const SDL_KeyboardEvent& key) {
+        const bool control = (key.keysym.mod & KMOD_CTRL) != 0;
+        const bool shift = (key.keysym.mod & KMOD_SHIFT) != 0;
+        const SDL_Keycode sym = key.keysym.sym;
+        if (control) {
+            // Undo and redo repeat while held; nothing else does.
+            if (sym == SDLK_z)
+                shift ? session.redo() : session.undo();
+            else if (sym == SDLK_y)
+                session.redo();
+            else if (key.repeat != 0)
+                return;
+            else if (sym == SDLK_s)
+                session.save();
+            else if (sym == SDLK_q)
+                done = session.leave();
+            return;
+        }
+        if (key.repeat != 0)
+            return;
+        if (sym >= SDLK_1 && sym <= SDLK_5)
+            session.choosePalette(static_cast<PieceKind>(sym - SDLK_1));
+        else if (sym == SDLK_0 || sym == SDLK_ESCAPE)
+            session.choosePalette(std::nullopt);
+        else if (sym == SDLK_DELETE || sym == SDLK_BACKSPACE)
+            session.removeSelection();
+        else if (sym == SDLK_f)
+            session.flipSide();
+        else if (sym == SDLK_F5)
+            startPlay(shift ? 1 : 0);
+    }
+
+    void startPlay(int side) {
+        if (session.dragging())
+            session.release();
+        SDL_CaptureMouse(SDL_FALSE);
+        std::string why;
+        if (!writeScratch(why)) {
+            session.say("cannot play: " + why);
+            return;
+        }
+        if (!enterRoom(side, why)) {
+            session.say("cannot play: " + why);
+            std::string again;
+            enterRoom(0, again);
+            return;
+        }
+        play = std::make_unique<PlayTest>();
+        initInput(play->input);
+        play->engine.clock.ticks = &ticks;
+        messages.onKey = [this](const SDL_Event& event) {
+            // The window sizes and full screen are the game window's: the editor's stays as it is.
+            const SDL_Scancode code = event.key.keysym.scancode;
+            if (code >= SDL_SCANCODE_F9 && code <= SDL_SCANCODE_F12)
+                return;
+            queueSdlKeyEvent(play->input, event);
+        };
+        messages.onPad = [this](const SDL_Event& event) { pads.handleEvent(play->input, event); };
+        session.say(side == 0 ? "play-test from left" : "play-test from right");
+    }
+
+    void playPass() {
+        const bool more = runFramePass(play->engine, messages, play->hooks);
+        frameChanged = true;
+        present(true);
+        // Escape is the game's own quit; a window closed or a stop asked for leaves the editor.
+        if (world.roomChangePending) {
+            session.say(world.entrySide == 0 ? "walked out at the right" : "walked out at the left");
+            endPlay();
+        } else if (!more) {
+            const bool escaped = world.quitRequested;
+            endPlay();
+            if (!escaped && !stopRequested())
+                done = session.leave();
+        } else {
+            // The frames are paced by the clock; this only leaves the processor to others.
+            SDL_Delay(1);
+        }
+    }
+
+    void endPlay() {
+        stopAllSounds();
+        if (world.player) {
+            char where[96];
+            std::snprintf(where, sizeof where,
+                          "play-test ended after %lld steps, the player at x %.2f y %.2f",
+                          static_cast<long long>(play->hooks.stepsRun()),
+                          static_cast<double>(world.player->x), static_cast<double>(world.player->y));
+            session.say(where);
+        }
+        play.reset();
+        messages.onKey = nullptr;
+        messages.onPad = nullptr;
+        std::string why;
+        if (!enterRoom(0, why))
+            session.say("cannot draw the room: " + why);
+        session.say("back in the editor");
+    }
+
+    RoomView currentView() const {
+        int width = 0, height = 0;
+        SDL_GetWindowSize(window.get(), &width, &height);
+        return layOutRoomView(width, height);
+    }
+
+    void present(bool playing) {
+        const FrameBuffer& frame = theGraphics.device->frame();
+        if (frameChanged && frame.width() == FrameWidth && frame.height() == FrameHeight)
+            SDL_UpdateTexture(shown.get(), nullptr, frame.image().pixels.data(), FrameWidth * 4);
+        frameChanged = false;
+        const RoomView view = currentView();
+        ImGui_ImplSDLRenderer_NewFrame();
+        ImGui_ImplSDL2_NewFrame();
+        ImGui::NewFrame();
+        EditorScreen screen;
+        screen.playing = playing;
+        if (!playing && view.inside(mouseX, mouseY)) {
+            screen.mouseX = view.toRoomX(mouseX);
+            screen.mouseY = view.toRoomY(mouseY);
+        }
+        drawEditorScreen(session, view, screen);
+        ImGui::Render();
+        SDL_Renderer* r = renderer.get();
+        SDL_SetRenderDrawColor(r, 24, 24, 28, 255);
+        SDL_RenderClear(r);
+        const SDL_Rect place{static_cast<int>(view.left), static_cast<int>(view.top),
+                             static_cast<int>(RoomWidth * view.scale),
+                             static_cast<int>(RoomHeight * view.scale)};
+        SDL_RenderCopy(r, shown.get(), nullptr, &place);
+        ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+        SDL_RenderPresent(r);
+        const std::string title = editorTitle(session, playing);
+        if (title != shownTitle) {
+            SDL_SetWindowTitle(window.get(), title.c_str());
+            shownTitle = title;
+        }
+    }
+
+    EditorSession& session;
+    GameSetup& game;
+    ScratchRoom& scratch;
+    std::unique_ptr<SDL_Window, WindowDeleter> window;
+    std::unique_ptr<SDL_Renderer, RendererDeleter> renderer;
+    std::unique_ptr<SDL_Texture, TextureDeleter> shown;
+    std::unique_ptr<ImguiContext> imgui;
+    SdlGamepads pads;
+    SdlMessageSource messages;
+    SdlTicks ticks;
+    std::unique_ptr<PlayTest> play;
+    float mouseX = -1.0f;
+    float mouseY = -1.0f;
+    bool roomDrawn = false;
+    // The composed frame differs from the texture's copy: a still room is uploaded once.
+    bool frameChanged = true;
+    bool done = false;
+    std::string shownTitle;
+    std::string lastScratchProblem;
+};
+
+} // namespace
+
+int runRoomEditor(const RoomEditorStart& start) {
+    // The room: a file that is not there yet is a new room; one that cannot be read is refused.
+    std::string bytes;
+    std::string why;
+    std::error_code missing;
+    const bool exists = std::filesystem::exists(std::filesystem::symlink_status(start.roomFile, missing));
+    if (exists && !readRoomFile(start.roomFile, bytes, why))
+        return fail("cannot edit " + quotedText(start.roomFile) + ": " + why);
+
+    EditorSession session(start.roomFile, bytes);
+    session.onStatus = printStatus;
+    ScratchRoom scratch;
+    if (!scratch.make(why))
+        return fail(why);
+
+    SdlSession sdl;
+    if (!sdl.start(why))
+        return fail(why);
+    // The game's frame, composed at the editor's size by the game's own renderer.
+    GameSetup game(start.dataDirectory, {.width = FrameWidth, .height = FrameHeight, .loadWorld = false});
+    if (!game.ok())
+        return fail(quotedText(start.dataDirectory) + ": " + game.error());
+    theDisplay.screenshotFile = start.startedIn.empty() ? "" : start.startedIn + "/" + ScreenshotFileName;
+    theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
+    game.useSound(initSound(std::cerr));
+
+    EditorWindow window(session, game, scratch);
+    if (!window.open(why))
+        return fail(why);
+    if (!window.writeScratch(why))
+        return fail("cannot write the room for drawing: " + why);
+    if (!window.enterRoom(0, why))
+        return fail(quotedText(start.dataDirectory) + ": " + why);
+    session.say((exists ? "editing " : "new room ") + quotedText(start.roomFile));
+    for (const LineFinding& finding : session.editor().document().findings())
+        session.say("finding at line " + std::to_string(finding.line) + ": " + finding.message);
+    return window.run();
+}

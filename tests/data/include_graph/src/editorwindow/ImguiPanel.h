@@ -1,0 +1,4 @@
+#pragma once
+#include "app/KeyCommands.h"
+#include <SDL.h>
+#include <imgui.h>

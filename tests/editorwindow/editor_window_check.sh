@@ -1,0 +1,161 @@
+#!/bin/sh
+# The room editor on a virtual X display, driven by real X mouse and key events: room 1 of a
+# copy of the data opened, saved without a change (the same bytes), a platform placed with key 1
+# and a click and saved (one more line, every other line as it was), played with F5 and walked
+# right, Escape back to the editor, and Ctrl+Q twice over an unsaved change (exit status 0, the
+# change not written); then a room made from nothing and played, and a faulty room's findings.
+# The editor's status lines on standard output say where it is.
+game=$(realpath "${1:?usage: editor_window_check.sh GAME SOURCE_DIR}")
+source=$(realpath "${2:?usage: editor_window_check.sh GAME SOURCE_DIR}")
+for tool in Xvfb xdotool; do
+  command -v $tool >/dev/null 2>&1 || { echo "skipped: $tool is not installed (scripts/setup.sh --developer installs it)"; exit 77; }
+done
+scratch=$(mktemp -d) || exit 1
+xvfb=
+gamepid=
+finish() {
+  [ -n "$gamepid" ] && kill "$gamepid" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap finish EXIT
+status="$scratch/status.txt"
+fail() {
+  echo "$*"
+  echo "--- status lines:"; cat "$status"
+  echo "--- standard error:"; cat "$scratch/errors.txt"
+  exit 1
+}
+# Waits (up to a minute: the machine may be busy) until the status holds COUNT lines matching PATTERN.
+wait_for() {
+  for _ in $(seq 600); do
+    [ "$(grep -c -- "$2" "$status")" -ge "$1" ] && return 0
+    kill -0 "$gamepid" 2>/dev/null || fail "the editor ended while waiting for \"$2\""
+    sleep 0.1
+  done
+  fail "no status line \"$2\" (wanted $1)"
+}
+
+Xvfb -displayfd 3 -screen 0 1400x900x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+[ -s "$scratch/display" ] || { echo "Xvfb did not start: $(cat "$scratch/xvfb.log")"; exit 1; }
+DISPLAY=:$(cat "$scratch/display")
+export DISPLAY
+
+# The editor writes the copy's room, never the repository's.
+mkdir -p "$scratch/data" "$scratch/work"
+cp -R "$source/res" "$scratch/data/res"
+room="$scratch/data/res/rooms/room1.txt"
+cp "$room" "$scratch/original.txt"
+: >"$status"
+: >"$scratch/errors.txt"
+# Starts the editor from the work folder with ARGS, its window named TITLE, and focuses it.
+start_editor() {
+  title=$1
+  shift
+  : >"$status"
+  (cd "$scratch/work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy exec "$game" --data "$scratch/data" "$@" >"$status" 2>"$scratch/errors.txt") &
+  gamepid=$!
+  window=$(timeout 30 xdotool search --sync --name "^Marrowgast room editor: $title" | head -n 1)
+  [ -n "$window" ] || fail "the editor's window never showed"
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  sleep 0.3
+}
+# Ctrl+Q, and the editor's exit status 0.
+leave_editor() {
+  xdotool key ctrl+q
+  for _ in $(seq 300); do kill -0 "$gamepid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$gamepid" 2>/dev/null && fail "Ctrl+Q did not end the editor"
+  wait "$gamepid"; code=$?
+  gamepid=
+  [ $code -eq 0 ] || fail "the editor exited $code"
+}
+
+start_editor room1.txt --edit 1
+wait_for 1 "^editing \"$room\"$"
+
+xdotool key ctrl+s
+wait_for 1 "^saved \"$room\"$"
+cmp -s "$scratch/original.txt" "$room" || fail "a save without a change changed the room: $(diff "$scratch/original.txt" "$room")"
+
+# The room is 24 pixels a unit in the window: (25.5, 10.5) is open sky in room 1.
+xdotool key 1
+wait_for 1 '^palette: platform$'
+xdotool mousemove --window "$window" 612 252 click 1
+wait_for 1 '^placed platform at line 20$'
+xdotool key ctrl+s
+wait_for 2 "^saved \"$room\"$"
+diff "$scratch/original.txt" "$room" >"$scratch/diff.txt"
+[ "$(grep -c '^[<>]' "$scratch/diff.txt")" -eq 1 ] && grep -q '^> platform start 25 11 end 28 11 ' "$scratch/diff.txt" ||
+  fail "the save after placing a platform differs from the room by more than the new line: $(cat "$scratch/diff.txt")"
+
+# The play-test: run right from the left entry point (x 1), then Escape.
+xdotool key F5
+wait_for 1 '^play-test from left$'
+sleep 0.5
+xdotool keydown Right
+sleep 0.7
+xdotool keyup Right
+sleep 0.3
+xdotool key Escape
+wait_for 1 '^back in the editor$'
+x=$(sed -n 's/^play-test ended after [0-9]* steps, the player at x \([0-9.]*\) y .*/\1/p' "$status")
+[ -n "$x" ] || fail "no play-test end line"
+awk -v x="$x" 'BEGIN { exit !(x > 3 && x < 16) }' || fail "the player did not run right: x $x"
+
+# An unsaved change: the first Ctrl+Q says so and stays, the second leaves without writing it.
+xdotool key Delete
+wait_for 1 '^removed platform at line 20$'
+xdotool key ctrl+q
+wait_for 1 '^unsaved changes: Ctrl+Q again to leave without saving$'
+sleep 0.5
+kill -0 "$gamepid" 2>/dev/null || fail "the first Ctrl+Q over an unsaved change ended the editor"
+leave_editor
+grep -q '^left without saving$' "$status" || fail "no leaving line"
+grep -q '^platform start 25 11 end 28 11 ' "$room" || fail "leaving without saving changed the saved room"
+
+# A room from nothing, named from the folder the editor was started in: a floor across the room
+# from a platform and its corner handle dragged past the edge, two entry points, the second
+# undone and made again, saved, and played from the right out at the right edge.
+mkdir "$scratch/work/rooms"
+new="$scratch/work/rooms/new.txt"
+start_editor new.txt --edit rooms/new.txt
+wait_for 1 "^new room \"$new\"$"
+xdotool key 1
+xdotool mousemove --window "$window" 12 708 click 1
+wait_for 1 '^placed platform at line 1$'
+xdotool mousemove --window "$window" 96 696 mousedown 1 mousemove --window "$window" 500 690 mousemove --window "$window" 990 672 mouseup 1
+wait_for 1 '^resized platform at line 1$'
+xdotool key 5
+xdotool mousemove --window "$window" 36 660 click 1
+wait_for 1 '^placed entrypoint at line 2$'
+xdotool mousemove --window "$window" 900 660 click 1
+wait_for 1 '^placed entrypoint at line 3$'
+xdotool key ctrl+z
+wait_for 1 '^undone$'
+xdotool key ctrl+y
+wait_for 1 '^redone$'
+xdotool key ctrl+s
+wait_for 1 "^saved \"$new\"$"
+printf '%s\n' "platform start 0 29 end 39 30 texture res/textures/stone.png tile res/textures/grass_band.png" \
+  "entrypoint position 1 28 side left" "entrypoint position 37 28 side right" >"$scratch/expected.txt"
+cmp -s "$scratch/expected.txt" "$new" || fail "the new room is not what was placed: $(diff "$scratch/expected.txt" "$new")"
+xdotool key shift+F5
+wait_for 1 '^play-test from right$'
+xdotool keydown Right
+wait_for 1 '^walked out at the right$'
+xdotool keyup Right
+wait_for 1 '^back in the editor$'
+leave_editor
+grep -q '^left the editor$' "$status" || fail "a saved room did not leave at the first Ctrl+Q"
+
+# A room that does not read cleanly opens with its findings, and leaves untouched.
+printf 'platform start 1 2 end 3\nwidget at 4 5\nentrypoint position 1 28 side left\n' >"$scratch/work/broken.txt"
+cp "$scratch/work/broken.txt" "$scratch/broken-before.txt"
+start_editor broken.txt --edit broken.txt
+wait_for 1 '^finding at line 1: '
+wait_for 1 '^finding at line 2: '
+leave_editor
+cmp -s "$scratch/work/broken.txt" "$scratch/broken-before.txt" || fail "opening a faulty room changed it"
+echo "room editor driven: room 1 edited and played to x $x, a room made from nothing and walked across, a faulty room opened"
