@@ -1,3 +1,5 @@
+#include "game/WorldSnapshot.h"
+#include "world/EntryPoint.h"
 #include "world/Searchable.h"
 
 #include "WorldFixture.h"
@@ -37,6 +39,15 @@ TEST_F(EnterRingRoom, PlacesThePlayerAtTheChosenSideOfTheChosenRoom) {
 
     ASSERT_TRUE(enterRingRoom(3, 0));
     EXPECT_EQ(player().x, 4.0f);
+
+    // A world put back from a snapshot knows its entry points, the room's first object too.
+    writeRoom(4, "entrypoint position 4 29 side left\nplatform start 0 30 end 39 30\n");
+    ASSERT_TRUE(enterRingRoom(3, 0));
+    WorldSnapshot snapshot;
+    ASSERT_TRUE(saveWorld(snapshot));
+    world.entryPoints = {};
+    ASSERT_TRUE(restoreWorld(snapshot));
+    EXPECT_EQ(static_cast<GameObject*>(world.entryPoints[0]), world.room->objects().front().get());
 
     // A death there brings the player back at the side it was put in by.
     player().y = 40.0f;
