@@ -12,12 +12,18 @@ survivor and the score; the chosen mutants are written to build/mutate/mutants.t
 --from FILE runs exactly the mutants of such a file again (found by their line's text, so
 they survive edits elsewhere in the file).
 
+A mutant whose build gives the very same object files as the unchanged tree's (the compiler
+made the same machine code of it: a value written over before it is read, a sign of zero) is
+equivalent: it cannot change what the program does, so it is not run and not counted; the
+score is given over the mutants that built and over those that also changed the machine code.
+
 Files this build does not compile are not drawn from: the Windows side
 (src/platform/system/Win32*) and the browser side (src/platform/system/Browser*). No test on
 Linux can notice a change there, so such a mutant would only lower the score. (Since they were
 left out, a seed draws other mutants than it did before.)
 """
 
+import hashlib
 import os
 import random
 import re
@@ -170,6 +176,18 @@ def build():
     return run(["cmake", "--build", ".", "-j2"], 1200)
 
 
+def object_digests():
+    """Every object file of the build, by its contents."""
+    digests = {}
+    for directory, _, names in os.walk(BUILD):
+        for name in names:
+            if name.endswith((".o", ".obj")):
+                path = os.path.join(directory, name)
+                with open(path, "rb") as f:
+                    digests[path] = hashlib.sha256(f.read()).digest()
+    return digests
+
+
 def suite():
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy")
     # The unit tests first, in one process that stops at the first failure: most mutants die
@@ -248,6 +266,7 @@ def main(argv):
     if not green:
         print(f"the suite fails before any mutation ({why}); fix that first")
         return 2
+    unchanged = object_digests()
 
     if source_list:
         chosen = read_list(source_list)
@@ -260,7 +279,7 @@ def main(argv):
         print(f"{len(chosen)} of {len(pool)} possible mutants of src/ (seed {seed})")
     write_list(os.path.join(WORK, "mutants.txt"), chosen)
 
-    killed, survived, stillborn, missing = 0, [], 0, 0
+    killed, survived, stillborn, missing, equivalent = 0, [], 0, 0, []
     started = time.time()
     for number, (name, index, kind, old, new) in enumerate(chosen, 1):
         path = os.path.join(TREE, name)
@@ -284,6 +303,11 @@ def main(argv):
                 stillborn += 1
                 print(f"{label}: does not build", flush=True)
                 continue
+            if object_digests() == unchanged:
+                equivalent.append((name, at, kind, old, new))
+                print(f"{label}: equivalent (the same machine code)\n    - {old.strip()}\n    + {new.strip()}",
+                      flush=True)
+                continue
             green, why = suite()
             if green:
                 survived.append((name, at, kind, old, new))
@@ -298,9 +322,13 @@ def main(argv):
 
     counted = killed + len(survived)
     print(f"\n{len(chosen)} mutants in {time.time() - started:.0f} s: {killed} killed, {len(survived)} survived, "
-          f"{stillborn} did not build, {missing} not found")
-    if counted:
-        print(f"score: {100.0 * killed / counted:.1f}% of {counted} mutants that built")
+          f"{len(equivalent)} equivalent (the same machine code), {stillborn} did not build, {missing} not found")
+    if counted + len(equivalent):
+        print(f"score: {100.0 * killed / (counted + len(equivalent)):.1f}% of {counted + len(equivalent)} mutants "
+              f"that built" + (f"; {100.0 * killed / counted:.1f}% of the {counted} that changed the machine code"
+                               if counted and equivalent else ""))
+    for name, at, kind, old, new in equivalent:
+        print(f"equivalent {name}:{at + 1} {kind}: {old.strip()}  ->  {new.strip()}")
     for name, at, kind, old, new in survived:
         print(f"survivor {name}:{at + 1} {kind}: {old.strip()}  ->  {new.strip()}")
     return 0
