@@ -10,6 +10,7 @@
 #include "definitions/Quoted.h"
 #include "definitions/StopRequests.h"
 #include "editor/EditorSession.h"
+#include "editor/SolverWatch.h"
 #include "editorwindow/ImguiRoomView.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
@@ -20,6 +21,7 @@
 #include "platform/SdlKeyboard.h"
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
+#include "platform/system/ProgramFile.h"
 #include "platform/system/TemporaryFolder.h"
 #include "world/Room.h"
 #include "world/World.h"
@@ -30,12 +32,16 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -100,6 +106,7 @@ class ScratchRoom {
     }
 
     const std::string& name() const { return file; }
+    const std::string& folderName() const { return folder; }
 
   private:
     std::string folder;
@@ -148,8 +155,9 @@ struct PlayTest {
 
 class EditorWindow {
   public:
-    EditorWindow(EditorSession& session, GameSetup& game, ScratchRoom& scratch)
-        : session(session), game(game), scratch(scratch) {}
+    EditorWindow(EditorSession& session, GameSetup& game, ScratchRoom& scratch, SolverWatch* solver,
+                 std::string solverNote)
+        : session(session), game(game), scratch(scratch), solver(solver), solverNote(std::move(solverNote)) {}
 
     bool open(std::string& error) {
         // A closed window is one request to leave, not a second one as SDL_QUIT: with unsaved
@@ -195,6 +203,7 @@ class EditorWindow {
                 playPass();
             else
                 editPass();
+            watchSolver();
         }
         return 0;
     }
@@ -227,6 +236,39 @@ class EditorWindow {
     }
 
   private:
+    // The solver searches the room as it stands whenever it changed, though not in the middle of
+    // a drag (the drop is the change); its answers are said as they come.
+    void watchSolver() {
+        if (!solver)
+            return;
+        if (!play && !session.dragging()) {
+            std::string text = session.editor().document().text();
+            if (!searchedOnce || text != searchedText) {
+                std::string why;
+                if (!solver->search(text, why))
+                    printStatus("solver: " + why);
+                searchedText = std::move(text);
+                searchedOnce = true;
+                searchStarted = std::chrono::steady_clock::now();
+                answered.fill(false);
+            }
+        }
+        if (!solver->poll())
+            return;
+        for (int way = 0; way < 2; ++way) {
+            const WayAnswer::State state = solver->answer(way).state;
+            if (answered[static_cast<std::size_t>(way)] || state == WayAnswer::State::Searching ||
+                state == WayAnswer::State::Idle)
+                continue;
+            answered[static_cast<std::size_t>(way)] = true;
+            char took[48];
+            std::snprintf(
+                took, sizeof took, "; answered in %.1f s",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - searchStarted).count());
+            printStatus("solver: " + solver->answerText(way) + took);
+        }
+    }
+
     void editPass() {
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, 30) != 0) {
@@ -427,6 +469,8 @@ class EditorWindow {
         ImGui::NewFrame();
         EditorScreen screen;
         screen.playing = playing;
+        screen.solver = solver;
+        screen.solverNote = &solverNote;
         if (!playing && view.inside(mouseX, mouseY)) {
             screen.mouseX = view.toRoomX(mouseX);
             screen.mouseY = view.toRoomY(mouseY);
@@ -460,6 +504,12 @@ class EditorWindow {
     SdlMessageSource messages;
     SdlTicks ticks;
     std::unique_ptr<PlayTest> play;
+    SolverWatch* solver;
+    std::string solverNote;
+    std::string searchedText;
+    bool searchedOnce = false;
+    std::chrono::steady_clock::time_point searchStarted;
+    std::array<bool, 2> answered{};
     float mouseX = -1.0f;
     float mouseY = -1.0f;
     bool roomDrawn = false;
@@ -498,7 +548,25 @@ int runRoomEditor(const RoomEditorStart& start) {
     theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     game.useSound(initSound(std::cerr));
 
-    EditorWindow window(session, game, scratch);
+    // The solver runs beside the editor on copies of the room in a folder of the scratch's, and
+    // ends before that folder goes.
+    std::string looked;
+    const std::string solverProgram = findSolver(programFile(), looked);
+    std::optional<SolverWatch> solver;
+    std::string solverNote;
+    if (solverProgram.empty()) {
+        solverNote = "not found: no marrowgast-solve at " + looked;
+    } else {
+        const std::string folder = scratch.folderName() + "/solver";
+        std::error_code failed;
+        std::filesystem::create_directory(folder, failed);
+        if (failed)
+            solverNote = "cannot make " + quotedText(folder) + ": " + failed.message();
+        else
+            solver.emplace(solverProgram, start.dataDirectory, folder);
+    }
+
+    EditorWindow window(session, game, scratch, solver ? &*solver : nullptr, solverNote);
     if (!window.open(why))
         return fail(why);
     if (!window.writeScratch(why))
@@ -506,6 +574,8 @@ int runRoomEditor(const RoomEditorStart& start) {
     if (!window.enterRoom(0, why))
         return fail(quotedText(start.dataDirectory) + ": " + why);
     session.say((exists ? "editing " : "new room ") + quotedText(start.roomFile));
+    if (!solverNote.empty())
+        printStatus("solver: " + solverNote);
     for (const LineFinding& finding : session.editor().document().findings())
         session.say("finding at line " + std::to_string(finding.line) + ": " + finding.message);
     return window.run();
