@@ -7,7 +7,7 @@
 #include "app/GameSetup.h"
 #include "input/Keyboard.h"
 #include "sound/Sound.h"
-#include "tools/common/KeyScript.h"
+#include "app/KeyScript.h"
 
 // The directory holding the res/ the benchmarks play: the source tree's, or
 // MARROWGAST_BENCH_ROOT when set.

@@ -226,7 +226,8 @@ void drawPanel(EditorSession& session, const EditorScreen& screen) {
     ImGui::TextWrapped("Drag to move (Shift: off the grid), corners resize, numbered markers are "
                        "stops and waypoints; F flips an entry point's side. Delete removes; Ctrl+Z, "
                        "Ctrl+Y undo, redo; Ctrl+S saves; "
-                       "F5 plays from the left, Shift+F5 from the right; Ctrl+Q leaves.");
+                       "F5 plays from the left, Shift+F5 from the right; F6 plays the solver's "
+                       "crossing east, Shift+F6 west; Ctrl+Q leaves.");
     ImGui::Separator();
     drawSolverPanel(screen);
     const std::vector<LineFinding> findings = editor.document().findings();

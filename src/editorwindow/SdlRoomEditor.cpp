@@ -6,6 +6,7 @@
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "app/KeyScript.h"
 #include "app/RoomEditorStart.h"
 #include "definitions/Quoted.h"
 #include "definitions/StopRequests.h"
@@ -146,11 +147,34 @@ class ImguiContext {
     ImguiContext& operator=(const ImguiContext&) = delete;
 };
 
+// The game's own hooks, with a script's keys delivered by the input poll of their step as the
+// replay tool delivers them; without a script, the game's hooks alone.
+class ScriptedHooks final : public GameHooks {
+  public:
+    ScriptedHooks(InputState& input, std::vector<ScriptedKey> keys)
+        : GameHooks(input), input(input), keys(std::move(keys)) {}
+
+    void pollInput() override {
+        const std::int64_t step = stepsRun() + 1;
+        for (; next < keys.size() && keys[next].step <= step; ++next)
+            queueKeyEvent(input, keys[next].code, keys[next].pressed);
+        GameHooks::pollInput();
+    }
+
+  private:
+    InputState& input;
+    std::vector<ScriptedKey> keys;
+    std::size_t next = 0;
+};
+
 // A play-test: the game's own keyboard, hooks and frame loop over the world.
 struct PlayTest {
+    PlayTest(std::vector<ScriptedKey> keys, bool scripted) : hooks(input, std::move(keys)), scripted(scripted) {}
     InputState input;
-    GameHooks hooks{input};
+    ScriptedHooks hooks;
     Engine engine;
+    // The player's keys are the script's (even a script of none): the author's are not.
+    bool scripted;
 };
 
 class EditorWindow {
@@ -382,10 +406,37 @@ class EditorWindow {
         else if (sym == SDLK_f)
             session.flipSide();
         else if (sym == SDLK_F5)
-            startPlay(shift ? 1 : 0);
+            startPlay(shift ? 1 : 0, {}, false);
+        else if (sym == SDLK_F6)
+            playCrossing(shift ? 1 : 0);
     }
 
-    void startPlay(int side) {
+    // The solver's crossing of the room as it stands, played from its entry point.
+    void playCrossing(int way) {
+        const char* const name = way == 0 ? "east" : "west";
+        if (!solver) {
+            session.say(std::string("no crossing to play: ") + solverNote);
+            return;
+        }
+        // A change not yet searched has no crossing yet, whatever the last search found.
+        if (solver->answer(way).state != WayAnswer::State::Crossed ||
+            session.editor().document().text() != searchedText) {
+            session.say(std::string("no crossing to play ") + name + " yet: " + solver->answerText(way));
+            return;
+        }
+        std::string text, why;
+        KeyScript script;
+        const std::string file = solver->keysFile(way);
+        if (!readRoomFile(file, text, why) || !parseKeyScript(text, file, script, why)) {
+            session.say(std::string("cannot play the crossing ") + name + ": " + why);
+            return;
+        }
+        startPlay(way, std::move(script.events), true);
+    }
+
+    // A play-test from the entry point of `side`; `scripted`, the player's keys are `keys`, and
+    // the author's only Escape.
+    void startPlay(int side, std::vector<ScriptedKey> keys, bool scripted) {
         if (session.dragging())
             session.release();
         SDL_CaptureMouse(SDL_FALSE);
@@ -400,18 +451,25 @@ class EditorWindow {
             enterRoom(0, again);
             return;
         }
-        play = std::make_unique<PlayTest>();
+        play = std::make_unique<PlayTest>(std::move(keys), scripted);
         initInput(play->input);
         play->engine.clock.ticks = &ticks;
-        messages.onKey = [this](const SDL_Event& event) {
+        messages.onKey = [this, scripted](const SDL_Event& event) {
             // The window sizes and full screen are the game window's: the editor's stays as it is.
             const SDL_Scancode code = event.key.keysym.scancode;
-            if (code >= SDL_SCANCODE_F9 && code <= SDL_SCANCODE_F12)
+            if ((code >= SDL_SCANCODE_F9 && code <= SDL_SCANCODE_F12) ||
+                (scripted && code != SDL_SCANCODE_ESCAPE))
                 return;
             queueSdlKeyEvent(play->input, event);
         };
-        messages.onPad = [this](const SDL_Event& event) { pads.handleEvent(play->input, event); };
-        session.say(side == 0 ? "play-test from left" : "play-test from right");
+        messages.onPad = [this, scripted](const SDL_Event& event) {
+            if (!scripted)
+                pads.handleEvent(play->input, event);
+        };
+        if (scripted)
+            session.say(side == 0 ? "play-test of the solver's crossing east" : "play-test of the solver's crossing west");
+        else
+            session.say(side == 0 ? "play-test from left" : "play-test from right");
     }
 
     void playPass() {

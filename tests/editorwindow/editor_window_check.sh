@@ -2,8 +2,8 @@
 # The room editor on a virtual X display, driven by real X mouse and key events: room 1 of a
 # copy of the data opened, saved without a change (the same bytes), a platform placed with key 1
 # and a click and saved (one more line, every other line as it was), played with F5 and walked
-# right, Escape back to the editor, the solver's answers (crossed both ways), and Ctrl+Q twice
-# over an unsaved change (exit status 0, the change not written); then a room made from nothing
+# right, Escape back to the editor, the solver's answers (crossed both ways) and its crossings
+# played with F6 and Shift+F6, and Ctrl+Q twice over an unsaved change (exit status 0, the change not written); then a room made from nothing
 # and played, a wall put across it and taken back as the solver's answers follow, and a faulty
 # room's findings. The editor's status lines on standard output say where it is.
 game=$(realpath "${1:?usage: editor_window_check.sh GAME SOURCE_DIR}")
@@ -120,6 +120,17 @@ wait_answer() {
 crossed='^solver: [a-z]*: crossed in [0-9]* steps, tightest window [0-9]* steps ([a-z]* [a-z]* at step [0-9]*); answered in [0-9.]* s$'
 wait_answer 2 "$crossed" "$crossed"
 grep '^solver: ' "$status" >"$scratch/answers.txt"
+# F6 and Shift+F6 play the solver's crossings with the game's rules: out at the far edge in the
+# very step the solver said.
+for way in east west; do
+  [ $way = east ] && { key=F6; edge=right; } || { key=shift+F6; edge=left; }
+  steps=$(last_answer $way | sed 's/^solver: [a-z]*: crossed in \([0-9]*\) steps.*/\1/')
+  xdotool key $key
+  wait_for 1 "^play-test of the solver's crossing $way\$"
+  wait_for 1 "^walked out at the $edge\$"
+  wait_for 1 "^play-test ended after $steps steps, "
+done
+wait_for 3 '^back in the editor$'
 
 # An unsaved change: the first Ctrl+Q says so and stays, the second leaves without writing it.
 xdotool key Delete
@@ -193,6 +204,6 @@ wait_for 1 '^finding at line 1: '
 wait_for 1 '^finding at line 2: '
 leave_editor
 cmp -s "$scratch/work/broken.txt" "$scratch/broken-before.txt" || fail "opening a faulty room changed it"
-echo "room editor driven: room 1 edited and played to x $x, walled and crossed by the solver no more, a room made from nothing and walked across, a faulty room opened"
+echo "room editor driven: room 1 edited, played to x $x and crossed by the solver both ways, a room made from nothing and walked across, walled and unwalled, a faulty room opened"
 echo "the solver's answers, as the editor said them:"
 cat "$scratch/answers.txt"

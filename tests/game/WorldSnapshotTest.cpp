@@ -9,7 +9,7 @@
 #include "input/KeyCodes.h"
 #include "input/Keyboard.h"
 #include "sound/Sound.h"
-#include "tools/common/KeyScript.h"
+#include "app/KeyScript.h"
 #include "tools/common/Replay.h"
 #include "world/Lift.h"
 #include "world/Room.h"

@@ -11,7 +11,7 @@
 #include "graphics/QuadLayout.h"
 #include "support/ReadText.h"
 #include "support/TempDir.h"
-#include "tools/common/KeyScript.h"
+#include "app/KeyScript.h"
 #include "world/Room.h"
 
 #include <gtest/gtest.h>

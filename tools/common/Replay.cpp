@@ -20,7 +20,7 @@
 #include "platform/OutputFile.h"
 #include "platform/system/MemoryUse.h"
 #include "sound/Sound.h"
-#include "tools/common/KeyScript.h"
+#include "app/KeyScript.h"
 #include "tools/common/UnitGrid.h"
 #include "world/Room.h"
 
