@@ -169,7 +169,8 @@ class ScriptedHooks final : public GameHooks {
 
 // A play-test: the game's own keyboard, hooks and frame loop over the world.
 struct PlayTest {
-    PlayTest(std::vector<ScriptedKey> keys, bool scripted) : hooks(input, std::move(keys)), scripted(scripted) {}
+    PlayTest(std::vector<ScriptedKey> keys, bool scripted)
+        : hooks(input, std::move(keys)), scripted(scripted) {}
     InputState input;
     ScriptedHooks hooks;
     Engine engine;
@@ -467,7 +468,8 @@ class EditorWindow {
                 pads.handleEvent(play->input, event);
         };
         if (scripted)
-            session.say(side == 0 ? "play-test of the solver's crossing east" : "play-test of the solver's crossing west");
+            session.say(side == 0 ? "play-test of the solver's crossing east"
+                                  : "play-test of the solver's crossing west");
         else
             session.say(side == 0 ? "play-test from left" : "play-test from right");
     }
