@@ -71,6 +71,13 @@ leave_editor() {
   wait "$gamepid"; code=$?
   gamepid=
   [ $code -eq 0 ] || fail "the editor exited $code"
+  no_solver_left
+}
+# The solver's searches end with the editor: none of them, named by this run's data folder, is left.
+no_solver_left() {
+  sleep 0.2
+  pgrep -f -- "marrowgast-solve --root $scratch/data " >/dev/null && fail "a solver outlived the editor: $(pgrep -a -f -- "--root $scratch/data ")"
+  return 0
 }
 
 start_editor room1.txt --edit 1
@@ -204,6 +211,17 @@ wait_for 1 '^finding at line 1: '
 wait_for 1 '^finding at line 2: '
 leave_editor
 cmp -s "$scratch/work/broken.txt" "$scratch/broken-before.txt" || fail "opening a faulty room changed it"
+# A stop signal while the solver searches room 1 (as it does from the opening) ends the editor
+# and its searches with it.
+start_editor room1.txt --edit 1
+wait_for 1 '^editing '
+pgrep -f -- "marrowgast-solve --root $scratch/data " >/dev/null || fail "no solver searches the room just opened"
+kill -TERM "$gamepid"
+wait "$gamepid"; code=$?
+gamepid=
+[ $code -eq 0 ] || fail "the editor stopped by a signal with nothing unsaved exited $code"
+no_solver_left
+
 echo "room editor driven: room 1 edited, played to x $x and crossed by the solver both ways, a room made from nothing and walked across, walled and unwalled, a faulty room opened"
 echo "the solver's answers, as the editor said them:"
 cat "$scratch/answers.txt"
