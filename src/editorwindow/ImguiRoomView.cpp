@@ -237,10 +237,22 @@ void drawPanel(EditorSession& session, const EditorScreen& screen) {
     } else {
         ImGui::TextColored(ImVec4(1.0f, 0.6f, 0.3f, 1.0f), "Findings (%zu)", findings.size());
         ImGui::BeginChild("findings", ImVec2(0.0f, 0.0f), true);
-        for (const LineFinding& finding : findings) {
+        // A click on a finding selects its line, and the object on it.
+        const std::optional<std::size_t> selected = editor.selection();
+        for (std::size_t i = 0; i < findings.size(); ++i) {
+            const LineFinding& finding = findings[i];
+            const auto line = static_cast<std::size_t>(finding.line - 1);
+            ImGui::PushID(static_cast<int>(i));
+            if (ImGui::Selectable(("line " + std::to_string(finding.line)).c_str(), selected == line))
+                session.selectLine(line);
+            ImGui::Indent();
             ImGui::PushTextWrapPos(0.0f);
-            ImGui::Text("line %d: %s", finding.line, finding.message.c_str());
+            ImGui::TextUnformatted(finding.message.c_str());
             ImGui::PopTextWrapPos();
+            if (ImGui::IsItemClicked())
+                session.selectLine(line);
+            ImGui::Unindent();
+            ImGui::PopID();
         }
         ImGui::EndChild();
     }
