@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/GameSetup.h"
+#include "app/KeyScript.h"
 #include "input/Keyboard.h"
 #include "sound/Sound.h"
-#include "tools/common/KeyScript.h"
 
 // The directory holding the res/ the benchmarks play: the source tree's, or
 // MARROWGAST_BENCH_ROOT when set.

@@ -1,5 +1,5 @@
 // The replay tool's key-script parser.
-#include "tools/common/KeyScript.h"
+#include "app/KeyScript.h"
 
 #include <string_view>
 

@@ -70,7 +70,8 @@ constexpr std::string_view EditorNotes =
     "click on empty room places one; a click selects, a drag moves (Shift: off the grid where\n"
     "the room takes decimals), corner handles resize, F flips an entry point's side; Delete\n"
     "removes, Ctrl+Z/Ctrl+Y undo and redo, Ctrl+S saves, F5 (Shift+F5) plays the room from its\n"
-    "left (right) entry point and Escape comes back, Ctrl+Q leaves (twice when unsaved).\n";
+    "left (right) entry point and Escape comes back, F6 (Shift+F6) plays the solver's crossing\n"
+    "east (west), Ctrl+Q leaves (twice when unsaved).\n";
 
 constexpr std::string_view Usage =
     "Usage: marrowgast [--data DIR] [--fullscreen] [--room N] [--side left|right]\n"

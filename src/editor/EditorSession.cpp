@@ -154,6 +154,13 @@ void EditorSession::release() {
     moved = false;
 }
 
+void EditorSession::selectLine(std::size_t line) {
+    if (dragging() || line >= model.document().size())
+        return;
+    model.selectLine(line);
+    say("selected " + describe(line));
+}
+
 void EditorSession::removeSelection() {
     if (dragging())
         release();

@@ -38,6 +38,9 @@ class EditorSession {
     void release();
     bool dragging() const { return grip != Grip::None; }
 
+    // Selects the room file's line `line` (from 0), as a click on a finding of it does; nothing
+    // past the last line or in the middle of a drag.
+    void selectLine(std::size_t line);
     void removeSelection();
     // The selected entry point comes in from the other side.
     void flipSide();

@@ -4,6 +4,7 @@
 #include "platform/OutputFile.h"
 
 #include <charconv>
+#include <filesystem>
 #include <sstream>
 #include <utility>
 
@@ -109,6 +110,14 @@ bool SolverWatch::readLines(Run& run, int way) {
                 run.answer.path.push_back(at);
                 changed = true;
             }
+        } else if (what == "reached" && wayWord == WayWords[way]) {
+            std::string x, y;
+            words >> x >> y;
+            std::pair<int, int> cell;
+            if (readInt(x, cell.first) && readInt(y, cell.second)) {
+                run.answer.reached.push_back(cell);
+                changed = true;
+            }
         } else if (what == "marrowgast-solve:") {
             lastMessage = run.pending.substr(start + what.size() + 1, end - start - what.size() - 1);
         }
@@ -167,4 +176,23 @@ void SolverWatch::stop() {
         if (run.answer.state == WayAnswer::State::Searching)
             run.answer.state = WayAnswer::State::Idle;
     }
+}
+
+std::string findSolver(const std::string& programFile, std::string& looked) {
+    looked.clear();
+    if (programFile.empty()) {
+        looked = "nowhere: the game's own file is not known";
+        return "";
+    }
+    const std::filesystem::path program(programFile);
+    // The game's own ending (".exe" where there is one) is the tools' too.
+    const std::string name = "marrowgast-solve" + program.extension().string();
+    const std::filesystem::path folder = program.parent_path();
+    for (const std::filesystem::path& place : {folder / name, folder.parent_path() / "bin" / name}) {
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(place, ignored))
+            return place.string();
+        looked += (looked.empty() ? "" : ", ") + place.string();
+    }
+    return "";
 }

@@ -20,6 +20,9 @@ struct WayAnswer {
     std::string reason;
     // Crossed: where the hero stands every few steps (its box's left and bottom edges).
     std::vector<std::pair<float, float>> path;
+    // Not crossed (or stopped): the places the player reached, each the unit cell of its box's
+    // bottom-left corner, named as room files name a position (its left and bottom edges).
+    std::vector<std::pair<int, int>> reached;
 };
 
 // The solver run on the room as it stands after every change, never in the editor's own
@@ -46,6 +49,8 @@ class SolverWatch {
     std::string keysFile(int way) const;
     // How many searches still run.
     int searching();
+    // The scratch folder the room's copy and the key scripts are written to.
+    const std::string& folder() const { return scratch; }
     // Ends every search.
     void stop();
 
@@ -62,3 +67,8 @@ class SolverWatch {
     std::string scratch;
     std::array<Run, 2> runs;
 };
+
+// The solver for the game whose own file is `programFile`: marrowgast-solve beside it, else in
+// the bin folder beside its folder (installed, the game is in games/ and the tools in bin/).
+// Empty when neither is a file; `looked` then names the places looked at.
+std::string findSolver(const std::string& programFile, std::string& looked);

@@ -1,5 +1,6 @@
 #include "editorwindow/ImguiRoomView.h"
 
+#include "actors/Player.h"
 #include "graphics/SpriteRenderer.h"
 
 #include <imgui.h>
@@ -8,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -19,6 +21,10 @@ constexpr std::array<ImU32, 5> KindColours = {IM_COL32(235, 235, 235, 200), IM_C
                                               IM_COL32(250, 210, 60, 220), IM_COL32(250, 80, 80, 230),
                                               IM_COL32(90, 240, 90, 240)};
 constexpr ImU32 SelectedColour = IM_COL32(255, 255, 255, 255);
+// The solver's ways, east and west: the crossing's hero boxes and the places reached.
+constexpr std::array<ImU32, 2> WayColours = {IM_COL32(255, 150, 40, 170), IM_COL32(200, 110, 255, 170)};
+const std::array<ImVec4, 2> WayTextColours = {ImVec4(1.0f, 0.65f, 0.25f, 1.0f),
+                                              ImVec4(0.8f, 0.5f, 1.0f, 1.0f)};
 constexpr std::array<const char*, 5> PaletteNames = {"1 platform", "2 lift", "3 searchable", "4 robot",
                                                      "5 entry point"};
 
@@ -102,9 +108,48 @@ void drawPiece(ImDrawList& list, const RoomView& view, const Piece& p, bool sele
     }
 }
 
-void drawOverRoom(const EditorSession& session, const RoomView& view) {
+// Where a way is not crossed, the room the hero's body can fill: every unit cell covered by
+// its box standing at a reached place, each shaded once.
+void drawReached(ImDrawList& list, const RoomView& view, const WayAnswer& answer, ImU32 colour) {
+    constexpr int Wide = static_cast<int>(RoomWidth);
+    constexpr int High = static_cast<int>(RoomHeight);
+    std::vector<bool> covered(static_cast<std::size_t>(Wide * High), false);
+    const int bodyWide = static_cast<int>(std::ceil(PlayerWidth));
+    const int bodyHigh = static_cast<int>(std::ceil(PlayerHeight));
+    for (const auto& [x, y] : answer.reached)
+        for (int cx = x; cx < x + bodyWide; ++cx)
+            for (int cy = y - bodyHigh; cy < y; ++cy)
+                if (cx >= 0 && cx < Wide && cy >= 0 && cy < High)
+                    covered[static_cast<std::size_t>(cy * Wide + cx)] = true;
+    for (int cy = 0; cy < High; ++cy)
+        for (int cx = 0; cx < Wide; ++cx)
+            if (covered[static_cast<std::size_t>(cy * Wide + cx)])
+                list.AddRectFilled(corner(view, static_cast<float>(cx), static_cast<float>(cy)),
+                                   corner(view, static_cast<float>(cx + 1), static_cast<float>(cy + 1)),
+                                   colour);
+}
+
+// Each way's crossing as the hero's box where it stands every few steps, or the places it
+// reached when it did not cross.
+void drawSolverAnswers(ImDrawList& list, const RoomView& view, const SolverWatch& solver) {
+    for (int way = 0; way < 2; ++way) {
+        const WayAnswer& answer = solver.answer(way);
+        const ImU32 colour = WayColours[static_cast<std::size_t>(way)];
+        if (!answer.reached.empty())
+            drawReached(list, view, answer, (colour & ~IM_COL32_A_MASK) | IM_COL32(0, 0, 0, 50));
+        if (answer.state != WayAnswer::State::Crossed)
+            continue;
+        for (const auto& [x, y] : answer.path)
+            list.AddRect(corner(view, x, y - PlayerHeight), corner(view, x + PlayerWidth, y), colour, 0.0f, 0,
+                         1.5f);
+    }
+}
+
+void drawOverRoom(const EditorSession& session, const RoomView& view, const EditorScreen& screen) {
     ImDrawList& list = *ImGui::GetBackgroundDrawList();
     drawGrid(list, view);
+    if (screen.solver)
+        drawSolverAnswers(list, view, *screen.solver);
     const RoomEditor& editor = session.editor();
     const std::optional<std::size_t> selected = editor.selection();
     std::optional<Piece> chosen;
@@ -121,6 +166,23 @@ void drawOverRoom(const EditorSession& session, const RoomView& view) {
         list.AddRectFilled(corner(view, h.x, h.y - h.h), corner(view, h.x + h.w, h.y),
                            IM_COL32(255, 255, 255, 255));
         list.AddRect(corner(view, h.x, h.y - h.h), corner(view, h.x + h.w, h.y), IM_COL32(0, 0, 0, 255));
+    }
+}
+
+// Each way's answer in its colour, as the status line says it.
+void drawSolverPanel(const EditorScreen& screen) {
+    ImGui::Text("Solver (east, west)");
+    if (!screen.solver) {
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextDisabled("%s", screen.solverNote ? screen.solverNote->c_str() : "none");
+        ImGui::PopTextWrapPos();
+        return;
+    }
+    for (int way = 0; way < 2; ++way) {
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextColored(WayTextColours[static_cast<std::size_t>(way)], "%s",
+                           screen.solver->answerText(way).c_str());
+        ImGui::PopTextWrapPos();
     }
 }
 
@@ -164,7 +226,10 @@ void drawPanel(EditorSession& session, const EditorScreen& screen) {
     ImGui::TextWrapped("Drag to move (Shift: off the grid), corners resize, numbered markers are "
                        "stops and waypoints; F flips an entry point's side. Delete removes; Ctrl+Z, "
                        "Ctrl+Y undo, redo; Ctrl+S saves; "
-                       "F5 plays from the left, Shift+F5 from the right; Ctrl+Q leaves.");
+                       "F5 plays from the left, Shift+F5 from the right; F6 plays the solver's "
+                       "crossing east, Shift+F6 west; Ctrl+Q leaves.");
+    ImGui::Separator();
+    drawSolverPanel(screen);
     const std::vector<LineFinding> findings = editor.document().findings();
     ImGui::Separator();
     if (findings.empty()) {
@@ -172,10 +237,22 @@ void drawPanel(EditorSession& session, const EditorScreen& screen) {
     } else {
         ImGui::TextColored(ImVec4(1.0f, 0.6f, 0.3f, 1.0f), "Findings (%zu)", findings.size());
         ImGui::BeginChild("findings", ImVec2(0.0f, 0.0f), true);
-        for (const LineFinding& finding : findings) {
+        // A click on a finding selects its line, and the object on it.
+        const std::optional<std::size_t> selected = editor.selection();
+        for (std::size_t i = 0; i < findings.size(); ++i) {
+            const LineFinding& finding = findings[i];
+            const auto line = static_cast<std::size_t>(finding.line - 1);
+            ImGui::PushID(static_cast<int>(i));
+            if (ImGui::Selectable(("line " + std::to_string(finding.line)).c_str(), selected == line))
+                session.selectLine(line);
+            ImGui::Indent();
             ImGui::PushTextWrapPos(0.0f);
-            ImGui::Text("line %d: %s", finding.line, finding.message.c_str());
+            ImGui::TextUnformatted(finding.message.c_str());
             ImGui::PopTextWrapPos();
+            if (ImGui::IsItemClicked())
+                session.selectLine(line);
+            ImGui::Unindent();
+            ImGui::PopID();
         }
         ImGui::EndChild();
     }
@@ -224,7 +301,7 @@ float handleReach(const RoomView& view) {
 
 void drawEditorScreen(EditorSession& session, const RoomView& view, const EditorScreen& screen) {
     if (!screen.playing)
-        drawOverRoom(session, view);
+        drawOverRoom(session, view, screen);
     drawPanel(session, screen);
     drawStatusBar(session, screen);
 }

@@ -2,6 +2,7 @@
 // What the editor draws over the room and beside it, with Dear ImGui: the grid, the objects'
 // outlines, markers, patrols, entry sides and handles, the panel and the status bar.
 #include "editor/EditorSession.h"
+#include "editor/SolverWatch.h"
 
 #include <optional>
 #include <string>
@@ -33,6 +34,10 @@ struct EditorScreen {
     std::optional<float> mouseY;
     // A play-test runs: the panel says how to come back, and nothing is drawn over the room.
     bool playing = false;
+    // The solver's answers, drawn over the room and listed in the panel; none when there is no
+    // solver, `solverNote` saying why.
+    const SolverWatch* solver = nullptr;
+    const std::string* solverNote = nullptr;
 };
 
 // Draws one ImGui frame's worth of the editor: call between ImGui::NewFrame and ImGui::Render.

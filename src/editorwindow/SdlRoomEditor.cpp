@@ -6,10 +6,12 @@
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "app/KeyScript.h"
 #include "app/RoomEditorStart.h"
 #include "definitions/Quoted.h"
 #include "definitions/StopRequests.h"
 #include "editor/EditorSession.h"
+#include "editor/SolverWatch.h"
 #include "editorwindow/ImguiRoomView.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
@@ -20,6 +22,7 @@
 #include "platform/SdlKeyboard.h"
 #include "platform/SdlMixer.h"
 #include "platform/SdlPlatform.h"
+#include "platform/system/ProgramFile.h"
 #include "platform/system/TemporaryFolder.h"
 #include "world/Room.h"
 #include "world/World.h"
@@ -30,12 +33,16 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -100,6 +107,7 @@ class ScratchRoom {
     }
 
     const std::string& name() const { return file; }
+    const std::string& folderName() const { return folder; }
 
   private:
     std::string folder;
@@ -139,17 +147,42 @@ class ImguiContext {
     ImguiContext& operator=(const ImguiContext&) = delete;
 };
 
+// The game's own hooks, with a script's keys delivered by the input poll of their step as the
+// replay tool delivers them; without a script, the game's hooks alone.
+class ScriptedHooks final : public GameHooks {
+  public:
+    ScriptedHooks(InputState& input, std::vector<ScriptedKey> keys)
+        : GameHooks(input), input(input), keys(std::move(keys)) {}
+
+    void pollInput() override {
+        const std::int64_t step = stepsRun() + 1;
+        for (; next < keys.size() && keys[next].step <= step; ++next)
+            queueKeyEvent(input, keys[next].code, keys[next].pressed);
+        GameHooks::pollInput();
+    }
+
+  private:
+    InputState& input;
+    std::vector<ScriptedKey> keys;
+    std::size_t next = 0;
+};
+
 // A play-test: the game's own keyboard, hooks and frame loop over the world.
 struct PlayTest {
+    PlayTest(std::vector<ScriptedKey> keys, bool scripted)
+        : hooks(input, std::move(keys)), scripted(scripted) {}
     InputState input;
-    GameHooks hooks{input};
+    ScriptedHooks hooks;
     Engine engine;
+    // The player's keys are the script's (even a script of none): the author's are not.
+    bool scripted;
 };
 
 class EditorWindow {
   public:
-    EditorWindow(EditorSession& session, GameSetup& game, ScratchRoom& scratch)
-        : session(session), game(game), scratch(scratch) {}
+    EditorWindow(EditorSession& session, GameSetup& game, ScratchRoom& scratch, SolverWatch* solver,
+                 std::string solverNote)
+        : session(session), game(game), scratch(scratch), solver(solver), solverNote(std::move(solverNote)) {}
 
     bool open(std::string& error) {
         // A closed window is one request to leave, not a second one as SDL_QUIT: with unsaved
@@ -195,6 +228,7 @@ class EditorWindow {
                 playPass();
             else
                 editPass();
+            watchSolver();
         }
         return 0;
     }
@@ -227,6 +261,39 @@ class EditorWindow {
     }
 
   private:
+    // The solver searches the room as it stands whenever it changed, though not in the middle of
+    // a drag (the drop is the change); its answers are said as they come.
+    void watchSolver() {
+        if (!solver)
+            return;
+        if (!play && !session.dragging()) {
+            std::string text = session.editor().document().text();
+            if (!searchedOnce || text != searchedText) {
+                std::string why;
+                if (!solver->search(text, why))
+                    printStatus("solver: " + why);
+                searchedText = std::move(text);
+                searchedOnce = true;
+                searchStarted = std::chrono::steady_clock::now();
+                answered.fill(false);
+            }
+        }
+        if (!solver->poll())
+            return;
+        for (int way = 0; way < 2; ++way) {
+            const WayAnswer::State state = solver->answer(way).state;
+            if (answered[static_cast<std::size_t>(way)] || state == WayAnswer::State::Searching ||
+                state == WayAnswer::State::Idle)
+                continue;
+            answered[static_cast<std::size_t>(way)] = true;
+            char took[48];
+            std::snprintf(
+                took, sizeof took, "; answered in %.1f s",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - searchStarted).count());
+            printStatus("solver: " + solver->answerText(way) + took);
+        }
+    }
+
     void editPass() {
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, 30) != 0) {
@@ -340,10 +407,37 @@ class EditorWindow {
         else if (sym == SDLK_f)
             session.flipSide();
         else if (sym == SDLK_F5)
-            startPlay(shift ? 1 : 0);
+            startPlay(shift ? 1 : 0, {}, false);
+        else if (sym == SDLK_F6)
+            playCrossing(shift ? 1 : 0);
     }
 
-    void startPlay(int side) {
+    // The solver's crossing of the room as it stands, played from its entry point.
+    void playCrossing(int way) {
+        const char* const name = way == 0 ? "east" : "west";
+        if (!solver) {
+            session.say(std::string("no crossing to play: ") + solverNote);
+            return;
+        }
+        // A change not yet searched has no crossing yet, whatever the last search found.
+        if (solver->answer(way).state != WayAnswer::State::Crossed ||
+            session.editor().document().text() != searchedText) {
+            session.say(std::string("no crossing to play ") + name + " yet: " + solver->answerText(way));
+            return;
+        }
+        std::string text, why;
+        KeyScript script;
+        const std::string file = solver->keysFile(way);
+        if (!readRoomFile(file, text, why) || !parseKeyScript(text, file, script, why)) {
+            session.say(std::string("cannot play the crossing ") + name + ": " + why);
+            return;
+        }
+        startPlay(way, std::move(script.events), true);
+    }
+
+    // A play-test from the entry point of `side`; `scripted`, the player's keys are `keys`, and
+    // the author's only Escape.
+    void startPlay(int side, std::vector<ScriptedKey> keys, bool scripted) {
         if (session.dragging())
             session.release();
         SDL_CaptureMouse(SDL_FALSE);
@@ -358,18 +452,26 @@ class EditorWindow {
             enterRoom(0, again);
             return;
         }
-        play = std::make_unique<PlayTest>();
+        play = std::make_unique<PlayTest>(std::move(keys), scripted);
         initInput(play->input);
         play->engine.clock.ticks = &ticks;
-        messages.onKey = [this](const SDL_Event& event) {
+        messages.onKey = [this, scripted](const SDL_Event& event) {
             // The window sizes and full screen are the game window's: the editor's stays as it is.
             const SDL_Scancode code = event.key.keysym.scancode;
-            if (code >= SDL_SCANCODE_F9 && code <= SDL_SCANCODE_F12)
+            if ((code >= SDL_SCANCODE_F9 && code <= SDL_SCANCODE_F12) ||
+                (scripted && code != SDL_SCANCODE_ESCAPE))
                 return;
             queueSdlKeyEvent(play->input, event);
         };
-        messages.onPad = [this](const SDL_Event& event) { pads.handleEvent(play->input, event); };
-        session.say(side == 0 ? "play-test from left" : "play-test from right");
+        messages.onPad = [this, scripted](const SDL_Event& event) {
+            if (!scripted)
+                pads.handleEvent(play->input, event);
+        };
+        if (scripted)
+            session.say(side == 0 ? "play-test of the solver's crossing east"
+                                  : "play-test of the solver's crossing west");
+        else
+            session.say(side == 0 ? "play-test from left" : "play-test from right");
     }
 
     void playPass() {
@@ -427,6 +529,8 @@ class EditorWindow {
         ImGui::NewFrame();
         EditorScreen screen;
         screen.playing = playing;
+        screen.solver = solver;
+        screen.solverNote = &solverNote;
         if (!playing && view.inside(mouseX, mouseY)) {
             screen.mouseX = view.toRoomX(mouseX);
             screen.mouseY = view.toRoomY(mouseY);
@@ -460,6 +564,12 @@ class EditorWindow {
     SdlMessageSource messages;
     SdlTicks ticks;
     std::unique_ptr<PlayTest> play;
+    SolverWatch* solver;
+    std::string solverNote;
+    std::string searchedText;
+    bool searchedOnce = false;
+    std::chrono::steady_clock::time_point searchStarted;
+    std::array<bool, 2> answered{};
     float mouseX = -1.0f;
     float mouseY = -1.0f;
     bool roomDrawn = false;
@@ -498,7 +608,25 @@ int runRoomEditor(const RoomEditorStart& start) {
     theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     game.useSound(initSound(std::cerr));
 
-    EditorWindow window(session, game, scratch);
+    // The solver runs beside the editor on copies of the room in a folder of the scratch's, and
+    // ends before that folder goes.
+    std::string looked;
+    const std::string solverProgram = findSolver(programFile(), looked);
+    std::optional<SolverWatch> solver;
+    std::string solverNote;
+    if (solverProgram.empty()) {
+        solverNote = "not found: no marrowgast-solve at " + looked;
+    } else {
+        const std::string folder = scratch.folderName() + "/solver";
+        std::error_code failed;
+        std::filesystem::create_directory(folder, failed);
+        if (failed)
+            solverNote = "cannot make " + quotedText(folder) + ": " + failed.message();
+        else
+            solver.emplace(solverProgram, start.dataDirectory, folder);
+    }
+
+    EditorWindow window(session, game, scratch, solver ? &*solver : nullptr, solverNote);
     if (!window.open(why))
         return fail(why);
     if (!window.writeScratch(why))
@@ -506,6 +634,8 @@ int runRoomEditor(const RoomEditorStart& start) {
     if (!window.enterRoom(0, why))
         return fail(quotedText(start.dataDirectory) + ": " + why);
     session.say((exists ? "editing " : "new room ") + quotedText(start.roomFile));
+    if (!solverNote.empty())
+        printStatus("solver: " + solverNote);
     for (const LineFinding& finding : session.editor().document().findings())
         session.say("finding at line " + std::to_string(finding.line) + ": " + finding.message);
     return window.run();

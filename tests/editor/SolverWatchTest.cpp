@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -75,9 +76,17 @@ TEST(SolverWatch, AWallAcrossTheRoomIsSeenAndItsUndoToo) {
     ASSERT_TRUE(editor.resize(*wall, {20, 26, 2, 26}));
     ASSERT_TRUE(watch.search(editor.document().text(), why)) << why;
     waitForAnswers(watch);
+    // The wall fills x 20 to 22: what each way reached lies on its own side of it (a cell is
+    // named by the hero's left edge, two units wide), and holds where it came in.
     for (int way = 0; way < 2; ++way) {
-        EXPECT_EQ(watch.answer(way).state, WayAnswer::State::NotCrossed) << watch.answerText(way);
-        EXPECT_TRUE(watch.answer(way).path.empty());
+        const WayAnswer& answer = watch.answer(way);
+        EXPECT_EQ(answer.state, WayAnswer::State::NotCrossed) << watch.answerText(way);
+        EXPECT_TRUE(answer.path.empty());
+        ASSERT_GT(answer.reached.size(), 10U);
+        for (const auto& [x, y] : answer.reached)
+            EXPECT_TRUE(way == 0 ? x <= 18 : x >= 22) << x << " " << y;
+        const std::pair<int, int> entry = way == 0 ? std::pair{1, 25} : std::pair{37, 25};
+        EXPECT_NE(std::find(answer.reached.begin(), answer.reached.end(), entry), answer.reached.end());
     }
     EXPECT_EQ(watch.answerText(1), "west: not crossed within 3600 steps");
 
@@ -85,6 +94,7 @@ TEST(SolverWatch, AWallAcrossTheRoomIsSeenAndItsUndoToo) {
     ASSERT_TRUE(watch.search(editor.document().text(), why)) << why;
     waitForAnswers(watch);
     EXPECT_EQ(watch.answer(0).state, WayAnswer::State::Crossed) << watch.answerText(0);
+    EXPECT_TRUE(watch.answer(0).reached.empty());
 }
 
 // A newer room ends the searches of the older at once; a room the solver cannot read and a
@@ -124,4 +134,23 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
     EXPECT_EQ(missing.searching(), 0);
 }
 
+// The solver beside the game wins over one in the installation's bin folder; where there is
+// none, both places are named.
+TEST(SolverWatch, TheSolverIsFoundBesideTheGameOrInBin) {
+    TempDir root;
+    std::filesystem::create_directories(root.path("games"));
+    std::filesystem::create_directories(root.path("bin"));
+    const std::string game = root.write("games/marrowgast", "");
+    std::string looked;
+    EXPECT_EQ(findSolver(game, looked), "");
+    EXPECT_EQ(looked, root.path("games/marrowgast-solve") + ", " + root.path("bin/marrowgast-solve"));
+    // A folder of that name is no program.
+    std::filesystem::create_directories(root.path("games/marrowgast-solve"));
+    EXPECT_EQ(findSolver(game, looked), "");
+    const std::string installed = root.write("bin/marrowgast-solve", "");
+    EXPECT_EQ(findSolver(game, looked), installed);
+    std::filesystem::remove(root.path("games/marrowgast-solve"));
+    EXPECT_EQ(findSolver(game, looked), root.write("games/marrowgast-solve", ""));
+    EXPECT_EQ(findSolver("", looked), "");
+}
 } // namespace

@@ -2,9 +2,10 @@
 # The room editor on a virtual X display, driven by real X mouse and key events: room 1 of a
 # copy of the data opened, saved without a change (the same bytes), a platform placed with key 1
 # and a click and saved (one more line, every other line as it was), played with F5 and walked
-# right, Escape back to the editor, and Ctrl+Q twice over an unsaved change (exit status 0, the
-# change not written); then a room made from nothing and played, and a faulty room's findings.
-# The editor's status lines on standard output say where it is.
+# right, Escape back to the editor, the solver's answers (crossed both ways) and its crossings
+# played with F6 and Shift+F6, and Ctrl+Q twice over an unsaved change (exit status 0, the change not written); then a room made from nothing
+# and played, a wall put across it and taken back as the solver's answers follow, and a faulty
+# room's findings. The editor's status lines on standard output say where it is.
 game=$(realpath "${1:?usage: editor_window_check.sh GAME SOURCE_DIR}")
 source=$(realpath "${2:?usage: editor_window_check.sh GAME SOURCE_DIR}")
 for tool in Xvfb xdotool; do
@@ -70,6 +71,13 @@ leave_editor() {
   wait "$gamepid"; code=$?
   gamepid=
   [ $code -eq 0 ] || fail "the editor exited $code"
+  no_solver_left
+}
+# The solver's searches end with the editor: none of them, named by this run's data folder, is left.
+no_solver_left() {
+  sleep 0.2
+  pgrep -f -- "marrowgast-solve --root $scratch/data " >/dev/null && fail "a solver outlived the editor: $(pgrep -a -f -- "--root $scratch/data ")"
+  return 0
 }
 
 start_editor room1.txt --edit 1
@@ -103,6 +111,33 @@ wait_for 1 '^back in the editor$'
 x=$(sed -n 's/^play-test ended after [0-9]* steps, the player at x \([0-9.]*\) y .*/\1/p' "$status")
 [ -n "$x" ] || fail "no play-test end line"
 awk -v x="$x" 'BEGIN { exit !(x > 3 && x < 16) }' || fail "the player did not run right: x $x"
+
+# The solver's answers, said as they come: room 1 with the new platform is crossed both ways.
+# The answers of the room as it stands are the last said, once COUNT have been said.
+last_answer() { grep "^solver: $1: " "$status" | tail -n 1; }
+wait_answer() {
+  for _ in $(seq 900); do
+    [ "$(grep -c '^solver: ' "$status")" -ge "$1" ] &&
+      last_answer east | grep -q -- "$2" && last_answer west | grep -q -- "$3" && return 0
+    kill -0 "$gamepid" 2>/dev/null || fail "the editor ended while waiting for the solver"
+    sleep 0.1
+  done
+  fail "the solver's answers are not \"$2\" and \"$3\""
+}
+crossed='^solver: [a-z]*: crossed in [0-9]* steps, tightest window [0-9]* steps ([a-z]* [a-z]* at step [0-9]*); answered in [0-9.]* s$'
+wait_answer 2 "$crossed" "$crossed"
+grep '^solver: ' "$status" >"$scratch/answers.txt"
+# F6 and Shift+F6 play the solver's crossings with the game's rules: out at the far edge in the
+# very step the solver said.
+for way in east west; do
+  [ $way = east ] && { key=F6; edge=right; } || { key=shift+F6; edge=left; }
+  steps=$(last_answer $way | sed 's/^solver: [a-z]*: crossed in \([0-9]*\) steps.*/\1/')
+  xdotool key $key
+  wait_for 1 "^play-test of the solver's crossing $way\$"
+  wait_for 1 "^walked out at the $edge\$"
+  wait_for 1 "^play-test ended after $steps steps, "
+done
+wait_for 3 '^back in the editor$'
 
 # An unsaved change: the first Ctrl+Q says so and stays, the second leaves without writing it.
 xdotool key Delete
@@ -147,6 +182,24 @@ xdotool keydown Right
 wait_for 1 '^walked out at the right$'
 xdotool keyup Right
 wait_for 1 '^back in the editor$'
+# A wall across the new room (a platform placed, its corner dragged down to the floor) is
+# crossed neither way, and its undo is crossed again; undone to the room saved, it leaves at once.
+wait_answer 2 "$crossed" "$crossed"
+xdotool key 1
+xdotool mousemove --window "$window" 492 492 click 1
+wait_for 1 '^placed platform at line 4$'
+answers=$(grep -c '^solver: ' "$status")
+xdotool mousemove --window "$window" 576 504 mousedown 1 mousemove --window "$window" 540 600 mousemove --window "$window" 504 672 mouseup 1
+wait_for 1 '^resized platform at line 4$'
+walled='^solver: [a-z]*: not crossed within 3600 steps; answered in [0-9.]* s$'
+wait_answer $((answers + 2)) "$walled" "$walled"
+answers=$(grep -c '^solver: ' "$status")
+xdotool key ctrl+z
+wait_for 1 '^undone$'
+wait_answer $((answers + 2)) "$crossed" "$crossed"
+xdotool key ctrl+z
+wait_for 2 '^undone$'
+grep '^solver: ' "$status" >>"$scratch/answers.txt"
 leave_editor
 grep -q '^left the editor$' "$status" || fail "a saved room did not leave at the first Ctrl+Q"
 
@@ -158,4 +211,17 @@ wait_for 1 '^finding at line 1: '
 wait_for 1 '^finding at line 2: '
 leave_editor
 cmp -s "$scratch/work/broken.txt" "$scratch/broken-before.txt" || fail "opening a faulty room changed it"
-echo "room editor driven: room 1 edited and played to x $x, a room made from nothing and walked across, a faulty room opened"
+# A stop signal while the solver searches room 1 (as it does from the opening) ends the editor
+# and its searches with it.
+start_editor room1.txt --edit 1
+wait_for 1 '^editing '
+pgrep -f -- "marrowgast-solve --root $scratch/data " >/dev/null || fail "no solver searches the room just opened"
+kill -TERM "$gamepid"
+wait "$gamepid"; code=$?
+gamepid=
+[ $code -eq 0 ] || fail "the editor stopped by a signal with nothing unsaved exited $code"
+no_solver_left
+
+echo "room editor driven: room 1 edited, played to x $x and crossed by the solver both ways, a room made from nothing and walked across, walled and unwalled, a faulty room opened"
+echo "the solver's answers, as the editor said them:"
+cat "$scratch/answers.txt"

@@ -1,4 +1,4 @@
-#include "tools/common/KeyScript.h"
+#include "app/KeyScript.h"
 
 #include "input/KeyCodes.h"
 

@@ -5,13 +5,13 @@
 #include "actors/Robot.h"
 #include "app/GameSetup.h"
 #include "app/KeyCommands.h"
+#include "app/KeyScript.h"
 #include "bench/DeviceModel.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "graphics/QuadLayout.h"
 #include "support/ReadText.h"
 #include "support/TempDir.h"
-#include "tools/common/KeyScript.h"
 #include "world/Room.h"
 
 #include <gtest/gtest.h>

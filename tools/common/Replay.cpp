@@ -12,6 +12,7 @@
 #include "app/FrameLoop.h"
 #include "app/GameHooks.h"
 #include "app/GameSetup.h"
+#include "app/KeyScript.h"
 #include "game/WorldOperations.h"
 #include "game/WorldSnapshot.h"
 #include "graphics/Graphics.h"
@@ -20,7 +21,6 @@
 #include "platform/OutputFile.h"
 #include "platform/system/MemoryUse.h"
 #include "sound/Sound.h"
-#include "tools/common/KeyScript.h"
 #include "tools/common/UnitGrid.h"
 #include "world/Room.h"
 

@@ -39,8 +39,9 @@ const CommandLineProgram Program{
         {"--lines", "",
          "for a program that reads the answers (the room editor): with --room-file, each way's\n"
          "answer as \"answer WAY crossed STEPS WINDOW KEY down|up STEP\", \"answer WAY not-crossed\n"
-         "MAXSTEPS STATES\" or \"answer WAY stopped REASON\", and a crossing's path as \"path WAY X Y\"\n"
-         "lines, where the hero stands every 8 steps"},
+         "MAXSTEPS STATES\" or \"answer WAY stopped REASON\", a crossing's path as \"path WAY X Y\"\n"
+         "lines, where the hero stands every 8 steps, and where none was found, the places the\n"
+         "player reached as \"reached WAY X Y\" lines (the unit cells of its box's bottom-left corner)"},
     },
     "The input model: the held keys change only every 4 steps (steps 1, 5, 9, ...), to one of\n"
     "nothing, Left or Right, each with or without Space, or, while the player stands on or rides\n"
@@ -108,6 +109,9 @@ int solveFile(GameSetup& game, const std::string& roomFile, const std::vector<Wa
             continue;
         }
         out << answerLine(way, crossing, maxSteps) << "\n";
+        // Where no crossing was found, the places the player could reach.
+        if (!crossing.found)
+            out << reachedLines(way, crossing);
         for (const PathPoint& at : crossingPath(game, roomFile, way, crossing, 8, error)) {
             char x[MaxShortestTextLength];
             char y[MaxShortestTextLength];

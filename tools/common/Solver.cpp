@@ -412,6 +412,7 @@ class RoomSearch {
         });
         best.stop = best.found ? SearchStop::None : searched.stop;
         best.states = searched.states;
+        best.reached = searched.reached;
         best.bytes = searched.bytes;
         best.bytesToStart = searched.bytesToStart;
         best.memoryLimit = bounds.memoryLimit;
@@ -604,10 +605,15 @@ class RoomSearch {
             result.stop = SearchStop::FirstState;
             result.bytesToStart = bytesHeld() + store->growth();
         } else {
+            noteReached();
             open.push_back({stepsToGo(way) * Greed, 1});
             expand(result);
         }
         result.states = store->size();
+        for (int x = 0; x < ReachWide; ++x)
+            for (int y = 0; y < ReachHigh; ++y)
+                if (reachedCells[static_cast<std::size_t>(x * ReachHigh + y)] != 0)
+                    result.reached.push_back({x, y});
         result.bytes = bytesHeld();
         // The states are not needed again.
         store.reset();
@@ -688,11 +694,22 @@ class RoomSearch {
                 }
                 if (added == Added::Known)
                     continue;
+                noteReached();
                 const float cost = static_cast<float>(block * BlockSteps) + Greed * stepsToGo(way);
                 open.push_back({cost, static_cast<std::uint32_t>(store->size())});
                 std::push_heap(open.begin(), open.end());
             }
         }
+    }
+
+    // The cell of the room that the player's box's bottom-left corner is in, noted as reached.
+    // What lies outside the room (the player leaving, or falling out) is not a place in it.
+    void noteReached() {
+        const Player& p = *world.player;
+        const float x = std::floor(p.x);
+        const float y = std::ceil(p.y);
+        if (x >= 0.0f && x < static_cast<float>(ReachWide) && y >= 0.0f && y < static_cast<float>(ReachHigh))
+            reachedCells[static_cast<std::size_t>(static_cast<int>(x) * ReachHigh + static_cast<int>(y))] = 1;
     }
 
     // The share of the memory bound the checkpoints of runs may hold.
@@ -1083,6 +1100,10 @@ class RoomSearch {
         return c;
     }
 
+    // The cells a player's box corner can stand in: its bottom edge reaches the room's.
+    static constexpr int ReachWide = static_cast<int>(RoomWidth);
+    static constexpr int ReachHigh = static_cast<int>(RoomHeight) + 1;
+
     Way way;
     int maxSteps;
     SearchBounds bounds;
@@ -1101,6 +1122,8 @@ class RoomSearch {
     // How many steps apart record keeps the states of a script.
     std::size_t keptEvery = 1;
     std::vector<std::vector<KeyPress>> found;
+    // The cells the player stood in, ReachHigh a column (see noteReached).
+    std::vector<std::uint8_t> reachedCells = std::vector<std::uint8_t>(ReachWide * ReachHigh, 0);
     // Steps the scripts have been re-run for.
     std::int64_t stepsRun = 0;
     // The script last recorded: its held keys per step, the state before every keptEvery-th
@@ -1303,6 +1326,14 @@ std::string answerLine(Way way, const Crossing& crossing, int maxSteps) {
     if (crossing.stopped())
         return line + "stopped " + stoppedText(crossing);
     return line + "not-crossed " + std::to_string(maxSteps) + " " + std::to_string(crossing.states);
+}
+
+std::string reachedLines(Way way, const Crossing& crossing) {
+    std::string lines;
+    for (const ReachedCell& cell : crossing.reached)
+        lines += std::string("reached ") + wayName(way) + " " + std::to_string(cell.x) + " " +
+                 std::to_string(cell.y) + "\n";
+    return lines;
 }
 
 std::string stoppedText(const Crossing& crossing) {

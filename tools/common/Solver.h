@@ -72,6 +72,12 @@ struct SearchBounds {
     double progressSeconds = 5.0;
 };
 
+struct ReachedCell {
+    int x = 0;
+    int y = 0;
+    bool operator==(const ReachedCell&) const = default;
+};
+
 struct Crossing {
     bool found = false;
     // The search stopped at a bound before it found a crossing or ran out of states.
@@ -95,6 +101,10 @@ struct Crossing {
     std::size_t bytesToStart = 0;
     std::size_t memoryLimit = 0;
     std::size_t stateLimit = 0;
+    // The places the player stood in the states the search met, in the room: the unit cells
+    // holding its box's bottom-left corner, each named as room files name a position (its left
+    // and bottom edges), west to east, then top to bottom; once each.
+    std::vector<ReachedCell> reached;
 };
 
 class GameSetup;
@@ -131,6 +141,8 @@ std::string crossingLine(const std::string& label, Way way, const Crossing& cros
 // down|up STEP" (KEY "none" when no key is pressed), "answer WAY not-crossed MAXSTEPS STATES" or
 // "answer WAY stopped REASON".
 std::string answerLine(Way way, const Crossing& crossing, int maxSteps);
+// "reached WAY X Y" lines, one for each cell of `crossing.reached`.
+std::string reachedLines(Way way, const Crossing& crossing);
 // "W steps (KEY down|up at step T)": the crossing's tightest window and its event, KEY named as
 // in key scripts.
 std::string tightestText(const Crossing& crossing);
