@@ -1,5 +1,7 @@
 #include "editor/EditorSession.h"
 
+#include "definitions/Quoted.h"
+
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -155,11 +157,12 @@ TEST(EditorSession, LeavingWithUnsavedChangesAsksOnceAndSavingSaysWhere) {
     EXPECT_EQ(w.lines.back(), "left without saving");
 
     EXPECT_TRUE(w.session.save());
-    EXPECT_EQ(w.lines.back(), "saved \"" + dir.path("room.txt") + "\"");
+    EXPECT_EQ(w.lines.back(), "saved " + quotedText(dir.path("room.txt")));
     EXPECT_TRUE(w.session.leave());
     Watched nowhere(Room, dir.path("missing/room.txt"));
     EXPECT_FALSE(nowhere.session.save());
-    EXPECT_EQ(nowhere.lines.back().rfind("cannot save \"" + dir.path("missing/room.txt") + "\": ", 0), 0u);
+    EXPECT_EQ(nowhere.lines.back().rfind("cannot save " + quotedText(dir.path("missing/room.txt")) + ": ", 0),
+              0u);
 }
 
 } // namespace

@@ -119,6 +119,12 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
     waitForAnswers(watch);
     EXPECT_NE(watch.answer(0).state, WayAnswer::State::Searching) << watch.answerText(0);
 
+    SolverWatch missing(scratch.path("no solver"), MARROWGAST_SOURCE_DIR, scratch.path(""));
+    EXPECT_FALSE(missing.search(OpenYard, why));
+    EXPECT_EQ(missing.answer(1).state, WayAnswer::State::Failed);
+    EXPECT_NE(missing.answerText(1).find("cannot start the solver"), std::string::npos);
+    EXPECT_EQ(missing.searching(), 0);
+
     {
         SolverWatch leaving(MARROWGAST_SOLVE_PROGRAM, MARROWGAST_SOURCE_DIR, scratch.path(""));
         ASSERT_TRUE(leaving.search(OpenYard, why));
@@ -126,12 +132,6 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
     if (solverChildren() < 0)
         GTEST_SKIP() << "counting child processes needs Linux's /proc";
     EXPECT_EQ(solverChildren(), 0);
-
-    SolverWatch missing(scratch.path("no solver"), MARROWGAST_SOURCE_DIR, scratch.path(""));
-    EXPECT_FALSE(missing.search(OpenYard, why));
-    EXPECT_EQ(missing.answer(1).state, WayAnswer::State::Failed);
-    EXPECT_NE(missing.answerText(1).find("cannot start the solver"), std::string::npos);
-    EXPECT_EQ(missing.searching(), 0);
 }
 
 // The solver beside the game wins over one in the installation's bin folder; where there is
