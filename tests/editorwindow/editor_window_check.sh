@@ -102,15 +102,17 @@ diff "$scratch/original.txt" "$room" >"$scratch/diff.txt"
 xdotool key F5
 wait_for 1 '^play-test from left$'
 sleep 0.5
+# Held a second (about 60 steps, 9 units at the run speed: short of the ditch at x 16), so that
+# even a busy machine lets the game see it held for a while.
 xdotool keydown Right
-sleep 0.7
+sleep 1.0
 xdotool keyup Right
 sleep 0.3
 xdotool key Escape
 wait_for 1 '^back in the editor$'
 x=$(sed -n 's/^play-test ended after [0-9]* steps, the player at x \([0-9.]*\) y .*/\1/p' "$status")
 [ -n "$x" ] || fail "no play-test end line"
-awk -v x="$x" 'BEGIN { exit !(x > 3 && x < 16) }' || fail "the player did not run right: x $x"
+awk -v x="$x" 'BEGIN { exit !(x > 2 && x < 16) }' || fail "the player did not run right: x $x"
 
 # The solver's answers, said as they come: room 1 with the new platform is crossed both ways.
 # The answers of the room as it stands are the last said, once COUNT have been said.
