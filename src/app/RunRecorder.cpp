@@ -11,12 +11,13 @@
 namespace {
 
 template <class Number> std::string text(Number value) {
-    char digits[MaxShortestTextLength];
     // Floats come out as the shortest text that reads back as exactly the same float.
-    if constexpr (std::is_floating_point_v<Number>)
-        return std::string(digits, writeShortestText(digits, value));
-    else
+    if constexpr (std::is_floating_point_v<Number>) {
+        return shortestText(value);
+    } else {
+        char digits[MaxShortestTextLength];
         return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    }
 }
 
 } // namespace

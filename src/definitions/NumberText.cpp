@@ -157,3 +157,8 @@ bool readNumberText(std::string_view word, double& value, bool exponentAllowed) 
 char* writeShortestText(char* out, float value) {
     return writeShortest(out, value);
 }
+
+std::string shortestText(float value) {
+    char text[MaxShortestTextLength];
+    return std::string(text, writeShortestText(text, value));
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <string_view>
 
 // Numbers as text, byte for byte the same on every platform the game is built for: the traces
@@ -22,3 +23,5 @@ bool readNumberText(std::string_view word, double& value, bool exponentAllowed =
 // "nan". Writes at most MaxShortestTextLength characters from `out` and returns their end.
 constexpr int MaxShortestTextLength = 32;
 char* writeShortestText(char* out, float value);
+// The same text as a string.
+std::string shortestText(float value);

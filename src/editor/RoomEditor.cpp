@@ -28,8 +28,7 @@ std::string wholeText(std::int64_t value) {
 }
 
 std::string decimalText(float value) {
-    char text[MaxShortestTextLength];
-    return std::string(text, writeShortestText(text, std::clamp(value, -FarthestPosition, FarthestPosition)));
+    return shortestText(std::clamp(value, -FarthestPosition, FarthestPosition));
 }
 
 std::int32_t wholeValue(const ReadLine& read, const GivenKey* key, std::size_t i) {

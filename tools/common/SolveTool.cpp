@@ -112,12 +112,8 @@ int solveFile(GameSetup& game, const std::string& roomFile, const std::vector<Wa
         // Where no crossing was found, the places the player could reach.
         if (!crossing.found)
             out << reachedLines(way, crossing);
-        for (const PathPoint& at : crossingPath(game, roomFile, way, crossing, 8, error)) {
-            char x[MaxShortestTextLength];
-            char y[MaxShortestTextLength];
-            out << "path " << wayWord(way) << " " << std::string_view(x, writeShortestText(x, at.x)) << " "
-                << std::string_view(y, writeShortestText(y, at.y)) << "\n";
-        }
+        for (const PathPoint& at : crossingPath(game, roomFile, way, crossing, 8, error))
+            out << "path " << wayWord(way) << " " << shortestText(at.x) << " " << shortestText(at.y) << "\n";
         out << std::flush;
     }
     return status;
