@@ -120,10 +120,10 @@ void drawReached(ImDrawList& list, const RoomView& view, const WayAnswer& answer
         for (int cx = x; cx < x + bodyWide; ++cx)
             for (int cy = y - bodyHigh; cy < y; ++cy)
                 if (cx >= 0 && cx < Wide && cy >= 0 && cy < High)
-                    covered[static_cast<std::size_t>(cy * Wide + cx)] = true;
+                    covered[static_cast<std::size_t>(cy) * Wide + static_cast<std::size_t>(cx)] = true;
     for (int cy = 0; cy < High; ++cy)
         for (int cx = 0; cx < Wide; ++cx)
-            if (covered[static_cast<std::size_t>(cy * Wide + cx)])
+            if (covered[static_cast<std::size_t>(cy) * Wide + static_cast<std::size_t>(cx)])
                 list.AddRectFilled(corner(view, static_cast<float>(cx), static_cast<float>(cy)),
                                    corner(view, static_cast<float>(cx + 1), static_cast<float>(cy + 1)),
                                    colour);

@@ -612,7 +612,7 @@ class RoomSearch {
         result.states = store->size();
         for (int x = 0; x < ReachWide; ++x)
             for (int y = 0; y < ReachHigh; ++y)
-                if (reachedCells[static_cast<std::size_t>(x * ReachHigh + y)] != 0)
+                if (reachedCells[static_cast<std::size_t>(x) * ReachHigh + static_cast<std::size_t>(y)] != 0)
                     result.reached.push_back({x, y});
         result.bytes = bytesHeld();
         // The states are not needed again.
@@ -709,7 +709,7 @@ class RoomSearch {
         const float x = std::floor(p.x);
         const float y = std::ceil(p.y);
         if (x >= 0.0f && x < static_cast<float>(ReachWide) && y >= 0.0f && y < static_cast<float>(ReachHigh))
-            reachedCells[static_cast<std::size_t>(static_cast<int>(x) * ReachHigh + static_cast<int>(y))] = 1;
+            reachedCells[static_cast<std::size_t>(x) * ReachHigh + static_cast<std::size_t>(y)] = 1;
     }
 
     // The share of the memory bound the checkpoints of runs may hold.
