@@ -24,6 +24,16 @@
 
 namespace {
 
+// Words left as they come, not zeroed: each is written before it is read. (What
+// std::make_unique_for_overwrite does, which not every standard library of the game's builds has.)
+std::unique_ptr<std::uint32_t[]> uninitialisedWords(std::size_t count) {
+    return std::unique_ptr<std::uint32_t[]>(new std::uint32_t[count]);
+}
+
+} // namespace
+
+namespace {
+
 // How many crossings one search looks at before it keeps the easiest.
 constexpr std::size_t CrossingsCompared = 6;
 // The weight of the distance still to go against the steps already taken: above 1 the search
@@ -115,7 +125,7 @@ class StateStore {
     std::size_t growth() const { return count % perChunk == 0 ? chunkSize() : 0; }
     std::uint32_t* add() {
         if (count % perChunk == 0)
-            chunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(perChunk * recordWords));
+            chunks.push_back(uninitialisedWords(perChunk * recordWords));
         return (*this)[count++];
     }
     std::size_t bytes() const {
@@ -329,7 +339,7 @@ class Checkpoints {
             if (!chunks.empty() && current + 1 < chunks.size()) {
                 ++current;
             } else if (chunks.size() < mostChunks) {
-                chunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(ChunkWords));
+                chunks.push_back(uninitialisedWords(ChunkWords));
                 current = chunks.size() - 1;
             } else {
                 // Full: everything is forgotten and the chunks are filled again from the first.
