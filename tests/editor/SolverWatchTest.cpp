@@ -137,20 +137,24 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
 // The solver beside the game wins over one in the installation's bin folder; where there is
 // none, both places are named.
 TEST(SolverWatch, TheSolverIsFoundBesideTheGameOrInBin) {
+    using Path = std::filesystem::path;
     TempDir root;
-    std::filesystem::create_directories(root.path("games"));
-    std::filesystem::create_directories(root.path("bin"));
+    const Path games = root.path("games");
+    const Path bin = root.path("bin");
+    std::filesystem::create_directories(games);
+    std::filesystem::create_directories(bin);
     const std::string game = root.write("games/marrowgast", "");
     std::string looked;
     EXPECT_EQ(findSolver(game, looked), "");
-    EXPECT_EQ(looked, root.path("games/marrowgast-solve") + ", " + root.path("bin/marrowgast-solve"));
+    EXPECT_EQ(looked, (games / "marrowgast-solve").string() + ", " + (bin / "marrowgast-solve").string());
     // A folder of that name is no program.
-    std::filesystem::create_directories(root.path("games/marrowgast-solve"));
+    std::filesystem::create_directories(games / "marrowgast-solve");
     EXPECT_EQ(findSolver(game, looked), "");
-    const std::string installed = root.write("bin/marrowgast-solve", "");
-    EXPECT_EQ(findSolver(game, looked), installed);
-    std::filesystem::remove(root.path("games/marrowgast-solve"));
-    EXPECT_EQ(findSolver(game, looked), root.write("games/marrowgast-solve", ""));
+    root.write("bin/marrowgast-solve", "");
+    EXPECT_EQ(Path(findSolver(game, looked)), bin / "marrowgast-solve");
+    std::filesystem::remove(games / "marrowgast-solve");
+    root.write("games/marrowgast-solve", "");
+    EXPECT_EQ(Path(findSolver(game, looked)), games / "marrowgast-solve");
     EXPECT_EQ(findSolver("", looked), "");
 }
 } // namespace
