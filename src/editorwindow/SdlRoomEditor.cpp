@@ -161,6 +161,23 @@ class ScriptedHooks final : public GameHooks {
         GameHooks::pollInput();
     }
 
+    // A busy pass runs several steps, so the step the player walks out in is kept as it
+    // happens, with where the player stood.
+    int updateWorld() override {
+        const int quit = GameHooks::updateWorld();
+        if (world.roomChangePending && !walkedOut && world.player) {
+            walkedOut = true;
+            outStep = stepsRun();
+            outX = world.player->x;
+            outY = world.player->y;
+        }
+        return quit;
+    }
+    bool walkedOut = false;
+    std::int64_t outStep = 0;
+    float outX = 0.0f;
+    float outY = 0.0f;
+
   private:
     InputState& input;
     std::vector<ScriptedKey> keys;
@@ -496,11 +513,13 @@ class EditorWindow {
     void endPlay() {
         stopAllSounds();
         if (world.player) {
+            const ScriptedHooks& h = play->hooks;
             char where[96];
             std::snprintf(where, sizeof where,
                           "play-test ended after %lld steps, the player at x %.2f y %.2f",
-                          static_cast<long long>(play->hooks.stepsRun()),
-                          static_cast<double>(world.player->x), static_cast<double>(world.player->y));
+                          static_cast<long long>(h.walkedOut ? h.outStep : h.stepsRun()),
+                          static_cast<double>(h.walkedOut ? h.outX : world.player->x),
+                          static_cast<double>(h.walkedOut ? h.outY : world.player->y));
             session.say(where);
         }
         play.reset();
