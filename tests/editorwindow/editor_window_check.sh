@@ -217,7 +217,13 @@ cmp -s "$scratch/work/broken.txt" "$scratch/broken-before.txt" || fail "opening 
 # and its searches with it.
 start_editor room1.txt --edit 1
 wait_for 1 '^editing '
-pgrep -f -- "marrowgast-solve --root $scratch/data " >/dev/null || fail "no solver searches the room just opened"
+# The searches start on the editor's first pass after it says what it edits: looked for a while.
+searching=
+for _ in $(seq 200); do
+  pgrep -f -- "marrowgast-solve --root $scratch/data " >/dev/null && { searching=1; break; }
+  sleep 0.05
+done
+[ -n "$searching" ] || fail "no solver searches the room just opened"
 kill -TERM "$gamepid"
 wait "$gamepid"; code=$?
 gamepid=
