@@ -152,6 +152,30 @@ TEST(ImageFiles, PngsOfBothFormsRoundTripFromOneToTheSideLimitAndOnePastItDoNotD
     }
 }
 
+TEST(ImageFiles, PicturesWhosePixelsDoNotFillTheirSizeAreNeverWritten) {
+    const struct {
+        int width, height;
+        std::size_t bytes;
+    } cases[] = {{0, 3, 0}, {3, 0, 0}, {-2, -2, 16}, {2, 2, 15}, {2, 2, 17}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " " + std::to_string(c.bytes));
+        RgbaImage image;
+        image.width = c.width;
+        image.height = c.height;
+        image.pixels.assign(c.bytes, 200);
+        TempDir dir;
+        for (const bool alpha : {false, true}) {
+            std::string why;
+            EXPECT_FALSE(writePngFile(dir.path("shot.png"), image, alpha, &why));
+            EXPECT_EQ(why, "the picture cannot be encoded");
+        }
+        std::string why;
+        EXPECT_FALSE(writeJpegFile(dir.path("shot.jpg"), image, 90, &why));
+        EXPECT_EQ(why, "the picture cannot be encoded");
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path("")));
+    }
+}
+
 TEST(ImageFiles, EnormousImagesAreRefusedQuickly) {
     auto start = std::chrono::steady_clock::now();
     RgbaImage image;

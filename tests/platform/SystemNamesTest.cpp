@@ -90,6 +90,11 @@ TEST(SystemFiles, BytesGoOutAndComeBackExactly) {
     ASSERT_TRUE(output.open(folder.path("written.bin"), OutputFile::Accept::RegularFile, why)) << why;
     ASSERT_TRUE(output.write(bytes, why) && output.close(why)) << why;
     EXPECT_EQ(readText(folder.path("written.bin")), bytes);
+    // Opened again on a file that was there, the same output does not count it as its own.
+    ASSERT_TRUE(output.open(folder.path("replaced.bin"), OutputFile::Accept::RegularFile, why)) << why;
+    EXPECT_FALSE(output.created());
+    output.discard();
+    EXPECT_EQ(readText(folder.path("replaced.bin")), bytes);
 
     // Every byte value in the pixels, so the compressed rows hold 0x0A and 0x0D.
     RgbaImage image;
