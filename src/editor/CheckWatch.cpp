@@ -27,7 +27,8 @@ bool isSummary(std::string_view line) {
 } // namespace
 
 CheckWatch::CheckWatch(std::string checker, std::string dataFolder, std::string scratch)
-    : checker(std::move(checker)), dataFolder(std::move(dataFolder)), copy(std::move(scratch) + "/room.txt") {}
+    : checker(std::move(checker)), dataFolder(std::move(dataFolder)), copy(std::move(scratch) + "/room.txt") {
+}
 
 bool CheckWatch::check(std::string_view roomText, std::string& why) {
     stop();
@@ -112,8 +113,8 @@ void CheckWatch::finish() {
         current = State::Failed;
         const std::optional<int> status = child.exitStatus();
         reason = !lastError.empty() ? lastError
-                 : status           ? "the check ended without its count (status " + std::to_string(*status) + ")"
-                                    : "the check ended without its count";
+                 : status ? "the check ended without its count (status " + std::to_string(*status) + ")"
+                          : "the check ended without its count";
         found.clear();
         measured.clear();
     }

@@ -204,7 +204,7 @@ void drawCheckFindings(EditorSession& session, const EditorScreen& screen) {
     }
     if (findings.empty()) {
         ImGui::TextDisabled(screen.check->state() == CheckWatch::State::Done ? "The check finds nothing"
-                                                                              : "Checking");
+                                                                             : "Checking");
         return;
     }
     ImGui::TextColored(ImVec4(1.0f, 0.6f, 0.3f, 1.0f), "Findings (%zu)", findings.size());
@@ -214,7 +214,7 @@ void drawCheckFindings(EditorSession& session, const EditorScreen& screen) {
         const CheckFinding& finding = findings[i];
         const std::optional<std::size_t> line = findingLine(finding);
         ImGui::PushID(static_cast<int>(i));
-        const std::string where = line ? "line " + std::to_string(finding.line)
+        const std::string where = line                   ? "line " + std::to_string(finding.line)
                                   : finding.file.empty() ? std::string("the room")
                                                          : finding.file;
         if (ImGui::Selectable(where.c_str(), line && selected == line) && line)
@@ -285,8 +285,7 @@ void drawMeasures(const EditorSession& session, const EditorScreen& screen) {
     const bool saved = !session.editor().modified();
     const std::string measures = screen.check ? screen.check->measures() : "";
     ImGui::TextColored(saved ? ImVec4(0.6f, 0.9f, 0.6f, 1.0f) : ImVec4(1.0f, 0.8f, 0.4f, 1.0f), "%s%s%s",
-                       saved ? "saved" : "unsaved changes", measures.empty() ? "" : " | ",
-                       measures.c_str());
+                       saved ? "saved" : "unsaved changes", measures.empty() ? "" : " | ", measures.c_str());
 }
 
 void drawStatusBar(const EditorSession& session, const EditorScreen& screen) {

@@ -42,8 +42,8 @@ TEST(CheckWatch, FindingsFollowTheRoomAndSelectTheirLines) {
     ASSERT_TRUE(waitForCheck(watch)) << watch.summaryText();
     ASSERT_EQ(watch.findings().size(), 2U) << watch.summaryText();
     // The system says why the image cannot be opened, in its own words.
-    EXPECT_EQ(findingText(watch.findings()[0]).rfind(
-                  "finding at line 2: cannot open the image \"res/textures/no-such.png\": ", 0),
+    EXPECT_EQ(findingText(watch.findings()[0])
+                  .rfind("finding at line 2: cannot open the image \"res/textures/no-such.png\": ", 0),
               0U);
     EXPECT_EQ(findingText(watch.findings()[1]),
               "finding at line 5: unknown object type \"widget\" (types: entrypoint, lift, platform, robot, "
@@ -80,7 +80,8 @@ TEST(CheckWatch, ANewerRoomEndsTheOlderRunAndFailuresAreSaid) {
     CheckWatch watch(MARROWGAST_CHECK_PROGRAM, MARROWGAST_SOURCE_DIR, scratch.path(""));
     std::string why;
     ASSERT_TRUE(watch.check(FaultyYard, why)) << why;
-    ASSERT_TRUE(watch.check("entrypoint position 1 25 side left\nentrypoint position 37 25 side right\n", why));
+    ASSERT_TRUE(
+        watch.check("entrypoint position 1 25 side left\nentrypoint position 37 25 side right\n", why));
     ASSERT_TRUE(waitForCheck(watch)) << watch.summaryText();
     // The newer room's: its entry points stand on nothing, and it has no platform.
     EXPECT_EQ(watch.summaryText(), "check: 2 findings, background 100.0%, platform rows none");

@@ -18,7 +18,8 @@ namespace {
 // robot, which the measure leaves out. A platform wears a band 0.4 units high standing on its
 // top edge (6 pixel rows): the ceiling's lies above the picture.
 TEST(RoomMeasures, AHandMadeRoomCountsAsByHand) {
-    GameSetup game(MARROWGAST_SOURCE_DIR, {.width = MeasureWidth, .height = MeasureHeight, .loadWorld = false});
+    GameSetup game(MARROWGAST_SOURCE_DIR,
+                   {.width = MeasureWidth, .height = MeasureHeight, .loadWorld = false});
     ASSERT_TRUE(game.ok()) << game.error();
     TempDir dir;
     const std::string file =

@@ -62,7 +62,8 @@ TEST(RoomCheck, MeasuresOfTheBundledRoomsAreTheOnesTheRoomGuideGives) {
     const std::regex row(R"(\n\| ([1-4]) \| ([0-9.]+)% \| ([0-9]+)-([0-9]+) \(([0-9]+)\) \|)");
     std::string expected;
     int rooms = 0;
-    for (auto m = std::sregex_iterator(guide.begin(), guide.end(), row); m != std::sregex_iterator(); ++m, ++rooms) {
+    for (auto m = std::sregex_iterator(guide.begin(), guide.end(), row); m != std::sregex_iterator();
+         ++m, ++rooms) {
         const auto& r = *m;
         EXPECT_LE(std::stod(r[2]), 75.0);
         EXPECT_EQ(std::stoi(r[4]) - std::stoi(r[3]) + 1, std::stoi(r[5]));
