@@ -3,7 +3,6 @@
 #include "definitions/AsciiCase.h"
 #include "definitions/Conversions.h"
 #include "definitions/DefinitionFile.h"
-#include "definitions/Quoted.h"
 #include "world/ObjectRegistry.h"
 
 #include <algorithm>
@@ -15,71 +14,6 @@ namespace {
 bool isKeyword(std::string_view word, std::span<const std::string_view> keywords) {
     const std::string lower = lowerCase(word);
     return std::find(keywords.begin(), keywords.end(), lower) != keywords.end();
-}
-
-bool holdsWhiteSpace(std::string_view word) {
-    return word.find_first_of("\t\r\v\f") != std::string_view::npos;
-}
-
-const std::string TabHint = ": words are separated by spaces only, and this one holds a tab";
-
-std::string typeList(const ObjectRegistry& registry) {
-    std::string list;
-    for (const std::string_view name : registry.names())
-        list += (list.empty() ? "" : ", ") + std::string(name);
-    return list;
-}
-
-void noteNumber(ReadLine& read, const std::string& word, KeyValue value) {
-    NumberForm form = NumberForm::Clean;
-    if (value == KeyValue::Whole)
-        readInteger(word, &form);
-    else if (value == KeyValue::Decimal)
-        readDecimal(word, &form);
-    if (form == NumberForm::NoNumber)
-        read.findings.push_back(quotedText(word) + " is not a number: it reads as 0");
-    else if (form == NumberForm::ExtraCharacters)
-        read.findings.push_back(quotedText(word) +
-                                " is not a plain number: only the number it starts with counts");
-}
-
-// The first value of the key as the game keeps it; 0 when the line lacks it.
-std::int32_t wholeOf(const ReadLine& read, std::string_view key) {
-    const GivenKey* given = read.last(key);
-    return given != nullptr ? readInteger(read.value(*given, 0)) : 0;
-}
-
-// `swallowedLaser`: the line's patrol ended in "laser" and a word that is no key followed it,
-// most likely the "laser" key's file.
-void noteMissingKeys(ReadLine& read, bool swallowedLaser) {
-    for (const RoomKey& key : read.keys) {
-        if (!key.required() || read.last(key.name) != nullptr)
-            continue;
-        if (key.name == "laser" && swallowedLaser)
-            read.findings.emplace_back(
-                "the \"laser\" after the patrol is read as a behaviour, not as the \"laser\" "
-                "key: put the \"laser\" key before \"patrol\"");
-        else
-            read.findings.push_back("the " + read.type + " has no " + quotedText(key.name) +
-                                    (key.value == KeyValue::SetFile ? " set: " : ": ") +
-                                    std::string(key.withoutIt));
-    }
-    if (read.type == "searchable") {
-        if (wholeOf(read, "width") <= 0 || wholeOf(read, "height") <= 0)
-            read.findings.emplace_back(R"(the searchable needs a "width" and a "height" above 0)");
-        if (const std::int32_t percentage = wholeOf(read, "percentage"); percentage <= 0)
-            read.findings.push_back("the searchable's \"percentage\" is " + std::to_string(percentage) +
-                                    ": it is never shown and cannot be searched");
-    }
-    if (read.type != "lift")
-        return;
-    const std::size_t stops = read.all("waypoint").size();
-    const std::int32_t index = wholeOf(read, "startpoint");
-    if (stops > 0 && (index < 0 || static_cast<std::size_t>(index) >= stops))
-        read.findings.push_back("the lift's \"startpoint\" " + std::to_string(index) + " is not one of its " +
-                                std::to_string(stops) + (stops == 1 ? " waypoint" : " waypoints") +
-                                " (0 to " + std::to_string(stops - 1) +
-                                "): the game leaves it out of the room");
 }
 
 // Whether two value words mean the same to the game.
@@ -113,11 +47,8 @@ std::vector<const GivenKey*> ReadLine::all(std::string_view key) const {
 ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
     ReadLine read;
     // The game reads no further than the line limit and the first zero byte.
-    if (text.size() > DefinitionFile::MaxLineLength) {
-        read.findings.push_back("the line is longer than " + std::to_string(DefinitionFile::MaxLineLength) +
-                                " characters: the rest of it is ignored");
+    if (text.size() > DefinitionFile::MaxLineLength)
         read.changeable = false;
-    }
     std::string_view seen = text.substr(0, DefinitionFile::MaxLineLength);
     seen = seen.substr(0, seen.find('\0'));
     for (std::size_t i = 0; i < seen.size();) {
@@ -131,73 +62,36 @@ ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry) {
     }
     if (read.words.empty())
         return read;
+    // A line of no type (an author's comment, a mistake) is the game's to ignore and the
+    // check's to point out.
     const std::string& first = read.words[0].text;
-    if (!registry.contains(first)) {
-        // Lines starting with "#" are the authors' comments.
-        if (first.front() == '#')
-            return read;
-        if (holdsWhiteSpace(first))
-            read.findings.push_back("unknown object type " + quotedText(first) + TabHint +
-                                    ": the line is ignored");
-        else if (registry.contains(lowerCase(first)))
-            read.findings.push_back("unknown object type " + quotedText(first) +
-                                    ": type words are lower case (" + quotedText(lowerCase(first)) +
-                                    "): the line is ignored");
-        else
-            read.findings.push_back("unknown object type " + quotedText(first) +
-                                    " (types: " + typeList(registry) + "): the line is ignored");
+    if (!registry.contains(first))
         return read;
-    }
     read.type = first;
     read.keys = registry.keysOf(first);
     // As the game's key reader walks the words: a key, then its values.
-    bool afterList = false;
-    bool swallowedLaser = false;
     for (std::size_t i = 1; i < read.words.size();) {
         const std::string& word = read.words[i].text;
-        const bool followsList = std::exchange(afterList, false);
         const RoomKey* key = findRoomKey(read.keys, word);
         GivenKey given{key, i, {}};
         ++i;
-        if (key == nullptr) {
-            if (followsList) {
-                const GivenKey& list = read.given.back();
-                swallowedLaser = swallowedLaser || (!list.values.empty() &&
-                                                    read.value(list, list.values.size() - 1) == "laser");
-                read.findings.push_back(
-                    quotedText(word) +
-                    " is neither a behaviour nor a key: the patrol ends before it and it is skipped");
-            } else {
-                read.findings.push_back("unknown key " + quotedText(word) +
-                                        (holdsWhiteSpace(word)     ? TabHint
-                                         : lowerCase(word) != word ? ": keys are lower case"
-                                                                   : "") +
-                                        ": skipped, and the next word is read as a key");
-            }
+        // An unknown word is skipped and the next read as a key, as the game reads it.
+        if (key == nullptr)
             continue;
-        }
         if (key->value == KeyValue::Behaviours) {
             while (i < read.words.size() && isKeyword(read.words[i].text, key->keywords))
                 given.values.push_back(i++);
-            afterList = true;
         } else {
             const std::size_t present = read.words.size() - i;
             if (present < key->count) {
-                read.findings.push_back(quotedText(word) + " needs " + std::to_string(key->count) +
-                                        (key->count == 1 ? " value" : " values") +
-                                        " but the line ends after " + std::to_string(present) +
-                                        ": it is ignored");
                 read.changeable = false;
                 break;
             }
-            for (std::size_t v = 0; v < key->count; ++v) {
-                noteNumber(read, read.words[i].text, key->value);
+            for (std::size_t v = 0; v < key->count; ++v)
                 given.values.push_back(i++);
-            }
         }
         read.given.push_back(std::move(given));
     }
-    noteMissingKeys(read, swallowedLaser);
     return read;
 }
 
@@ -229,15 +123,6 @@ std::string RoomDocument::text() const {
     for (const RoomLine& line : lines)
         bytes += line.text + line.ending;
     return bytes;
-}
-
-std::vector<LineFinding> RoomDocument::findings() const {
-    std::vector<LineFinding> found;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        for (const std::string& message : reads[i].findings)
-            found.push_back({static_cast<int>(i + 1), lines[i].text, message});
-    }
-    return found;
 }
 
 std::string RoomDocument::usualEnding() const {

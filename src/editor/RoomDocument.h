@@ -37,8 +37,6 @@ struct ReadLine {
     std::string type;
     std::span<const RoomKey> keys;
     std::vector<GivenKey> given;
-    // Findings, worded as the room check words them.
-    std::vector<std::string> findings;
     // Cut at the line limit, or ending inside a key's values: the editor changes such a line
     // only by deleting it, since an added word could land where the game no longer reads.
     bool changeable = true;
@@ -54,13 +52,6 @@ struct ReadLine {
 // Splits `text` into the words the game reads from it, by the object types of `registry`.
 ReadLine readRoomLine(std::string_view text, const ObjectRegistry& registry);
 
-// A finding: the line (from 1), the line's text and what is wrong with it.
-struct LineFinding {
-    int line = 0;
-    std::string text;
-    std::string message;
-};
-
 // A room file kept line by line, exactly as written, with what the game reads from each line.
 class RoomDocument {
   public:
@@ -74,8 +65,6 @@ class RoomDocument {
     std::size_t size() const { return lines.size(); }
     const RoomLine& line(std::size_t index) const { return lines[index]; }
     const ReadLine& read(std::size_t index) const { return reads[index]; }
-    // Every finding, in line order.
-    std::vector<LineFinding> findings() const;
 
     // The break the file uses most ("\n" when it has none, or as many of each).
     std::string usualEnding() const;

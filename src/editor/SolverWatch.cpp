@@ -178,7 +178,7 @@ void SolverWatch::stop() {
     }
 }
 
-std::string findSolver(const std::string& programFile, std::string& looked) {
+std::string findTool(const std::string& programFile, std::string_view tool, std::string& looked) {
     looked.clear();
     if (programFile.empty()) {
         looked = "nowhere: the game's own file is not known";
@@ -186,7 +186,7 @@ std::string findSolver(const std::string& programFile, std::string& looked) {
     }
     const std::filesystem::path program(programFile);
     // The game's own ending (".exe" where there is one) is the tools' too.
-    const std::string name = "marrowgast-solve" + program.extension().string();
+    const std::string name = std::string(tool) + program.extension().string();
     const std::filesystem::path folder = program.parent_path();
     for (const std::filesystem::path& place : {folder / name, folder.parent_path() / "bin" / name}) {
         std::error_code ignored;

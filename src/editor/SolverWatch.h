@@ -68,7 +68,7 @@ class SolverWatch {
     std::array<Run, 2> runs;
 };
 
-// The solver for the game whose own file is `programFile`: marrowgast-solve beside it, else in
-// the bin folder beside its folder (installed, the game is in games/ and the tools in bin/).
-// Empty when neither is a file; `looked` then names the places looked at.
-std::string findSolver(const std::string& programFile, std::string& looked);
+// The tool `name` ("marrowgast-solve") for the game whose own file is `programFile`: beside it,
+// else in the bin folder beside its folder (installed, the game is in games/ and the tools in
+// bin/). Empty when neither is a file; `looked` then names the places looked at.
+std::string findTool(const std::string& programFile, std::string_view name, std::string& looked);

@@ -186,6 +186,51 @@ void drawSolverPanel(const EditorScreen& screen) {
     }
 }
 
+// The room check's findings as it words them; a click on one on a line of the room selects
+// that line and the object on it.
+void drawCheckFindings(EditorSession& session, const EditorScreen& screen) {
+    if (!screen.check) {
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextDisabled("Check: %s", screen.checkNote ? screen.checkNote->c_str() : "none");
+        ImGui::PopTextWrapPos();
+        return;
+    }
+    const std::vector<CheckFinding>& findings = screen.check->findings();
+    if (screen.check->state() == CheckWatch::State::Failed) {
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "%s", screen.check->summaryText().c_str());
+        ImGui::PopTextWrapPos();
+        return;
+    }
+    if (findings.empty()) {
+        ImGui::TextDisabled(screen.check->state() == CheckWatch::State::Done ? "The check finds nothing"
+                                                                             : "Checking");
+        return;
+    }
+    ImGui::TextColored(ImVec4(1.0f, 0.6f, 0.3f, 1.0f), "Findings (%zu)", findings.size());
+    ImGui::BeginChild("findings", ImVec2(0.0f, 0.0f), true);
+    const std::optional<std::size_t> selected = session.editor().selection();
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const CheckFinding& finding = findings[i];
+        const std::optional<std::size_t> line = findingLine(finding);
+        ImGui::PushID(static_cast<int>(i));
+        const std::string where = line                   ? "line " + std::to_string(finding.line)
+                                  : finding.file.empty() ? std::string("the room")
+                                                         : finding.file;
+        if (ImGui::Selectable(where.c_str(), line && selected == line) && line)
+            session.selectLine(*line);
+        ImGui::Indent();
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextUnformatted(finding.message.c_str());
+        ImGui::PopTextWrapPos();
+        if (ImGui::IsItemClicked() && line)
+            session.selectLine(*line);
+        ImGui::Unindent();
+        ImGui::PopID();
+    }
+    ImGui::EndChild();
+}
+
 void drawPanel(EditorSession& session, const EditorScreen& screen) {
     const ImGuiIO& io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - PanelWidth, 0.0f));
@@ -230,33 +275,17 @@ void drawPanel(EditorSession& session, const EditorScreen& screen) {
                        "crossing east, Shift+F6 west; Ctrl+Q leaves.");
     ImGui::Separator();
     drawSolverPanel(screen);
-    const std::vector<LineFinding> findings = editor.document().findings();
     ImGui::Separator();
-    if (findings.empty()) {
-        ImGui::TextDisabled("The room reads cleanly");
-    } else {
-        ImGui::TextColored(ImVec4(1.0f, 0.6f, 0.3f, 1.0f), "Findings (%zu)", findings.size());
-        ImGui::BeginChild("findings", ImVec2(0.0f, 0.0f), true);
-        // A click on a finding selects its line, and the object on it.
-        const std::optional<std::size_t> selected = editor.selection();
-        for (std::size_t i = 0; i < findings.size(); ++i) {
-            const LineFinding& finding = findings[i];
-            const auto line = static_cast<std::size_t>(finding.line - 1);
-            ImGui::PushID(static_cast<int>(i));
-            if (ImGui::Selectable(("line " + std::to_string(finding.line)).c_str(), selected == line))
-                session.selectLine(line);
-            ImGui::Indent();
-            ImGui::PushTextWrapPos(0.0f);
-            ImGui::TextUnformatted(finding.message.c_str());
-            ImGui::PopTextWrapPos();
-            if (ImGui::IsItemClicked())
-                session.selectLine(line);
-            ImGui::Unindent();
-            ImGui::PopID();
-        }
-        ImGui::EndChild();
-    }
+    drawCheckFindings(session, screen);
     ImGui::End();
+}
+
+// Saved or not, and the room's measures from its last check.
+void drawMeasures(const EditorSession& session, const EditorScreen& screen) {
+    const bool saved = !session.editor().modified();
+    const std::string measures = screen.check ? screen.check->measures() : "";
+    ImGui::TextColored(saved ? ImVec4(0.6f, 0.9f, 0.6f, 1.0f) : ImVec4(1.0f, 0.8f, 0.4f, 1.0f), "%s%s%s",
+                       saved ? "saved" : "unsaved changes", measures.empty() ? "" : " | ", measures.c_str());
 }
 
 void drawStatusBar(const EditorSession& session, const EditorScreen& screen) {
@@ -271,6 +300,8 @@ void drawStatusBar(const EditorSession& session, const EditorScreen& screen) {
     else
         ImGui::Text("x   -    y   -  ");
     ImGui::SameLine(150.0f);
+    drawMeasures(session, screen);
+    ImGui::SameLine(600.0f);
     if (session.leaveWarned())
         ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "%s", session.lastStatus().c_str());
     else

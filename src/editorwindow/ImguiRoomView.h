@@ -1,6 +1,7 @@
 #pragma once
 // What the editor draws over the room and beside it, with Dear ImGui: the grid, the objects'
 // outlines, markers, patrols, entry sides and handles, the panel and the status bar.
+#include "editor/CheckWatch.h"
 #include "editor/EditorSession.h"
 #include "editor/SolverWatch.h"
 
@@ -38,6 +39,10 @@ struct EditorScreen {
     // solver, `solverNote` saying why.
     const SolverWatch* solver = nullptr;
     const std::string* solverNote = nullptr;
+    // The room check's findings, listed in the panel, and its measures in the status bar; none
+    // when there is no check, `checkNote` saying why.
+    const CheckWatch* check = nullptr;
+    const std::string* checkNote = nullptr;
 };
 
 // Draws one ImGui frame's worth of the editor: call between ImGui::NewFrame and ImGui::Render.

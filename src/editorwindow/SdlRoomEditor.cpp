@@ -10,6 +10,7 @@
 #include "app/RoomEditorStart.h"
 #include "definitions/Quoted.h"
 #include "definitions/StopRequests.h"
+#include "editor/CheckWatch.h"
 #include "editor/EditorSession.h"
 #include "editor/SolverWatch.h"
 #include "editorwindow/ImguiRoomView.h"
@@ -43,6 +44,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -246,8 +248,15 @@ class EditorWindow {
             else
                 editPass();
             watchSolver();
+            watchCheck();
         }
         return 0;
+    }
+
+    // The room check beside the solver: none when `watch` is null, `note` saying why.
+    void useCheck(CheckWatch* watch, std::string note) {
+        check = watch;
+        checkNote = std::move(note);
     }
 
     // The editor's room in the world, as a play-test ends or the editor starts: a world loaded
@@ -309,6 +318,34 @@ class EditorWindow {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - searchStarted).count());
             printStatus("solver: " + solver->answerText(way) + took);
         }
+    }
+
+    // The room check runs as the solver does, after every change but not during a drag; each run
+    // that ends says its count and measures, and its findings when they differ from the last.
+    void watchCheck() {
+        if (!check)
+            return;
+        if (!play && !session.dragging()) {
+            std::string text = session.editor().document().text();
+            if (!checkedOnce || text != checkedText) {
+                std::string why;
+                if (!check->check(text, why))
+                    printStatus(check->summaryText());
+                checkedText = std::move(text);
+                checkedOnce = true;
+            }
+        }
+        if (!check->poll())
+            return;
+        printStatus(check->summaryText());
+        std::vector<std::string> said;
+        for (const CheckFinding& finding : check->findings())
+            said.push_back(findingText(finding));
+        if (said == saidFindings)
+            return;
+        for (const std::string& line : said)
+            printStatus(line);
+        saidFindings = std::move(said);
     }
 
     void editPass() {
@@ -550,6 +587,8 @@ class EditorWindow {
         screen.playing = playing;
         screen.solver = solver;
         screen.solverNote = &solverNote;
+        screen.check = check;
+        screen.checkNote = &checkNote;
         if (!playing && view.inside(mouseX, mouseY)) {
             screen.mouseX = view.toRoomX(mouseX);
             screen.mouseY = view.toRoomY(mouseY);
@@ -589,6 +628,11 @@ class EditorWindow {
     bool searchedOnce = false;
     std::chrono::steady_clock::time_point searchStarted;
     std::array<bool, 2> answered{};
+    CheckWatch* check = nullptr;
+    std::string checkNote;
+    std::string checkedText;
+    bool checkedOnce = false;
+    std::vector<std::string> saidFindings;
     float mouseX = -1.0f;
     float mouseY = -1.0f;
     bool roomDrawn = false;
@@ -630,7 +674,7 @@ int runRoomEditor(const RoomEditorStart& start) {
     // The solver runs beside the editor on copies of the room in a folder of the scratch's, and
     // ends before that folder goes.
     std::string looked;
-    const std::string solverProgram = findSolver(programFile(), looked);
+    const std::string solverProgram = findTool(programFile(), "marrowgast-solve", looked);
     std::optional<SolverWatch> solver;
     std::string solverNote;
     if (solverProgram.empty()) {
@@ -645,7 +689,24 @@ int runRoomEditor(const RoomEditorStart& start) {
             solver.emplace(solverProgram, start.dataDirectory, folder);
     }
 
+    // The room check likewise, on its own copy.
+    const std::string checkProgram = findTool(programFile(), "marrowgast-check", looked);
+    std::optional<CheckWatch> check;
+    std::string checkNote;
+    if (checkProgram.empty()) {
+        checkNote = "not found: no marrowgast-check at " + looked;
+    } else {
+        const std::string folder = scratch.folderName() + "/check";
+        std::error_code failed;
+        std::filesystem::create_directory(folder, failed);
+        if (failed)
+            checkNote = "cannot make " + quotedText(folder) + ": " + failed.message();
+        else
+            check.emplace(checkProgram, start.dataDirectory, folder);
+    }
+
     EditorWindow window(session, game, scratch, solver ? &*solver : nullptr, solverNote);
+    window.useCheck(check ? &*check : nullptr, checkNote);
     if (!window.open(why))
         return fail(why);
     if (!window.writeScratch(why))
@@ -655,7 +716,7 @@ int runRoomEditor(const RoomEditorStart& start) {
     session.say((exists ? "editing " : "new room ") + quotedText(start.roomFile));
     if (!solverNote.empty())
         printStatus("solver: " + solverNote);
-    for (const LineFinding& finding : session.editor().document().findings())
-        session.say("finding at line " + std::to_string(finding.line) + ": " + finding.message);
+    if (!checkNote.empty())
+        printStatus("check: " + checkNote);
     return window.run();
 }

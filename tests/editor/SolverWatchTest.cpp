@@ -134,9 +134,9 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
     EXPECT_EQ(solverChildren(), 0);
 }
 
-// The solver beside the game wins over one in the installation's bin folder; where there is
+// A tool beside the game wins over one in the installation's bin folder; where there is
 // none, both places are named.
-TEST(SolverWatch, TheSolverIsFoundBesideTheGameOrInBin) {
+TEST(SolverWatch, ToolsAreFoundBesideTheGameOrInBin) {
     using Path = std::filesystem::path;
     TempDir root;
     const Path games = root.path("games");
@@ -145,16 +145,18 @@ TEST(SolverWatch, TheSolverIsFoundBesideTheGameOrInBin) {
     std::filesystem::create_directories(bin);
     const std::string game = root.write("games/marrowgast", "");
     std::string looked;
-    EXPECT_EQ(findSolver(game, looked), "");
+    EXPECT_EQ(findTool(game, "marrowgast-solve", looked), "");
     EXPECT_EQ(looked, (games / "marrowgast-solve").string() + ", " + (bin / "marrowgast-solve").string());
     // A folder of that name is no program.
     std::filesystem::create_directories(games / "marrowgast-solve");
-    EXPECT_EQ(findSolver(game, looked), "");
+    EXPECT_EQ(findTool(game, "marrowgast-solve", looked), "");
     root.write("bin/marrowgast-solve", "");
-    EXPECT_EQ(Path(findSolver(game, looked)), bin / "marrowgast-solve");
+    EXPECT_EQ(Path(findTool(game, "marrowgast-solve", looked)), bin / "marrowgast-solve");
     std::filesystem::remove(games / "marrowgast-solve");
     root.write("games/marrowgast-solve", "");
-    EXPECT_EQ(Path(findSolver(game, looked)), games / "marrowgast-solve");
-    EXPECT_EQ(findSolver("", looked), "");
+    EXPECT_EQ(Path(findTool(game, "marrowgast-solve", looked)), games / "marrowgast-solve");
+    // Each tool by its own name: the check is not the solver.
+    EXPECT_EQ(findTool(game, "marrowgast-check", looked), "");
+    EXPECT_EQ(findTool("", "marrowgast-solve", looked), "");
 }
 } // namespace

@@ -5,7 +5,8 @@
 # right, Escape back to the editor, the solver's answers (crossed both ways) and its crossings
 # played with F6 and Shift+F6, and Ctrl+Q twice over an unsaved change (exit status 0, the change not written); then a room made from nothing
 # and played, a wall put across it and taken back as the solver's answers follow, and a faulty
-# room's findings. The editor's status lines on standard output say where it is.
+# room's findings from the room check, with the measures. The editor's status lines on standard
+# output say where it is.
 game=$(realpath "${1:?usage: editor_window_check.sh GAME SOURCE_DIR}")
 source=$(realpath "${2:?usage: editor_window_check.sh GAME SOURCE_DIR}")
 for tool in Xvfb xdotool; do
@@ -82,6 +83,8 @@ no_solver_left() {
 
 start_editor room1.txt --edit 1
 wait_for 1 "^editing \"$room\"$"
+# The room check runs at opening: room 1 as the room guide measures it.
+wait_for 1 '^check: no findings, background 70.3%, platform rows 11-27 (17)$'
 
 xdotool key ctrl+s
 wait_for 1 "^saved \"$room\"$"
@@ -92,6 +95,8 @@ xdotool key 1
 wait_for 1 '^palette: platform$'
 xdotool mousemove --window "$window" 612 252 click 1
 wait_for 1 '^placed platform at line 20$'
+# Its top, at y 10, is the room's highest.
+wait_for 1 '^check: no findings, background [0-9.]*%, platform rows 10-27 (18)$'
 xdotool key ctrl+s
 wait_for 2 "^saved \"$room\"$"
 diff "$scratch/original.txt" "$room" >"$scratch/diff.txt"
@@ -209,8 +214,9 @@ grep -q '^left the editor$' "$status" || fail "a saved room did not leave at the
 printf 'platform start 1 2 end 3\nwidget at 4 5\nentrypoint position 1 28 side left\n' >"$scratch/work/broken.txt"
 cp "$scratch/work/broken.txt" "$scratch/broken-before.txt"
 start_editor broken.txt --edit broken.txt
-wait_for 1 '^finding at line 1: '
-wait_for 1 '^finding at line 2: '
+wait_for 1 '^check: 5 findings, background 99.7%, platform rows none$'
+wait_for 1 '^finding at line 1: "end" needs 2 values but the line ends after 1: it is ignored$'
+wait_for 1 '^finding at line 2: unknown object type "widget" '
 leave_editor
 cmp -s "$scratch/work/broken.txt" "$scratch/broken-before.txt" || fail "opening a faulty room changed it"
 # A stop signal while the solver searches (as it does from the opening) ends the editor and its

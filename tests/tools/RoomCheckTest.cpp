@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +51,28 @@ TEST(RoomCheck, EveryMistakeOfTheFaultyRoomsIsReportedOnItsLine) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(dataFolder(), before);
+}
+
+// --measure gives each bundled room the figures docs/ROOMS.md states for it, within the looks the
+// bundled rooms keep: at most 75% background, platform tops over at least 15 rows.
+TEST(RoomCheck, MeasuresOfTheBundledRoomsAreTheOnesTheRoomGuideGives) {
+    const CheckRun run = check({"--root", MARROWGAST_SOURCE_DIR, "--measure"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    const std::string guide = readText(std::string(MARROWGAST_SOURCE_DIR) + "/docs/ROOMS.md");
+    const std::regex row(R"(\n\| ([1-4]) \| ([0-9.]+)% \| ([0-9]+)-([0-9]+) \(([0-9]+)\) \|)");
+    std::string expected;
+    int rooms = 0;
+    for (auto m = std::sregex_iterator(guide.begin(), guide.end(), row); m != std::sregex_iterator();
+         ++m, ++rooms) {
+        const auto& r = *m;
+        EXPECT_LE(std::stod(r[2]), 75.0);
+        EXPECT_EQ(std::stoi(r[4]) - std::stoi(r[3]) + 1, std::stoi(r[5]));
+        EXPECT_GE(std::stoi(r[5]), 15);
+        expected += "res/rooms/room" + r[1].str() + ".txt: measure: background " + r[2].str() +
+                    "%, platform rows " + r[3].str() + "-" + r[4].str() + " (" + r[5].str() + ")\n";
+    }
+    EXPECT_EQ(rooms, 4);
+    EXPECT_EQ(run.out, expected + "no problems found\n");
 }
 
 TEST(RoomCheck, CleanRoomsGiveNothing) {

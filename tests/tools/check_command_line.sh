@@ -25,11 +25,11 @@ head -n 1 "$out" | grep -qE '^marrowgast-check [0-9]+\.[0-9]+$' && grep -q 'MIT 
 
 # Each option's help line says what it does.
 "$check" --help >"$out" || { echo "--help: exit $?"; exit 1; }
-for option in --root --solve --min-window --max-memory --help --version; do
+for option in --root --solve --min-window --max-memory --measure --help --version; do
   grep -qE -- "^  $option( [A-Za-z]+)? +[a-z]" "$out" || { echo "--help does not explain $option"; cat "$out"; exit 1; }
 done
 
-for bad in --bogus "--max-memory 0" "--max-memory=1048577" "--max-memory x" "--solve=yes" "--min-window 0" \
+for bad in --bogus "--max-memory 0" "--max-memory=1048577" "--max-memory x" "--solve=yes" "--measure=yes" "--min-window 0" \
   "--min-window=122" "--min-window 9x"; do
   # shellcheck disable=SC2086 # the option and its value are two words
   "$check" $bad >"$out" 2>&1; status=$?

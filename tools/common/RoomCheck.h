@@ -24,6 +24,9 @@ class RoomCheck {
     // Reads one room file and notes the set files it leads to. False when it cannot be
     // opened (reported as a problem too).
     bool checkRoom(const std::string& fileName);
+    // Prints `FILE: measure: ` and the room's measures (game/RoomMeasures.h), drawn on the
+    // drawing device; neither a problem nor a warning.
+    void measure(const std::string& fileName);
     // Then: every set file noted (the player's first), their frames, and the sounds.
     void checkSetsAndSounds();
 
@@ -62,7 +65,8 @@ class RoomCheck {
     std::array<int, 2> entryLines{};
 };
 
-// The command line `marrowgast-check [--root DIR] [--solve] [--min-window STEPS] [ROOMFILE...]`;
+// The command line `marrowgast-check [--root DIR] [--solve] [--min-window STEPS] [--measure]
+// [ROOMFILE...]`; --measure also prints each room's measures;
 // --solve also runs the solver (tools/common/Solver.h) on each room both ways and warns of a
 // crossing whose tightest window is under FairWindowSteps; --min-window solves and makes a
 // window under STEPS a problem. Prints the problems and
