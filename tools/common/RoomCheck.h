@@ -71,8 +71,9 @@ class RoomCheck {
 // crossing whose tightest window is under FairWindowSteps; --min-window solves and makes a
 // window under STEPS a problem. Prints the problems and
 // a count on `out`, usage errors on `err`. Returns 0 when nothing was found, 1 when
-// problems were, 2 on a usage error or a room file that cannot be opened. The working
-// directory is the root while it runs and is restored afterwards. Without --root the root is
-// found by `lookup` as the game finds its data; with no lookup it is the working directory.
+// problems were, 2 on a usage error or a room file that cannot be opened. Every res/ name is
+// read from the root, as the game reads it from its data folder; the working directory is left
+// as it is. Without --root the root is found by `lookup` as the game finds its data; with no
+// lookup it is the working directory.
 int runRoomCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  const DataLookup* lookup = nullptr);
