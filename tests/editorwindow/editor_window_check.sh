@@ -83,6 +83,9 @@ no_solver_left() {
 
 start_editor room1.txt --edit 1
 wait_for 1 "^editing \"$room\"$"
+# The room at 24 pixels a unit (960 x 720), the panel beside it and the status bar below.
+xdotool getwindowgeometry "$window" | grep -q 'Geometry: 1290x746$' ||
+  fail "the editor's window is not 1290 x 746: $(xdotool getwindowgeometry "$window")"
 # The room check runs at opening: room 1 as the room guide measures it.
 wait_for 1 '^check: no findings, background 70.3%, platform rows 11-27 (17)$'
 
@@ -235,6 +238,21 @@ kill -TERM "$gamepid"
 wait "$gamepid"; code=$?
 gamepid=
 [ $code -eq 0 ] || fail "the editor stopped by a signal with nothing unsaved exited $code"
+no_solver_left
+# Stopped with a change not saved: exit status 1, the file as it was.
+cp "$scratch/work/walled.txt" "$scratch/walled-before.txt"
+start_editor walled.txt --edit walled.txt
+wait_for 1 '^editing '
+xdotool key 1
+wait_for 1 '^palette: platform$'
+xdotool mousemove --window "$window" 612 252 click 1
+wait_for 1 '^placed platform at line 21$'
+kill -TERM "$gamepid"
+wait "$gamepid"; code=$?
+gamepid=
+[ $code -eq 1 ] || fail "the editor stopped by a signal with a change unsaved exited $code, not 1"
+grep -q '^stopped with unsaved changes$' "$status" || fail "no line said the change was lost"
+cmp -s "$scratch/work/walled.txt" "$scratch/walled-before.txt" || fail "a stop signal wrote the unsaved change"
 no_solver_left
 
 echo "room editor driven: room 1 edited, played to x $x and crossed by the solver both ways, a room made from nothing and walked across, walled and unwalled, a faulty room opened"
