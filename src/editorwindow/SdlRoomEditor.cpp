@@ -357,7 +357,9 @@ class EditorWindow {
                 done = session.leave();
             break;
         case SDL_KEYDOWN:
-            handleKey(event.key);
+            // Keys typed into a field of the panel are the field's, not the editor's commands.
+            if (!panelTakesKeys())
+                handleKey(event.key);
             break;
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
@@ -366,7 +368,8 @@ class EditorWindow {
         case SDL_MOUSEBUTTONDOWN:
             // The panels never cover the room: a press there is the room's even before ImGui has
             // seen the mouse leave a panel. Handles on the room's edge stick out of it.
-            if (event.button.button == SDL_BUTTON_LEFT &&
+            // A press while a field is typed in only ends the typing (ImGui commits it).
+            if (event.button.button == SDL_BUTTON_LEFT && !panelTakesKeys() &&
                 view.inside(static_cast<float>(event.button.x), static_cast<float>(event.button.y),
                             handleReach(view))) {
                 session.press(view.toRoomX(static_cast<float>(event.button.x)),
@@ -393,6 +396,11 @@ class EditorWindow {
         default:
             break;
         }
+    }
+
+    static bool panelTakesKeys() {
+        const ImGuiIO& io = ImGui::GetIO();
+        return io.WantTextInput || io.WantCaptureKeyboard;
     }
 
     void handleKey(const SDL_KeyboardEvent& key) {
@@ -623,6 +631,7 @@ int runRoomEditor(const RoomEditorStart& start) {
     GameSetup game(start.dataDirectory, {.width = FrameWidth, .height = FrameHeight, .loadWorld = false});
     if (!game.ok())
         return fail(quotedText(start.dataDirectory) + ": " + game.error());
+    session.setChoices(listResourceChoices(start.dataDirectory));
     theDisplay.screenshotFile = start.startedIn.empty() ? "" : start.startedIn + "/" + ScreenshotFileName;
     theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     game.useSound(initSound(std::cerr));
