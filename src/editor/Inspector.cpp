@@ -105,11 +105,14 @@ std::string refusedWord(const RoomKey& key, const std::string& word, const Resou
     case KeyValue::SetFile:
         return refusedFile(word, key.value == KeyValue::SetFile, choices);
     case KeyValue::Keyword:
-    case KeyValue::Behaviours:
-        // The editor writes keywords as the game lists them.
-        if (std::find(key.keywords.begin(), key.keywords.end(), word) == key.keywords.end())
+    case KeyValue::Behaviours: {
+        // The editor writes keywords as the game lists them; behaviours already written in
+        // capitals, which the robot reads in any case, may stay so.
+        const std::string seen = key.value == KeyValue::Behaviours ? lowerCase(word) : word;
+        if (std::find(key.keywords.begin(), key.keywords.end(), seen) == key.keywords.end())
             return quotedText(word) + " is not one of " + wordList(key.keywords);
         return {};
+    }
     }
     return {};
 }

@@ -184,6 +184,11 @@ TEST(Inspector, APatrolIsEditedAsAList) {
     while (s.editor().canUndo())
         s.undo();
     EXPECT_EQ(room.text(), before);
+    // Behaviours in capitals, as the robot reads them too, stay as written.
+    Inspecting capitals("robot start 1 29 patrol Pause TURN\n");
+    capitals.session.selectLine(0);
+    EXPECT_TRUE(capitals.session.editList("patrol", 0, ListEdit::Down, 0));
+    EXPECT_EQ(capitals.text(), "robot start 1 29 patrol TURN Pause\n");
 }
 
 // Removing a key takes its word and values and the spaces after them; what is not given is
