@@ -152,6 +152,13 @@ TEST(Inspector, ValuesTheGameWouldNotReadAreRefused) {
     }
     EXPECT_FALSE(room.session.editor().canUndo());
     EXPECT_FALSE(room.session.editor().modified());
+    // Only a behaviour list changes its length.
+    const std::string platform = "platform start 1 2";
+    const ReadLine read = readRoomLine(platform, room.session.editor().document().registry());
+    EXPECT_FALSE(withKeyValues(platform, read, "start", std::vector<std::string>{"1"}));
+    // The ends of the 32-bit range are whole numbers still.
+    for (const char* edge : {"2147483647", "-2147483648"})
+        EXPECT_NE(room.set(2, "direction", {edge}).find(std::string("direction ") + edge), std::string::npos);
 }
 
 // A patrol is a list: words added, removed and moved, each one step; a key that would land in
@@ -205,7 +212,11 @@ TEST(Inspector, KeysAreRemovedWithTheirValues) {
     EXPECT_EQ(room.lines.back(), "removed startpoint of line 4");
     EXPECT_FALSE(room.session.removeKey("texture"));
     EXPECT_EQ(room.lines.back(), "cannot remove texture of line 4: line 4 does not give \"texture\"");
-    for (int i = 0; i < 3; ++i)
+    // A stop added to a lift of one is its second.
+    EXPECT_TRUE(room.session.setKey("waypoint", {"20", "5"}, 1));
+    EXPECT_EQ(room.lines.back(), "set waypoint 2 of line 4 to 20 5");
+    EXPECT_EQ(room.session.editor().document().line(3).text, "lift waypoint 20 21 waypoint 20 5");
+    while (room.session.editor().canUndo())
         room.session.undo();
     EXPECT_EQ(room.text(), Yard);
 }
