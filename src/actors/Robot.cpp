@@ -152,13 +152,13 @@ void readSet(GameObject& object, TokenList& tokens, std::string_view key) {
 
 // The keys a robot needs (patrol, texture, laser) stand in the order the check reports them missing.
 const RoomKey RobotKeys[] = {
-    {"start", KeyValue::Decimal, 2, "", {}, readStart},
-    {"direction", KeyValue::Whole, 1, "", {}, readDirection},
-    {"waypoints", KeyValue::Whole, 4, "", {}, readWaypoints},
-    {"speed", KeyValue::Keyword, 1, "", SpeedWords, readSpeed},
-    {"patrol", KeyValue::Behaviours, 0, "it stands still", BehaviourWords, readPatrol},
-    {"texture", KeyValue::SetFile, 1, "its body is not drawn", {}, readSet},
-    {"laser", KeyValue::SetFile, 1, "its beam is not drawn", {}, readSet},
+    {"start", KeyValue::Decimal, 2, "", {}, readStart, "units x y", false},
+    {"direction", KeyValue::Whole, 1, "", {}, readDirection, "0 faces left", false},
+    {"waypoints", KeyValue::Whole, 4, "", {}, readWaypoints, "units x1 y1 x2 y2", false},
+    {"speed", KeyValue::Keyword, 1, "", SpeedWords, readSpeed, "", false},
+    {"patrol", KeyValue::Behaviours, 0, "it stands still", BehaviourWords, readPatrol, "", true},
+    {"texture", KeyValue::SetFile, 1, "its body is not drawn", {}, readSet, "", false},
+    {"laser", KeyValue::SetFile, 1, "its beam is not drawn", {}, readSet, "", false},
 };
 
 } // namespace

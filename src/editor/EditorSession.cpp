@@ -241,3 +241,75 @@ bool EditorSession::leave() {
     say("unsaved changes: Ctrl+Q again to leave without saving");
     return false;
 }
+
+std::vector<InspectedKey> EditorSession::inspected() const {
+    const std::optional<std::size_t> line = model.selection();
+    if (!line || !model.piece(*line))
+        return {};
+    return inspectLine(model.document().read(*line));
+}
+
+std::string EditorSession::keyOfLine(std::string_view key, std::optional<std::size_t> occurrence) const {
+    // A key given once is named alone; a key given again, by which time it is.
+    const std::size_t line = *model.selection();
+    const bool counted = occurrence && (*occurrence > 0 || model.document().read(line).all(key).size() > 1);
+    return std::string(key) + (counted ? " " + std::to_string(*occurrence + 1) : "") + " of line " +
+           std::to_string(line + 1);
+}
+
+bool EditorSession::setKey(std::string_view key, const std::vector<std::string>& values,
+                           std::optional<std::size_t> occurrence) {
+    if (dragging())
+        release();
+    const std::optional<std::size_t> line = model.selection();
+    if (!line || !model.piece(*line)) {
+        say("nothing selected");
+        return false;
+    }
+    const std::string what = keyOfLine(key, occurrence);
+    const RoomKey* described = findRoomKey(model.document().read(*line).keys, key);
+    std::string why = described != nullptr ? refusedValues(*described, values, &files) : std::string();
+    if (why.empty() && model.setKey(*line, key, values, occurrence, why)) {
+        changed();
+        std::string words;
+        for (const std::string& value : values)
+            words += " " + value;
+        say("set " + what + " to" + (words.empty() ? " nothing" : words));
+        return true;
+    }
+    say(why.empty() ? what + " unchanged" : "cannot set " + what + ": " + why);
+    return false;
+}
+
+bool EditorSession::removeKey(std::string_view key, std::optional<std::size_t> occurrence) {
+    if (dragging())
+        release();
+    const std::optional<std::size_t> line = model.selection();
+    if (!line || !model.piece(*line)) {
+        say("nothing selected");
+        return false;
+    }
+    std::string why;
+    const std::string what = keyOfLine(key, occurrence);
+    if (!model.removeKey(*line, key, occurrence, why)) {
+        say("cannot remove " + what + ": " + why);
+        return false;
+    }
+    changed();
+    say("removed " + what);
+    return true;
+}
+
+bool EditorSession::editList(std::string_view key, std::optional<std::size_t> occurrence, ListEdit edit,
+                             std::size_t index, std::string_view word) {
+    for (const InspectedKey& row : inspected()) {
+        if (row.key->name != key || row.occurrence != occurrence)
+            continue;
+        if (const std::optional<std::vector<std::string>> list = editedList(row.values, edit, index, word))
+            return setKey(key, *list, occurrence);
+        break;
+    }
+    say("cannot change " + (model.selection() ? keyOfLine(key, occurrence) : std::string(key)) +
+        ": no such place in the list");
+    return false;
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include "editor/Inspector.h"
 #include "editor/RoomEditor.h"
 
 #include <cstddef>
@@ -6,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // What the editor's window does with the mouse and the keys, apart from any window: the
 // palette, which part of the room a press takes hold of, what a drag does with it, and the
@@ -53,6 +56,22 @@ class EditorSession {
     // Whether the last Ctrl+Q warned of unsaved changes and nothing changed since.
     bool leaveWarned() const { return warned; }
 
+    // The files the inspector offers and takes, listed once when the editor opens.
+    void setChoices(ResourceChoices listed) { files = std::move(listed); }
+    const ResourceChoices& choices() const { return files; }
+    // The selected object's keys as the inspector lists them; none without a selection.
+    std::vector<InspectedKey> inspected() const;
+    // An edit committed in the inspector, to the selected object: one key's values (see
+    // RoomEditor::setKey), the key removed, or its behaviour list changed by one word. Each is
+    // one undo step and one status line; a value the game would not read, or a file that is not
+    // one of the choices, is refused with its reason and the room stays as it was. True when the
+    // room changed.
+    bool setKey(std::string_view key, const std::vector<std::string>& values,
+                std::optional<std::size_t> occurrence = std::nullopt);
+    bool removeKey(std::string_view key, std::optional<std::size_t> occurrence = std::nullopt);
+    bool editList(std::string_view key, std::optional<std::size_t> occurrence, ListEdit edit, std::size_t index,
+                  std::string_view word = {});
+
     // One status line: printed by the window, kept as the last.
     void say(const std::string& line);
     const std::string& lastStatus() const { return last; }
@@ -61,6 +80,8 @@ class EditorSession {
   private:
     enum class Grip { None, Body, Marker, Corner };
     std::string describe(std::size_t line) const;
+    // "speed of line 7", "waypoint 2 of line 5".
+    std::string keyOfLine(std::string_view key, std::optional<std::size_t> occurrence) const;
     void changed();
 
     RoomEditor model;
@@ -77,4 +98,5 @@ class EditorSession {
     bool moved = false;
     bool warned = false;
     std::string last;
+    ResourceChoices files;
 };

@@ -16,7 +16,8 @@ bool isKeyword(std::string_view word, std::span<const std::string_view> keywords
     return std::find(keywords.begin(), keywords.end(), lower) != keywords.end();
 }
 
-// Whether two value words mean the same to the game.
+} // namespace
+
 bool sameValue(const std::string& a, const std::string& b, KeyValue value) {
     if (value == KeyValue::Whole)
         return readInteger(a) == readInteger(b);
@@ -24,8 +25,6 @@ bool sameValue(const std::string& a, const std::string& b, KeyValue value) {
         return readFloat(a) == readFloat(b);
     return a == b;
 }
-
-} // namespace
 
 const GivenKey* ReadLine::last(std::string_view key) const {
     for (std::size_t i = given.size(); i-- > 0;) {
@@ -169,13 +168,47 @@ std::optional<std::string> withKeyValues(std::string_view text, const ReadLine& 
         return changed;
     }
     const GivenKey& target = *given[occurrence.value_or(given.size() - 1)];
-    if (target.values.size() != values.size())
-        return std::nullopt;
+    if (target.values.size() != values.size()) {
+        if (described->value != KeyValue::Behaviours)
+            return std::nullopt;
+        // A list of another length: its words rewritten, from the key word to its last word.
+        const LineWord& keyWord = read.words[target.word];
+        const std::size_t from = keyWord.offset + keyWord.text.size();
+        const std::size_t to = target.values.empty() ? from
+                                                     : read.words[target.values.back()].offset +
+                                                           read.words[target.values.back()].text.size();
+        std::string list;
+        for (const std::string& value : values)
+            list += ' ' + value;
+        changed.replace(from, to - from, list);
+        return changed;
+    }
     // From the last word back, so that the offsets before it stay true.
     for (std::size_t i = values.size(); i-- > 0;) {
         const LineWord& word = read.words[target.values[i]];
         if (!sameValue(word.text, values[i], described->value))
             changed.replace(word.offset, word.text.size(), values[i]);
     }
+    return changed;
+}
+
+std::optional<std::string> withoutKey(std::string_view text, const ReadLine& read, std::string_view key,
+                                      std::optional<std::size_t> occurrence) {
+    if (!read.isObject() || !read.changeable)
+        return std::nullopt;
+    const std::vector<const GivenKey*> given = read.all(key);
+    if (given.empty() || (occurrence && *occurrence >= given.size()))
+        return std::nullopt;
+    const GivenKey& target = *given[occurrence.value_or(given.size() - 1)];
+    const LineWord& last = read.words[target.values.empty() ? target.word : target.values.back()];
+    std::size_t from = read.words[target.word].offset;
+    std::size_t to = last.offset + last.text.size();
+    const std::size_t after = text.find_first_not_of(' ', to);
+    if (after != std::string_view::npos)
+        to = after;
+    else
+        from = text.find_last_not_of(' ', from - 1) + 1;
+    std::string changed(text);
+    changed.erase(from, to - from);
     return changed;
 }

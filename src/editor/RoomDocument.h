@@ -82,10 +82,19 @@ class RoomDocument {
     std::vector<ReadLine> reads;
 };
 
+// Whether two value words of a key of that kind mean the same to the game.
+bool sameValue(const std::string& a, const std::string& b, KeyValue value);
+
+// Cut from `text`: the `occurrence`-th time the key is given (the last time when none), its
+// word and its values, and the spaces after them (before them, at the end of the line). Nothing
+// when the line cannot be changed or lacks it.
+std::optional<std::string> withoutKey(std::string_view text, const ReadLine& read, std::string_view key,
+                                      std::optional<std::size_t> occurrence = std::nullopt);
+
 // `text` with the values of one key changed: the `occurrence`-th time the key is given
 // (counted from 0; the last time when none), its value words replaced by `values` where they
-// differ from what they read as, every other byte kept. A key the line lacks is added at its
-// end. Nothing when the line cannot be changed or the key is not one of its type's.
+// differ from what they read as, every other byte kept; a behaviour list of another length has
+// its words rewritten. A key the line lacks is added at its end. Nothing when the line cannot be changed or the key is not one of its type's.
 std::optional<std::string> withKeyValues(std::string_view text, const ReadLine& read, std::string_view key,
                                          std::span<const std::string> values,
                                          std::optional<std::size_t> occurrence = std::nullopt);

@@ -5,6 +5,8 @@
 #include "definitions/Conversions.h"
 #include "definitions/DataFile.h"
 #include "definitions/NumberText.h"
+#include "definitions/Quoted.h"
+#include "editor/Inspector.h"
 #include "game/WorldOperations.h"
 #include "platform/OutputFile.h"
 #include "world/Lift.h"
@@ -90,6 +92,54 @@ std::vector<std::string> wholeTexts(std::initializer_list<std::int64_t> values) 
     for (const std::int64_t value : values)
         texts.push_back(wholeText(value));
     return texts;
+}
+
+// The keys a line gives, in order, with their value words.
+using GivenWords = std::vector<std::pair<const RoomKey*, std::vector<std::string>>>;
+
+GivenWords givenWords(const ReadLine& read) {
+    GivenWords words;
+    for (const GivenKey& g : read.given) {
+        std::vector<std::string> values;
+        for (std::size_t i = 0; i < g.values.size(); ++i)
+            values.push_back(read.value(g, i));
+        words.emplace_back(g.key, std::move(values));
+    }
+    return words;
+}
+
+bool sameGiven(const GivenWords& a, const GivenWords& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.first == y.first && std::equal(x.second.begin(), x.second.end(), y.second.begin(),
+                                                y.second.end(), [&](const std::string& p, const std::string& q) {
+                                                    return sameValue(p, q, x.first->value);
+                                                });
+    });
+}
+
+// Where in the line's list of given keys the `occurrence`-th time of `key` stands (the last
+// when none); the list's size when it is not given so often.
+std::size_t givenIndex(const ReadLine& read, std::string_view key, std::optional<std::size_t> occurrence) {
+    std::vector<std::size_t> places;
+    for (std::size_t i = 0; i < read.given.size(); ++i) {
+        if (read.given[i].key->name == key)
+            places.push_back(i);
+    }
+    if (places.empty() || (occurrence && *occurrence >= places.size()))
+        return read.given.size();
+    return places[occurrence.value_or(places.size() - 1)];
+}
+
+// `text` with the key added right after the type word, for a line whose end would take it
+// into a behaviour list.
+std::string withKeyAfterType(const std::string& text, const ReadLine& read, std::string_view key,
+                             const std::vector<std::string>& values) {
+    std::string added = " " + std::string(key);
+    for (const std::string& value : values)
+        added += ' ' + value;
+    std::string changed = text;
+    changed.insert(read.words[0].offset + read.words[0].text.size(), added);
+    return changed;
 }
 
 } // namespace
@@ -455,6 +505,83 @@ bool RoomEditor::remove(std::size_t line) {
     apply(step.changes.back(), true);
     selected = step.selectionAfter;
     record(std::move(step));
+    return true;
+}
+
+void RoomEditor::replaceLineText(std::size_t line, std::string text) {
+    const RoomLine& before = doc.line(line);
+    LineChange change{line, before, RoomLine{std::move(text), before.ending}};
+    apply(change, true);
+    record({{std::move(change)}, selected, selected, 0});
+}
+
+bool RoomEditor::setKey(std::size_t line, std::string_view key, const std::vector<std::string>& values,
+                        std::optional<std::size_t> occurrence, std::string& why) {
+    why.clear();
+    if (!piece(line)) {
+        why = "line " + std::to_string(line + 1) + " holds no object";
+        return false;
+    }
+    const ReadLine& read = doc.read(line);
+    const RoomKey* described = findRoomKey(read.keys, key);
+    if (described == nullptr) {
+        why = "a " + read.type + " has no key " + quotedText(key);
+        return false;
+    }
+    if (why = refusedValues(*described, values); !why.empty())
+        return false;
+    const std::string& text = doc.line(line).text;
+    std::optional<std::string> changed = withKeyValues(text, read, key, values, occurrence);
+    if (!changed) {
+        why = "line " + std::to_string(line + 1) + " is cut short and is only removed whole";
+        return false;
+    }
+    if (*changed == text)
+        return false;
+    // The game must read the line as before but for this key's values; a key added at the end
+    // of a behaviour list would be taken into it, so it goes after the type word instead.
+    GivenWords expected = givenWords(read);
+    const std::size_t at = givenIndex(read, key, occurrence);
+    const bool adding = at == expected.size();
+    if (adding)
+        expected.emplace_back(described, values);
+    else
+        expected[at].second = values;
+    if (!sameGiven(givenWords(readRoomLine(*changed, doc.registry())), expected) && adding) {
+        changed = withKeyAfterType(text, read, key, values);
+        expected.pop_back();
+        expected.insert(expected.begin(), {described, values});
+    }
+    if (!sameGiven(givenWords(readRoomLine(*changed, doc.registry())), expected)) {
+        why = "the game would read line " + std::to_string(line + 1) + " otherwise";
+        return false;
+    }
+    replaceLineText(line, std::move(*changed));
+    return true;
+}
+
+bool RoomEditor::removeKey(std::size_t line, std::string_view key, std::optional<std::size_t> occurrence,
+                           std::string& why) {
+    why.clear();
+    if (!piece(line)) {
+        why = "line " + std::to_string(line + 1) + " holds no object";
+        return false;
+    }
+    const ReadLine& read = doc.read(line);
+    const std::size_t at = givenIndex(read, key, occurrence);
+    std::optional<std::string> changed = withoutKey(doc.line(line).text, read, key, occurrence);
+    if (!changed || at == read.given.size()) {
+        why = "line " + std::to_string(line + 1) + (read.changeable ? " does not give " + quotedText(key)
+                                                                    : " is cut short and is only removed whole");
+        return false;
+    }
+    GivenWords expected = givenWords(read);
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(at));
+    if (!sameGiven(givenWords(readRoomLine(*changed, doc.registry())), expected)) {
+        why = "the game would read line " + std::to_string(line + 1) + " otherwise";
+        return false;
+    }
+    replaceLineText(line, std::move(*changed));
     return true;
 }
 

@@ -94,6 +94,15 @@ class RoomEditor {
     bool setSide(std::size_t line, int side);
     // Removes the line of an object.
     bool remove(std::size_t line);
+    // Sets one key's values on an object line: the `occurrence`-th time it is given (from 0;
+    // the last time when none), a behaviour list to a list of any length; a key the line lacks
+    // (or an occurrence past its last) is added. False with the reason in `why` when the game
+    // would not read the values as given (`why` stays empty when they are already the line's).
+    bool setKey(std::size_t line, std::string_view key, const std::vector<std::string>& values,
+                std::optional<std::size_t> occurrence, std::string& why);
+    // Removes that time the key is given, word and values; false with the reason in `why`.
+    bool removeKey(std::size_t line, std::string_view key, std::optional<std::size_t> occurrence,
+                   std::string& why);
 
     // Changes made between these are one step, as a drag is.
     void beginGroup();
@@ -130,6 +139,8 @@ class RoomEditor {
     // Rewrites a key's values on an object line as one change; false when the line refuses it.
     bool setKeys(std::size_t line, const std::vector<std::pair<std::string, std::vector<std::string>>>& keys,
                  const std::vector<std::optional<std::size_t>>& occurrences = {});
+    // The line's text changed to `text`, as one step.
+    void replaceLineText(std::size_t line, std::string text);
 
     ObjectRegistry registry;
     RoomDocument doc;

@@ -1,6 +1,7 @@
 #include "editorwindow/ImguiRoomView.h"
 
 #include "actors/Player.h"
+#include "editorwindow/ImguiInspector.h"
 #include "graphics/SpriteRenderer.h"
 
 #include <imgui.h>
@@ -264,6 +265,8 @@ void drawPanel(EditorSession& session, const EditorScreen& screen) {
         ImGui::PushTextWrapPos(0.0f);
         ImGui::TextUnformatted(editor.document().line(*line).text.c_str());
         ImGui::PopTextWrapPos();
+        ImGui::Separator();
+        drawInspector(session);
     } else {
         ImGui::TextDisabled("Nothing selected");
     }

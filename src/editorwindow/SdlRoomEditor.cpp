@@ -350,9 +350,15 @@ class EditorWindow {
 
     void editPass() {
         SDL_Event event;
+        // Dear ImGui 1.86 sees a key as held or not once a frame, so a key pressed and let go
+        // within one pass would never reach a field, and a field clicked takes the keys only
+        // from the next frame: a key typed into the panel, or a press of the mouse, ends the pass.
+        auto panelsTurn = [&event] {
+            return (event.type == SDL_KEYDOWN && panelTakesKeys()) || event.type == SDL_MOUSEBUTTONDOWN;
+        };
         if (SDL_WaitEventTimeout(&event, 30) != 0) {
             handleEditorEvent(event);
-            while (!play && !done && SDL_PollEvent(&event) != 0)
+            while (!play && !done && !panelsTurn() && SDL_PollEvent(&event) != 0)
                 handleEditorEvent(event);
         }
         if (play || done)
@@ -383,8 +389,17 @@ class EditorWindow {
     }
 
     void handleEditorEvent(const SDL_Event& event) {
-        ImGui_ImplSDL2_ProcessEvent(&event);
         const RoomView view = currentView();
+        // A press the room takes, and the release that ends its drag, are not the panel's: with
+        // the events of a quick drag read in one pass, Dear ImGui would see a click wherever
+        // the mouse was let go, over the panel's fields too.
+        const bool roomPress =
+            event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT && !panelTakesKeys() &&
+            view.inside(static_cast<float>(event.button.x), static_cast<float>(event.button.y), handleReach(view));
+        const bool roomRelease =
+            event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT && session.dragging();
+        if (!roomPress && !roomRelease)
+            ImGui_ImplSDL2_ProcessEvent(&event);
         switch (event.type) {
         case SDL_QUIT:
             done = session.leave();
@@ -394,7 +409,9 @@ class EditorWindow {
                 done = session.leave();
             break;
         case SDL_KEYDOWN:
-            handleKey(event.key);
+            // Keys typed into a field of the panel are the field's, not the editor's commands.
+            if (!panelTakesKeys())
+                handleKey(event.key);
             break;
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
@@ -403,9 +420,8 @@ class EditorWindow {
         case SDL_MOUSEBUTTONDOWN:
             // The panels never cover the room: a press there is the room's even before ImGui has
             // seen the mouse leave a panel. Handles on the room's edge stick out of it.
-            if (event.button.button == SDL_BUTTON_LEFT &&
-                view.inside(static_cast<float>(event.button.x), static_cast<float>(event.button.y),
-                            handleReach(view))) {
+            // A press while a field is typed in only ends the typing (ImGui commits it).
+            if (roomPress) {
                 session.press(view.toRoomX(static_cast<float>(event.button.x)),
                               view.toRoomY(static_cast<float>(event.button.y)), handleReach(view));
                 SDL_CaptureMouse(SDL_TRUE);
@@ -422,7 +438,7 @@ class EditorWindow {
                              (SDL_GetModState() & KMOD_SHIFT) != 0);
             break;
         case SDL_MOUSEBUTTONUP:
-            if (event.button.button == SDL_BUTTON_LEFT && session.dragging()) {
+            if (roomRelease) {
                 session.release();
                 SDL_CaptureMouse(SDL_FALSE);
             }
@@ -430,6 +446,13 @@ class EditorWindow {
         default:
             break;
         }
+    }
+
+    // A field of the panel has the keyboard: as ImGui said at its last frame, or now (a field
+    // clicked at the last frame is active before ImGui says so).
+    static bool panelTakesKeys() {
+        const ImGuiIO& io = ImGui::GetIO();
+        return io.WantTextInput || io.WantCaptureKeyboard || ImGui::IsAnyItemActive();
     }
 
     void handleKey(const SDL_KeyboardEvent& key) {
@@ -667,6 +690,7 @@ int runRoomEditor(const RoomEditorStart& start) {
     GameSetup game(start.dataDirectory, {.width = FrameWidth, .height = FrameHeight, .loadWorld = false});
     if (!game.ok())
         return fail(quotedText(start.dataDirectory) + ": " + game.error());
+    session.setChoices(listResourceChoices(start.dataDirectory));
     theDisplay.screenshotFile = start.startedIn.empty() ? "" : start.startedIn + "/" + ScreenshotFileName;
     theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     game.useSound(initSound(std::cerr));

@@ -40,8 +40,8 @@ void readSide(GameObject& object, TokenList& tokens, std::string_view key) {
 }
 
 const RoomKey EntryPointKeys[] = {
-    {"position", KeyValue::Decimal, 2, "", {}, readPosition},
-    {"side", KeyValue::Keyword, 1, "", SideWords, readSide},
+    {"position", KeyValue::Decimal, 2, "", {}, readPosition, "units x y", false},
+    {"side", KeyValue::Keyword, 1, "", SideWords, readSide, "", false},
 };
 
 } // namespace

@@ -45,10 +45,10 @@ void readTile(GameObject& object, TokenList& tokens, std::string_view key) {
 }
 
 const RoomKey PlatformKeys[] = {
-    {"start", KeyValue::Whole, 2, "", {}, readStart},
-    {"end", KeyValue::Whole, 2, "", {}, readEnd},
-    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
-    {"tile", KeyValue::ImageFile, 1, "", {}, readTile},
+    {"start", KeyValue::Whole, 2, "", {}, readStart, "tile c r", false},
+    {"end", KeyValue::Whole, 2, "", {}, readEnd, "tile c r", false},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture, "", false},
+    {"tile", KeyValue::ImageFile, 1, "", {}, readTile, "", false},
 };
 
 } // namespace

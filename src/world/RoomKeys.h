@@ -36,6 +36,11 @@ struct RoomKey {
     // Takes the key's values from `tokens` (there are `count` of them) into the object, which
     // is of the type that lists the key.
     void (*read)(GameObject& object, TokenList& tokens, std::string_view key) = nullptr;
+    // What the numbers count, as docs/ROOMS.md says it; empty for words.
+    std::string_view unit;
+    // Each time the key is given adds to what the object has (a lift's stops, a patrol), where
+    // any other key given again keeps only its later values.
+    bool adds = false;
 
     bool required() const { return !withoutIt.empty(); }
 };

@@ -46,11 +46,11 @@ void readTexture(GameObject& object, TokenList& tokens, std::string_view key) {
 }
 
 const RoomKey SearchableKeys[] = {
-    {"position", KeyValue::Whole, 2, "", {}, readPosition},
-    {"width", KeyValue::Whole, 1, "", {}, readWidth},
-    {"height", KeyValue::Whole, 1, "", {}, readHeight},
-    {"percentage", KeyValue::Whole, 1, "", {}, readPercentage},
-    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture},
+    {"position", KeyValue::Whole, 2, "", {}, readPosition, "units x y", false},
+    {"width", KeyValue::Whole, 1, "", {}, readWidth, "units", false},
+    {"height", KeyValue::Whole, 1, "", {}, readHeight, "units", false},
+    {"percentage", KeyValue::Whole, 1, "", {}, readPercentage, "searched at 15 a second", false},
+    {"texture", KeyValue::ImageFile, 1, "", {}, readTexture, "", false},
 };
 
 } // namespace

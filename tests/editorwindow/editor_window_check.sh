@@ -162,7 +162,8 @@ grep -q '^platform start 25 11 end 28 11 ' "$room" || fail "leaving without savi
 
 # A room from nothing, named from the folder the editor was started in: a floor across the room
 # from a platform and its corner handle dragged past the edge, two entry points, the second
-# undone and made again, saved, and played from the right out at the right edge.
+# undone and made again and its x typed into the inspector, saved, and played from the right out
+# at the right edge.
 mkdir "$scratch/work/rooms"
 new="$scratch/work/rooms/new.txt"
 start_editor new.txt --edit rooms/new.txt
@@ -181,10 +182,24 @@ xdotool key ctrl+z
 wait_for 1 '^undone$'
 xdotool key ctrl+y
 wait_for 1 '^redone$'
+# The inspector of the entry point selected again: its x typed into its field (the panel's
+# position x field, below the palette and the line's text) and taken on Enter, the 5 in it not
+# the palette's; then a word that is no number, refused.
+xdotool mousemove --window "$window" 1077 289 click 1
+sleep 0.3
+xdotool type 36.5
+xdotool key Return
+wait_for 1 '^set position of line 3 to 36.5 28$'
+xdotool mousemove --window "$window" 1077 289 click 1
+sleep 0.3
+xdotool type x
+xdotool key Return
+wait_for 1 '^cannot set position of line 3: "x" is not a number$'
+[ "$(grep -c '^palette: ' "$status")" -eq 2 ] || fail "a key typed into the inspector reached the editor"
 xdotool key ctrl+s
 wait_for 1 "^saved \"$new\"$"
 printf '%s\n' "platform start 0 29 end 39 30 texture res/textures/stone.png tile res/textures/grass_band.png" \
-  "entrypoint position 1 28 side left" "entrypoint position 37 28 side right" >"$scratch/expected.txt"
+  "entrypoint position 1 28 side left" "entrypoint position 36.5 28 side right" >"$scratch/expected.txt"
 cmp -s "$scratch/expected.txt" "$new" || fail "the new room is not what was placed: $(diff "$scratch/expected.txt" "$new")"
 xdotool key shift+F5
 wait_for 1 '^play-test from right$'
