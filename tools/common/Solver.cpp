@@ -520,12 +520,17 @@ class RoomSearch {
         const std::size_t words = scratch.size();
         const std::uint64_t h = stateHash(scratch.data(), words);
         const std::size_t mask = table.size() - 1;
+        const std::uint32_t tag = tagOf(h);
         std::size_t slot = h & mask;
         for (;; slot = (slot + 1) & mask) {
             const std::uint32_t there = table[slot];
             if (there == 0)
                 break;
-            if (nodeAt(there).hash == h && std::equal(scratch.begin(), scratch.end(), stateAt(there)))
+            // Most slots met hold another state: their tags differ, and their records stay unread.
+            if ((there & ~nodeMask) != tag)
+                continue;
+            const std::uint32_t n = there & nodeMask;
+            if (nodeAt(n).hash == h && std::equal(scratch.begin(), scratch.end(), stateAt(n)))
                 return Added::Known;
         }
         if (store->size() >= mostStates || bytesHeld() + store->growth() > bounds.memoryLimit)
@@ -536,8 +541,14 @@ class RoomSearch {
         record[2] = parent;
         record[3] = static_cast<std::uint32_t>(block) | static_cast<std::uint32_t>(keys) << 16;
         std::copy(scratch.begin(), scratch.end(), record + NodeWords);
-        table[slot] = static_cast<std::uint32_t>(store->size());
+        table[slot] = static_cast<std::uint32_t>(store->size()) | tag;
         return Added::New;
+    }
+
+    // A slot of the table holds its node's number in the low bits (as many as the most states
+    // need) and the top bits of the node's hash in the rest.
+    std::uint32_t tagOf(std::uint64_t hash) const {
+        return nodeMask == ~std::uint32_t{0} ? 0 : static_cast<std::uint32_t>(hash >> 32) & ~nodeMask;
     }
 
     // Doubles the table, kept at most half full: a small table stays in the cache, and a search
@@ -546,10 +557,11 @@ class RoomSearch {
         std::vector<std::uint32_t> wider(std::min(plannedSlots, 2 * table.size()), 0);
         const std::size_t mask = wider.size() - 1;
         for (std::uint32_t n = 1; n <= store->size(); ++n) {
-            std::size_t slot = nodeAt(n).hash & mask;
+            const std::uint64_t hash = nodeAt(n).hash;
+            std::size_t slot = hash & mask;
             while (wider[slot] != 0)
                 slot = (slot + 1) & mask;
-            wider[slot] = n;
+            wider[slot] = n | tagOf(hash);
         }
         table.swap(wider);
     }
@@ -579,6 +591,9 @@ class RoomSearch {
             return false;
         }
         plannedSlots = slots;
+        nodeMask = ~std::uint32_t{0};
+        while (nodeMask >> 1 >= mostStates && nodeMask >> 1 != 0)
+            nodeMask >>= 1;
         table.assign(std::min<std::size_t>(slots, 1 << 12), 0);
         open.reserve(mostStates);
         return true;
@@ -1125,6 +1140,8 @@ class RoomSearch {
     std::optional<StateStore> store;
     std::vector<std::uint32_t> table;
     std::size_t plannedSlots = 0;
+    // The bits of a table slot that hold its node's number (see tagOf).
+    std::uint32_t nodeMask = ~std::uint32_t{0};
     // The states still to look at, a heap.
     std::vector<Open> open;
     std::size_t mostStates = 0;
