@@ -446,7 +446,8 @@ class RoomSearch {
         store.reset();
         std::vector<std::uint32_t>().swap(table);
         std::vector<Open>().swap(open);
-        std::vector<WorldSnapshot>().swap(baseStates);
+        base = {};
+        spare = {};
         knownRuns = {};
         checkpoints = Checkpoints(0);
         found.clear();
@@ -746,8 +747,8 @@ class RoomSearch {
         const std::size_t each =
             start.robots.size() * sizeof(RobotSnapshot) + start.lifts.size() * sizeof(LiftSnapshot) +
             start.searchables.size() * sizeof(SearchableSnapshot) + sizeof(WorldSnapshot);
-        // The start and the world's own snapshot besides those kept.
-        const std::size_t held = bounds.memoryLimit - checkpointBytes();
+        // The start and the world's own snapshot besides those kept, of two recordings.
+        const std::size_t held = (bounds.memoryLimit - checkpointBytes()) / 2;
         const std::size_t room = held / each > 2 ? held / each - 2 : 1;
         const std::size_t steps = static_cast<std::size_t>(maxSteps) + 1;
         return (steps + room - 1) / room;
@@ -763,12 +764,12 @@ class RoomSearch {
         std::vector<std::uint8_t>& held = heldNow;
         heldPerStep(presses, maxSteps, held, changes);
         int from = 1;
-        if (!recording && baseCrosses != 0) {
-            while (from <= baseCrosses &&
-                   held[static_cast<std::size_t>(from)] == baseHeld[static_cast<std::size_t>(from)])
+        if (!recording && base.crosses != 0) {
+            while (from <= base.crosses &&
+                   held[static_cast<std::size_t>(from)] == base.held[static_cast<std::size_t>(from)])
                 ++from;
-            if (from > baseCrosses)
-                return baseCrosses;
+            if (from > base.crosses)
+                return base.crosses;
         }
         const int last = lastEvent(presses);
         KnownRun& known = knownRuns.find(presses);
@@ -783,19 +784,19 @@ class RoomSearch {
         } else {
             const std::size_t kept = static_cast<std::size_t>((from - 1) / every);
             at = static_cast<int>(kept) * every + 1;
-            restoreWorld(baseStates[kept]);
+            restoreWorld(base.states[kept]);
         }
         // From step `agree` to its crossing the recorded script holds the same keys.
         int agree = maxSteps + 1;
         if (recording) {
-            baseHeld = held;
-            baseCrosses = 0;
-            baseLast = last;
-            baseStates.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
-        } else if (baseCrosses != 0) {
-            agree = baseCrosses + 1;
+            base.held = held;
+            base.crosses = 0;
+            base.last = last;
+            base.states.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
+        } else if (base.crosses != 0) {
+            agree = base.crosses + 1;
             while (agree > from &&
-                   held[static_cast<std::size_t>(agree - 1)] == baseHeld[static_cast<std::size_t>(agree - 1)])
+                   held[static_cast<std::size_t>(agree - 1)] == base.held[static_cast<std::size_t>(agree - 1)])
                 --agree;
         }
         // The checkpoints this run meets.
@@ -808,7 +809,7 @@ class RoomSearch {
         int crosses = 0;
         for (int s = at; s <= maxSteps; ++s) {
             if (recording && (s - 1) % every == 0)
-                saveWorld(baseStates[static_cast<std::size_t>((s - 1) / every)]);
+                saveWorld(base.states[static_cast<std::size_t>((s - 1) / every)]);
             stepWorld(keys, held[static_cast<std::size_t>(s)]);
             // Before `from` the steps are the recorded script's, which went on to cross.
             if (s < from)
@@ -832,11 +833,11 @@ class RoomSearch {
             // Back in the recorded script's state with its keys still to come, it crosses where
             // that one did, provided the standstill above cannot stop it where it did not stop
             // the recorded one.
-            if (s >= agree && s < baseCrosses && s % every == 0 &&
-                (last >= baseLast || std::max(last, baseLast) <= s) &&
-                rejoins(baseStates[static_cast<std::size_t>(s / every)])) {
-                stepsRun += baseCrosses - s;
-                end = crosses = baseCrosses;
+            if (s >= agree && s < base.crosses && s % every == 0 &&
+                (last >= base.last || std::max(last, base.last) <= s) &&
+                rejoins(base.states[static_cast<std::size_t>(s / every)])) {
+                stepsRun += base.crosses - s;
+                end = crosses = base.crosses;
                 break;
             }
             if (s % CheckpointSteps == 0) {
@@ -860,8 +861,11 @@ class RoomSearch {
         }
         for (std::size_t i = 0, begin = 0; i < metHashes.size(); begin = metEnds[i++])
             checkpoints.add(met.data() + begin, metEnds[i] - begin, metHashes[i], end, crosses);
-        if (recording)
-            baseCrosses = crosses;
+        if (recording) {
+            base.crosses = crosses;
+            base.presses = presses;
+            base.counted = end;
+        }
         known = {from, end, crosses};
         return crosses;
     }
@@ -900,7 +904,24 @@ class RoomSearch {
 
     // Runs the script and keeps the state before each of its steps, for the variants of it that
     // crossesAt is asked about next.
-    void record(const std::vector<KeyPress>& presses) { crossesAt(presses, true); }
+    // The script recorded before the last is taken back rather than run again; its steps count
+    // as run, as a run would count them.
+    void record(const std::vector<KeyPress>& presses) {
+        std::swap(base, spare);
+        if (base.counted != 0 && samePresses(base.presses, presses)) {
+            report();
+            stepsRun += base.counted;
+            knownRuns.find(presses) = {1, base.counted, base.crosses};
+            return;
+        }
+        crossesAt(presses, true);
+    }
+
+    static bool samePresses(const std::vector<KeyPress>& a, const std::vector<KeyPress>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const KeyPress& x, const KeyPress& y) {
+            return x.key == y.key && x.down == y.down && x.up == y.up;
+        });
+    }
 
     // Whether `p` could stand in for press `i`: held from step 1 on for at least one step, and
     // clear of the other presses of its key.
@@ -1153,13 +1174,21 @@ class RoomSearch {
     std::vector<std::uint8_t> reachedCells = std::vector<std::uint8_t>(ReachWide * ReachHigh, 0);
     // Steps the scripts have been re-run for.
     std::int64_t stepsRun = 0;
-    // The script last recorded: its held keys per step, the state before every keptEvery-th
-    // step (from step 1), and the step it crosses in (0: none recorded).
-    std::vector<std::uint8_t> baseHeld;
-    std::vector<WorldSnapshot> baseStates;
-    int baseCrosses = 0;
-    // Its last key event.
-    int baseLast = 0;
+    // A recorded script: its presses, its held keys per step, the state before every
+    // keptEvery-th step (from step 1), the step it crosses in (0: none), its last key event
+    // and the steps its run counted.
+    struct Recording {
+        std::vector<KeyPress> presses;
+        std::vector<std::uint8_t> held;
+        std::vector<WorldSnapshot> states;
+        int crosses = 0;
+        int last = 0;
+        int counted = 0;
+    };
+    // The script last recorded, the one crossesAt starts from, and the one recorded before it:
+    // the climb records a script and its variant in turns.
+    Recording base;
+    Recording spare;
     // The world saved to be compared with a recorded state.
     WorldSnapshot probe;
     KnownRuns knownRuns;
