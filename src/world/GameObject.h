@@ -84,4 +84,6 @@ class GameObject {
     bool rejected = false;
     // False for a type whose `overlaps` is its own.
     bool boxOnly = true;
+    // False for a type that keeps the base `update`, which does nothing: the room skips it.
+    bool updates = true;
 };

@@ -62,8 +62,10 @@ void Room::handleLine(TokenList& tokens) {
 }
 
 void Room::updateAll() {
-    for (ObjectRef& object : objectList)
-        object->update();
+    for (ObjectRef& object : objectList) {
+        if (object->updates)
+            object->update();
+    }
 }
 
 void Room::resetAll() {
