@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -37,16 +38,28 @@ void solveOneWay(benchmark::State& state, const std::filesystem::path& root, int
     state.counters["window"] = crossing.tightestWindow;
 }
 
-// Both ways at once, each in its own process, timed on the wall clock until both have answered.
+// Both ways at once, each in its own process with the room editor's options (the room as a file,
+// the answers as lines with the path drawn, the key scripts written), timed on the wall clock
+// until both have answered.
 void solveBothWays(benchmark::State& state, const std::filesystem::path& root, int room) {
     const std::string rootText = root.string();
-    const std::string roomText = std::to_string(room);
+    const std::string roomFile = (root / "res" / "rooms" / ("room" + std::to_string(room) + ".txt")).string();
+    std::error_code failed;
+    const std::filesystem::path keys =
+        std::filesystem::temp_directory_path(failed) / ("marrowgast-bench-keys-" + std::to_string(getpid()));
+    std::filesystem::create_directories(keys, failed);
+    if (failed) {
+        state.SkipWithError("cannot make a folder for the key scripts");
+        return;
+    }
+    const std::string keysText = keys.string();
     for (auto _ : state) {
         const auto started = std::chrono::steady_clock::now();
         pid_t children[2] = {0, 0};
         for (int way = 0; way < 2; ++way) {
-            const char* args[] = {MARROWGAST_SOLVE_EXE, "--root", rootText.c_str(),           "--room",
-                                  roomText.c_str(),     "--way",  way == 0 ? "east" : "west", nullptr};
+            const char* args[] = {MARROWGAST_SOLVE_EXE, "--root",  rootText.c_str(), "--room-file",
+                                  roomFile.c_str(),     "--way",   way == 0 ? "east" : "west",
+                                  "--lines",            "--keys-out", keysText.c_str(), nullptr};
             posix_spawn_file_actions_t quiet;
             posix_spawn_file_actions_init(&quiet);
             posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
@@ -69,9 +82,10 @@ void solveBothWays(benchmark::State& state, const std::filesystem::path& root, i
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (!crossed) {
             state.SkipWithError("marrowgast-solve did not cross both ways");
-            return;
+            break;
         }
     }
+    std::filesystem::remove_all(keys, failed);
 }
 
 } // namespace

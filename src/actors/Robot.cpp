@@ -93,6 +93,8 @@ Robot::Robot() {
     w = RobotWidth;
     h = RobotHeight;
     drawLayer = 1;
+    // Its beam touches too.
+    boxOnly = false;
 }
 
 namespace {

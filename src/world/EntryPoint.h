@@ -9,6 +9,7 @@
 // and the player walks through it.
 class EntryPoint : public GameObject {
   public:
+    EntryPoint() { updates = false; }
     ~EntryPoint() override;
     // Reads "position" and "side", then takes its side's slot of the world's table,
     // replacing whatever entry point was there.

@@ -1,4 +1,5 @@
 #pragma once
+#include <cmath>
 #include <cstdint>
 
 #include "graphics/QuadLayout.h"
@@ -54,6 +55,18 @@ class GameObject {
     virtual void rideFinished();
     // Whether the box (ox, oy, ow, oh) touches this object's box; edges count.
     virtual bool overlaps(float ox, float oy, float ow, float oh);
+    // The base `overlaps`, called without the virtual call where the object keeps it (see
+    // boxOnly): a room's contact query runs it for every object, several times a step.
+    bool boxOverlaps(float ox, float oy, float ow, float oh) const {
+        // The width of the box that starts further right (ours on a tie) and the height of
+        // the box whose bottom is higher up (the other's on a tie): the boxes meet when that
+        // box starts no further on than the other one ends.
+        const float wr = x >= ox ? w : ow;
+        const bool horizontal = std::fabs(x - ox) + wr <= w + ow;
+        const float hs = y < oy ? h : oh;
+        const bool vertical = std::fabs(y - oy) + hs <= h + oh;
+        return horizontal && vertical;
+    }
 
     float x = 0.0f;
     float y = 0.0f;
@@ -69,4 +82,8 @@ class GameObject {
     // Set by `load` when the line does not make a usable object (a lift with nowhere to
     // stand): the room leaves it out.
     bool rejected = false;
+    // False for a type whose `overlaps` is its own.
+    bool boxOnly = true;
+    // False for a type that keeps the base `update`, which does nothing: the room skips it.
+    bool updates = true;
 };

@@ -10,6 +10,7 @@
 // every tile between its two corner tiles, both included, and never moves.
 class Platform : public GameObject {
   public:
+    Platform() { updates = false; }
     void load(TokenList& tokens) override;
     // The keys of a "platform" line.
     static std::span<const RoomKey> roomKeys();

@@ -62,8 +62,10 @@ void Room::handleLine(TokenList& tokens) {
 }
 
 void Room::updateAll() {
-    for (ObjectRef& object : objectList)
-        object->update();
+    for (ObjectRef& object : objectList) {
+        if (object->updates)
+            object->update();
+    }
 }
 
 void Room::resetAll() {
@@ -83,7 +85,7 @@ void Room::drawAll(std::uint32_t background) {
 
 void Room::collectOverlapping(float x, float y, float w, float h, std::vector<ObjectRef>& list) {
     for (ObjectRef& object : objectList) {
-        if (object->overlaps(x, y, w, h))
+        if (object->boxOnly ? object->boxOverlaps(x, y, w, h) : object->overlaps(x, y, w, h))
             list.emplace_back(object);
     }
 }

@@ -6,6 +6,7 @@
 #include "game/WorldSnapshot.h"
 #include "graphics/SpriteRenderer.h"
 #include "input/KeyNames.h"
+#include "platform/system/LargePages.h"
 #include "tools/common/Progress.h"
 #include "world/Lift.h"
 #include "world/Room.h"
@@ -107,7 +108,10 @@ class StateLayout {
 
 // The states of a search, each a record of plain words (its node, then the state), kept in
 // chunks of one size: growing never copies what is stored, and the bytes held are the number of
-// chunks times their size, the same on every machine.
+// chunks times their size, the same on every machine. Chunks of half a large page or more come
+// two to a large page (see platform/system/LargePages.h): a search of a hundred thousand states
+// writes tens of megabytes once, and faulting them in a small page at a time costs a tenth of
+// its time.
 class StateStore {
   public:
     StateStore(std::size_t recordWords, std::size_t chunkBytes)
@@ -115,17 +119,15 @@ class StateStore {
           perChunk(std::max<std::size_t>(1, chunkBytes / (recordWords * sizeof(std::uint32_t)))) {}
 
     std::size_t size() const { return count; }
-    std::uint32_t* operator[](std::size_t i) {
-        return chunks[i / perChunk].get() + (i % perChunk) * recordWords;
-    }
+    std::uint32_t* operator[](std::size_t i) { return chunks[i / perChunk] + (i % perChunk) * recordWords; }
     const std::uint32_t* operator[](std::size_t i) const {
-        return chunks[i / perChunk].get() + (i % perChunk) * recordWords;
+        return chunks[i / perChunk] + (i % perChunk) * recordWords;
     }
     // What the next record adds to bytes(): a chunk, or nothing while the last has room.
     std::size_t growth() const { return count % perChunk == 0 ? chunkSize() : 0; }
     std::uint32_t* add() {
         if (count % perChunk == 0)
-            chunks.push_back(uninitialisedWords(perChunk * recordWords));
+            chunks.push_back(newChunk());
         return (*this)[count++];
     }
     std::size_t bytes() const {
@@ -133,11 +135,31 @@ class StateStore {
     }
 
   private:
+    struct FreeLargePage {
+        void operator()(std::uint32_t* words) const {
+            ::operator delete[](words, std::align_val_t{LargePageBytes});
+        }
+    };
     std::size_t chunkSize() const { return perChunk * recordWords * sizeof(std::uint32_t); }
+    bool paired() const { return 2 * chunkSize() <= LargePageBytes && 4 * chunkSize() >= LargePageBytes; }
+    std::uint32_t* newChunk() {
+        if (!paired()) {
+            owned.push_back(uninitialisedWords(perChunk * recordWords));
+            return owned.back().get();
+        }
+        // The second chunk of a large page is its second half.
+        if (chunks.size() % 2 == 1)
+            return pages.back().get() + LargePageBytes / 2 / sizeof(std::uint32_t);
+        pages.emplace_back(static_cast<std::uint32_t*>(::operator new[](LargePageBytes, std::align_val_t{LargePageBytes})));
+        adviseLargePages(pages.back().get(), LargePageBytes);
+        return pages.back().get();
+    }
     std::size_t recordWords;
     std::size_t perChunk;
     std::size_t count = 0;
-    std::vector<std::unique_ptr<std::uint32_t[]>> chunks;
+    std::vector<std::uint32_t*> chunks;
+    std::vector<std::unique_ptr<std::uint32_t[]>> owned;
+    std::vector<std::unique_ptr<std::uint32_t[], FreeLargePage>> pages;
 };
 
 // Over pairs of words in four lanes side by side, so that the multiplications overlap: a state
@@ -446,7 +468,8 @@ class RoomSearch {
         store.reset();
         std::vector<std::uint32_t>().swap(table);
         std::vector<Open>().swap(open);
-        std::vector<WorldSnapshot>().swap(baseStates);
+        base = {};
+        spare = {};
         knownRuns = {};
         checkpoints = Checkpoints(0);
         found.clear();
@@ -520,12 +543,17 @@ class RoomSearch {
         const std::size_t words = scratch.size();
         const std::uint64_t h = stateHash(scratch.data(), words);
         const std::size_t mask = table.size() - 1;
+        const std::uint32_t tag = tagOf(h);
         std::size_t slot = h & mask;
         for (;; slot = (slot + 1) & mask) {
             const std::uint32_t there = table[slot];
             if (there == 0)
                 break;
-            if (nodeAt(there).hash == h && std::equal(scratch.begin(), scratch.end(), stateAt(there)))
+            // Most slots met hold another state: their tags differ, and their records stay unread.
+            if ((there & ~nodeMask) != tag)
+                continue;
+            const std::uint32_t n = there & nodeMask;
+            if (nodeAt(n).hash == h && std::equal(scratch.begin(), scratch.end(), stateAt(n)))
                 return Added::Known;
         }
         if (store->size() >= mostStates || bytesHeld() + store->growth() > bounds.memoryLimit)
@@ -536,8 +564,14 @@ class RoomSearch {
         record[2] = parent;
         record[3] = static_cast<std::uint32_t>(block) | static_cast<std::uint32_t>(keys) << 16;
         std::copy(scratch.begin(), scratch.end(), record + NodeWords);
-        table[slot] = static_cast<std::uint32_t>(store->size());
+        table[slot] = static_cast<std::uint32_t>(store->size()) | tag;
         return Added::New;
+    }
+
+    // A slot of the table holds its node's number in the low bits (as many as the most states
+    // need) and the top bits of the node's hash in the rest.
+    std::uint32_t tagOf(std::uint64_t hash) const {
+        return nodeMask == ~std::uint32_t{0} ? 0 : static_cast<std::uint32_t>(hash >> 32) & ~nodeMask;
     }
 
     // Doubles the table, kept at most half full: a small table stays in the cache, and a search
@@ -546,10 +580,11 @@ class RoomSearch {
         std::vector<std::uint32_t> wider(std::min(plannedSlots, 2 * table.size()), 0);
         const std::size_t mask = wider.size() - 1;
         for (std::uint32_t n = 1; n <= store->size(); ++n) {
-            std::size_t slot = nodeAt(n).hash & mask;
+            const std::uint64_t hash = nodeAt(n).hash;
+            std::size_t slot = hash & mask;
             while (wider[slot] != 0)
                 slot = (slot + 1) & mask;
-            wider[slot] = n;
+            wider[slot] = n | tagOf(hash);
         }
         table.swap(wider);
     }
@@ -579,6 +614,9 @@ class RoomSearch {
             return false;
         }
         plannedSlots = slots;
+        nodeMask = ~std::uint32_t{0};
+        while (nodeMask >> 1 >= mostStates && nodeMask >> 1 != 0)
+            nodeMask >>= 1;
         table.assign(std::min<std::size_t>(slots, 1 << 12), 0);
         open.reserve(mostStates);
         return true;
@@ -731,8 +769,8 @@ class RoomSearch {
         const std::size_t each =
             start.robots.size() * sizeof(RobotSnapshot) + start.lifts.size() * sizeof(LiftSnapshot) +
             start.searchables.size() * sizeof(SearchableSnapshot) + sizeof(WorldSnapshot);
-        // The start and the world's own snapshot besides those kept.
-        const std::size_t held = bounds.memoryLimit - checkpointBytes();
+        // The start and the world's own snapshot besides those kept, of two recordings.
+        const std::size_t held = (bounds.memoryLimit - checkpointBytes()) / 2;
         const std::size_t room = held / each > 2 ? held / each - 2 : 1;
         const std::size_t steps = static_cast<std::size_t>(maxSteps) + 1;
         return (steps + room - 1) / room;
@@ -748,12 +786,12 @@ class RoomSearch {
         std::vector<std::uint8_t>& held = heldNow;
         heldPerStep(presses, maxSteps, held, changes);
         int from = 1;
-        if (!recording && baseCrosses != 0) {
-            while (from <= baseCrosses &&
-                   held[static_cast<std::size_t>(from)] == baseHeld[static_cast<std::size_t>(from)])
+        if (!recording && base.crosses != 0) {
+            while (from <= base.crosses &&
+                   held[static_cast<std::size_t>(from)] == base.held[static_cast<std::size_t>(from)])
                 ++from;
-            if (from > baseCrosses)
-                return baseCrosses;
+            if (from > base.crosses)
+                return base.crosses;
         }
         const int last = lastEvent(presses);
         KnownRun& known = knownRuns.find(presses);
@@ -768,19 +806,19 @@ class RoomSearch {
         } else {
             const std::size_t kept = static_cast<std::size_t>((from - 1) / every);
             at = static_cast<int>(kept) * every + 1;
-            restoreWorld(baseStates[kept]);
+            restoreWorld(base.states[kept]);
         }
         // From step `agree` to its crossing the recorded script holds the same keys.
         int agree = maxSteps + 1;
         if (recording) {
-            baseHeld = held;
-            baseCrosses = 0;
-            baseLast = last;
-            baseStates.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
-        } else if (baseCrosses != 0) {
-            agree = baseCrosses + 1;
+            base.held = held;
+            base.crosses = 0;
+            base.last = last;
+            base.states.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
+        } else if (base.crosses != 0) {
+            agree = base.crosses + 1;
             while (agree > from &&
-                   held[static_cast<std::size_t>(agree - 1)] == baseHeld[static_cast<std::size_t>(agree - 1)])
+                   held[static_cast<std::size_t>(agree - 1)] == base.held[static_cast<std::size_t>(agree - 1)])
                 --agree;
         }
         // The checkpoints this run meets.
@@ -793,7 +831,7 @@ class RoomSearch {
         int crosses = 0;
         for (int s = at; s <= maxSteps; ++s) {
             if (recording && (s - 1) % every == 0)
-                saveWorld(baseStates[static_cast<std::size_t>((s - 1) / every)]);
+                saveWorld(base.states[static_cast<std::size_t>((s - 1) / every)]);
             stepWorld(keys, held[static_cast<std::size_t>(s)]);
             // Before `from` the steps are the recorded script's, which went on to cross.
             if (s < from)
@@ -817,11 +855,11 @@ class RoomSearch {
             // Back in the recorded script's state with its keys still to come, it crosses where
             // that one did, provided the standstill above cannot stop it where it did not stop
             // the recorded one.
-            if (s >= agree && s < baseCrosses && s % every == 0 &&
-                (last >= baseLast || std::max(last, baseLast) <= s) &&
-                rejoins(baseStates[static_cast<std::size_t>(s / every)])) {
-                stepsRun += baseCrosses - s;
-                end = crosses = baseCrosses;
+            if (s >= agree && s < base.crosses && s % every == 0 &&
+                (last >= base.last || std::max(last, base.last) <= s) &&
+                rejoins(base.states[static_cast<std::size_t>(s / every)])) {
+                stepsRun += base.crosses - s;
+                end = crosses = base.crosses;
                 break;
             }
             if (s % CheckpointSteps == 0) {
@@ -845,8 +883,11 @@ class RoomSearch {
         }
         for (std::size_t i = 0, begin = 0; i < metHashes.size(); begin = metEnds[i++])
             checkpoints.add(met.data() + begin, metEnds[i] - begin, metHashes[i], end, crosses);
-        if (recording)
-            baseCrosses = crosses;
+        if (recording) {
+            base.crosses = crosses;
+            base.presses = presses;
+            base.counted = end;
+        }
         known = {from, end, crosses};
         return crosses;
     }
@@ -885,7 +926,24 @@ class RoomSearch {
 
     // Runs the script and keeps the state before each of its steps, for the variants of it that
     // crossesAt is asked about next.
-    void record(const std::vector<KeyPress>& presses) { crossesAt(presses, true); }
+    // The script recorded before the last is taken back rather than run again; its steps count
+    // as run, as a run would count them.
+    void record(const std::vector<KeyPress>& presses) {
+        std::swap(base, spare);
+        if (base.counted != 0 && samePresses(base.presses, presses)) {
+            report();
+            stepsRun += base.counted;
+            knownRuns.find(presses) = {1, base.counted, base.crosses};
+            return;
+        }
+        crossesAt(presses, true);
+    }
+
+    static bool samePresses(const std::vector<KeyPress>& a, const std::vector<KeyPress>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const KeyPress& x, const KeyPress& y) {
+            return x.key == y.key && x.down == y.down && x.up == y.up;
+        });
+    }
 
     // Whether `p` could stand in for press `i`: held from step 1 on for at least one step, and
     // clear of the other presses of its key.
@@ -1125,6 +1183,8 @@ class RoomSearch {
     std::optional<StateStore> store;
     std::vector<std::uint32_t> table;
     std::size_t plannedSlots = 0;
+    // The bits of a table slot that hold its node's number (see tagOf).
+    std::uint32_t nodeMask = ~std::uint32_t{0};
     // The states still to look at, a heap.
     std::vector<Open> open;
     std::size_t mostStates = 0;
@@ -1136,13 +1196,21 @@ class RoomSearch {
     std::vector<std::uint8_t> reachedCells = std::vector<std::uint8_t>(ReachWide * ReachHigh, 0);
     // Steps the scripts have been re-run for.
     std::int64_t stepsRun = 0;
-    // The script last recorded: its held keys per step, the state before every keptEvery-th
-    // step (from step 1), and the step it crosses in (0: none recorded).
-    std::vector<std::uint8_t> baseHeld;
-    std::vector<WorldSnapshot> baseStates;
-    int baseCrosses = 0;
-    // Its last key event.
-    int baseLast = 0;
+    // A recorded script: its presses, its held keys per step, the state before every
+    // keptEvery-th step (from step 1), the step it crosses in (0: none), its last key event
+    // and the steps its run counted.
+    struct Recording {
+        std::vector<KeyPress> presses;
+        std::vector<std::uint8_t> held;
+        std::vector<WorldSnapshot> states;
+        int crosses = 0;
+        int last = 0;
+        int counted = 0;
+    };
+    // The script last recorded, the one crossesAt starts from, and the one recorded before it:
+    // the climb records a script and its variant in turns.
+    Recording base;
+    Recording spare;
     // The world saved to be compared with a recorded state.
     WorldSnapshot probe;
     KnownRuns knownRuns;
