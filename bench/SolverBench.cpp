@@ -57,9 +57,17 @@ void solveBothWays(benchmark::State& state, const std::filesystem::path& root, i
         const auto started = std::chrono::steady_clock::now();
         pid_t children[2] = {0, 0};
         for (int way = 0; way < 2; ++way) {
-            const char* args[] = {MARROWGAST_SOLVE_EXE, "--root",  rootText.c_str(), "--room-file",
-                                  roomFile.c_str(),     "--way",   way == 0 ? "east" : "west",
-                                  "--lines",            "--keys-out", keysText.c_str(), nullptr};
+            const char* args[] = {MARROWGAST_SOLVE_EXE,
+                                  "--root",
+                                  rootText.c_str(),
+                                  "--room-file",
+                                  roomFile.c_str(),
+                                  "--way",
+                                  way == 0 ? "east" : "west",
+                                  "--lines",
+                                  "--keys-out",
+                                  keysText.c_str(),
+                                  nullptr};
             posix_spawn_file_actions_t quiet;
             posix_spawn_file_actions_init(&quiet);
             posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);

@@ -94,7 +94,8 @@ std::optional<std::string> withoutKey(std::string_view text, const ReadLine& rea
 // `text` with the values of one key changed: the `occurrence`-th time the key is given
 // (counted from 0; the last time when none), its value words replaced by `values` where they
 // differ from what they read as, every other byte kept; a behaviour list of another length has
-// its words rewritten. A key the line lacks is added at its end. Nothing when the line cannot be changed or the key is not one of its type's.
+// its words rewritten. A key the line lacks is added at its end. Nothing when the line cannot be changed or
+// the key is not one of its type's.
 std::optional<std::string> withKeyValues(std::string_view text, const ReadLine& read, std::string_view key,
                                          std::span<const std::string> values,
                                          std::optional<std::size_t> occurrence = std::nullopt);

@@ -110,10 +110,11 @@ GivenWords givenWords(const ReadLine& read) {
 
 bool sameGiven(const GivenWords& a, const GivenWords& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x.first == y.first && std::equal(x.second.begin(), x.second.end(), y.second.begin(),
-                                                y.second.end(), [&](const std::string& p, const std::string& q) {
-                                                    return sameValue(p, q, x.first->value);
-                                                });
+        return x.first == y.first &&
+               std::equal(x.second.begin(), x.second.end(), y.second.begin(), y.second.end(),
+                          [&](const std::string& p, const std::string& q) {
+                              return sameValue(p, q, x.first->value);
+                          });
     });
 }
 
@@ -571,8 +572,9 @@ bool RoomEditor::removeKey(std::size_t line, std::string_view key, std::optional
     const std::size_t at = givenIndex(read, key, occurrence);
     std::optional<std::string> changed = withoutKey(doc.line(line).text, read, key, occurrence);
     if (!changed || at == read.given.size()) {
-        why = "line " + std::to_string(line + 1) + (read.changeable ? " does not give " + quotedText(key)
-                                                                    : " is cut short and is only removed whole");
+        why = "line " + std::to_string(line + 1) +
+              (read.changeable ? " does not give " + quotedText(key)
+                               : " is cut short and is only removed whole");
         return false;
     }
     GivenWords expected = givenWords(read);

@@ -82,7 +82,8 @@ void numbersRow(EditorSession& session, const InspectedKey& row) {
     // Beside the fields where it fits, under them where it does not.
     const std::string unit(row.key->unit);
     const float right = ImGui::GetWindowPos().x + ImGui::GetWindowContentRegionMax().x;
-    if (right - ImGui::GetItemRectMax().x > ImGui::CalcTextSize(unit.c_str()).x + ImGui::GetStyle().ItemSpacing.x)
+    if (right - ImGui::GetItemRectMax().x >
+        ImGui::CalcTextSize(unit.c_str()).x + ImGui::GetStyle().ItemSpacing.x)
         ImGui::SameLine();
     else
         ImGui::SetCursorPosX(ValueColumn);
@@ -202,8 +203,8 @@ void drawInspector(EditorSession& session) {
     ImGui::PushID(static_cast<int>(line));
     ImGui::Text("Inspector: %s, line %zu", session.editor().document().read(line).type.c_str(), line + 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::size_t given = static_cast<std::size_t>(
-            std::count_if(rows.begin(), rows.end(), [&](const InspectedKey& r) { return r.key == rows[i].key; }));
+        const std::size_t given = static_cast<std::size_t>(std::count_if(
+            rows.begin(), rows.end(), [&](const InspectedKey& r) { return r.key == rows[i].key; }));
         ImGui::PushID(static_cast<int>(i));
         keyRow(session, rows[i], given);
         // One more stop for a key that adds numbers: a copy of the last, to drag or type.

@@ -47,7 +47,14 @@ void readTile(GameObject& object, TokenList& tokens, std::string_view key) {
 }
 
 const RoomKey LiftKeys[] = {
-    {"waypoint", KeyValue::Whole, 2, "the game leaves it out of the room", {}, readWaypoint, "units x y", true},
+    {"waypoint",
+     KeyValue::Whole,
+     2,
+     "the game leaves it out of the room",
+     {},
+     readWaypoint,
+     "units x y",
+     true},
     {"startpoint", KeyValue::Whole, 1, "", {}, readStartpoint, "stop, from 0", false},
     {"texture", KeyValue::ImageFile, 1, "", {}, readTexture, "", false},
     {"tile", KeyValue::ImageFile, 1, "", {}, readTile, "", false},

@@ -53,7 +53,8 @@ TEST(Inspector, TheRowsAreEachTypesKeysInItsOrder) {
     for (std::size_t line = 1; line <= 4; ++line) {
         room.session.selectLine(line);
         const std::vector<InspectedKey> rows = room.session.inspected();
-        const std::span<const RoomKey> keys = registry.keysOf(room.session.editor().document().read(line).type);
+        const std::span<const RoomKey> keys =
+            registry.keysOf(room.session.editor().document().read(line).type);
         std::vector<const RoomKey*> expected;
         for (const RoomKey& key : keys)
             expected.insert(expected.end(), key.name == "waypoint" ? 2 : 1, &key);
@@ -66,7 +67,7 @@ TEST(Inspector, TheRowsAreEachTypesKeysInItsOrder) {
     const std::vector<InspectedKey> robot = room.session.inspected();
     ASSERT_EQ(robot.size(), 7u);
     EXPECT_EQ(robot[0].values, (std::vector<std::string>{"10.50", "29"}));
-    EXPECT_TRUE(robot[1].values.empty() && !robot[1].given); // direction
+    EXPECT_TRUE(robot[1].values.empty() && !robot[1].given);      // direction
     EXPECT_EQ(robot[3].values, std::vector<std::string>{"fast"}); // the later speed counts
     EXPECT_EQ(robot[4].values, (std::vector<std::string>{"pause", "turn"}));
     EXPECT_EQ(robot[4].occurrence, 0u);
@@ -129,15 +130,24 @@ TEST(Inspector, ValuesTheGameWouldNotReadAreRefused) {
     const std::vector<Case> cases = {
         {1, "start", {"abc", "20"}, "\"abc\" is not a whole number"},
         {1, "start", {"2", "12.5"}, "\"12.5\" is not a whole number: the game reads it as 12"},
-        {1, "start", {"2", "2147483648"}, "\"2147483648\" is too large for a room: the game reads it as -2147483648"},
+        {1,
+         "start",
+         {"2", "2147483648"},
+         "\"2147483648\" is too large for a room: the game reads it as -2147483648"},
         {1, "start", {"2"}, "\"start\" takes 2 values, not 1"},
         {1, "end", {"2", "2 0"}, "\"2 0\" holds a space or a control character"},
         {4, "position", {"1e39", "29"}, "\"1e39\" is too large for a room"},
         {4, "position", {"1", "29x"}, "\"29x\" is not a number"},
-        {1, "texture", {"textures/crate.png"}, "\"textures/crate.png\" is not an image (.png, .jpg or .jpeg) under res/"},
+        {1,
+         "texture",
+         {"textures/crate.png"},
+         "\"textures/crate.png\" is not an image (.png, .jpg or .jpeg) under res/"},
         {1, "texture", {"res/../res/textures/crate.png"}, "is not an image (.png, .jpg or .jpeg) under res/"},
         {1, "texture", {"res/textures/robot_a.set"}, "is not an image"},
-        {1, "texture", {"res/textures/nothing.png"}, "\"res/textures/nothing.png\" is not an image (.png, .jpg or .jpeg) of the data folder"},
+        {1,
+         "texture",
+         {"res/textures/nothing.png"},
+         "\"res/textures/nothing.png\" is not an image (.png, .jpg or .jpeg) of the data folder"},
         {2, "texture", {"res/textures/crate.png"}, "is not an animation set (.set) under res/"},
         {2, "speed", {"FAST"}, "\"FAST\" is not one of reallyslow, slow, normal, fast, ludicrous"},
         {4, "side", {"up"}, "\"up\" is not one of left, right"},
@@ -192,7 +202,8 @@ TEST(Inspector, APatrolIsEditedAsAList) {
     ASSERT_NE(robot.last("texture"), nullptr);
     EXPECT_EQ(robot.value(*robot.last("texture"), 0), "res/textures/robot_b.set");
     EXPECT_TRUE(s.setKey("patrol", {}, 0));
-    EXPECT_NE(room.text().find("patrol texture res/textures/robot_b.set\n"), std::string::npos) << room.text();
+    EXPECT_NE(room.text().find("patrol texture res/textures/robot_b.set\n"), std::string::npos)
+        << room.text();
     while (s.editor().canUndo())
         s.undo();
     EXPECT_EQ(room.text(), before);
@@ -240,16 +251,18 @@ TEST(Inspector, ChoicesAreTheImagesAndSetsUnderRes) {
             for (const InspectedKey& row : inspectLine(editor.document().read(line))) {
                 const std::vector<std::string>& listed =
                     row.key->value == KeyValue::SetFile ? bundled.sets : bundled.images;
-                if (row.given && (row.key->value == KeyValue::SetFile || row.key->value == KeyValue::ImageFile)) {
-                    EXPECT_TRUE(std::binary_search(listed.begin(), listed.end(), row.values[0])) << row.values[0];
+                if (row.given &&
+                    (row.key->value == KeyValue::SetFile || row.key->value == KeyValue::ImageFile)) {
+                    EXPECT_TRUE(std::binary_search(listed.begin(), listed.end(), row.values[0]))
+                        << row.values[0];
                 }
             }
         }
     }
     TempDir dir;
     std::filesystem::create_directories(dir.path("res/b/c"));
-    for (const char* name : {"res/b/c/z.PNG", "res/a.jpeg", "res/b/pic.jpg", "res/b/walk.set", "res/notes.txt",
-                             "res/b/c/y.png.txt", "outside.png"})
+    for (const char* name : {"res/b/c/z.PNG", "res/a.jpeg", "res/b/pic.jpg", "res/b/walk.set",
+                             "res/notes.txt", "res/b/c/y.png.txt", "outside.png"})
         dir.write(name, "x");
     const ResourceChoices listed = listResourceChoices(dir.path(""));
     EXPECT_EQ(listed.images, (std::vector<std::string>{"res/a.jpeg", "res/b/c/z.PNG", "res/b/pic.jpg"}));

@@ -158,7 +158,8 @@ TEST(ImageFiles, PicturesWhosePixelsDoNotFillTheirSizeAreNeverWritten) {
         std::size_t bytes;
     } cases[] = {{0, 3, 0}, {3, 0, 0}, {-2, -2, 16}, {2, 2, 15}, {2, 2, 17}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " " + std::to_string(c.bytes));
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " " +
+                     std::to_string(c.bytes));
         RgbaImage image;
         image.width = c.width;
         image.height = c.height;

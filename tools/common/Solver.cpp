@@ -150,7 +150,8 @@ class StateStore {
         // The second chunk of a large page is its second half.
         if (chunks.size() % 2 == 1)
             return pages.back().get() + LargePageBytes / 2 / sizeof(std::uint32_t);
-        pages.emplace_back(static_cast<std::uint32_t*>(::operator new[](LargePageBytes, std::align_val_t{LargePageBytes})));
+        pages.emplace_back(
+            static_cast<std::uint32_t*>(::operator new[](LargePageBytes, std::align_val_t{LargePageBytes})));
         adviseLargePages(pages.back().get(), LargePageBytes);
         return pages.back().get();
     }
@@ -817,8 +818,8 @@ class RoomSearch {
             base.states.resize(static_cast<std::size_t>(maxSteps - 1) / keptEvery + 1);
         } else if (base.crosses != 0) {
             agree = base.crosses + 1;
-            while (agree > from &&
-                   held[static_cast<std::size_t>(agree - 1)] == base.held[static_cast<std::size_t>(agree - 1)])
+            while (agree > from && held[static_cast<std::size_t>(agree - 1)] ==
+                                       base.held[static_cast<std::size_t>(agree - 1)])
                 --agree;
         }
         // The checkpoints this run meets.
