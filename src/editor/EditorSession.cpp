@@ -257,15 +257,22 @@ std::string EditorSession::keyOfLine(std::string_view key, std::optional<std::si
            std::to_string(line + 1);
 }
 
-bool EditorSession::setKey(std::string_view key, const std::vector<std::string>& values,
-                           std::optional<std::size_t> occurrence) {
+std::optional<std::size_t> EditorSession::selectedObject() {
     if (dragging())
         release();
     const std::optional<std::size_t> line = model.selection();
     if (!line || !model.piece(*line)) {
         say("nothing selected");
-        return false;
+        return std::nullopt;
     }
+    return line;
+}
+
+bool EditorSession::setKey(std::string_view key, const std::vector<std::string>& values,
+                           std::optional<std::size_t> occurrence) {
+    const std::optional<std::size_t> line = selectedObject();
+    if (!line)
+        return false;
     const std::string what = keyOfLine(key, occurrence);
     const RoomKey* described = findRoomKey(model.document().read(*line).keys, key);
     std::string why = described != nullptr ? refusedValues(*described, values, &files) : std::string();
@@ -282,13 +289,9 @@ bool EditorSession::setKey(std::string_view key, const std::vector<std::string>&
 }
 
 bool EditorSession::removeKey(std::string_view key, std::optional<std::size_t> occurrence) {
-    if (dragging())
-        release();
-    const std::optional<std::size_t> line = model.selection();
-    if (!line || !model.piece(*line)) {
-        say("nothing selected");
+    const std::optional<std::size_t> line = selectedObject();
+    if (!line)
         return false;
-    }
     std::string why;
     const std::string what = keyOfLine(key, occurrence);
     if (!model.removeKey(*line, key, occurrence, why)) {

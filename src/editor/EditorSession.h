@@ -69,8 +69,8 @@ class EditorSession {
     bool setKey(std::string_view key, const std::vector<std::string>& values,
                 std::optional<std::size_t> occurrence = std::nullopt);
     bool removeKey(std::string_view key, std::optional<std::size_t> occurrence = std::nullopt);
-    bool editList(std::string_view key, std::optional<std::size_t> occurrence, ListEdit edit, std::size_t index,
-                  std::string_view word = {});
+    bool editList(std::string_view key, std::optional<std::size_t> occurrence, ListEdit edit,
+                  std::size_t index, std::string_view word = {});
 
     // One status line: printed by the window, kept as the last.
     void say(const std::string& line);
@@ -82,6 +82,8 @@ class EditorSession {
     std::string describe(std::size_t line) const;
     // "speed of line 7", "waypoint 2 of line 5".
     std::string keyOfLine(std::string_view key, std::optional<std::size_t> occurrence) const;
+    // The selected object's line, a drag let go first; none (said so) when no object is selected.
+    std::optional<std::size_t> selectedObject();
     void changed();
 
     RoomEditor model;

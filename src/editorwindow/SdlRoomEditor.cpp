@@ -393,9 +393,10 @@ class EditorWindow {
         // A press the room takes, and the release that ends its drag, are not the panel's: with
         // the events of a quick drag read in one pass, Dear ImGui would see a click wherever
         // the mouse was let go, over the panel's fields too.
-        const bool roomPress =
-            event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT && !panelTakesKeys() &&
-            view.inside(static_cast<float>(event.button.x), static_cast<float>(event.button.y), handleReach(view));
+        const bool roomPress = event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT &&
+                               !panelTakesKeys() &&
+                               view.inside(static_cast<float>(event.button.x),
+                                           static_cast<float>(event.button.y), handleReach(view));
         const bool roomRelease =
             event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT && session.dragging();
         if (!roomPress && !roomRelease)
@@ -666,6 +667,26 @@ class EditorWindow {
     std::string lastScratchProblem;
 };
 
+// Finds `tool` beside the game (or in ../bin) and starts its watch on copies of the room in
+// `subfolder` of the scratch's; when it cannot, `note` says why and the editor goes on without.
+template <class Watch>
+void startWatch(const ScratchRoom& scratch, const std::string& tool, const std::string& subfolder,
+                const std::string& dataDirectory, std::optional<Watch>& watch, std::string& note) {
+    std::string looked;
+    const std::string program = findTool(programFile(), tool, looked);
+    if (program.empty()) {
+        note = "not found: no " + tool + " at " + looked;
+        return;
+    }
+    const std::string folder = scratch.folderName() + "/" + subfolder;
+    std::error_code failed;
+    std::filesystem::create_directory(folder, failed);
+    if (failed)
+        note = "cannot make " + quotedText(folder) + ": " + failed.message();
+    else
+        watch.emplace(program, dataDirectory, folder);
+}
+
 } // namespace
 
 int runRoomEditor(const RoomEditorStart& start) {
@@ -695,39 +716,14 @@ int runRoomEditor(const RoomEditorStart& start) {
     theDisplay.screenshotFailed = [](const std::string& message) { fail(message); };
     game.useSound(initSound(std::cerr));
 
-    // The solver runs beside the editor on copies of the room in a folder of the scratch's, and
-    // ends before that folder goes.
-    std::string looked;
-    const std::string solverProgram = findTool(programFile(), "marrowgast-solve", looked);
+    // The solver and the room check run beside the editor, each on its own copies of the room
+    // in a folder of the scratch's, and end before that folder goes.
     std::optional<SolverWatch> solver;
     std::string solverNote;
-    if (solverProgram.empty()) {
-        solverNote = "not found: no marrowgast-solve at " + looked;
-    } else {
-        const std::string folder = scratch.folderName() + "/solver";
-        std::error_code failed;
-        std::filesystem::create_directory(folder, failed);
-        if (failed)
-            solverNote = "cannot make " + quotedText(folder) + ": " + failed.message();
-        else
-            solver.emplace(solverProgram, start.dataDirectory, folder);
-    }
-
-    // The room check likewise, on its own copy.
-    const std::string checkProgram = findTool(programFile(), "marrowgast-check", looked);
+    startWatch(scratch, "marrowgast-solve", "solver", start.dataDirectory, solver, solverNote);
     std::optional<CheckWatch> check;
     std::string checkNote;
-    if (checkProgram.empty()) {
-        checkNote = "not found: no marrowgast-check at " + looked;
-    } else {
-        const std::string folder = scratch.folderName() + "/check";
-        std::error_code failed;
-        std::filesystem::create_directory(folder, failed);
-        if (failed)
-            checkNote = "cannot make " + quotedText(folder) + ": " + failed.message();
-        else
-            check.emplace(checkProgram, start.dataDirectory, folder);
-    }
+    startWatch(scratch, "marrowgast-check", "check", start.dataDirectory, check, checkNote);
 
     EditorWindow window(session, game, scratch, solver ? &*solver : nullptr, solverNote);
     window.useCheck(check ? &*check : nullptr, checkNote);
