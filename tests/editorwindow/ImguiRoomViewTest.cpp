@@ -1,6 +1,6 @@
 // What the editor draws over the room, read back from Dear ImGui's draw list without a window.
-#include "editor/EditorSession.h"
 #include "editorwindow/ImguiRoomView.h"
+#include "editor/EditorSession.h"
 #include "graphics/SpriteRenderer.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +72,8 @@ TEST(ImguiRoomView, TheGridMarksEveryFifthUnitAndTheHandlesSitOnTheSelectionsCor
             << "a strong grid line's corner at " << v.x << ", " << v.y;
     }
     EXPECT_EQ(frame.drawn(session, view, IM_COL32(255, 255, 255, 26)).size(), 4u * (32 + 24));
-    EXPECT_TRUE(frame.drawn(session, view, IM_COL32(0, 0, 0, 255)).empty()) << "handles with nothing selected";
+    EXPECT_TRUE(frame.drawn(session, view, IM_COL32(0, 0, 0, 255)).empty())
+        << "handles with nothing selected";
 
     // The selected platform's four handles, each outlined around the box the session grips by.
     session.selectLine(0);
@@ -85,7 +86,8 @@ TEST(ImguiRoomView, TheGridMarksEveryFifthUnitAndTheHandlesSitOnTheSelectionsCor
         for (const EditorBox& h : handles) {
             const float left = view.toScreenX(h.x), right = view.toScreenX(h.x + h.w);
             const float top = view.toScreenY(h.y - h.h), bottom = view.toScreenY(h.y);
-            onOne = onOne || (v.x >= left - 1.0f && v.x <= right + 1.0f && v.y >= top - 1.0f && v.y <= bottom + 1.0f);
+            onOne = onOne ||
+                    (v.x >= left - 1.0f && v.x <= right + 1.0f && v.y >= top - 1.0f && v.y <= bottom + 1.0f);
         }
         EXPECT_TRUE(onOne) << "a handle's outline at " << v.x << ", " << v.y << " around no handle";
     }
