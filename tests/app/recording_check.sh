@@ -28,7 +28,9 @@ wait $pid || { echo "--room 3 --side=right --record: exit $?"; failed=1; }
 tail -n 1 "$scratch/run.keys" | grep -qE '^end [0-9]+ 3 ' || { echo "recording ends: $(tail -n 1 "$scratch/run.keys")"; failed=1; }
 # A recording the system stops taking (here a file that may not grow) is said when it happens;
 # the game plays on and, ended, says by its status that the run was not all recorded.
-err=$( (trap '' XFSZ; ulimit -f 0; SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout --preserve-status -s TERM 6 "$game" --record "$scratch/full.keys") 2>&1 >/dev/null); status=$?
+# --foreground: otherwise timeout sends the signal to the game and again to its process group,
+# and a second stop signal handled after the first ends the game at once (asked twice).
+err=$( (trap '' XFSZ; ulimit -f 0; SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout --foreground --preserve-status -s TERM 6 "$game" --record "$scratch/full.keys") 2>&1 >/dev/null); status=$?
 [ $status -eq 1 ] || { echo "--record into a file that may not grow: exit $status, wanted 1"; failed=1; }
 printf '%s\n' "$err" | grep -qF "cannot write the recording \"$scratch/full.keys\": File too large; recording stopped" || { echo "--record into a file that may not grow said: $err"; failed=1; }
 printf 'keep me\n' >"$scratch/old.keys"
