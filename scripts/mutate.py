@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Mutation testing for the game's own code: does the suite notice a changed line?
 
-Usage: scripts/mutate.sh [COUNT] [SEED] [--from FILE] [--keep-going]
+Usage: scripts/mutate.sh [COUNT] [SEED] [--from FILE] [--only PREFIX[,PREFIX...]] [--keep-going]
 
 Picks COUNT mutants (default 30) of src/ with a seeded generator (default seed 1): relational,
 arithmetic and logical operators swapped, a condition's negation dropped, true and false
@@ -10,7 +10,8 @@ tracked tree under build/mutate/tree, built there, and the whole suite run (stop
 first failure). A mutant that does not build is stillborn and not counted. Prints every
 survivor and the score; the chosen mutants are written to build/mutate/mutants.txt, and
 --from FILE runs exactly the mutants of such a file again (found by their line's text, so
-they survive edits elsewhere in the file).
+they survive edits elsewhere in the file). --only draws from the files whose paths start with
+one of the given prefixes (src/editorwindow/,src/platform/ImageFile.cpp): a look at one part.
 
 A mutant whose build gives the very same object files as the unchanged tree's (the compiler
 made the same machine code of it: a value written over before it is read, a sign of zero) is
@@ -243,6 +244,11 @@ def main(argv):
     if "--from" in argv:
         source_list = argv[argv.index("--from") + 1]
         args = [a for a in args if a != source_list]
+    prefixes = ("src/",)
+    if "--only" in argv:
+        given = argv[argv.index("--only") + 1]
+        args = [a for a in args if a != given]
+        prefixes = tuple(p for p in given.split(",") if p)
     count = int(args[0]) if len(args) > 0 else 30
     seed = int(args[1]) if len(args) > 1 else 1
 
@@ -271,12 +277,12 @@ def main(argv):
     if source_list:
         chosen = read_list(source_list)
     else:
-        sources = sorted(f for f in files
-                         if f.startswith("src/") and f.endswith((".cpp", ".h")) and built_here(f))
+        sources = sorted(f for f in files if f.startswith("src/") and f.startswith(prefixes)
+                         and f.endswith((".cpp", ".h")) and built_here(f))
         pool = all_mutants(sources)
         chosen = random.Random(seed).sample(pool, min(count, len(pool)))
         chosen.sort(key=lambda m: (m[0], m[1]))
-        print(f"{len(chosen)} of {len(pool)} possible mutants of src/ (seed {seed})")
+        print(f"{len(chosen)} of {len(pool)} possible mutants of {','.join(prefixes)} (seed {seed})")
     write_list(os.path.join(WORK, "mutants.txt"), chosen)
 
     killed, survived, stillborn, missing, equivalent = 0, [], 0, 0, []
