@@ -228,6 +228,14 @@ TEST(Inspector, KeysAreRemovedWithTheirValues) {
     EXPECT_EQ(room.lines.back(), "removed startpoint of line 4");
     EXPECT_FALSE(room.session.removeKey("texture"));
     EXPECT_EQ(room.lines.back(), "cannot remove texture of line 4: line 4 does not give \"texture\"");
+    // A line cut short (a key without its values) is neither changed nor shortened key by key.
+    Inspecting cut("robot start 1 29 speed\n");
+    cut.session.selectLine(0);
+    EXPECT_FALSE(cut.session.removeKey("start"));
+    EXPECT_EQ(cut.lines.back(), "cannot remove start of line 1: line 1 is cut short and is only removed whole");
+    EXPECT_FALSE(cut.session.setKey("start", {"2", "29"}));
+    EXPECT_EQ(cut.lines.back(), "cannot set start of line 1: line 1 is cut short and is only removed whole");
+    EXPECT_EQ(cut.text(), "robot start 1 29 speed\n");
     // A stop added to a lift of one is its second.
     EXPECT_TRUE(room.session.setKey("waypoint", {"20", "5"}, 1));
     EXPECT_EQ(room.lines.back(), "set waypoint 2 of line 4 to 20 5");
