@@ -38,7 +38,6 @@ bool RunRecorder::open(const std::string& name, std::string& error) {
         return false;
     }
     fileName = name;
-    pending.reserve(1024);
     return true;
 }
 

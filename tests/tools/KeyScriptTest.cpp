@@ -53,8 +53,8 @@ TEST(KeyScript, EventsAreOrderedByStepKeepingFileOrderWithinAStep) {
 }
 
 TEST(KeyScript, ARecordingsLinesReadBackExactly) {
-    Parsed p = parse("start 3 right 800x600 full\n2 left down\nfocus lost 4\nfocus gained 4\nshot 6\n"
-                     "reload 5\nend 7 2 10.123457 -0.1\n");
+    Parsed p = parse("start 3 right 800x600 full\n2 left down\nfocus lost 1\nfocus gained 4\nshot 0\nshot 6\n"
+                     "reload 1\nend 7 2 10.123457 -0.1\n");
     ASSERT_TRUE(p.ok) << p.error;
     ASSERT_TRUE(p.script.recorded());
     EXPECT_EQ(p.script.start->room, 3);
@@ -63,8 +63,9 @@ TEST(KeyScript, ARecordingsLinesReadBackExactly) {
     EXPECT_TRUE(p.script.start->fullScreen);
     ASSERT_EQ(p.script.focusChanges.size(), 2u);
     EXPECT_FALSE(p.script.focusChanges[0].gained);
-    EXPECT_EQ(p.script.shots, std::vector<int>{6});
-    EXPECT_EQ(p.script.reloads, std::vector<int>{5});
+    EXPECT_EQ(p.script.focusChanges[0].step, 1);
+    EXPECT_EQ(p.script.shots, (std::vector<int>{0, 6}));
+    EXPECT_EQ(p.script.reloads, std::vector<int>{1});
     EXPECT_EQ(p.script.end->x, 10.123457f);
     EXPECT_EQ(p.script.end->y, -0.1f);
     EXPECT_EQ(p.script.lastStep(), 7);
@@ -95,6 +96,8 @@ TEST(KeyScript, BadLinesNameTheFileAndLine) {
         {"start 5 left 640x480 window\n", "keys.txt:1: room must be 1 to 4, not \"5\""},
         {"focus away 3\n", "keys.txt:1: expected lost or gained, not \"away\""},
         {"shot -1\n", "keys.txt:1: step must be a whole number from 0, not \"-1\""},
+        {"focus gained 0\n", "keys.txt:1: step must be a whole number from 1, not \"0\""},
+        {"reload 0\n", "keys.txt:1: step must be a whole number from 1, not \"0\""},
         {"9 left down\nend 8 1 2 3\n", "keys.txt:2: the end line's step comes before a step of the script"},
         {"end 8 1 2 nan\n", "keys.txt:1: the position must be two numbers, not \"2 nan\""},
         {"end 8 1 2 3\n9 left up\n", "keys.txt:2: nothing may follow the end line"},
