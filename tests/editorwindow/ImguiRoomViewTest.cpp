@@ -315,14 +315,19 @@ TEST(ImguiRoomView, TheSelectionShowsItsSideMarkersAndPatrol) {
     EXPECT_NEAR(low.x, view.toScreenX(first.x) - 0.5f, 1.5f);
     EXPECT_NEAR(high.x, view.toScreenX(second.x + second.w) + 0.5f, 1.5f);
     EXPECT_NEAR(low.y, view.toScreenY(robot.box->y - robot.box->h) - 1.5f, 1.5f);
-    int heads = 0;
-    for (const ImDrawVert& v : ImGui::GetBackgroundDrawList()->VtxBuffer) {
-        const float a = view.toScreenX(first.x + first.w / 2.0f),
-                    b = view.toScreenX(second.x + second.w / 2.0f);
-        heads += v.col == White && (v.pos.x == a || v.pos.x == b) &&
-                 v.pos.y == view.toScreenY(first.y - first.h / 2.0f);
+    // Each arrow's head: its tip at a waypoint's middle, its back 8 pixels towards the other.
+    const std::vector<ImVec2> white = frame.drawn(session, view, White);
+    auto drawnAt = [&](float x, float y) {
+        return std::any_of(white.begin(), white.end(), [&](const ImVec2& v) {
+            return std::fabs(v.x - x) < 0.01f && std::fabs(v.y - y) < 0.01f;
+        });
+    };
+    const float a = view.toScreenX(first.x + first.w / 2.0f), b = view.toScreenX(second.x + second.w / 2.0f);
+    const float y = view.toScreenY(first.y - first.h / 2.0f);
+    for (const float side : {-4.8f, 0.0f, 4.8f}) {
+        EXPECT_TRUE(drawnAt(side == 0.0f ? a : a + 8.0f, y + side)) << "the head at the first waypoint";
+        EXPECT_TRUE(drawnAt(side == 0.0f ? b : b - 8.0f, y + side)) << "the head at the second waypoint";
     }
-    EXPECT_EQ(heads, 2) << "an arrow's head at each waypoint's middle";
     EXPECT_EQ(overRoom("1").size(), 1u);
     EXPECT_EQ(overRoom("2").size(), 1u);
 }
