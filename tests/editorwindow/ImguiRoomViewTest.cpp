@@ -95,6 +95,27 @@ class ImguiFrame {
         return found;
     }
     static bool shows(std::string_view text) { return !shown(text).empty(); }
+    // Whether the text is drawn marked in `colour` somewhere: a radio button's dot or a list's
+    // highlight, from its row's top to its bottom, just left of it.
+    static bool marked(std::string_view text, ImGuiCol colour) {
+        const ImU32 mark = ImGui::GetColorU32(colour);
+        const ImDrawData& data = *ImGui::GetDrawData();
+        for (const Shown& at : shown(text)) {
+            bool top = false, bottom = false;
+            for (int list = 0; list < data.CmdListsCount; ++list) {
+                for (const ImDrawVert& v : data.CmdLists[list]->VtxBuffer) {
+                    const float dy = v.pos.y - at.at.y;
+                    if (v.col == mark && v.pos.x > at.at.x - 25.0f && v.pos.x < at.at.x + 5.0f) {
+                        top = top || (dy >= -3.0f && dy <= 1.0f);
+                        bottom = bottom || (dy >= 12.0f && dy <= 16.0f);
+                    }
+                }
+            }
+            if (top && bottom)
+                return true;
+        }
+        return false;
+    }
 
     // A click of `button` on the text (its first place) as the last frame drew it: the mouse
     // moved there in one frame, pressed in the next and let go in the one after.
@@ -350,8 +371,12 @@ TEST(ImguiRoomView, ThePanelSaysWhatIsEditedAndItsPaletteChooses) {
     EXPECT_TRUE(ImguiFrame::shows("x 12.5 y 3.0"));
     EXPECT_FALSE(ImguiFrame::shows("unsaved changes"));
 
+    EXPECT_TRUE(ImguiFrame::marked("0 none", ImGuiCol_CheckMark));
     frame.click(session, view, "2 lift");
     EXPECT_EQ(session.palette(), PieceKind::Lift);
+    EXPECT_TRUE(ImguiFrame::marked("2 lift", ImGuiCol_CheckMark));
+    EXPECT_FALSE(ImguiFrame::marked("0 none", ImGuiCol_CheckMark));
+    EXPECT_FALSE(ImguiFrame::marked("3 searchable", ImGuiCol_CheckMark));
     frame.click(session, view, "5 entry point");
     EXPECT_EQ(session.palette(), PieceKind::EntryPoint);
     frame.click(session, view, "0 none");
@@ -386,7 +411,7 @@ TEST(ImguiInspector, EditsGoToTheSelectedObjectsKeys) {
     ImguiFrame frame;
     const RoomView view = layOutRoomView(WindowWidth, WindowHeight);
     EditorSession session("room.txt", "searchable position 5 20 width 2 height 3 percentage 50\n"
-                                      "robot start 20 10 direction 1 waypoints 14 10 30 10 speed slow "
+                                      "robot start 20 10 direction 1 waypoints 14 10 30 10 speed normal "
                                       "patrol movetopoint1 pause\n"
                                       "lift waypoint 9 12 waypoint 9 26\n");
     auto line = [&](std::size_t i) { return session.editor().document().line(i).text; };
@@ -406,11 +431,15 @@ TEST(ImguiInspector, EditsGoToTheSelectedObjectsKeys) {
 
     session.selectLine(1);
     frame.draw(session, view);
-    frame.clickAt(session, view, onRow("speed", "slow"));
+    frame.clickAt(session, view, onRow("speed", "normal"));
+    EXPECT_TRUE(ImguiFrame::marked("normal", ImGuiCol_Header)) << "the robot's speed, marked in its list";
+    EXPECT_FALSE(ImguiFrame::marked("fast", ImGuiCol_Header));
     frame.click(session, view, "fast");
     EXPECT_EQ(session.lastStatus(), "set speed of line 2 to fast");
     frame.clickAt(session, view, onRow("patrol", "down"));
     EXPECT_NE(line(1).find("patrol pause movetopoint1"), std::string::npos) << line(1);
+    // Under the list's words, in the value column.
+    EXPECT_GT(ImguiFrame::shown("add a behaviour").at(0).at.x, WindowWidth - 330.0f + 80.0f);
     frame.click(session, view, "add a behaviour");
     frame.click(session, view, "followplayer");
     EXPECT_NE(line(1).find("patrol pause movetopoint1 followplayer"), std::string::npos) << line(1);
@@ -474,6 +503,8 @@ TEST(ImguiRoomView, TheFindingsListSelectsTheLineClicked) {
     EXPECT_TRUE(ImguiFrame::shows("the room"));
     frame.click(session, view, "line 3", screen);
     EXPECT_EQ(session.editor().selection(), 2u);
+    EXPECT_TRUE(ImguiFrame::marked("line 3", ImGuiCol_Header));
+    EXPECT_FALSE(ImguiFrame::marked("the room", ImGuiCol_Header));
     frame.click(session, view, watch.findings()[1].message.substr(0, 20), screen);
     EXPECT_EQ(session.editor().selection(), 2u) << "a finding about the room selects no line";
     session.selectLine(0);
