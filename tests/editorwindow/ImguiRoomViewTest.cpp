@@ -212,12 +212,13 @@ std::vector<Shown> overRoom(std::string_view text) {
     return found;
 }
 
-// The inspector's label of `key` (the last drawn in the panel's key column: the line's own
-// text, shown above the inspector, may wrap onto a word of it).
+// The inspector's label of `key`: the last drawn in the panel's key column above the help (the
+// line's own text, shown above the inspector, and the help may wrap onto a word of it).
 ImVec2 label(std::string_view key) {
     const float panel = WindowWidth - 330.0f;
     std::vector<Shown> keys = ImguiFrame::shown(key);
-    std::erase_if(keys, [&](const Shown& s) { return s.at.x >= panel + 20.0f; });
+    const float help = ImguiFrame::shown("Drag to move").at(0).at.y;
+    std::erase_if(keys, [&](const Shown& s) { return s.at.x >= panel + 20.0f || s.at.y >= help; });
     if (keys.empty()) {
         ADD_FAILURE() << "no row \"" << key << "\"";
         return ImVec2(-1.0f, -1.0f);
@@ -418,6 +419,8 @@ TEST(ImguiInspector, EditsGoToTheSelectedObjectsKeys) {
     session.selectLine(0);
     frame.draw(session, view);
     EXPECT_TRUE(ImguiFrame::shows("Inspector: searchable, line 1"));
+    // A row's unit beside its fields where it fits.
+    EXPECT_NEAR(ImguiFrame::shown("units x y").at(0).at.y + 5.0f, label("position").y, 4.0f);
     frame.clickAt(session, view, onRow("position", "20"));
     frame.type(session, view, "21");
     EXPECT_EQ(line(0), "searchable position 5 21 width 2 height 3 percentage 50");
@@ -430,7 +433,16 @@ TEST(ImguiInspector, EditsGoToTheSelectedObjectsKeys) {
     EXPECT_EQ(line(0), "searchable position 5 21 width 2 height 4 percentage 0");
 
     session.selectLine(1);
+    session.setChoices({{}, {"res/textures/robot_a.set", "res/textures/robot_b.set"}});
     frame.draw(session, view);
+    EXPECT_TRUE(ImguiFrame::shows("Line 2:"));
+    // Under its fields where it does not fit; a list's words under each other.
+    EXPECT_GT(ImguiFrame::shown("units x1 y1 x2 y2").at(0).at.y, label("waypoints").y + 10.0f);
+    EXPECT_EQ(ImguiFrame::shown("2 pause").at(0).at.x, ImguiFrame::shown("1 movetopoint1").at(0).at.x);
+    EXPECT_TRUE(ImguiFrame::shows("without it its body is not drawn"));
+    frame.clickAt(session, view, onRow("laser", "(not given)"));
+    frame.click(session, view, "res/textures/robot_b.set");
+    EXPECT_EQ(session.lastStatus(), "set laser of line 2 to res/textures/robot_b.set");
     frame.clickAt(session, view, onRow("speed", "normal"));
     EXPECT_TRUE(ImguiFrame::marked("normal", ImGuiCol_Header)) << "the robot's speed, marked in its list";
     EXPECT_FALSE(ImguiFrame::marked("fast", ImGuiCol_Header));
