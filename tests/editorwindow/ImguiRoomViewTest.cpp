@@ -1,8 +1,10 @@
 // What the editor draws over the room and in its panels, read back from Dear ImGui's draw lists
 // without a window; clicks and typing fed to Dear ImGui as a window would.
 #include "editorwindow/ImguiRoomView.h"
+#include "actors/Player.h"
 #include "editor/CheckWatch.h"
 #include "editor/EditorSession.h"
+#include "editor/SolverWatch.h"
 #include "graphics/SpriteRenderer.h"
 
 #include "support/TempDir.h"
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -294,9 +297,10 @@ TEST(ImguiRoomView, TheSelectionShowsItsSideMarkersAndPatrol) {
     ASSERT_TRUE(entry.box);
     const EditorBox& box = *entry.box;
     const float middleX = view.toScreenX(box.x + box.w / 2.0f);
-    // The extent of what is drawn in white.
+    // What is drawn in white: its extent, and whether a vertex of it is at a point.
+    std::vector<ImVec2> white;
     auto extent = [&] {
-        const std::vector<ImVec2> white = frame.drawn(session, view, White);
+        white = frame.drawn(session, view, White);
         ImVec2 low(1e9f, 1e9f), high(-1e9f, -1e9f);
         for (const ImVec2& v : white) {
             low = ImVec2(std::min(low.x, v.x), std::min(low.y, v.y));
@@ -304,6 +308,16 @@ TEST(ImguiRoomView, TheSelectionShowsItsSideMarkersAndPatrol) {
         }
         return std::pair(low, high);
     };
+    auto drawnAt = [&](float x, float y) {
+        return std::any_of(white.begin(), white.end(), [&](const ImVec2& v) {
+            return std::fabs(v.x - x) < 0.01f && std::fabs(v.y - y) < 0.01f;
+        });
+    };
+    // An arrow's head: its tip, and its back 8 pixels behind, `back` the way it points from.
+    auto headAt = [&](float x, float y, float back) {
+        return drawnAt(x, y) && drawnAt(x + back, y - 4.8f) && drawnAt(x + back, y + 4.8f);
+    };
+    const float middleY = view.toScreenY(box.y - box.h / 2.0f);
     EXPECT_TRUE(frame.drawn(session, view, White).empty()) << "white with nothing selected";
 
     session.selectLine(0);
@@ -313,6 +327,7 @@ TEST(ImguiRoomView, TheSelectionShowsItsSideMarkersAndPatrol) {
     // The box's right edge, 3 pixels thick.
     EXPECT_NEAR(high.x, view.toScreenX(box.x + box.w) + 1.5f, 1.5f);
     EXPECT_NEAR(high.y, view.toScreenY(box.y) + 1.5f, 1.5f);
+    EXPECT_TRUE(headAt(middleX - 0.4f * view.scale, middleY, -8.0f));
     std::vector<Shown> side = overRoom("left");
     ASSERT_EQ(side.size(), 1u);
     EXPECT_EQ(side[0].colour, White);
@@ -323,6 +338,7 @@ TEST(ImguiRoomView, TheSelectionShowsItsSideMarkersAndPatrol) {
     std::tie(low, high) = extent();
     EXPECT_NEAR(low.x, view.toScreenX(box.x) - 1.5f, 1.5f);
     EXPECT_NEAR(high.x, middleX + 2.5f * view.scale + 1.0f, 1.5f);
+    EXPECT_TRUE(headAt(middleX + 0.4f * view.scale, middleY, 8.0f));
     EXPECT_TRUE(overRoom("left").empty());
     EXPECT_EQ(overRoom("right").size(), 1u);
 
@@ -338,18 +354,10 @@ TEST(ImguiRoomView, TheSelectionShowsItsSideMarkersAndPatrol) {
     EXPECT_NEAR(high.x, view.toScreenX(second.x + second.w) + 0.5f, 1.5f);
     EXPECT_NEAR(low.y, view.toScreenY(robot.box->y - robot.box->h) - 1.5f, 1.5f);
     // Each arrow's head: its tip at a waypoint's middle, its back 8 pixels towards the other.
-    const std::vector<ImVec2> white = frame.drawn(session, view, White);
-    auto drawnAt = [&](float x, float y) {
-        return std::any_of(white.begin(), white.end(), [&](const ImVec2& v) {
-            return std::fabs(v.x - x) < 0.01f && std::fabs(v.y - y) < 0.01f;
-        });
-    };
     const float a = view.toScreenX(first.x + first.w / 2.0f), b = view.toScreenX(second.x + second.w / 2.0f);
     const float y = view.toScreenY(first.y - first.h / 2.0f);
-    for (const float side : {-4.8f, 0.0f, 4.8f}) {
-        EXPECT_TRUE(drawnAt(side == 0.0f ? a : a + 8.0f, y + side)) << "the head at the first waypoint";
-        EXPECT_TRUE(drawnAt(side == 0.0f ? b : b - 8.0f, y + side)) << "the head at the second waypoint";
-    }
+    EXPECT_TRUE(headAt(a, y, 8.0f)) << "the head at the first waypoint";
+    EXPECT_TRUE(headAt(b, y, -8.0f)) << "the head at the second waypoint";
     EXPECT_EQ(overRoom("1").size(), 1u);
     EXPECT_EQ(overRoom("2").size(), 1u);
 }
@@ -528,6 +536,71 @@ TEST(ImguiRoomView, TheFindingsListSelectsTheLineClicked) {
             "entrypoint position 1 25 side left\nentrypoint position 37 25 side right\n");
     EXPECT_TRUE(watch.findings().empty()) << watch.summaryText();
     EXPECT_TRUE(ImguiFrame::shows("The check finds nothing"));
+}
+
+// The solver's answers in the panel, each way in its colour; a way crossed drawn as the hero's
+// box where it stands along it, a way not crossed as the room its body filled: each unit cell
+// of its box at every place reached shaded once, and no other.
+TEST(ImguiRoomView, TheSolversWaysAreDrawnOverTheRoom) {
+    ImguiFrame frame;
+    const RoomView view = layOutRoomView(WindowWidth, WindowHeight);
+    // A drop from a block ten units high: crossed east, never climbed back west.
+    EditorSession session("drop.txt", "platform start 0 16 end 10 29 texture res/textures/stone.png\n"
+                                      "platform start 11 26 end 39 29 texture res/textures/stone.png\n"
+                                      "entrypoint position 1 15 side left\n"
+                                      "entrypoint position 37 25 side right\n");
+    TempDir scratch;
+    SolverWatch solver(MARROWGAST_SOLVE_PROGRAM, MARROWGAST_SOURCE_DIR, scratch.path(""));
+    std::string why;
+    ASSERT_TRUE(solver.search(session.editor().document().text(), why)) << why;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while ((solver.searching() > 0 || solver.poll()) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    solver.poll();
+    const WayAnswer &east = solver.answer(0), &west = solver.answer(1);
+    ASSERT_EQ(east.state, WayAnswer::State::Crossed) << solver.answerText(0);
+    ASSERT_EQ(west.state, WayAnswer::State::NotCrossed) << solver.answerText(1);
+    EditorScreen screen;
+    screen.solver = &solver;
+    frame.draw(session, view, screen);
+    const std::vector<Shown> eastText = ImguiFrame::shown(solver.answerText(0));
+    const std::vector<Shown> westText = ImguiFrame::shown(solver.answerText(1));
+    ASSERT_EQ(eastText.size(), 1u);
+    ASSERT_EQ(westText.size(), 1u);
+    EXPECT_NE(eastText[0].colour, westText[0].colour);
+
+    const ImVector<ImDrawVert>& v = ImGui::GetBackgroundDrawList()->VtxBuffer;
+    auto drawnNear = [&](float x, float y) {
+        return std::any_of(v.begin(), v.end(), [&](const ImDrawVert& d) {
+            return std::fabs(d.pos.x - view.toScreenX(x)) <= 1.5f &&
+                   std::fabs(d.pos.y - view.toScreenY(y)) <= 1.5f;
+        });
+    };
+    for (const auto& [x, y] : east.path) {
+        EXPECT_TRUE(drawnNear(x, y - PlayerHeight) && drawnNear(x + PlayerWidth, y))
+            << "no box at " << x << ", " << y;
+    }
+    // The shaded cells: squares of a unit filled at whole units, by their top-left corners.
+    std::multiset<std::pair<int, int>> shaded;
+    for (int i = 0; i + 3 < v.Size; ++i) {
+        const ImVec2 a = v[i].pos, c = v[i + 2].pos;
+        if (c.x - a.x == view.scale && c.y - a.y == view.scale && v[i + 1].pos.y == a.y &&
+            v[i + 3].pos.x == a.x && std::fmod(view.toRoomX(a.x), 1.0f) == 0.0f &&
+            std::fmod(view.toRoomY(a.y), 1.0f) == 0.0f)
+            shaded.insert({static_cast<int>(view.toRoomX(a.x)), static_cast<int>(view.toRoomY(a.y))});
+    }
+    ASSERT_FALSE(west.reached.empty());
+    for (const auto& [x, y] : west.reached)
+        for (const auto& cell : {std::pair(x, y - 1), std::pair(x + 1, y - 3)})
+            EXPECT_EQ(shaded.count(cell), cell.first < RoomWidth ? 1u : 0u)
+                << "the body at " << x << ", " << y;
+    for (const auto& [cx, cy] : shaded)
+        EXPECT_TRUE(std::any_of(west.reached.begin(), west.reached.end(),
+                                [&](const std::pair<int, int>& at) {
+                                    return cx >= at.first && cx < at.first + 2 && cy >= at.second - 3 &&
+                                           cy < at.second;
+                                }))
+            << "a cell shaded at " << cx << ", " << cy << " that no body filled";
 }
 
 } // namespace
