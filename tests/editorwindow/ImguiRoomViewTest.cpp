@@ -415,6 +415,11 @@ TEST(ImguiInspector, EditsGoToTheSelectedObjectsKeys) {
     frame.clickAt(session, view, onRow("height", "3"));
     frame.type(session, view, "4");
     EXPECT_EQ(line(0), "searchable position 5 21 width 2 height 4 percentage 50");
+    // A key that may go says so when the mouse is over it, and goes on a right-click.
+    ImGui::GetIO().MousePos = label("percentage");
+    frame.draw(session, view);
+    frame.draw(session, view);
+    EXPECT_TRUE(ImguiFrame::shows("right-click: remove"));
     frame.clickAt(session, view, label("percentage"), {}, 1);
     EXPECT_EQ(line(0), "searchable position 5 21 width 2 height 4");
     frame.clickAt(session, view, onRow("percentage", "add"));
@@ -445,11 +450,19 @@ TEST(ImguiInspector, EditsGoToTheSelectedObjectsKeys) {
     EXPECT_NE(line(1).find("patrol pause movetopoint1 followplayer"), std::string::npos) << line(1);
     frame.clickAt(session, view, onRow("patrol", "x"));
     EXPECT_NE(line(1).find("patrol movetopoint1 followplayer"), std::string::npos) << line(1);
+    std::vector<Shown> ups = ImguiFrame::shown("up");
+    std::erase_if(ups, [](const Shown& s) { return s.at.x < WindowWidth - 330.0f + 80.0f; });
+    frame.clickAt(session, view, ImVec2(ups.at(1).at.x + 3.0f, ups.at(1).at.y + 5.0f));
+    EXPECT_NE(line(1).find("patrol followplayer movetopoint1"), std::string::npos) << line(1);
+    // A patrol the game needs is no key to remove.
+    frame.clickAt(session, view, label("patrol"), {}, 1);
+    EXPECT_NE(line(1).find("patrol followplayer movetopoint1"), std::string::npos) << line(1);
 
     session.selectLine(2);
     frame.draw(session, view);
     frame.click(session, view, "add another");
     EXPECT_EQ(line(2), "lift waypoint 9 12 waypoint 9 26 waypoint 9 26");
+    onRow("startpoint", "not given");
     frame.clickAt(session, view, onRow("startpoint", "add"));
     EXPECT_EQ(line(2), "lift waypoint 9 12 waypoint 9 26 waypoint 9 26 startpoint 0");
     frame.clickAt(session, view, label("waypoint 2"), {}, 1);
