@@ -123,26 +123,6 @@ void behavioursRow(EditorSession& session, const InspectedKey& row) {
         session.editList(key, row.occurrence, ListEdit::Add, 0, word);
 }
 
-// The values a key gets when the author adds it: zeros, or the first choice.
-std::vector<std::string> firstValues(const EditorSession& session, const RoomKey& key) {
-    switch (key.value) {
-    case KeyValue::Whole:
-    case KeyValue::Decimal:
-        return std::vector<std::string>(key.count, "0");
-    case KeyValue::Keyword:
-        return {key.keywords.empty() ? std::string() : std::string(key.keywords.front())};
-    case KeyValue::ImageFile:
-    case KeyValue::SetFile: {
-        const std::vector<std::string>& listed =
-            key.value == KeyValue::SetFile ? session.choices().sets : session.choices().images;
-        return {listed.empty() ? std::string() : listed.front()};
-    }
-    case KeyValue::Behaviours:
-        return {};
-    }
-    return {};
-}
-
 void keyRow(EditorSession& session, const InspectedKey& row, std::size_t given) {
     const RoomKey& key = *row.key;
     std::string name(key.name);
@@ -156,10 +136,11 @@ void keyRow(EditorSession& session, const InspectedKey& row, std::size_t given) 
     if (removable && ImGui::IsItemClicked(ImGuiMouseButton_Right))
         session.removeKey(key.name, row.occurrence);
     ImGui::SameLine(ValueColumn);
-    const bool isFile = key.value == KeyValue::ImageFile || key.value == KeyValue::SetFile;
-    if (!row.given && !isFile && key.value != KeyValue::Keyword && key.value != KeyValue::Behaviours) {
+    // A number key not given has a button that adds it as zeros, to type over; the others'
+    // widgets offer their choices as they are.
+    if (!row.given && (key.value == KeyValue::Whole || key.value == KeyValue::Decimal)) {
         if (ImGui::SmallButton("add"))
-            session.setKey(key.name, firstValues(session, key), row.occurrence);
+            session.setKey(key.name, std::vector<std::string>(key.count, "0"), row.occurrence);
         ImGui::SameLine();
         ImGui::TextDisabled("%s", key.withoutIt.empty() ? "not given" : std::string(key.withoutIt).c_str());
         return;

@@ -14,6 +14,7 @@
 #include "editor/EditorSession.h"
 #include "editor/SolverWatch.h"
 #include "editorwindow/ImguiRoomView.h"
+#include "editorwindow/SdlEditorKeys.h"
 #include "game/WorldOperations.h"
 #include "graphics/Graphics.h"
 #include "graphics/SpriteRenderer.h"
@@ -457,37 +458,21 @@ class EditorWindow {
     }
 
     void handleKey(const SDL_KeyboardEvent& key) {
-        const bool control = (key.keysym.mod & KMOD_CTRL) != 0;
-        const bool shift = (key.keysym.mod & KMOD_SHIFT) != 0;
-        const SDL_Keycode sym = key.keysym.sym;
-        if (control) {
-            // Undo and redo repeat while held; nothing else does.
-            if (sym == SDLK_z)
-                shift ? session.redo() : session.undo();
-            else if (sym == SDLK_y)
-                session.redo();
-            else if (key.repeat != 0)
-                return;
-            else if (sym == SDLK_s)
-                session.save();
-            else if (sym == SDLK_q)
-                done = session.leave();
-            return;
+        const EditorKeyResult result =
+            pressEditorKey(session, key.keysym.sym, key.keysym.mod, key.repeat != 0);
+        switch (result.then) {
+        case EditorKeyResult::Then::Nothing:
+            break;
+        case EditorKeyResult::Then::Close:
+            done = true;
+            break;
+        case EditorKeyResult::Then::Play:
+            startPlay(result.way, {}, false);
+            break;
+        case EditorKeyResult::Then::PlayCrossing:
+            playCrossing(result.way);
+            break;
         }
-        if (key.repeat != 0)
-            return;
-        if (sym >= SDLK_1 && sym <= SDLK_5)
-            session.choosePalette(static_cast<PieceKind>(sym - SDLK_1));
-        else if (sym == SDLK_0 || sym == SDLK_ESCAPE)
-            session.choosePalette(std::nullopt);
-        else if (sym == SDLK_DELETE || sym == SDLK_BACKSPACE)
-            session.removeSelection();
-        else if (sym == SDLK_f)
-            session.flipSide();
-        else if (sym == SDLK_F5)
-            startPlay(shift ? 1 : 0, {}, false);
-        else if (sym == SDLK_F6)
-            playCrossing(shift ? 1 : 0);
     }
 
     // The solver's crossing of the room as it stands, played from its entry point.
