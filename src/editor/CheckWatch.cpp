@@ -31,7 +31,7 @@ CheckWatch::CheckWatch(std::string checker, std::string dataFolder, std::string 
 }
 
 bool CheckWatch::check(std::string_view roomText, std::string& why) {
-    stop();
+    child.stop();
     pending.clear();
     coming.clear();
     comingMeasures.clear();
@@ -120,12 +120,6 @@ void CheckWatch::finish() {
     }
     coming.clear();
     comingMeasures.clear();
-}
-
-void CheckWatch::stop() {
-    child.stop();
-    if (current == State::Checking)
-        current = State::Idle;
 }
 
 std::string CheckWatch::summaryText() const {

@@ -44,8 +44,6 @@ class CheckWatch {
     const std::string& measures() const { return measured; }
     // Failed: why.
     const std::string& failure() const { return reason; }
-    // Ends the run.
-    void stop();
     // What the last run found, as the editor's status line says it: "check: no findings,
     // background 69.8%, platform rows 11-27 (17)", "check: 2 findings, ...", "check: no answer: ...".
     std::string summaryText() const;

@@ -308,9 +308,10 @@ bool RoomEditor::undo() {
 }
 
 bool RoomEditor::redo() {
+    // Something to redo means nothing was recorded since the last undo, which closed any open
+    // group's step.
     if (redoSteps.empty())
         return false;
-    groupStarted = false;
     Step step = std::move(redoSteps.back());
     redoSteps.pop_back();
     for (const LineChange& change : step.changes)

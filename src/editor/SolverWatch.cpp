@@ -171,11 +171,8 @@ int SolverWatch::searching() {
 }
 
 void SolverWatch::stop() {
-    for (Run& run : runs) {
+    for (Run& run : runs)
         run.child.stop();
-        if (run.answer.state == WayAnswer::State::Searching)
-            run.answer.state = WayAnswer::State::Idle;
-    }
 }
 
 std::string findTool(const std::string& programFile, std::string_view tool, std::string& looked) {

@@ -51,8 +51,6 @@ class SolverWatch {
     int searching();
     // The scratch folder the room's copy and the key scripts are written to.
     const std::string& folder() const { return scratch; }
-    // Ends every search.
-    void stop();
 
   private:
     struct Run {
@@ -61,6 +59,8 @@ class SolverWatch {
         WayAnswer answer;
     };
     bool readLines(Run& run, int way);
+    // Ends every search; the answers are the caller's to set.
+    void stop();
 
     std::string solver;
     std::string dataFolder;

@@ -243,7 +243,7 @@ TEST(RoomEditor, UnreadableLinesAreKept) {
     TempDir dir;
     const std::string bytes = "Platform start 1 2 end 3 4\n"
                               "platform start 1 x2 end 3\n"
-                              "lift waypoint 3 4 startpoint 2 colour red\n"
+                              "lift waypoint 3 4 startpoint 1 colour red\n"
                               "robot start 5 29 patrol pause jump\n"
                               "lift waypoint 3 4 startpoint 0\n"
                               "searchable position 1 1 width 1 height 1 percentage 1\n";

@@ -83,6 +83,21 @@ TEST_F(StillLayerTest, PlatformsAfterALiftInTheirWayAreDrawnEveryFrame) {
     EXPECT_EQ(live[2], world.room->objects()[3].get());
 }
 
+// An object that does not say where it draws may draw anywhere: what comes after it in the
+// pass is drawn every frame, however far away.
+TEST_F(StillLayerTest, AfterAnObjectThatMayDrawAnywhereEverythingIsDrawnEveryFrame) {
+    struct Spark : GameObject {};
+    objectRegistry().registerType("spark", makeObject<Spark>);
+    writeRoom(1, "spark\n" + std::string(LiftRoom));
+    ASSERT_TRUE(world.room->loadFile("res/rooms/room1.txt"));
+    frame();
+    std::vector<GameObject*> expected;
+    for (const ObjectRef& object : world.room->objects())
+        expected.push_back(object.get());
+    expected.pop_back(); // the entry point draws nothing
+    EXPECT_EQ(world.room->stillLayer().liveObjects(), expected);
+}
+
 TEST_F(StillLayerTest, EveryPixelIsTheOneTheWholePassDraws) {
     for (const float y : {10.0f, 12.3f, 17.85f, 18.5f, 25.0f}) {
         lift().y = y;
