@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -49,13 +50,13 @@ bool FrameBuffer::resize(int width, int height) {
 }
 
 void FrameBuffer::clear(std::uint32_t argb) {
-    const std::uint8_t colour[4] = {static_cast<std::uint8_t>(argb >> 16),
-                                    static_cast<std::uint8_t>(argb >> 8), static_cast<std::uint8_t>(argb),
-                                    static_cast<std::uint8_t>(argb >> 24)};
-    std::uint8_t* out = pixels.pixels.data();
-    const std::size_t count = pixels.pixels.size() / 4u;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::memcpy(out + i * 4u, colour, 4);
+    const std::array<std::uint8_t, 4> colour = {
+        static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+        static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)};
+    // Steps of the colour's own size over the frame's own end: no pixel is written past either.
+    std::uint8_t* const end = pixels.pixels.data() + pixels.pixels.size();
+    for (std::uint8_t* out = pixels.pixels.data(); out != end; out += colour.size()) {
+        std::copy(colour.begin(), colour.end(), out);
     }
 }
 

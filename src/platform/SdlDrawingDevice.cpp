@@ -26,6 +26,7 @@ class WindowDrawingDevice final : public ComposingDevice {
     }
 
     // The frame's copy in the renderer, in the frame's own byte order so that it goes up as it is.
+    // The texture shown so far stays when no new one can be made.
     bool createShownTexture(int width, int height, std::string& error) {
         TextureHandle texture(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_RGBA32,
                                                 SDL_TEXTUREACCESS_TARGET, width, height));
@@ -45,9 +46,7 @@ class WindowDrawingDevice final : public ComposingDevice {
             return false;
         }
         std::string error;
-        TextureHandle old = std::move(shown);
         if (!createShownTexture(width, height, error)) {
-            shown = std::move(old);
             return false;
         }
         composed.resize(width, height);
@@ -75,7 +74,8 @@ class WindowDrawingDevice final : public ComposingDevice {
         int outputHeight = 0;
         SDL_GetRendererOutputSize(r, &outputWidth, &outputHeight);
         PixelRect place = letterboxRect(composed.width(), composed.height(), outputWidth, outputHeight);
-        if (shown && place.w > 0) {
+        // An empty place (no output yet) draws nothing: SDL skips an empty target itself.
+        if (shown) {
             SDL_Rect target{place.x, place.y, place.w, place.h};
             SDL_RenderCopy(r, shown.get(), nullptr, &target);
         }

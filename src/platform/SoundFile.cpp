@@ -218,8 +218,7 @@ class DataFileBytes final : public SoundBytes {
 bool MemorySoundBytes::read(std::uint64_t offset, void* into, std::size_t count) {
     if (offset > length || count > length - offset)
         return false;
-    if (count > 0)
-        std::memcpy(into, bytes + offset, count);
+    std::copy_n(bytes + offset, count, static_cast<std::uint8_t*>(into));
     return true;
 }
 

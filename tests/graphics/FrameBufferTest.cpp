@@ -38,6 +38,10 @@ TEST(FrameBuffer, BlendsAndTintsRoundToNearest) {
     drawTexel(frame, {9, 9, 9, 0}, 255, 255, 255);
     EXPECT_EQ(frame.image().pixels[4], 2);
     EXPECT_EQ(frame.image().pixels[7], 255);
+    // Alpha 1 is barely there, yet blended: (9 + 100 × 254) / 255 is 99.6, (1 + 255 × 254) / 255 254.0.
+    drawTexel(frame, {9, 9, 9, 1}, 255, 255, 255);
+    EXPECT_EQ(std::vector<int>(frame.image().pixels.begin() + 4, frame.image().pixels.end()),
+              (std::vector<int>{2, 100, 0, 254}));
 }
 
 TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
@@ -69,7 +73,13 @@ TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(frame.image().pixels[1], 100);
     EXPECT_EQ(frame.image().pixels[2], 0);
 
-    // Samples that run past the frame's bottom or right edge are refused whole.
+    // Samples that run past any edge of the frame are refused whole: one column left of the
+    // second row would land on the first row's last pixel.
+    AxisSamples leftColumn = one;
+    leftColumn.first = -1;
+    AxisSamples secondRow = one;
+    secondRow.first = 1;
+    frame.drawImage(texel, leftColumn, secondRow, 255, 255, 255);
     AxisSamples lowRows;
     sampleAxis({0, 20, 1, 0, 0, 5, 40, 4}, 1, lowRows);
     lowRows.first = 2;

@@ -44,9 +44,14 @@ TEST_F(TextureCaching, ReferencesCountTheirHolders) {
     a.loadTexture((scratch / "absent.png").string());
     EXPECT_TRUE(a.empty());
     EXPECT_EQ(textureA->refCount, 1);
-    // Held textures outlive the emptied cache.
+    // Held textures outlive the emptied cache. A texture that goes unbinds itself, and only
+    // itself.
+    theGraphics.boundTexture = b.get();
     theGraphics.textureCache.clear();
     EXPECT_EQ(b.get()->refCount, 1);
+    EXPECT_EQ(theGraphics.boundTexture, b.get());
+    b = TextureRef{};
+    EXPECT_EQ(theGraphics.boundTexture, nullptr);
 }
 
 // A failed load caches nothing and is tried again. The run's decoded pixels stop at the

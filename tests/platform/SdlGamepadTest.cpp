@@ -153,6 +153,20 @@ TEST_F(VirtualPad, SevenPadsAreReadAndAnEighthIsIgnored) {
     SDL_JoystickSetVirtualButton(opened[MostSources - 2], SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
     pump();
     EXPECT_EQ(poll(), Space + "+");
+    // Another reader takes the eighth; its pads close with it, though SDL's controllers stay
+    // started for this reader.
+    const SDL_JoystickID eighth = SDL_JoystickGetDeviceInstanceID(more.back());
+    {
+        SdlGamepads other;
+        ASSERT_TRUE(other.start());
+        SDL_Event added{};
+        added.cdevice.type = SDL_CONTROLLERDEVICEADDED;
+        added.cdevice.which = more.back();
+        other.handleEvent(input, added);
+        EXPECT_EQ(other.count(), 1);
+        EXPECT_NE(SDL_GameControllerFromInstanceID(eighth), nullptr);
+    }
+    EXPECT_EQ(SDL_GameControllerFromInstanceID(eighth), nullptr);
     for (std::size_t i = 0; i < more.size(); ++i) {
         SDL_JoystickClose(opened[i]);
         SDL_JoystickDetachVirtual(more[i]);

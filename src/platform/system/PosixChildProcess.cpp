@@ -31,7 +31,6 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);

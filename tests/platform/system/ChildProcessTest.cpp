@@ -1,8 +1,11 @@
 #include "platform/system/ChildProcess.h"
+#include "platform/system/MemoryUse.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -61,6 +64,29 @@ TEST(ChildProcess, StopAndRestartEndTheChildAtOnce) {
     std::string rest;
     EXPECT_FALSE(child.read(rest));
     EXPECT_EQ(rest, "");
+}
+
+// The kernel's own count of the process's resident kibibytes, from its status page.
+long statusKiB(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(field.size()));
+    return -1;
+}
+
+// The replay tool's memory figures are kibibytes, whatever the size of a page.
+TEST(MemoryUse, ResidentSizeIsTheKernelsKibibytesAndThePeakIsNoLess) {
+    if (statusKiB("VmRSS:") < 0)
+        GTEST_SKIP() << "no /proc/self/status here";
+    const long before = statusKiB("VmRSS:");
+    const long resident = residentKiB();
+    const long after = statusKiB("VmRSS:");
+    // Pages may come and go between the readings: a tenth either way.
+    EXPECT_GE(resident * 10, std::min(before, after) * 9);
+    EXPECT_LE(resident * 10, std::max(before, after) * 11);
+    EXPECT_GE(peakResidentKiB(), resident);
 }
 
 } // namespace
