@@ -232,7 +232,8 @@ TEST(Inspector, KeysAreRemovedWithTheirValues) {
     Inspecting cut("robot start 1 29 speed\n");
     cut.session.selectLine(0);
     EXPECT_FALSE(cut.session.removeKey("start"));
-    EXPECT_EQ(cut.lines.back(), "cannot remove start of line 1: line 1 is cut short and is only removed whole");
+    EXPECT_EQ(cut.lines.back(),
+              "cannot remove start of line 1: line 1 is cut short and is only removed whole");
     EXPECT_FALSE(cut.session.setKey("start", {"2", "29"}));
     EXPECT_EQ(cut.lines.back(), "cannot set start of line 1: line 1 is cut short and is only removed whole");
     EXPECT_EQ(cut.text(), "robot start 1 29 speed\n");
