@@ -1,9 +1,11 @@
 #include "platform/system/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/wait.h>
 #include <unistd.h>
 #if defined(__linux__)
@@ -31,8 +33,8 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
+    std::transform(words.begin(), words.end(), std::back_inserter(argv),
+                   [](std::string& word) { return word.data(); });
     argv.push_back(nullptr);
     const pid_t parent = ::getpid();
     int pipe[2];
