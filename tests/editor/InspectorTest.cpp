@@ -169,6 +169,13 @@ TEST(Inspector, ValuesTheGameWouldNotReadAreRefused) {
     // The ends of the 32-bit range are whole numbers still.
     for (const char* edge : {"2147483647", "-2147483648"})
         EXPECT_NE(room.set(2, "direction", {edge}).find(std::string("direction ") + edge), std::string::npos);
+    // The model itself refuses keys on a line of no object, naming it as the file counts lines.
+    RoomEditor model(Yard);
+    std::string why;
+    EXPECT_FALSE(model.setKey(0, "start", {"1", "1"}, std::nullopt, why));
+    EXPECT_EQ(why, "line 1 holds no object");
+    EXPECT_FALSE(model.removeKey(0, "start", std::nullopt, why));
+    EXPECT_EQ(why, "line 1 holds no object");
 }
 
 // A patrol is a list: words added, removed and moved, each one step; a key that would land in
