@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 namespace {
 
@@ -59,8 +60,12 @@ TEST(KeyScript, ARecordingsLinesReadBackExactly) {
     ASSERT_TRUE(p.script.recorded());
     EXPECT_EQ(p.script.start->room, 3);
     EXPECT_EQ(p.script.start->side, 1);
+    EXPECT_EQ(p.script.start->width, 800);
     EXPECT_EQ(p.script.start->height, 600);
     EXPECT_TRUE(p.script.start->fullScreen);
+    const ScriptStart other = *parse("start 1 left 1024x768 window\n").script.start;
+    EXPECT_EQ(std::tuple(other.room, other.side, other.width, other.height, other.fullScreen),
+              std::tuple(1, 0, 1024, 768, false));
     ASSERT_EQ(p.script.focusChanges.size(), 2u);
     EXPECT_FALSE(p.script.focusChanges[0].gained);
     EXPECT_EQ(p.script.focusChanges[0].step, 1);
@@ -94,6 +99,11 @@ TEST(KeyScript, BadLinesNameTheFileAndLine) {
         {"1 left down now\n", "keys.txt:1: expected STEP KEY ACTION, found 4 fields"},
         {"1 left down\nstart 1 left 640x480 window\n", "keys.txt:2: the start line must come first"},
         {"start 5 left 640x480 window\n", "keys.txt:1: room must be 1 to 4, not \"5\""},
+        {"start 1 up 640x480 window\n", "keys.txt:1: side must be left or right, not \"up\""},
+        {"start 1 left 640x400 window\n",
+         "keys.txt:1: size must be 640x480, 800x600 or 1024x768, not \"640x400\""},
+        {"start 1 left 640x480 windowed\n", "keys.txt:1: expected full or window, not \"windowed\""},
+        {"end 8 0 2 3\n", "keys.txt:1: room must be 1 to 4, not \"0\""},
         {"focus away 3\n", "keys.txt:1: expected lost or gained, not \"away\""},
         {"shot -1\n", "keys.txt:1: step must be a whole number from 0, not \"-1\""},
         {"focus gained 0\n", "keys.txt:1: step must be a whole number from 1, not \"0\""},
