@@ -35,6 +35,7 @@ TEST(GameSetup, FailuresAreReportedAndUndone) {
     } cases[] = {
         {"a directory that is not there", empty.path("missing"), false, "No such file or directory",
          "cannot enter \"" + empty.path("missing") + "\""},
+        {"no folder named", fs::path(), false, "No such file or directory", "cannot enter \"\""},
         {"a file", empty.write("file", ""), false, "Not a directory",
          "cannot enter \"" + empty.path("file") + "\""},
         {"a directory without res/", empty.path(""), true, "Success",
