@@ -10,6 +10,7 @@ shown() { if [ -n "${MARROWGAST_TEST_WINE:-}" ]; then winepath -w "$1" 2>/dev/nu
 quoted() { printf '"%s"' "$(shown "$1" | sed 's/\\/\\\\/g')"; }
 failed=0
 out=$("$game" --help) || { echo "--help: exit $?"; failed=1; }
+out_help=$out
 options="--data --fullscreen --room --side --record --watch --help --version"
 [ "$editor" = with-editor ] && options="$options --edit"
 for option in $options; do
@@ -20,6 +21,10 @@ done
 out=$("$game" --version) && printf '%s\n' "$out" | head -n 1 | grep -qE '^marrowgast [0-9]+\.[0-9]+$' &&
   printf '%s\n' "$out" | grep -q 'MIT licence' && printf '%s\n' "$out" | grep -q '(CC-BY-4.0)' ||
   { echo "--version: $out"; failed=1; }
+[ "$("$game" -h)" = "$out_help" ] || { echo "-h is not --help"; failed=1; }
+err=$("$game" room1 2>&1 >/dev/null); status=$?
+[ $status -eq 2 ] && printf '%s\n' "$err" | grep -qx 'marrowgast: unexpected word "room1"; try marrowgast --help' ||
+  { echo "a stray word: exit $status, said: $err"; failed=1; }
 err=$("$game" --fly 2>&1 >/dev/null); status=$?
 [ $status -eq 2 ] || { echo "--fly: exit $status"; failed=1; }
 printf '%s\n' "$err" | grep -qx 'marrowgast: unknown option "--fly"; try marrowgast --help' || { echo "--fly said: $err"; failed=1; }
