@@ -138,6 +138,10 @@ TEST_F(DisplayModes, FailedScreenshotLeavesNothingBehind) {
         names.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(names, std::vector<std::string>{"screenshot.png"});
+    said.clear();
+    theDisplay.screenshotFile.clear();
+    saveScreenshot();
+    EXPECT_EQ(said, "cannot save the screenshot: the folder the game was started from is gone");
 }
 
 // Only a regular file is replaced: a link (to the game's data, say), a pipe or a device node keeps
