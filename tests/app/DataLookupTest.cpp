@@ -124,6 +124,12 @@ TEST_F(DataLookupOrder, PlacesThatCannotBeNamedAreSkippedAndTheFailureListsTheRe
     EXPECT_EQ(found.error, "cannot find the game's data: no res/ folder in " + place("here") +
                                "; name the folder that holds res/ with --root DIR");
 
+    // With not even the working directory named, nothing is looked in; it says so.
+    facts.workingDirectory.clear();
+    EXPECT_EQ(findDataDirectory(facts).error,
+              "cannot find the game's data: no res/ folder in any folder (the working directory cannot be "
+              "named); name the folder that holds res/ with --root DIR");
+
     giveData("prefix/share/games/marrowgast");
     facts = lookup();
     facts.workingDirectory.clear();
