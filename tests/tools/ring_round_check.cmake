@@ -1,6 +1,7 @@
 # Walks once round the whole ring in one run: the key scripts of the four rooms are laid end to
 # end, each shifted to the step in which its room is entered, so every room is met as the
-# walk before it leaves it. The player must never die and must come back to room 1.
+# walk before it leaves it. The player must never die and must come back to room 1, and every
+# room change must hold the curtain for its 121 steps, the first as the last.
 # cmake -DREPLAY=<exe> -DROOT=<dir holding res/> -DKEYS=<tests/data/rooms> -DWAY=east|west
 #       -DOUT=<scratch file> -P ring_round_check.cmake
 if(WAY STREQUAL "east")
@@ -37,6 +38,7 @@ foreach(room IN LISTS rooms)
   string(REPLACE ";" "," trace "${trace}")
   string(REPLACE "\n" ";" rows "${trace}")
   set(entered "")
+  set(left "")
   foreach(row IN LISTS rows)
     if(NOT row MATCHES "^([0-9]+)\t[^\t]*\t[^\t]*\t([^\t]*\t[^\t]*)\t.*\t([^\t]*)$")
       continue()
@@ -51,6 +53,9 @@ foreach(room IN LISTS rooms)
       string(REPLACE "\t" ", " place "${place}")
       message(FATAL_ERROR "going ${WAY}: the player dies in room ${room} in step ${step} at x, y ${place}")
     endif()
+    if(left STREQUAL "" AND events MATCHES "(^|,)stop(,|$)")
+      set(left ${step})
+    endif()
     if(events MATCHES "load=res/rooms/room([0-9])\\.txt")
       if(NOT CMAKE_MATCH_1 EQUAL next)
         message(FATAL_ERROR "going ${WAY}: room ${room} leads to room ${CMAKE_MATCH_1}, not room ${next}")
@@ -61,6 +66,10 @@ foreach(room IN LISTS rooms)
   endforeach()
   if(entered STREQUAL "")
     message(FATAL_ERROR "going ${WAY}: the player never leaves room ${room} (entered in step ${offset})")
+  endif()
+  math(EXPR curtain "${entered} - ${left}")
+  if(NOT curtain EQUAL 121)
+    message(FATAL_ERROR "going ${WAY}: room ${room} is left in step ${left}, room ${next} read ${curtain} steps later")
   endif()
   message(STATUS "going ${WAY}: room ${room} entered in step ${offset}, room ${next} in step ${entered}")
   set(offset ${entered})
