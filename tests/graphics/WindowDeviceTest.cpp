@@ -60,11 +60,14 @@ TEST(WindowDevice, BackBufferKeepsItsChosenSizeWhateverTheWindow) {
         ASSERT_TRUE(device->readBackBuffer(image));
         EXPECT_EQ(image.pixels[2], 0x3F);
         // Sides from 1 to MaxImageSide are drawn; a refused size keeps the frame before.
-        const struct { int width, height; bool drawn; } sizes[] = {
-            {MaxImageSide, 1, true}, {1, MaxImageSide, true}, {0, 768, false},
-            {640, 0, false}, {MaxImageSide + 1, 1, false}, {1, MaxImageSide + 1, false}};
+        const struct {
+            int width, height;
+            bool drawn;
+        } sizes[] = {{MaxImageSide, 1, true}, {1, MaxImageSide, true},      {0, 768, false},
+                     {640, 0, false},         {MaxImageSide + 1, 1, false}, {1, MaxImageSide + 1, false}};
         for (const auto& size : sizes)
-            EXPECT_EQ(device->resetDevice(size.width, size.height, false), size.drawn) << size.width << " x " << size.height;
+            EXPECT_EQ(device->resetDevice(size.width, size.height, false), size.drawn)
+                << size.width << " x " << size.height;
         EXPECT_EQ(device->backBufferWidth(), 1);
     }
     std::string error;
