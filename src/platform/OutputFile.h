@@ -55,6 +55,7 @@ class OutputFile {
     std::intptr_t descriptor = -1;
     bool madeHere = false;
     std::string name;
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
+    // Which file the open made, so that a discard never removes another put in its place.
+    std::uint64_t device{};
+    std::uint64_t inode{};
 };

@@ -14,7 +14,8 @@ class RecordingWindowControl final : public WindowControl {
     bool fullScreen = false;
     int left = 0;
     int top = 0;
-    int width = 640;
-    int height = 480;
+    // The size last placed; whoever makes the twin gives the first.
+    int width{};
+    int height{};
     std::vector<std::string> calls;
 };

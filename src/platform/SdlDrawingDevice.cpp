@@ -16,6 +16,10 @@ struct TextureDeleter {
 using RendererHandle = std::unique_ptr<SDL_Renderer, RendererDeleter>;
 using TextureHandle = std::unique_ptr<SDL_Texture, TextureDeleter>;
 
+bool isDrawableSize(int width, int height) {
+    return width > 0 && height > 0 && width <= MaxImageSide && height <= MaxImageSide;
+}
+
 class WindowDrawingDevice final : public ComposingDevice {
   public:
     explicit WindowDrawingDevice(RendererHandle renderer) : renderer(std::move(renderer)) {}
@@ -42,7 +46,7 @@ class WindowDrawingDevice final : public ComposingDevice {
     }
 
     bool resetDevice(int width, int height, bool fullScreen) override {
-        if (width <= 0 || height <= 0 || width > MaxImageSide || height > MaxImageSide) {
+        if (!isDrawableSize(width, height)) {
             return false;
         }
         std::string error;
@@ -132,7 +136,7 @@ std::unique_ptr<DrawingDevice> createWindowDrawingDevice(SDL_Window* window, int
         return nullptr;
     }
     auto device = std::make_unique<WindowDrawingDevice>(std::move(renderer));
-    if (width <= 0 || height <= 0 || width > MaxImageSide || height > MaxImageSide) {
+    if (!isDrawableSize(width, height)) {
         error = "cannot create the back buffer: " + std::to_string(width) + " x " + std::to_string(height) +
                 " is not a size the game can draw";
         return nullptr;

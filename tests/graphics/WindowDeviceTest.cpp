@@ -59,9 +59,22 @@ TEST(WindowDevice, BackBufferKeepsItsChosenSizeWhateverTheWindow) {
         device->restoreDevice(true);
         ASSERT_TRUE(device->readBackBuffer(image));
         EXPECT_EQ(image.pixels[2], 0x3F);
-        EXPECT_FALSE(device->resetDevice(0, 768, false));
-        EXPECT_EQ(device->backBufferWidth(), 1024);
+        // Sides from 1 to MaxImageSide are drawn; a refused size keeps the frame before.
+        const struct {
+            int width, height;
+            bool drawn;
+        } sizes[] = {{MaxImageSide, 1, true}, {1, MaxImageSide, true},      {0, 768, false},
+                     {640, 0, false},         {MaxImageSide + 1, 1, false}, {1, MaxImageSide + 1, false}};
+        for (const auto& size : sizes)
+            EXPECT_EQ(device->resetDevice(size.width, size.height, false), size.drawn)
+                << size.width << " x " << size.height;
+        EXPECT_EQ(device->backBufferWidth(), 1);
     }
+    std::string error;
+    EXPECT_FALSE(createWindowDrawingDevice(window, 0, 480, error));
+    EXPECT_EQ(error, "cannot create the back buffer: 0 x 480 is not a size the game can draw");
+    EXPECT_FALSE(createWindowDrawingDevice(nullptr, 640, 480, error));
+    EXPECT_EQ(error, "cannot create the drawing device: no window");
     SDL_DestroyWindow(window);
     SDL_Quit();
 }

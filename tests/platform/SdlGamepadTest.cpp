@@ -68,18 +68,24 @@ class VirtualPad : public ::testing::Test {
 
 const std::string Left = std::to_string(KeyCodeLeft);
 const std::string Right = std::to_string(KeyCodeRight);
+const std::string Up = std::to_string(KeyCodeUp);
 const std::string Down = std::to_string(KeyCodeDown);
 const std::string Space = std::to_string(KeyCodeSpace);
 
 TEST_F(VirtualPad, DpadStickAndSouthButtonAreTheArrowsAndSpace) {
     EXPECT_EQ(pads.count(), 1);
-    button(SDL_CONTROLLER_BUTTON_A, true);
-    button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
-    button(SDL_CONTROLLER_BUTTON_B, true); // no key of the game
-    EXPECT_EQ(poll(), Space + "+ " + Left + "+");
-    button(SDL_CONTROLLER_BUTTON_A, false);
-    button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
-    EXPECT_EQ(poll(), Space + "- " + Left + "-");
+    const SDL_GameControllerButton dpad[] = {SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+                                             SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_UP,
+                                             SDL_CONTROLLER_BUTTON_DPAD_DOWN};
+    for (const bool down : {true, false}) {
+        button(SDL_CONTROLLER_BUTTON_A, down);
+        for (const SDL_GameControllerButton arrow : dpad)
+            button(arrow, down);
+        button(SDL_CONTROLLER_BUTTON_B, down); // no key of the game
+        const std::string sign = down ? "+" : "-";
+        EXPECT_EQ(poll(), Space + sign + " " + Left + sign + " " + Right + sign + " " + Up + sign + " " +
+                              Down + sign);
+    }
 
     // Inside the dead zone nothing; pushed, one press however long and however it wobbles
     // short of the middle; let go, one release.

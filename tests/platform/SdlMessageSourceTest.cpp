@@ -81,4 +81,15 @@ TEST_F(SdlEvents, TheWindowOpensAtTheTopLeftWithTheRequestedClientSize) {
     EXPECT_FALSE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_RESIZABLE);
 }
 
+// SDL ends with the session that started it.
+TEST(SdlSessionEnd, QuitsSdl) {
+    {
+        SdlSession sdl;
+        std::string error;
+        ASSERT_TRUE(sdl.start(error)) << error;
+        EXPECT_NE(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    }
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+}
+
 } // namespace

@@ -6,9 +6,10 @@
 // and which file of its disk it is (an edit saved as a new file is another file).
 struct FileStamp {
     bool exists = false;
-    std::int64_t modifiedNanoseconds = 0;
-    std::int64_t size = 0;
-    std::uint64_t identity = 0;
+    // Of a file that is not there, nothing is known: all zero, so that any two such stamps match.
+    std::int64_t modifiedNanoseconds{};
+    std::int64_t size{};
+    std::uint64_t identity{};
     bool operator==(const FileStamp&) const = default;
 };
 

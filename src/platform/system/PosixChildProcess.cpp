@@ -13,10 +13,27 @@
 #endif
 
 struct ChildProcess::Handles {
-    pid_t pid = -1;
+    std::optional<pid_t> pid;
     int output = -1;
     std::optional<int> status;
 };
+
+namespace {
+
+// The child's status once it has ended, as a shell gives it (128 + the signal for a killed one);
+// nothing while it runs under WNOHANG. A signal that interrupts the wait does not end it.
+std::optional<int> waitFor(pid_t pid, int flags) {
+    int status{};
+    pid_t ended{};
+    do
+        ended = ::waitpid(pid, &status, flags);
+    while (ended < 0 && errno == EINTR);
+    if (ended != pid)
+        return std::nullopt;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace
 
 ChildProcess::ChildProcess() : handles(std::make_unique<Handles>()) {}
 
@@ -86,7 +103,7 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     if (got == static_cast<ssize_t>(sizeof error)) {
         why = std::strerror(error);
         ::close(pipe[0]);
-        ::waitpid(pid, nullptr, 0);
+        waitFor(pid, 0);
         return false;
     }
     ::fcntl(pipe[0], F_SETFL, ::fcntl(pipe[0], F_GETFL) | O_NONBLOCK);
@@ -116,28 +133,23 @@ bool ChildProcess::read(std::string& output) {
 }
 
 std::optional<int> ChildProcess::exitStatus() {
-    if (handles->pid > 0) {
-        int status = 0;
-        if (::waitpid(handles->pid, &status, WNOHANG) == handles->pid) {
-            handles->pid = -1;
-            handles->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
+    if (handles->pid) {
+        handles->status = waitFor(*handles->pid, WNOHANG);
+        if (handles->status)
+            handles->pid.reset();
     }
     return handles->status;
 }
 
 bool ChildProcess::running() {
-    return handles->pid > 0 && !exitStatus();
+    return handles->pid && !exitStatus();
 }
 
 void ChildProcess::stop() {
-    if (handles->pid > 0) {
-        ::kill(handles->pid, SIGKILL);
-        int status = 0;
-        while (::waitpid(handles->pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        handles->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        handles->pid = -1;
+    if (handles->pid) {
+        ::kill(*handles->pid, SIGKILL);
+        handles->status = waitFor(*handles->pid, 0);
+        handles->pid.reset();
     }
     if (handles->output >= 0) {
         ::close(handles->output);
