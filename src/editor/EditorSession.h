@@ -38,6 +38,7 @@ class EditorSession {
     // The mouse moved with the button held; `free` (Shift) leaves positions that take decimals
     // off the grid.
     void drag(float x, float y, bool free);
+    // Ends a drag, if there is one; every other operation ends it first too.
     void release();
     bool dragging() const { return grip != Grip::None; }
 

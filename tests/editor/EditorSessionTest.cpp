@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,30 @@ TEST(EditorSession, APlacementAndTheDragAfterItAreOneStepOnTheGrid) {
     EXPECT_EQ(w.session.editor().document().text(), Room);
     EXPECT_FALSE(w.session.editor().modified());
     w.session.undo();
-    EXPECT_EQ(w.lines.back(), "nothing to undo");
     w.session.redo();
     EXPECT_EQ(w.line(3).substr(0, 30), "platform start 12 19 end 15 19");
+    w.session.redo();
+    EXPECT_EQ(std::vector(w.lines.end() - 4, w.lines.end()),
+              (std::vector<std::string>{"undone", "nothing to undo", "redone", "nothing to redo"}));
+}
+
+// Whatever comes in the middle of a drag ends it first: the move is said before anything else.
+TEST(EditorSession, WhatComesInTheMiddleOfADragEndsItFirst) {
+    TempDir dir;
+    const std::vector<std::function<void(EditorSession&)>> interruptions = {
+        [](EditorSession& s) { s.press(30.0f, 5.0f, 0.2f); }, [](EditorSession& s) { s.removeSelection(); },
+        [](EditorSession& s) { s.flipSide(); },  [](EditorSession& s) { s.undo(); },
+        [](EditorSession& s) { s.redo(); },      [](EditorSession& s) { s.save(); },
+        [](EditorSession& s) { s.leave(); },     [](EditorSession& s) { s.removeKey("texture", {}); }};
+    for (const auto& interrupt : interruptions) {
+        Watched w(Room, dir.path("room.txt"));
+        w.session.press(3.0f, 9.5f, 0.2f);
+        w.session.drag(6.0f, 12.5f, false);
+        interrupt(w.session);
+        EXPECT_FALSE(w.session.dragging());
+        ASSERT_GE(w.lines.size(), 2u);
+        EXPECT_EQ(w.lines[1], "moved platform at line 2");
+    }
 }
 
 TEST(EditorSession, PressesSelectAndClearWithoutChangingTheRoom) {
