@@ -93,6 +93,8 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
     EXPECT_FALSE(editor.moveMarker(4, 0, nan, 3.0f) || editor.moveMarker(3, 0, 5.0f, inf));
     EXPECT_FALSE(editor.moveTo(3, inf, 28.0f, true) || editor.moveTo(3, 12.5f, nan, true));
     EXPECT_FALSE(editor.resize(2, {3, 22, nan, 3}) || editor.resize(2, {3, 22, 2, -inf}));
+    // A robot has no size of its own to give.
+    EXPECT_FALSE(editor.resize(3, {3, 22, 2, 3}));
     EXPECT_FALSE(editor.place(PieceKind::Robot, nan, 3.0f) || editor.place(PieceKind::Robot, 3.0f, inf));
     EXPECT_TRUE(editor.resize(2, {3, 22, 2, 3}));
     EXPECT_TRUE(editor.moveTo(5, 2.25f, 28.0f, true));
@@ -211,6 +213,10 @@ TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
     EXPECT_EQ(editor.document().text(), beforeDrag);
     ASSERT_TRUE(editor.redo());
     EXPECT_EQ(editor.selection(), placed);
+    // A line removed above the selection leaves the same object selected, a line up.
+    editor.selectLine(3);
+    ASSERT_TRUE(editor.remove(2));
+    EXPECT_EQ(editor.selection(), 2u);
 }
 
 // A click finds what is drawn on top, and the selected object's markers before any body.
@@ -251,6 +257,10 @@ TEST(RoomEditor, UnreadableLinesAreKept) {
     EXPECT_FALSE(editor.document().read(0).isObject());
     EXPECT_FALSE(editor.document().read(1).changeable);
     EXPECT_TRUE(editor.document().read(2).changeable);
+    // The game reads 1023 bytes of a line: one more, and the line is cut short.
+    const std::string full = "lift waypoint 3 4" + std::string(1006, ' ');
+    EXPECT_TRUE(readRoomLine(full, editor.document().registry()).changeable);
+    EXPECT_FALSE(readRoomLine(full + " ", editor.document().registry()).changeable);
     EXPECT_FALSE(editor.moveTo(1, 5, 5));
     EXPECT_FALSE(editor.moveTo(2, 5, 5));
     EXPECT_FALSE(editor.remove(0));
