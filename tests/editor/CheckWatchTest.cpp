@@ -110,11 +110,11 @@ TEST(CheckWatch, FindingsAreReadFromTheChecksLines) {
     GTEST_SKIP() << "the stand-in check is a shell script";
 #else
     TempDir scratch;
-    const std::string checker =
-        scratch.write("check", "#!/bin/sh\n"
-                               "[ \"$(cat \"$4\")\" = quiet ] && exit 3\n"
-                               "printf '%s:3: no stops\\nres/a.set: no \"walk\"\\nno colon\\n"
-                               "%s: measure: rows none\\n1 problem found\\n%s:9: last' \"$4\" \"$4\" \"$4\"\n");
+    const std::string checker = scratch.write(
+        "check", "#!/bin/sh\n"
+                 "[ \"$(cat \"$4\")\" = quiet ] && exit 3\n"
+                 "printf '%s:3: no stops\\nres/a.set: no \"walk\"\\nno colon\\n"
+                 "%s: measure: rows none\\n1 problem found\\n%s:9: last' \"$4\" \"$4\" \"$4\"\n");
     std::filesystem::permissions(checker, std::filesystem::perms::owner_all);
     CheckWatch watch(checker, MARROWGAST_SOURCE_DIR, scratch.path(""));
     std::string why;

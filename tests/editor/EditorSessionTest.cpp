@@ -54,10 +54,14 @@ TEST(EditorSession, APlacementAndTheDragAfterItAreOneStepOnTheGrid) {
 TEST(EditorSession, WhatComesInTheMiddleOfADragEndsItFirst) {
     TempDir dir;
     const std::vector<std::function<void(EditorSession&)>> interruptions = {
-        [](EditorSession& s) { s.press(30.0f, 5.0f, 0.2f); }, [](EditorSession& s) { s.removeSelection(); },
-        [](EditorSession& s) { s.flipSide(); },  [](EditorSession& s) { s.undo(); },
-        [](EditorSession& s) { s.redo(); },      [](EditorSession& s) { s.save(); },
-        [](EditorSession& s) { s.leave(); },     [](EditorSession& s) { s.removeKey("texture", {}); }};
+        [](EditorSession& s) { s.press(30.0f, 5.0f, 0.2f); },
+        [](EditorSession& s) { s.removeSelection(); },
+        [](EditorSession& s) { s.flipSide(); },
+        [](EditorSession& s) { s.undo(); },
+        [](EditorSession& s) { s.redo(); },
+        [](EditorSession& s) { s.save(); },
+        [](EditorSession& s) { s.leave(); },
+        [](EditorSession& s) { s.removeKey("texture", {}); }};
     for (const auto& interrupt : interruptions) {
         Watched w(Room, dir.path("room.txt"));
         w.session.press(3.0f, 9.5f, 0.2f);

@@ -144,14 +144,16 @@ TEST(SolverWatch, AnswersAreReadFromTheSolversLines) {
 #else
     TempDir scratch;
     const std::string solver = scratch.write(
-        "solve", "#!/bin/sh\n"
-                 "case \"$6 $(cat \"$4\")\" in\n"
-                 "'east first') printf 'answer east maybe\\npath east 1.5 25\\npath east x 25\\n"
-                 "reached east 3 4\\nreached east 3 y\\nanswer west crossed 5 1 none\\n"
-                 "answer east crossed 240 3 jump down 12\\n' ;;\n"
-                 "'west first') printf 'marrowgast-solve: first words\\nmarrowgast-solve: no room\\n'; exit 2 ;;\n"
-                 "'east second') printf 'answer east stopped out of room\\nanswer east crossed x 3 jump down 1\\n' ;;\n"
-                 "esac\n");
+        "solve",
+        "#!/bin/sh\n"
+        "case \"$6 $(cat \"$4\")\" in\n"
+        "'east first') printf 'answer east maybe\\npath east 1.5 25\\npath east x 25\\n"
+        "reached east 3 4\\nreached east 3 y\\nanswer west crossed 5 1 none\\n"
+        "answer east crossed 240 3 jump down 12\\n' ;;\n"
+        "'west first') printf 'marrowgast-solve: first words\\nmarrowgast-solve: no room\\n'; exit 2 ;;\n"
+        "'east second') printf 'answer east stopped out of room\\nanswer east crossed x 3 jump down 1\\n' "
+        ";;\n"
+        "esac\n");
     std::filesystem::permissions(solver, std::filesystem::perms::owner_all);
     SolverWatch watch(solver, MARROWGAST_SOURCE_DIR, scratch.path(""));
     EXPECT_FALSE(watch.poll());
@@ -159,7 +161,8 @@ TEST(SolverWatch, AnswersAreReadFromTheSolversLines) {
     std::string why;
     ASSERT_TRUE(watch.search("first", why)) << why;
     waitForAnswers(watch);
-    EXPECT_EQ(watch.answerText(0), "east: crossed in 240 steps, tightest window 3 steps (jump down at step 12)");
+    EXPECT_EQ(watch.answerText(0),
+              "east: crossed in 240 steps, tightest window 3 steps (jump down at step 12)");
     EXPECT_EQ(watch.answer(0).path, (std::vector<std::pair<float, float>>{{1.5f, 25.0f}}));
     EXPECT_EQ(watch.answer(0).reached, (std::vector<std::pair<int, int>>{{3, 4}}));
     EXPECT_EQ(watch.answerText(1), "west: no answer: no room");
