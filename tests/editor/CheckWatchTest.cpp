@@ -92,6 +92,7 @@ TEST(CheckWatch, ANewerRoomEndsTheOlderRunAndFailuresAreSaid) {
     EXPECT_FALSE(missing.check(FaultyYard, why));
     EXPECT_EQ(missing.state(), CheckWatch::State::Failed);
     EXPECT_EQ(missing.summaryText(), "check: no answer: " + why);
+    EXPECT_EQ(why.rfind("cannot start the check " + scratch.path("no-such-check") + ": ", 0), 0U) << why;
     EXPECT_TRUE(missing.findings().empty());
 
     // A data folder without res/ is the check's own refusal, said as its reason.

@@ -122,7 +122,8 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
     SolverWatch missing(scratch.path("no solver"), MARROWGAST_SOURCE_DIR, scratch.path(""));
     EXPECT_FALSE(missing.search(OpenYard, why));
     EXPECT_EQ(missing.answer(1).state, WayAnswer::State::Failed);
-    EXPECT_NE(missing.answerText(1).find("cannot start the solver"), std::string::npos);
+    EXPECT_EQ(why.rfind("cannot start the solver " + scratch.path("no solver") + ": ", 0), 0U) << why;
+    EXPECT_EQ(missing.answerText(1), "west: no answer: " + why);
     EXPECT_EQ(missing.searching(), 0);
 
     {
