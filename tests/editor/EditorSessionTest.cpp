@@ -140,6 +140,13 @@ TEST(EditorSession, AWaypointOfTheSelectedRobotDragsAlone) {
     EXPECT_EQ(w.line(2).substr(0, 46), "robot start 20 25 direction 1 waypoints 16 25 ");
     EXPECT_EQ(w.line(2).substr(46, 5), "28 25");
     EXPECT_EQ(w.lines.back(), "moved marker 2 of robot at line 3");
+    // A lift's stop goes up and down only, held 0.8 units above its bottom.
+    Watched lift("lift waypoint 20 13 waypoint 20 21\n");
+    lift.session.selectLine(0);
+    lift.session.press(21.0f, 20.2f, 0.2f);
+    lift.session.drag(30.0f, 24.0f, false);
+    lift.session.release();
+    EXPECT_EQ(lift.line(0), "lift waypoint 20 13 waypoint 20 25");
 }
 
 TEST(EditorSession, AnEntryPointComesInFromTheOtherSideAndBack) {
