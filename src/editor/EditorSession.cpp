@@ -49,6 +49,7 @@ void EditorSession::press(float x, float y, float reach) {
     release();
     if (!std::isfinite(x) || !std::isfinite(y))
         return;
+    // Only a drag of what this press grips moves it.
     moved = false;
     const std::vector<EditorBox> corners = handles(reach);
     for (std::size_t i = 0; i < corners.size(); ++i) {
@@ -150,7 +151,6 @@ void EditorSession::release() {
             say("moved " + what);
     }
     grip = Grip::None;
-    moved = false;
 }
 
 void EditorSession::selectLine(std::size_t line) {
