@@ -116,6 +116,10 @@ TEST(EditorSession, ACornerResizesWithTheOppositeCornerStill) {
     w.session.release();
     EXPECT_EQ(w.line(1).substr(0, 28), "platform start 2 10 end 2 10");
     EXPECT_EQ(w.lines.back(), "resized platform at line 2");
+    // Pressed and let go again without a move, it says nothing more.
+    w.session.press(2.5f, 9.5f, 0.25f);
+    w.session.release();
+    EXPECT_EQ(w.lines.back(), "resized platform at line 2");
     // The top left corner moves the other way.
     w.session.undo();
     w.session.press(2.0f, 9.0f, 0.25f);

@@ -195,11 +195,16 @@ TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
     EXPECT_TRUE(editor.canRedo());
     EXPECT_TRUE(editor.moveTo(2, 1, 1));
     EXPECT_FALSE(editor.canRedo());
-    // A drag is one step, however many moves it makes.
+    // A drag is one step, however many moves it makes; saved in the middle, its next move is a
+    // change again.
     const std::string beforeDrag = editor.document().text();
+    TempDir dir;
+    std::string why;
     editor.beginGroup();
     EXPECT_TRUE(editor.moveTo(2, 2, 2));
+    ASSERT_TRUE(editor.save(dir.path("room.txt"), why)) << why;
     EXPECT_TRUE(editor.moveTo(2, 3, 3));
+    EXPECT_TRUE(editor.modified());
     editor.endGroup();
     ASSERT_TRUE(editor.undo());
     EXPECT_EQ(editor.document().text(), beforeDrag);
