@@ -117,12 +117,13 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
     RoomEditor bare("searchable texture x.png\n");
     EXPECT_TRUE(bare.moveTo(0, 4.6f, 7.2f, true));
     EXPECT_EQ(bare.document().text(), "searchable texture x.png position 5 7\n");
-    // Corners written right to left and bottom up stay so; a new line takes the file's usual break.
-    RoomEditor reversed("platform start 5 22 end 2 20\r\nlift\r\n\n");
+    // Corners written right to left and bottom up stay so; a new line takes the file's usual break
+    // (an empty line's counts too).
+    RoomEditor reversed("platform start 5 22 end 2 20\r\nlift\r\n\r\n\n\n");
     EXPECT_TRUE(reversed.resize(0, {1, 25, 3, 2}));
     reversed.place(PieceKind::Platform, 0, 0);
     EXPECT_EQ(reversed.document().text(),
-              "platform start 3 25 end 1 24\r\nlift\r\n\nplatform start 0 1 end 3 1 "
+              "platform start 3 25 end 1 24\r\nlift\r\n\r\n\n\nplatform start 0 1 end 3 1 "
               "texture res/textures/stone.png tile res/textures/grass_band.png\r\n");
 }
 
