@@ -17,7 +17,8 @@
 
 namespace {
 
-// The solvers this process has started and not yet reaped, from Linux's /proc; -1 elsewhere.
+// The solvers this process has started and not yet reaped, from Linux's /proc; -1 elsewhere. Its
+// children whatever their name: one just started may not yet carry the solver's.
 int solverChildren() {
 #ifdef _WIN32
     return -1;
@@ -29,7 +30,7 @@ int solverChildren() {
         std::ifstream stat(entry.path() / "stat");
         std::string pid, name, state;
         long parent = 0;
-        if (stat >> pid >> name >> state >> parent && parent == ::getpid() && name == "(marrowgast-solv)")
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid())
             ++count;
     }
     return count;
