@@ -46,10 +46,10 @@ std::vector<EditorBox> EditorSession::handles(float reach) const {
 }
 
 void EditorSession::press(float x, float y, float reach) {
-    if (dragging())
-        release();
+    release();
     if (!std::isfinite(x) || !std::isfinite(y))
         return;
+    // Only a drag of what this press grips moves it.
     moved = false;
     const std::vector<EditorBox> corners = handles(reach);
     for (std::size_t i = 0; i < corners.size(); ++i) {
@@ -151,7 +151,6 @@ void EditorSession::release() {
             say("moved " + what);
     }
     grip = Grip::None;
-    moved = false;
 }
 
 void EditorSession::selectLine(std::size_t line) {
@@ -162,8 +161,7 @@ void EditorSession::selectLine(std::size_t line) {
 }
 
 void EditorSession::removeSelection() {
-    if (dragging())
-        release();
+    release();
     const std::optional<std::size_t> line = model.selection();
     if (!line) {
         say("nothing selected");
@@ -177,8 +175,7 @@ void EditorSession::removeSelection() {
 }
 
 void EditorSession::flipSide() {
-    if (dragging())
-        release();
+    release();
     const std::optional<std::size_t> line = model.selection();
     const std::optional<Piece> p = line ? model.piece(*line) : std::nullopt;
     if (!p || p->kind != PieceKind::EntryPoint) {
@@ -192,8 +189,7 @@ void EditorSession::flipSide() {
 }
 
 void EditorSession::undo() {
-    if (dragging())
-        release();
+    release();
     if (model.undo()) {
         changed();
         say("undone");
@@ -203,8 +199,7 @@ void EditorSession::undo() {
 }
 
 void EditorSession::redo() {
-    if (dragging())
-        release();
+    release();
     if (model.redo()) {
         changed();
         say("redone");
@@ -214,8 +209,7 @@ void EditorSession::redo() {
 }
 
 bool EditorSession::save() {
-    if (dragging())
-        release();
+    release();
     std::string why;
     if (!model.save(file, why)) {
         say("cannot save " + quotedText(file) + ": " + why);
@@ -227,8 +221,7 @@ bool EditorSession::save() {
 }
 
 bool EditorSession::leave() {
-    if (dragging())
-        release();
+    release();
     if (!model.modified()) {
         say("left the editor");
         return true;
@@ -258,8 +251,7 @@ std::string EditorSession::keyOfLine(std::string_view key, std::optional<std::si
 }
 
 std::optional<std::size_t> EditorSession::selectedObject() {
-    if (dragging())
-        release();
+    release();
     const std::optional<std::size_t> line = model.selection();
     if (!line || !model.piece(*line)) {
         say("nothing selected");

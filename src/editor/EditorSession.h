@@ -38,6 +38,7 @@ class EditorSession {
     // The mouse moved with the button held; `free` (Shift) leaves positions that take decimals
     // off the grid.
     void drag(float x, float y, bool free);
+    // Ends a drag, if there is one; every other operation ends it first too.
     void release();
     bool dragging() const { return grip != Grip::None; }
 
@@ -90,14 +91,15 @@ class EditorSession {
     std::string file;
     std::optional<PieceKind> chosen;
     Grip grip = Grip::None;
-    std::size_t gripLine = 0;
-    std::size_t gripIndex = 0;
-    float offsetX = 0.0f;
-    float offsetY = 0.0f;
+    // What a grip holds, each set by the press that grips before anything reads it.
+    std::size_t gripLine{};
+    std::size_t gripIndex{};
+    float offsetX{};
+    float offsetY{};
     // The corner a resize holds still.
-    float fixedX = 0.0f;
-    float fixedY = 0.0f;
-    bool moved = false;
+    float fixedX{};
+    float fixedY{};
+    bool moved{};
     bool warned = false;
     std::string last;
     ResourceChoices files;

@@ -90,8 +90,7 @@ bool SolverWatch::poll() {
 }
 
 bool SolverWatch::readLines(Run& run, int way) {
-    if (run.answer.state == WayAnswer::State::Idle)
-        return false;
+    // A way never searched has no child: nothing to read, and it stays as it is.
     const bool open = run.child.read(run.pending);
     bool changed = false;
     std::string lastMessage;

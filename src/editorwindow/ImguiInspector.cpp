@@ -153,11 +153,10 @@ void keyRow(EditorSession& session, const InspectedKey& row, std::size_t given) 
         numbersRow(session, row);
         break;
     case KeyValue::ImageFile:
-        if (pickedChoice("##file", current, session.choices().images, picked))
-            session.setKey(key.name, {picked}, row.occurrence);
-        break;
     case KeyValue::SetFile:
-        if (pickedChoice("##file", current, session.choices().sets, picked))
+        if (pickedChoice("##file", current,
+                         key.value == KeyValue::ImageFile ? session.choices().images : session.choices().sets,
+                         picked))
             session.setKey(key.name, {picked}, row.occurrence);
         break;
     case KeyValue::Keyword:

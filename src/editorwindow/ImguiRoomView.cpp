@@ -43,16 +43,15 @@ ImVec2 middle(const RoomView& view, const EditorBox& box) {
     return corner(view, box.x + box.w / 2.0f, box.y - box.h / 2.0f);
 }
 
-void arrow(ImDrawList& list, ImVec2 from, ImVec2 to, ImU32 colour, float size) {
-    list.AddLine(from, to, colour, 2.0f);
-    const float dx = to.x - from.x, dy = to.y - from.y;
-    const float length = std::sqrt(dx * dx + dy * dy);
-    if (length < 1.0f)
+// An arrow along a row (a patrol and an entry side are both level), its head 8 pixels long and
+// 9.6 wide; none where the ends are within a pixel, which gives it no way to point.
+void arrow(ImDrawList& list, float fromX, float toX, float y, ImU32 colour) {
+    list.AddLine(ImVec2(fromX, y), ImVec2(toX, y), colour, 2.0f);
+    if (std::fabs(toX - fromX) < 1.0f)
         return;
-    const float ux = dx / length, uy = dy / length;
-    list.AddTriangleFilled(
-        to, ImVec2(to.x - ux * size - uy * size * 0.6f, to.y - uy * size + ux * size * 0.6f),
-        ImVec2(to.x - ux * size + uy * size * 0.6f, to.y - uy * size - ux * size * 0.6f), colour);
+    const float way = std::copysign(1.0f, toX - fromX);
+    const float back = toX - way * 8.0f, spread = way * 4.8f;
+    list.AddTriangleFilled(ImVec2(toX, y), ImVec2(back, y + spread), ImVec2(back, y - spread), colour);
 }
 
 void drawGrid(ImDrawList& list, const RoomView& view) {
@@ -79,8 +78,8 @@ void drawPiece(ImDrawList& list, const RoomView& view, const Piece& p, bool sele
     if (p.kind == PieceKind::Robot && p.markers.size() == 2) {
         // The patrol: from one waypoint to the other and back, at the robot's height.
         const ImVec2 a = middle(view, p.markers[0]), b = middle(view, p.markers[1]);
-        arrow(list, a, b, colour, 8.0f);
-        arrow(list, b, a, colour, 8.0f);
+        arrow(list, a.x, b.x, a.y, colour);
+        arrow(list, b.x, a.x, a.y, colour);
     }
     for (std::size_t i = 0; i < p.markers.size(); ++i) {
         const EditorBox& m = p.markers[i];
@@ -99,11 +98,9 @@ void drawPiece(ImDrawList& list, const RoomView& view, const Piece& p, bool sele
         const ImVec2 c = middle(view, *p.box);
         const float reach = view.scale * 1.5f;
         if (p.side == 0)
-            arrow(list, ImVec2(c.x - reach - view.scale, c.y), ImVec2(c.x - view.scale * 0.4f, c.y), colour,
-                  8.0f);
+            arrow(list, c.x - reach - view.scale, c.x - view.scale * 0.4f, c.y, colour);
         else
-            arrow(list, ImVec2(c.x + reach + view.scale, c.y), ImVec2(c.x + view.scale * 0.4f, c.y), colour,
-                  8.0f);
+            arrow(list, c.x + reach + view.scale, c.x + view.scale * 0.4f, c.y, colour);
         const ImVec2 top = corner(view, p.box->x, p.box->y - p.box->h);
         list.AddText(ImVec2(top.x, top.y - 16.0f), colour, p.side == 0 ? "left" : "right");
     }

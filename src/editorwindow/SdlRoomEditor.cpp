@@ -88,7 +88,7 @@ class ScratchRoom {
             return false;
         }
         std::string pattern = (temporary / "marrowgast-edit-XXXXXX").string();
-        int why = 0;
+        int why{};
         if (!makeUniqueFolder(pattern, why)) {
             error = quotedText(pattern) + ": cannot make the scratch directory: " + std::strerror(why);
             return false;

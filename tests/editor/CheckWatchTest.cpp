@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -91,6 +92,7 @@ TEST(CheckWatch, ANewerRoomEndsTheOlderRunAndFailuresAreSaid) {
     EXPECT_FALSE(missing.check(FaultyYard, why));
     EXPECT_EQ(missing.state(), CheckWatch::State::Failed);
     EXPECT_EQ(missing.summaryText(), "check: no answer: " + why);
+    EXPECT_EQ(why.rfind("cannot start the check " + scratch.path("no-such-check") + ": ", 0), 0U) << why;
     EXPECT_TRUE(missing.findings().empty());
 
     // A data folder without res/ is the check's own refusal, said as its reason.
@@ -99,6 +101,42 @@ TEST(CheckWatch, ANewerRoomEndsTheOlderRunAndFailuresAreSaid) {
     EXPECT_TRUE(waitForCheck(rootless));
     EXPECT_EQ(rootless.state(), CheckWatch::State::Failed);
     EXPECT_NE(rootless.failure().find("nowhere"), std::string::npos) << rootless.failure();
+}
+
+// A check that stands in for the real one, its lines as a script prints them: the room's own
+// finding, another file's, a line of neither, the measures, the count and a last finding with
+// no line end; for the room "quiet" only a status. A scratch folder that is not there is said.
+TEST(CheckWatch, FindingsAreReadFromTheChecksLines) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the stand-in check is a shell script";
+#else
+    TempDir scratch;
+    const std::string checker = scratch.write(
+        "check", "#!/bin/sh\n"
+                 "[ \"$(cat \"$4\")\" = quiet ] && exit 3\n"
+                 "printf '%s:3: no stops\\nres/a.set: no \"walk\"\\nno colon\\n"
+                 "%s: measure: rows none\\n1 problem found\\n%s:9: last' \"$4\" \"$4\" \"$4\"\n");
+    std::filesystem::permissions(checker, std::filesystem::perms::owner_all);
+    CheckWatch watch(checker, MARROWGAST_SOURCE_DIR, scratch.path(""));
+    std::string why;
+    ASSERT_TRUE(watch.check("loud", why)) << why;
+    ASSERT_TRUE(waitForCheck(watch)) << watch.summaryText();
+    EXPECT_EQ(watch.summaryText(), "check: 3 findings, rows none");
+    ASSERT_EQ(watch.findings().size(), 3U);
+    EXPECT_EQ(findingText(watch.findings()[0]), "finding at line 3: no stops");
+    EXPECT_EQ(findingText(watch.findings()[1]), "finding in res/a.set: no \"walk\"");
+    EXPECT_FALSE(findingLine(watch.findings()[1]));
+    EXPECT_EQ(findingText(watch.findings()[2]), "finding at line 9: last");
+
+    ASSERT_TRUE(watch.check("quiet", why)) << why;
+    EXPECT_TRUE(waitForCheck(watch));
+    EXPECT_EQ(watch.summaryText(), "check: no answer: the check ended without its count (status 3)");
+    EXPECT_TRUE(watch.findings().empty() && watch.measures().empty());
+
+    CheckWatch homeless(checker, MARROWGAST_SOURCE_DIR, scratch.path("no such folder"));
+    EXPECT_FALSE(homeless.check("loud", why));
+    EXPECT_EQ(why.rfind("cannot write the room for the check: ", 0), 0U) << why;
+#endif
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,34 @@ TEST(EditorSession, APlacementAndTheDragAfterItAreOneStepOnTheGrid) {
     EXPECT_EQ(w.session.editor().document().text(), Room);
     EXPECT_FALSE(w.session.editor().modified());
     w.session.undo();
-    EXPECT_EQ(w.lines.back(), "nothing to undo");
     w.session.redo();
     EXPECT_EQ(w.line(3).substr(0, 30), "platform start 12 19 end 15 19");
+    w.session.redo();
+    EXPECT_EQ(std::vector(w.lines.end() - 4, w.lines.end()),
+              (std::vector<std::string>{"undone", "nothing to undo", "redone", "nothing to redo"}));
+}
+
+// Whatever comes in the middle of a drag ends it first: the move is said before anything else.
+TEST(EditorSession, WhatComesInTheMiddleOfADragEndsItFirst) {
+    TempDir dir;
+    const std::vector<std::function<void(EditorSession&)>> interruptions = {
+        [](EditorSession& s) { s.press(30.0f, 5.0f, 0.2f); },
+        [](EditorSession& s) { s.removeSelection(); },
+        [](EditorSession& s) { s.flipSide(); },
+        [](EditorSession& s) { s.undo(); },
+        [](EditorSession& s) { s.redo(); },
+        [](EditorSession& s) { s.save(); },
+        [](EditorSession& s) { s.leave(); },
+        [](EditorSession& s) { s.removeKey("texture", {}); }};
+    for (const auto& interrupt : interruptions) {
+        Watched w(Room, dir.path("room.txt"));
+        w.session.press(3.0f, 9.5f, 0.2f);
+        w.session.drag(6.0f, 12.5f, false);
+        interrupt(w.session);
+        EXPECT_FALSE(w.session.dragging());
+        ASSERT_GE(w.lines.size(), 2u);
+        EXPECT_EQ(w.lines[1], "moved platform at line 2");
+    }
 }
 
 TEST(EditorSession, PressesSelectAndClearWithoutChangingTheRoom) {
@@ -90,6 +116,10 @@ TEST(EditorSession, ACornerResizesWithTheOppositeCornerStill) {
     w.session.release();
     EXPECT_EQ(w.line(1).substr(0, 28), "platform start 2 10 end 2 10");
     EXPECT_EQ(w.lines.back(), "resized platform at line 2");
+    // Pressed and let go again without a move, it says nothing more.
+    w.session.press(2.5f, 9.5f, 0.25f);
+    w.session.release();
+    EXPECT_EQ(w.lines.back(), "resized platform at line 2");
     // The top left corner moves the other way.
     w.session.undo();
     w.session.press(2.0f, 9.0f, 0.25f);
@@ -114,6 +144,13 @@ TEST(EditorSession, AWaypointOfTheSelectedRobotDragsAlone) {
     EXPECT_EQ(w.line(2).substr(0, 46), "robot start 20 25 direction 1 waypoints 16 25 ");
     EXPECT_EQ(w.line(2).substr(46, 5), "28 25");
     EXPECT_EQ(w.lines.back(), "moved marker 2 of robot at line 3");
+    // A lift's stop goes up and down only, held 0.8 units above its bottom.
+    Watched lift("lift waypoint 20 13 waypoint 20 21\n");
+    lift.session.selectLine(0);
+    lift.session.press(21.0f, 20.2f, 0.2f);
+    lift.session.drag(30.0f, 24.0f, false);
+    lift.session.release();
+    EXPECT_EQ(lift.line(0), "lift waypoint 20 13 waypoint 20 25");
 }
 
 TEST(EditorSession, AnEntryPointComesInFromTheOtherSideAndBack) {

@@ -169,13 +169,20 @@ TEST(Inspector, ValuesTheGameWouldNotReadAreRefused) {
     // The ends of the 32-bit range are whole numbers still.
     for (const char* edge : {"2147483647", "-2147483648"})
         EXPECT_NE(room.set(2, "direction", {edge}).find(std::string("direction ") + edge), std::string::npos);
-    // The model itself refuses keys on a line of no object, naming it as the file counts lines.
+    // The model itself refuses keys on a line of no object, naming it as the file counts lines,
+    // and values the game would not read as given.
     RoomEditor model(Yard);
     std::string why;
     EXPECT_FALSE(model.setKey(0, "start", {"1", "1"}, std::nullopt, why));
     EXPECT_EQ(why, "line 1 holds no object");
     EXPECT_FALSE(model.removeKey(0, "start", std::nullopt, why));
     EXPECT_EQ(why, "line 1 holds no object");
+    EXPECT_FALSE(model.setKey(1, "start", {"abc", "20"}, std::nullopt, why));
+    EXPECT_EQ(why, "\"abc\" is not a whole number");
+    // Nor does it take out a key whose going would join the word after it to the list before.
+    RoomEditor listed("robot start 5 29 patrol pause speed slow turn\n");
+    EXPECT_FALSE(listed.removeKey(0, "speed", std::nullopt, why));
+    EXPECT_EQ(why, "the game would read line 1 otherwise");
 }
 
 // A patrol is a list: words added, removed and moved, each one step; a key that would land in

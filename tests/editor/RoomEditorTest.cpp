@@ -93,6 +93,8 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
     EXPECT_FALSE(editor.moveMarker(4, 0, nan, 3.0f) || editor.moveMarker(3, 0, 5.0f, inf));
     EXPECT_FALSE(editor.moveTo(3, inf, 28.0f, true) || editor.moveTo(3, 12.5f, nan, true));
     EXPECT_FALSE(editor.resize(2, {3, 22, nan, 3}) || editor.resize(2, {3, 22, 2, -inf}));
+    // A robot has no size of its own to give.
+    EXPECT_FALSE(editor.resize(3, {3, 22, 2, 3}));
     EXPECT_FALSE(editor.place(PieceKind::Robot, nan, 3.0f) || editor.place(PieceKind::Robot, 3.0f, inf));
     EXPECT_TRUE(editor.resize(2, {3, 22, 2, 3}));
     EXPECT_TRUE(editor.moveTo(5, 2.25f, 28.0f, true));
@@ -115,12 +117,13 @@ TEST(RoomEditor, ChangesRewriteOnlyTheValuesThatChanged) {
     RoomEditor bare("searchable texture x.png\n");
     EXPECT_TRUE(bare.moveTo(0, 4.6f, 7.2f, true));
     EXPECT_EQ(bare.document().text(), "searchable texture x.png position 5 7\n");
-    // Corners written right to left and bottom up stay so; a new line takes the file's usual break.
-    RoomEditor reversed("platform start 5 22 end 2 20\r\nlift\r\n\n");
+    // Corners written right to left and bottom up stay so; a new line takes the file's usual break
+    // (an empty line's counts too).
+    RoomEditor reversed("platform start 5 22 end 2 20\r\nlift\r\n\r\n\n\n");
     EXPECT_TRUE(reversed.resize(0, {1, 25, 3, 2}));
     reversed.place(PieceKind::Platform, 0, 0);
     EXPECT_EQ(reversed.document().text(),
-              "platform start 3 25 end 1 24\r\nlift\r\n\nplatform start 0 1 end 3 1 "
+              "platform start 3 25 end 1 24\r\nlift\r\n\r\n\n\nplatform start 0 1 end 3 1 "
               "texture res/textures/stone.png tile res/textures/grass_band.png\r\n");
 }
 
@@ -193,11 +196,16 @@ TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
     EXPECT_TRUE(editor.canRedo());
     EXPECT_TRUE(editor.moveTo(2, 1, 1));
     EXPECT_FALSE(editor.canRedo());
-    // A drag is one step, however many moves it makes.
+    // A drag is one step, however many moves it makes; saved in the middle, its next move is a
+    // change again.
     const std::string beforeDrag = editor.document().text();
+    TempDir dir;
+    std::string why;
     editor.beginGroup();
     EXPECT_TRUE(editor.moveTo(2, 2, 2));
+    ASSERT_TRUE(editor.save(dir.path("room.txt"), why)) << why;
     EXPECT_TRUE(editor.moveTo(2, 3, 3));
+    EXPECT_TRUE(editor.modified());
     editor.endGroup();
     ASSERT_TRUE(editor.undo());
     EXPECT_EQ(editor.document().text(), beforeDrag);
@@ -211,6 +219,10 @@ TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
     EXPECT_EQ(editor.document().text(), beforeDrag);
     ASSERT_TRUE(editor.redo());
     EXPECT_EQ(editor.selection(), placed);
+    // A line removed above the selection leaves the same object selected, a line up.
+    editor.selectLine(3);
+    ASSERT_TRUE(editor.remove(2));
+    EXPECT_EQ(editor.selection(), 2u);
 }
 
 // A click finds what is drawn on top, and the selected object's markers before any body.
@@ -251,6 +263,10 @@ TEST(RoomEditor, UnreadableLinesAreKept) {
     EXPECT_FALSE(editor.document().read(0).isObject());
     EXPECT_FALSE(editor.document().read(1).changeable);
     EXPECT_TRUE(editor.document().read(2).changeable);
+    // The game reads 1023 bytes of a line: one more, and the line is cut short.
+    const std::string full = "lift waypoint 3 4" + std::string(1006, ' ');
+    EXPECT_TRUE(readRoomLine(full, editor.document().registry()).changeable);
+    EXPECT_FALSE(readRoomLine(full + " ", editor.document().registry()).changeable);
     EXPECT_FALSE(editor.moveTo(1, 5, 5));
     EXPECT_FALSE(editor.moveTo(2, 5, 5));
     EXPECT_FALSE(editor.remove(0));
