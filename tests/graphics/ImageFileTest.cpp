@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "GraphicsTestSupport.h"
@@ -176,6 +177,12 @@ TEST(ImageFiles, PicturesWhosePixelsDoNotFillTheirSizeAreNeverWritten) {
         EXPECT_EQ(why, "the picture cannot be encoded");
         EXPECT_TRUE(std::filesystem::is_empty(dir.path("")));
     }
+    // Nor are JPEGs of a quality outside 1 to 100.
+    TempDir dir;
+    const std::pair<int, bool> qualities[] = {{0, false}, {1, true}, {100, true}, {101, false}};
+    for (const auto& [quality, written] : qualities)
+        EXPECT_EQ(writeJpegFile(dir.path("q.jpg"), solidImage(1, 1, 9, 9, 9, 255), quality), written)
+            << quality;
 }
 
 TEST(ImageFiles, EnormousImagesAreRefusedQuickly) {
