@@ -2,25 +2,25 @@
 
 #include "definitions/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
 
-// The C locale's white space, as atoi and atof skip it.
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The character at `i`, or none past the word's end: a word is a view into a longer line,
+// and what follows it there is no part of its number.
+char charAt(std::string_view word, std::size_t i) {
+    return i < word.size() ? word[i] : '\0';
+}
+
+// The C locale's white space, as atoi and atof skip it.
 std::size_t skipSpace(std::string_view word) {
-    std::size_t i = 0;
-    while (i < word.size() && isSpace(word[i]))
-        ++i;
-    return i;
+    return std::min(word.find_first_not_of(" \t\n\v\f\r"), word.size());
 }
 
 void setForm(NumberForm* form, bool anyDigits, std::size_t start, std::size_t end, std::size_t size) {
@@ -39,15 +39,13 @@ void setForm(NumberForm* form, bool anyDigits, std::size_t start, std::size_t en
 std::int32_t readInteger(std::string_view word, NumberForm* form) {
     const std::size_t start = skipSpace(word);
     std::size_t i = start;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-')) {
-        negative = word[i] == '-';
+    const bool negative = charAt(word, i) == '-';
+    if (negative || charAt(word, i) == '+')
         ++i;
-    }
     // Unsigned arithmetic wraps by definition; signed overflow would not.
     std::uint32_t value = 0;
     const std::size_t digitsStart = i;
-    while (i < word.size() && isDigit(word[i])) {
+    while (isDigit(charAt(word, i))) {
         value = value * 10u + static_cast<std::uint32_t>(word[i] - '0');
         ++i;
     }
@@ -63,21 +61,19 @@ std::int32_t readInteger(std::string_view word, NumberForm* form) {
 double readDecimal(std::string_view word, NumberForm* form) {
     const std::size_t start = skipSpace(word);
     std::size_t i = start;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-')) {
-        negative = word[i] == '-';
+    const bool negative = charAt(word, i) == '-';
+    if (negative || charAt(word, i) == '+')
         ++i;
-    }
     const std::size_t mantissaStart = i;
     std::size_t integerDigits = 0;
-    while (i < word.size() && isDigit(word[i])) {
+    while (isDigit(charAt(word, i))) {
         ++i;
         ++integerDigits;
     }
     std::size_t fractionDigits = 0;
-    if (i < word.size() && word[i] == '.') {
+    if (charAt(word, i) == '.') {
         std::size_t j = i + 1;
-        while (j < word.size() && isDigit(word[j])) {
+        while (isDigit(charAt(word, j))) {
             ++j;
             ++fractionDigits;
         }
@@ -91,12 +87,12 @@ double readDecimal(std::string_view word, NumberForm* form) {
     }
 
     // The exponent counts only when at least one digit follows the letter and sign.
-    if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
+    if (charAt(word, i) == 'e' || charAt(word, i) == 'E') {
         std::size_t j = i + 1;
-        if (j < word.size() && (word[j] == '+' || word[j] == '-'))
+        if (charAt(word, j) == '+' || charAt(word, j) == '-')
             ++j;
-        if (j < word.size() && isDigit(word[j])) {
-            while (j < word.size() && isDigit(word[j]))
+        if (isDigit(charAt(word, j))) {
+            while (isDigit(charAt(word, j)))
                 ++j;
             i = j;
         }

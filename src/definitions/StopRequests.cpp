@@ -17,7 +17,3 @@ bool stopRequested() {
 void requestStop() {
     stopFlag.store(true, std::memory_order_relaxed);
 }
-
-void clearStopRequest() {
-    stopFlag.store(false, std::memory_order_relaxed);
-}

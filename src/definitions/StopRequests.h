@@ -14,6 +14,5 @@ void installStopSignals();
 // True once a stop was asked for.
 bool stopRequested();
 
-// Raise or clear the flag as a signal would (for the handler and for tests).
+// Raises the flag as a signal would.
 void requestStop();
-void clearStopRequest();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -71,10 +72,7 @@ constexpr int CoarseGridBits = 20;
 constexpr int CoarseLimitBits = 30;
 
 Dyadic coarse(Dyadic d) {
-    if (d.m == 0) {
-        return d;
-    }
-    std::int64_t m = d.m < 0 ? -d.m : d.m;
+    std::int64_t m = std::abs(d.m);
     int e = d.e;
     if (e < -CoarseGridBits) {
         const int drop = -CoarseGridBits - e;
@@ -90,7 +88,11 @@ Dyadic coarse(Dyadic d) {
         }
         e = -CoarseGridBits;
     }
-    if (m != 0 && std::bit_width(static_cast<std::uint64_t>(m)) + e > CoarseLimitBits) {
+    if (m == 0) {
+        return {}; // zero as every other zero, whatever its grid
+    }
+    // bit_width gives an unsigned number: e is negative here as often as not.
+    if (static_cast<int>(std::bit_width(static_cast<std::uint64_t>(m))) + e > CoarseLimitBits) {
         m = 1;
         e = CoarseLimitBits;
     }

@@ -48,6 +48,20 @@ std::uint32_t readLittleEndian32(const std::uint8_t* bytes) {
     return readLittleEndian16(bytes) | readLittleEndian16(bytes + 2) << 16;
 }
 
+// The samples' layout as a format chunk gives it.
+struct SampleLayout {
+    std::uint32_t channels = 0;
+    std::uint32_t rate = 0;
+    std::uint32_t bits = 0;
+};
+
+// The samples' size after conversion to 16-bit stereo at the mixer's rate.
+double convertedBytes(std::uint32_t length, const SampleLayout& layout) {
+    const double frames = static_cast<double>(length) / (std::max<std::uint32_t>(layout.channels, 1) *
+                                                         std::max<std::uint32_t>(layout.bits, 8) / 8.0);
+    return frames * 4.0 * MixerRate / layout.rate;
+}
+
 struct Chunk {
     std::uint64_t offset = 0; // of its contents
     std::uint32_t length = 0;
@@ -72,7 +86,8 @@ WavChunks walkChunks(SoundBytes& bytes) {
     const std::uint32_t riffLength = readLittleEndian32(header + 4);
     const std::uint64_t riffEnd = 8 + (riffLength == 0 ? UnknownRiffLength : riffLength);
     const std::uint64_t end = bytes.size();
-    std::uint32_t channels = 0, rate = 0, bits = 0, chunksFoundBySdl = 0;
+    std::optional<SampleLayout> layout; // the last full format chunk's
+    std::uint32_t chunksFoundBySdl = 0;
     for (std::uint64_t at = sizeof header; at <= end && end - at >= 8;) {
         std::uint8_t chunk[8] = {};
         if (!bytes.read(at, chunk, sizeof chunk))
@@ -87,17 +102,13 @@ WavChunks walkChunks(SoundBytes& bytes) {
                 std::uint8_t format[16] = {};
                 if (!bytes.read(contents, format, sizeof format))
                     break;
-                channels = readLittleEndian16(format + 2);
-                rate = readLittleEndian32(format + 4);
-                bits = readLittleEndian16(format + 14);
+                layout = SampleLayout{readLittleEndian16(format + 2), readLittleEndian32(format + 4),
+                                      readLittleEndian16(format + 14)};
             }
         }
         if (std::memcmp(chunk, "data", 4) == 0) {
-            // The samples' size after conversion to 16-bit stereo at the mixer's rate.
-            const double frames = static_cast<double>(length) / (std::max<std::uint32_t>(channels, 1) *
-                                                                 std::max<std::uint32_t>(bits, 8) / 8.0);
-            const double converted = frames * 4.0 * MixerRate / std::max<std::uint32_t>(rate, 1);
-            found.whole = length <= end - contents && rate >= MinSampleRate && converted <= MaxConvertedBytes;
+            found.whole = layout && length <= end - contents && layout->rate >= MinSampleRate &&
+                          convertedBytes(length, *layout) <= MaxConvertedBytes;
             found.samplesFoundBySdl = foundBySdl;
             found.samples = Chunk{contents, length};
             break;

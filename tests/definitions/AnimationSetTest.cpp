@@ -1,9 +1,12 @@
 #include "definitions/AnimationSet.h"
+#include "graphics/SpriteRenderer.h"
 
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -155,6 +158,16 @@ TEST_F(SetFiles, WhileFilesAreSharedEachFileIsReadOnceAndEverySetPlaysOnItsOwn) 
     EXPECT_EQ(second.playback(), first.playback());
     second.setPlayback({99, 0, 0, 0}); // an animation this set has not: nothing plays
     EXPECT_EQ(second.playback(), AnimationPlayback{});
+    // A frame put back that the animation lacks draws nothing; its last one draws.
+    std::vector<DrawnQuad> drawn;
+    theSpriteRenderer = std::make_unique<SpriteRenderer>();
+    theSpriteRenderer->quadLog = &drawn;
+    for (const std::uint32_t frame : {3u, 2u}) {
+        second.setPlayback({0, 0, frame, 0});
+        second.draw(1, 2, 3, 4, 0);
+    }
+    theSpriteRenderer.reset();
+    EXPECT_EQ(drawn.size(), 1u);
 
     // With no files shared, a set reads the file as it stands now.
     AnimationSet later;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -73,6 +74,13 @@ TEST(ReadDecimal, FollowsTheNumberGrammarWhichHasNoHexInfinityOrNan) {
     EXPECT_EQ(readFloat("0x1A", &form), 0.0f);
     EXPECT_EQ(form, NumberForm::ExtraCharacters);
     EXPECT_EQ(readFloat("0x1p4"), 0.0f);
+    // A word is a view into a longer line: what follows it there is no part of its number.
+    const std::string_view line = "-125.5e35";
+    EXPECT_EQ(readInteger(line.substr(0, 3)), -12);
+    EXPECT_EQ(readDecimal(line.substr(0, 7), &form), -125.5);
+    EXPECT_EQ(form, NumberForm::ExtraCharacters);
+    EXPECT_EQ(readDecimal(line.substr(0, 8), &form), -125500.0);
+    EXPECT_EQ(form, NumberForm::Clean);
 }
 
 TEST(ReadDecimal, OutOfRangeGivesInfinityOrZero) {

@@ -66,6 +66,12 @@ TEST(DataFile, NamesThatAreNotRegularFilesFailAtOnceInEveryLoader) {
     EXPECT_EQ(dataFileProblem(folder / "zero", 1), DataFileProblem::NotRegular);
 #endif
     EXPECT_EQ(dataFileProblem(folder / "missing", 1), DataFileProblem::Missing);
+    // One that did not open reads nothing and moves nowhere.
+    DataFile missing = openDataFile(folder / "missing", 1);
+    char byte = 0;
+    EXPECT_EQ(missing.read(&byte, 1), 0u);
+    EXPECT_FALSE(missing.seek(0));
+    EXPECT_FALSE(missing.endsWhereReported());
 }
 
 TEST(DataFile, ARoomOrSetFileOpensUpToItsBoundAndNotAByteBeyond) {

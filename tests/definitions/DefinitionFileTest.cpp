@@ -83,7 +83,7 @@ class LineRecorder : public DefinitionObserver {
 
 TEST(DefinitionFile, CountsLinesAndTellsTheObserverButAFileThatDidNotOpenReadsAsEnded) {
     TempDir dir;
-    const std::string path = dir.write("f.txt", "a\n" + std::string(2000, 'q') + "\n\nb");
+    const std::string path = dir.write("f.txt", "a\n\nb\n" + std::string(2000, 'q'));
     DefinitionFile file;
     LineRecorder recorder;
     file.observer = &recorder;
@@ -105,9 +105,10 @@ TEST(DefinitionFile, CountsLinesAndTellsTheObserverButAFileThatDidNotOpenReadsAs
     }
     EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(recorder.lines,
-              (std::vector<std::pair<int, bool>>{{1, false}, {2, true}, {3, false}, {4, false}}));
-    // Opening again starts counting again.
+              (std::vector<std::pair<int, bool>>{{1, false}, {2, false}, {3, false}, {4, true}}));
+    // Opening again starts counting again, with no line read and so none cut.
     ASSERT_TRUE(file.open(path));
+    EXPECT_FALSE(file.lineCut());
     file.readLine(tokens);
     EXPECT_EQ(file.lineNumber(), 1);
 }

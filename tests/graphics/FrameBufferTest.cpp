@@ -1,9 +1,11 @@
 #include "graphics/FrameBuffer.h"
+#include "graphics/DrawingDevice.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -69,6 +71,8 @@ TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
     AxisSamples one;
     sampleAxis({0, 10, 1, 0, 0, 5, 40, 4}, 1, one);
     frame.drawImage(texel, one, one, 128, 255, 0);
+    // An image of no rows draws nothing, whatever its samples say.
+    frame.drawImage(RgbaImage{1, 0, {9, 9, 9, 255}}, one, one, 255, 255, 255);
     EXPECT_EQ(frame.image().pixels[0], 100);
     EXPECT_EQ(frame.image().pixels[1], 100);
     EXPECT_EQ(frame.image().pixels[2], 0);
@@ -97,6 +101,11 @@ TEST(FrameBuffer, TintsFillsClipsAndRefusesWhatDoesNotFit) {
     ASSERT_TRUE(other.resize(4, 3));
     EXPECT_TRUE(frame.copyFrom(other));
     EXPECT_EQ(frame.image().pixels[1], 0);
+
+    // A drawing device the frame cannot be is refused, saying why.
+    std::string error;
+    EXPECT_EQ(createHeadlessDrawingDevice(8, 0, error), nullptr);
+    EXPECT_EQ(error, "cannot create the drawing surface: 8 x 0 is not a size the game can draw");
 }
 
 } // namespace

@@ -117,6 +117,32 @@ TEST(QuadLayout, EveryPixelShowsTheModelsTexelAtItsCentre) {
     EXPECT_GT(checked, 200000);
 }
 
+// Numbers far outside a room are rounded, half to even, to 2^-20 units and held within 2^30.
+TEST(QuadLayout, NumbersFarOutsideARoomAreRoundedHalfToEvenAndHeld) {
+    const float huge = std::ldexp(1.0f, 40);
+    const float half = std::ldexp(1.0f, -21); // half a step
+    // From a left edge that rounds to 0 a quad covers pixel 0; from one a step on, not.
+    EXPECT_EQ(covered({half, huge, 1, 0, 0, 5, 40, 1024}), (Span{0, 1024}));
+    EXPECT_EQ(covered({3 * half, huge, 1, 0, 0, 5, 40, 1024}), (Span{1, 1024}));
+    EXPECT_EQ(covered({std::nextafter(half, 1.0f), huge, 1, 0, 0, 5, 40, 1024}), (Span{1, 1024}));
+    EXPECT_EQ(covered({std::nextafter(half, 0.0f), huge, 1, 0, 0, 5, 40, 1024}), (Span{0, 1024}));
+    EXPECT_EQ(covered({std::ldexp(1.0f, -60), huge, 1, 0, 0, 5, 40, 1024}), (Span{0, 1024}));
+    // A negative one keeps its sign: one unit on, its edge falls just left of pixel 25.
+    EXPECT_EQ(covered({-3 * half, huge, 1, 5, 0, 5, 40, 1000}), (Span{25, 1000}));
+    // 2^40 units wide and repeated 2^120 times is 2^30 and 2^30: 5 texels of 128 a pixel. Just
+    // below 2^30 a number is kept.
+    std::vector<std::int32_t> fives(1024);
+    for (std::size_t j = 0; j < fives.size(); ++j)
+        fives[j] = static_cast<std::int32_t>(j * 5 % 128);
+    AxisSamples columns;
+    sampleAxis({std::ldexp(1.0f, -30), huge, std::ldexp(1.0f, 120), 0, 0, 5, 40, 1024}, 128, columns);
+    EXPECT_EQ(columns.first, 0);
+    EXPECT_EQ(columns.texels, fives);
+    const float below = std::ldexp(3.0f, 28);
+    sampleAxis({std::ldexp(1.0f, -30), below, below, 0, 0, 5, 40, 1024}, 128, columns);
+    EXPECT_EQ(columns.texels, fives);
+}
+
 TEST(QuadLayout, RectanglesMeetOnlyWhereTheyShareAPixel) {
     EXPECT_TRUE(rectsMeet({0, 0, 10, 10}, {9, 9, 5, 5}));
     EXPECT_FALSE(rectsMeet({0, 0, 10, 10}, {10, 0, 5, 5}));
