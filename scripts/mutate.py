@@ -18,6 +18,10 @@ made the same machine code of it: a value written over before it is read, a sign
 equivalent: it cannot change what the program does, so it is not run and not counted; the
 score is given over the mutants that built and over those that also changed the machine code.
 
+A failure kills a mutant only when the failing test fails again run by itself: on a loaded
+machine a test can fail at random, and such a failure would make the suite look sharper than it
+is. A failure that does not come back runs the suite once more.
+
 Files this build does not compile are not drawn from: the Windows side
 (src/platform/system/Win32*) and the browser side (src/platform/system/Browser*). No test on
 Linux can notice a change there, so such a mutant would only lower the score. (Since they were
@@ -189,8 +193,44 @@ def object_digests():
     return digests
 
 
+SUITE_ENV = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy")
+
+
+def fails_alone(test):
+    """Whether `test` (a unit test's or a ctest test's name) fails again when it runs by itself."""
+    def run_alone(command, cwd):
+        try:
+            done = subprocess.run(command, cwd=cwd, capture_output=True, **OUTPUT_TEXT, timeout=600,
+                                  env=SUITE_ENV)
+        except subprocess.TimeoutExpired:
+            return None, "timed out"
+        return done.returncode, done.stdout + done.stderr
+
+    units = os.path.join(BUILD, "tests", "marrowgast_tests")
+    if os.path.exists(units):
+        code, out = run_alone([units, f"--gtest_filter={test}"], os.path.dirname(units))
+        if "Running 1 test " in out:
+            return code != 0
+    code, out = run_alone(["ctest", "-R", f"^{re.escape(test)}$", "--timeout", "120"], BUILD)
+    # A test that cannot be found alone cannot be said to pass alone: the failure stands.
+    return code != 0 or "No tests were found" in out
+
+
+def confirmed_suite():
+    """The suite's verdict on a mutant, a failure counting only when its test fails again alone:
+    a test that fails at random under load is no kill. Such a failure runs the suite once more."""
+    for _ in range(2):
+        green, why = suite()
+        if green or why in ("the unit tests timed out", "the suite timed out", "the unit tests failed", "failed"):
+            return green, why
+        if fails_alone(why):
+            return False, why
+        print(f"    ({why} failed, then passed alone: not counted)", flush=True)
+    return True, ""
+
+
 def suite():
-    env = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy")
+    env = SUITE_ENV
     # The unit tests first, in one process that stops at the first failure: most mutants die
     # there in seconds. Only a mutant they miss pays for the whole ctest run.
     units = os.path.join(BUILD, "tests", "marrowgast_tests")
@@ -314,7 +354,7 @@ def main(argv):
                 print(f"{label}: equivalent (the same machine code)\n    - {old.strip()}\n    + {new.strip()}",
                       flush=True)
                 continue
-            green, why = suite()
+            green, why = confirmed_suite()
             if green:
                 survived.append((name, at, kind, old, new))
                 print(f"{label}: SURVIVED\n    - {old.strip()}\n    + {new.strip()}", flush=True)
