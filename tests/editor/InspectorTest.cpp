@@ -78,6 +78,15 @@ TEST(Inspector, TheRowsAreEachTypesKeysInItsOrder) {
     EXPECT_EQ(lift[1].occurrence, 1u);
     room.session.selectLine(0); // a comment: nothing to inspect
     EXPECT_TRUE(room.session.inspected().empty());
+
+    // A key given again is one row, with the value the game keeps: its last.
+    Inspecting twice(
+        "platform start 1 2 start 3 4 end 5 6 end 7 8 texture a.png texture b.png tile c.png tile d.png");
+    twice.session.selectLine(0);
+    std::vector<std::vector<std::string>> values;
+    for (const InspectedKey& row : twice.session.inspected())
+        values.push_back(row.values);
+    EXPECT_EQ(values, (std::vector<std::vector<std::string>>{{"3", "4"}, {"7", "8"}, {"b.png"}, {"d.png"}}));
 }
 
 // Each edit changes that value's words and no other byte, is one undo step and says so.
