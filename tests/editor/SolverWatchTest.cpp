@@ -17,9 +17,10 @@
 
 namespace {
 
-// The solvers this process has started and not yet reaped, from Linux's /proc; -1 elsewhere. Its
-// children whatever their name: one just started may not yet carry the solver's.
-int solverChildren() {
+// The children this process has started and not yet reaped (the solvers, in these tests), from
+// Linux's /proc; -1 elsewhere. Counted whatever their name: one just started may not yet carry
+// the solver's.
+int unreapedChildren() {
 #ifdef _WIN32
     return -1;
 #else
@@ -109,8 +110,8 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
     ASSERT_TRUE(watch.search("platform start 0 26 end 39 29\nentrypoint position 1 25 side left\n", why));
     // The older two stopped and waited for; the newer two, running or ended, not yet waited for
     // (asking whether they search would, so a count beside it could see one end in between).
-    if (solverChildren() >= 0) {
-        EXPECT_EQ(solverChildren(), 2);
+    if (unreapedChildren() >= 0) {
+        EXPECT_EQ(unreapedChildren(), 2);
     }
     waitForAnswers(watch);
     EXPECT_EQ(watch.answer(0).state, WayAnswer::State::Crossed) << watch.answerText(0);
@@ -133,9 +134,9 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
         SolverWatch leaving(MARROWGAST_SOLVE_PROGRAM, MARROWGAST_SOURCE_DIR, scratch.path(""));
         ASSERT_TRUE(leaving.search(OpenYard, why));
     }
-    if (solverChildren() < 0)
+    if (unreapedChildren() < 0)
         GTEST_SKIP() << "counting child processes needs Linux's /proc";
-    EXPECT_EQ(solverChildren(), 0);
+    EXPECT_EQ(unreapedChildren(), 0);
 }
 
 // A solver that stands in for the real one, each way's lines as a script prints them: for the
