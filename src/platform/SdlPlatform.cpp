@@ -66,7 +66,6 @@ bool SdlSession::start(std::string& error) {
         error = std::string("cannot start SDL video: ") + SDL_GetError();
         return false;
     }
-    started = true;
     // With no display SDL falls back to a driver that draws into memory: a game nobody sees,
     // running until killed. Only a person who asked for such a driver gets one.
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -75,9 +74,9 @@ bool SdlSession::start(std::string& error) {
                 driver + "\" driver, which shows nothing); run it on a desktop, or set DISPLAY or " +
                 "WAYLAND_DISPLAY, or SDL_VIDEODRIVER=" + driver + " to run it unseen";
         SDL_Quit();
-        started = false;
         return false;
     }
+    started = true;
     return true;
 }
 
