@@ -161,10 +161,11 @@ constexpr std::array<int, SDL_NUM_SCANCODES> ScancodeMap = buildScancodeMap();
 } // namespace
 
 int keyCodeFromScancode(SDL_Scancode scancode) {
-    const int index = static_cast<int>(scancode);
-    if (index < 0 || index >= SDL_NUM_SCANCODES)
+    // A number below zero is no scancode either: as unsigned it lies past the table.
+    const auto index = static_cast<std::size_t>(static_cast<unsigned>(scancode));
+    if (index >= ScancodeMap.size())
         return 0;
-    return ScancodeMap[static_cast<std::size_t>(index)];
+    return ScancodeMap[index];
 }
 
 bool translateKeyEvent(const SDL_Event& event, KeyEvent& out) {
