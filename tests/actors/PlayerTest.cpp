@@ -200,6 +200,9 @@ TEST_F(PlayerWorld, EveryPoseFollowsTheFacing) {
         while (player.state == Jump)
             steps(1);
         EXPECT_EQ(player.animation.playingName(), "Fall" + side);
+        while (player.state != Ground)
+            steps(1);
+        EXPECT_EQ(player.animation.playingName(), "Run" + side); // landed with the arrow held
     }
 }
 
