@@ -26,7 +26,7 @@ RunRecorder::~RunRecorder() {
     flush();
     // A run that never wrote a step leaves the file as it found it: an old file as it was, a
     // new one gone.
-    if (written < 0)
+    if (!written)
         file.discard();
 }
 
@@ -80,9 +80,9 @@ void RunRecorder::flush() {
     if (!file.isOpen() || writeFailed || pending.empty())
         return;
     std::string why;
-    const std::int64_t before = written < 0 ? 0 : written;
+    const std::int64_t before = written.value_or(0);
     // The first step replaces whatever the file held.
-    bool done = (written >= 0 || file.truncate(0, why)) && file.write(pending, why);
+    bool done = (written || file.truncate(0, why)) && file.write(pending, why);
     if (done) {
         written = before + static_cast<std::int64_t>(pending.size());
     } else {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 // Writes a run while it is played, as a key script the replay tool reads back exactly
@@ -50,7 +51,7 @@ class RunRecorder {
     OutputFile file;
     std::string fileName;
     std::string pending;
-    // Bytes in the file, all of them whole steps; -1 until the first step empties it.
-    std::int64_t written = -1;
+    // Bytes in the file, all of them whole steps; none until the first step empties it.
+    std::optional<std::int64_t> written;
     bool writeFailed = false;
 };
