@@ -142,6 +142,9 @@ TEST_F(EditedRoom, PlacedObjectsAreReadByTheGameAsPlaced) {
     EXPECT_EQ(editor.document().line(0).ending, "\n");
     EXPECT_EQ(editor.piece(5)->side, 0);
     EXPECT_EQ(editor.piece(editor.place(PieceKind::EntryPoint, 1, 1).value())->side, 1);
+    // One that names no side the game knows is a left one, as in the game.
+    const RoomEditor sideless("entrypoint position 1 29\nentrypoint position 3 29 side up");
+    EXPECT_EQ(std::pair(sideless.piece(0)->side, sideless.piece(1)->side), std::pair(0, 0));
     ASSERT_TRUE(editor.undo());
     std::string why;
     ASSERT_TRUE(editor.save(dir.path("res/rooms/room1.txt"), why)) << why;
