@@ -128,8 +128,9 @@ TEST_F(SdlRefusals, TheDrawingDeviceFallsBackToSoftwareAndKeepsItsFrameWhenTextu
     EXPECT_FALSE(device->resetDevice(800, 600, false));
     RgbaImage image;
     ASSERT_TRUE(device->readBackBuffer(image));
-    EXPECT_EQ(std::vector<int>({image.width, image.height, image.pixels[0], image.pixels[1], image.pixels[2]}),
-              std::vector<int>({640, 480, 0x10, 0x20, 0x30}));
+    EXPECT_EQ(
+        std::vector<int>({image.width, image.height, image.pixels[0], image.pixels[1], image.pixels[2]}),
+        std::vector<int>({640, 480, 0x10, 0x20, 0x30}));
 
     // A lost device whose texture cannot be made again shows nothing until one can be.
     refuse.texture = 1;

@@ -8,7 +8,9 @@
 
 #include "support/Pixels.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -111,6 +113,31 @@ TEST_F(StillLayerTest, EveryPixelIsTheOneTheWholePassDraws) {
     }
     ASSERT_TRUE(resetDevice(1024, 768, false));
     expectSameFrames("1024 x 768");
+}
+
+// What a platform says it reaches is the box of the pixels it draws: a smaller box would leave
+// old pixels behind, a larger one redraws for nothing.
+TEST_F(StillLayerTest, AnObjectReachesExactlyThePixelsItDraws) {
+    for (const std::size_t index : {0u, 2u, 3u, 4u}) {
+        GameObject& object = *world.room->objects()[index];
+        beginFrame();
+        theGraphics.device->clear(BackgroundColour);
+        const RgbaImage empty = backBuffer();
+        setWorldCamera(*theSpriteRenderer);
+        object.draw();
+        const RgbaImage drawn = backBuffer();
+        int left = drawn.width, top = drawn.height, right = 0, bottom = 0;
+        for (int i = 0; i < drawn.width * drawn.height; ++i) {
+            if (std::equal(&drawn.pixels[i * 4], &drawn.pixels[i * 4 + 4], &empty.pixels[i * 4]))
+                continue;
+            left = std::min(left, i % drawn.width), right = std::max(right, i % drawn.width + 1);
+            top = std::min(top, i / drawn.width), bottom = std::max(bottom, i / drawn.width + 1);
+        }
+        const PixelRect reach = object.drawReach().box;
+        EXPECT_EQ(std::vector({reach.x, reach.y, reach.w, reach.h}),
+                  std::vector({left, top, right - left, bottom - top}))
+            << "object " << index;
+    }
 }
 
 TEST_F(StillLayerTest, ARoomReadAgainIsDrawnAsItNowStands) {
