@@ -1,4 +1,5 @@
 #include "platform/SdlPlatform.h"
+#include "platform/SdlWindowControl.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,30 @@ TEST_F(SdlEvents, TheWindowOpensAtTheTopLeftWithTheRequestedClientSize) {
     EXPECT_EQ(h, 480);
     EXPECT_STREQ(SDL_GetWindowTitle(window.handle()), "Marrowgast");
     EXPECT_FALSE(SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_RESIZABLE);
+}
+
+// Full screen covers the display and hides the cursor; a window is placed only as a window.
+TEST_F(SdlEvents, FullScreenCoversTheDisplayAndTheWindowComesBackWherePlaced) {
+    SdlWindow window;
+    std::string error;
+    ASSERT_TRUE(window.create(640, 480, error)) << error;
+    SdlWindowControl control(window.handle());
+    SDL_Rect display{};
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0) << SDL_GetError();
+    const auto form = [&] {
+        int w = 0, h = 0, left = 0, top = 0;
+        SDL_GetWindowSize(window.handle(), &w, &h);
+        control.windowPosition(left, top);
+        return std::vector<int>({w, h, left, top,
+                                 (SDL_GetWindowFlags(window.handle()) & SDL_WINDOW_FULLSCREEN) != 0,
+                                 SDL_ShowCursor(SDL_QUERY)});
+    };
+    control.setWindowForm(true);
+    control.placeWindow(10, 20, 800, 600);
+    EXPECT_EQ(form(), std::vector<int>({display.w, display.h, display.x, display.y, 1, SDL_DISABLE}));
+    control.setWindowForm(false);
+    control.placeWindow(10, 20, 800, 600);
+    EXPECT_EQ(form(), std::vector<int>({800, 600, 10, 20, 0, SDL_ENABLE}));
 }
 
 // SDL ends with the session that started it.
