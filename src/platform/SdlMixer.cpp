@@ -109,7 +109,6 @@ SDL_RWops* openSoundFile(const char* fileName) {
     source->read = soundSourceRead;
     source->write = soundSourceWrite;
     source->close = soundSourceClose;
-    source->type = SDL_RWOPS_UNKNOWN;
     source->hidden.unknown.data1 = opened.release();
     return source;
 }

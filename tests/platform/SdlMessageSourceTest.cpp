@@ -106,14 +106,19 @@ TEST_F(SdlEvents, FullScreenCoversTheDisplayAndTheWindowComesBackWherePlaced) {
     EXPECT_EQ(form(), std::vector<int>({800, 600, 10, 20, 0, SDL_ENABLE}));
 }
 
-// SDL ends with the session that started it.
+// SDL ends with the session that started it. A window class the user named wins.
 TEST(SdlSessionEnd, QuitsSdl) {
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", "mine", 1);
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "mine too", 1);
     {
         SdlSession sdl;
         std::string error;
         ASSERT_TRUE(sdl.start(error)) << error;
         EXPECT_NE(SDL_WasInit(SDL_INIT_VIDEO), 0u);
     }
+    EXPECT_EQ(std::string(SDL_getenv("SDL_VIDEO_X11_WMCLASS")) + ", " +
+                  SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"),
+              "mine, mine too");
     EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
