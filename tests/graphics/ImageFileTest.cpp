@@ -98,10 +98,6 @@ TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
     std::vector<Case> cases = {
         {"zero bytes", {}},
         {"text", {'h', 'e', 'l', 'l', 'o'}},
-        {"png signature only", std::vector<std::uint8_t>(png.begin(), png.begin() + 8)},
-        {"truncated png", std::vector<std::uint8_t>(png.begin(), png.begin() + png.size() / 2)},
-        {"truncated jpeg", std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
-        {"jpeg header only", std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + 4)},
     };
     Case corruptPng{"corrupt png", png};
     for (std::size_t i = 40; i < corruptPng.bytes.size(); i += 7) {
@@ -118,6 +114,49 @@ TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
         EXPECT_FALSE(decodes(c.bytes, image)) << c.name;
         EXPECT_EQ(image.width, 0) << c.name;
         EXPECT_TRUE(image.pixels.empty()) << c.name;
+    }
+}
+
+// Where a PNG's chunks start and end (signature, length, contents, check sum), and where a
+// JPEG's segments before its scan start, its scan, and its end marker.
+std::vector<std::size_t> boundaries(const std::vector<std::uint8_t>& file, Form form) {
+    const auto number = [&](std::size_t at, int bytes) {
+        std::size_t value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = value << 8 | file[at + i];
+        return value;
+    };
+    std::vector<std::size_t> at;
+    if (form == Form::Jpeg) {
+        std::size_t segment = 2;
+        for (; file[segment + 1] != 0xDA; segment += 2 + number(segment + 2, 2))
+            at.push_back(segment);
+        at.insert(at.end(), {segment, segment + 2 + number(segment + 2, 2), file.size() - 2});
+        return at;
+    }
+    for (std::size_t chunk = 8; chunk < file.size(); chunk += 12 + number(chunk, 4))
+        at.insert(at.end(), {chunk, chunk + 8, chunk + 8 + number(chunk, 4)});
+    return at;
+}
+
+// A file cut at a boundary or a byte either side is no image, even with the rest of it still
+// in memory just past the end it was given.
+TEST(ImageFiles, FilesCutShortAtEveryBoundaryGiveNothing) {
+    TempDir dir;
+    for (const Form form : {Form::Rgba, Form::Jpeg}) {
+        const std::vector<std::uint8_t> whole = encoded(gradient(8, 8), form);
+        for (const std::size_t boundary : boundaries(whole, form)) {
+            for (const std::size_t cut : {boundary - 1, boundary, boundary + 1}) {
+                SCOPED_TRACE(std::to_string(cut) + " of " + std::to_string(whole.size()));
+                RgbaImage image = gradient(1, 1);
+                EXPECT_FALSE(decodeImage(whole.data(), cut, image));
+                EXPECT_TRUE(image.width == 0 && image.height == 0 && image.pixels.empty());
+                image = gradient(1, 1);
+                EXPECT_FALSE(readImageFile(
+                    dir.write("cut", std::string_view(reinterpret_cast<const char*>(whole.data()), cut)), image));
+                EXPECT_TRUE(image.width == 0 && image.height == 0 && image.pixels.empty());
+            }
+        }
     }
 }
 
