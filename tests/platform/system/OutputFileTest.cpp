@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -34,5 +39,46 @@ TEST(OutputFile, NamesLeadingNowhereAreRefusedAndACutFileGoesOnFromItsEnd) {
     ASSERT_TRUE(output.truncate(4, why) && output.write("!", why) && output.close(why)) << why;
     EXPECT_EQ(readText(file), "keep!");
 }
+
+#if defined(__linux__)
+// Real failures of the system, each with its own reason: a full device, a file grown past this
+// process's size limit, no descriptors left, an output already closed. A failed replace keeps
+// what was there and leaves no temporary beside it.
+TEST(OutputFile, SystemFailuresGiveTheirReasonsAndKeepWhatWasThere) {
+    std::string why;
+    OutputFile full;
+    ASSERT_TRUE(full.open("/dev/full", OutputFile::Accept::RegularFileOrStream, why)) << why;
+    EXPECT_FALSE(full.write("trace", why));
+    EXPECT_EQ(why, "No space left on device");
+    ASSERT_TRUE(full.close(why));
+    EXPECT_FALSE(full.truncate(0, why));
+    EXPECT_EQ(why, "Bad file descriptor");
+
+    TempDir folder;
+    const std::string file = folder.write("room.txt", "keep me");
+    const auto limited = [&](int resource, rlim_t to, auto action) {
+        rlimit before{};
+        ASSERT_EQ(getrlimit(resource, &before), 0);
+        rlimit lowered = before;
+        lowered.rlim_cur = to;
+        ASSERT_EQ(setrlimit(resource, &lowered), 0);
+        action();
+        ASSERT_EQ(setrlimit(resource, &before), 0);
+    };
+    // Past the size limit a write fails rather than ending the process.
+    auto* const previous = std::signal(SIGXFSZ, SIG_IGN);
+    limited(RLIMIT_FSIZE, 1000, [&] { EXPECT_FALSE(replaceFile(file, std::string(3000, 'x'), why)); });
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(why, "File too large");
+    limited(RLIMIT_NOFILE, 0, [&] {
+        EXPECT_FALSE(replaceFile(file, "x", why));
+        EXPECT_EQ(why, "Too many open files");
+        EXPECT_FALSE(full.open(folder.path("new.txt"), OutputFile::Accept::RegularFile, why));
+        EXPECT_EQ(why, "Too many open files");
+    });
+    EXPECT_EQ(readText(file), "keep me");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")), {}), 1);
+}
+#endif
 
 } // namespace
