@@ -7,9 +7,11 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #if defined(__linux__)
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -41,29 +43,51 @@ TEST(OutputFile, NamesLeadingNowhereAreRefusedAndACutFileGoesOnFromItsEnd) {
 }
 
 #if defined(__linux__)
-// Real failures of the system, each with its own reason: a full device, a file grown past this
-// process's size limit, no descriptors left, an output already closed. A failed replace keeps
-// what was there and leaves no temporary beside it.
-TEST(OutputFile, SystemFailuresGiveTheirReasonsAndKeepWhatWasThere) {
-    std::string why;
-    OutputFile full;
-    ASSERT_TRUE(full.open("/dev/full", OutputFile::Accept::RegularFileOrStream, why)) << why;
-    EXPECT_FALSE(full.write("trace", why));
-    EXPECT_EQ(why, "No space left on device");
-    ASSERT_TRUE(full.close(why));
-    EXPECT_FALSE(full.truncate(0, why));
-    EXPECT_EQ(why, "Bad file descriptor");
-
+// What a name leads to decides whether it is opened (through a link, only a stream), and real
+// failures give the system's reasons. Nothing is emptied; a failed replace leaves no temporary.
+TEST(OutputFile, RefusalsAndSystemFailuresGiveTheirReasonsAndKeepWhatWasThere) {
     TempDir folder;
     const std::string file = folder.write("room.txt", "keep me");
+    std::filesystem::create_symlink(file, folder.path("link"));
+    std::filesystem::create_symlink("/dev/null", folder.path("null"));
+    ASSERT_EQ(mkfifo(folder.path("pipe").c_str(), 0666), 0);
+    const auto File = OutputFile::Accept::RegularFile;
+    const auto Stream = OutputFile::Accept::RegularFileOrStream;
+    const std::tuple<std::string, OutputFile::Accept, std::string> cases[] = {
+        {folder.path("null"), Stream, ""},
+        {folder.path("null"), File, "it is a symbolic link"},
+        {folder.path("link"), Stream,
+         "it is a symbolic link; only a pipe or a device is written through one"},
+        {folder.path("pipe"), File, "it is a pipe, not a regular file"},
+        {"/dev/null", File, "it is a device, not a regular file"},
+        {folder.path(""), Stream, "it is a directory"},
+    };
+    for (const auto& [name, accept, expected] : cases) {
+        OutputFile output;
+        std::string why;
+        EXPECT_EQ(output.open(name, accept, why), expected.empty()) << name;
+        EXPECT_EQ(why, expected) << name;
+    }
+    OutputFile first;
+    OutputFile second;
+    std::string why;
+    ASSERT_TRUE(first.open(file, File, why) && first.lock(why) && second.open(file, File, why)) << why;
+    EXPECT_FALSE(second.lock(why));
+    EXPECT_EQ(why, "another program is writing it");
+
+    ASSERT_TRUE(first.open("/dev/full", Stream, why)) << why;
+    EXPECT_FALSE(first.write("trace", why));
+    EXPECT_EQ(why, "No space left on device");
+    ASSERT_TRUE(first.close(why));
+    EXPECT_FALSE(first.truncate(0, why));
+    EXPECT_EQ(why, "Bad file descriptor");
     const auto limited = [&](int resource, rlim_t to, auto action) {
         rlimit before{};
-        ASSERT_EQ(getrlimit(resource, &before), 0);
-        rlimit lowered = before;
-        lowered.rlim_cur = to;
+        getrlimit(resource, &before);
+        const rlimit lowered{to, before.rlim_max};
         ASSERT_EQ(setrlimit(resource, &lowered), 0);
         action();
-        ASSERT_EQ(setrlimit(resource, &before), 0);
+        setrlimit(resource, &before);
     };
     // Past the size limit a write fails rather than ending the process.
     auto* const previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -73,11 +97,11 @@ TEST(OutputFile, SystemFailuresGiveTheirReasonsAndKeepWhatWasThere) {
     limited(RLIMIT_NOFILE, 0, [&] {
         EXPECT_FALSE(replaceFile(file, "x", why));
         EXPECT_EQ(why, "Too many open files");
-        EXPECT_FALSE(full.open(folder.path("new.txt"), OutputFile::Accept::RegularFile, why));
+        EXPECT_FALSE(first.open(folder.path("new.txt"), File, why));
         EXPECT_EQ(why, "Too many open files");
     });
     EXPECT_EQ(readText(file), "keep me");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")), {}), 4);
 }
 #endif
 
