@@ -73,8 +73,7 @@ TEST(ImageFiles, JpegDecodesOpaqueAndFormatIsToldByContent) {
     std::vector<std::uint8_t> jpeg = encoded(checks, Form::Jpeg);
     RgbaImage image;
     ASSERT_TRUE(decodes(jpeg, image));
-    EXPECT_EQ(image.width, 15);
-    EXPECT_EQ(image.height, 8);
+    EXPECT_EQ(std::pair(image.width, image.height), std::pair(15, 8));
     // Every pixel near its own colour, JPEG being lossy, and exactly opaque: colour is kept for
     // each pixel, not shared between neighbours.
     ASSERT_EQ(image.pixels.size(), checks.pixels.size());
@@ -85,6 +84,8 @@ TEST(ImageFiles, JpegDecodesOpaqueAndFormatIsToldByContent) {
     const std::string misnamed = dir.write(
         "really_a_jpeg.png", std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size()));
     EXPECT_TRUE(readImageFile(misnamed, image));
+    jpeg.back() = 0xD8; // the end marker made another start: damaged after the last pixel
+    EXPECT_FALSE(decodes(jpeg, image));
     EXPECT_TRUE(decodes(encoded(solidImage(1, 1, 1, 2, 3, 255), Form::Jpeg), image));
     EXPECT_EQ(image.width, 1);
     // Only FF D8 FF opens a JPEG: a third FF after other bytes is not one.
