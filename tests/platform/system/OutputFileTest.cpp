@@ -80,7 +80,9 @@ TEST(OutputFile, RefusalsAndSystemFailuresGiveTheirReasonsAndKeepWhatWasThere) {
     EXPECT_EQ(why, "No space left on device");
     ASSERT_TRUE(first.close(why));
     EXPECT_FALSE(first.truncate(0, why));
-    EXPECT_EQ(why, "Bad file descriptor");
+    std::string lockWhy;
+    EXPECT_FALSE(first.lock(lockWhy));
+    EXPECT_EQ(why + ", " + lockWhy, "Bad file descriptor, Bad file descriptor");
     const auto limited = [&](int resource, rlim_t to, auto action) {
         rlimit before{};
         getrlimit(resource, &before);
@@ -89,8 +91,7 @@ TEST(OutputFile, RefusalsAndSystemFailuresGiveTheirReasonsAndKeepWhatWasThere) {
         action();
         setrlimit(resource, &before);
     };
-    // Past the size limit a write fails rather than ending the process.
-    auto* const previous = std::signal(SIGXFSZ, SIG_IGN);
+    auto* const previous = std::signal(SIGXFSZ, SIG_IGN); // past the limit, a write fails, not the process
     limited(RLIMIT_FSIZE, 1000, [&] { EXPECT_FALSE(replaceFile(file, std::string(3000, 'x'), why)); });
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(why, "File too large");
