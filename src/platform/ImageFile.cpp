@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include <jerror.h>
 #include <jpeglib.h>
 #include <png.h>
 
@@ -272,10 +271,9 @@ extern "C" boolean jpegSourceFill(j_decompress_ptr info) {
     auto* source = reinterpret_cast<JpegFileSource*>(info->src);
     const std::size_t got =
         source->delivered < HeaderReadLimit ? source->file->read(source->block, sizeof source->block) : 0;
-    if (got == 0) {
-        info->err->msg_code = JERR_INPUT_EOF;
+    // The end of the file or of the header pass: our error handler gives up on the file.
+    if (got == 0)
         info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
-    }
     source->delivered += got;
     source->base.next_input_byte = source->block;
     source->base.bytes_in_buffer = got;
@@ -296,10 +294,8 @@ extern "C" void jpegSourceSkip(j_decompress_ptr info, long count) {
     // but segments be read whole.
     const std::uintmax_t target = source->file->position() + (wanted - source->base.bytes_in_buffer);
     source->base.bytes_in_buffer = 0;
-    if (!source->file->seek(target)) {
-        info->err->msg_code = JERR_INPUT_EOF;
+    if (!source->file->seek(target))
         info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
-    }
 }
 
 // Only plain C objects live in this frame: libjpeg's errors jump back to the setjmp below. The

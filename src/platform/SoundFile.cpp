@@ -153,7 +153,7 @@ bool msAdpcmDecodes(SoundBytes& bytes, const Chunk& samples, const std::uint8_t*
         return true;
     // Whole blocks, read many at a time.
     const std::uint64_t blocks = samples.length / align;
-    const std::uint64_t perRead = std::max<std::uint64_t>(1, 65536 / align);
+    const std::uint64_t perRead = 65536 / align; // at least 1: a block is at most 65,535 bytes
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(perRead * align));
     for (std::uint64_t block = 0; block < blocks; block += perRead) {
         const std::uint64_t count = std::min(perRead, blocks - block);

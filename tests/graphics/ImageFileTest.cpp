@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -67,57 +66,65 @@ TEST(ImageFiles, PaletteAndSixteenBitPngsBecomeEightBitRgba) {
 }
 
 TEST(ImageFiles, JpegDecodesOpaqueAndFormatIsToldByContent) {
-    const RgbaImage solid = solidImage(16, 8, 200, 50, 20, 255);
-    std::vector<std::uint8_t> jpeg = encoded(solid, Form::Jpeg);
+    // A checkerboard of two colours (the width is odd): no pixel shares its colour with a neighbour.
+    RgbaImage checks = solidImage(15, 8, 200, 50, 20, 255);
+    for (std::size_t pixel = 1; pixel < 15 * 8; pixel += 2)
+        std::swap(checks.pixels[pixel * 4], checks.pixels[pixel * 4 + 2]);
+    std::vector<std::uint8_t> jpeg = encoded(checks, Form::Jpeg);
     RgbaImage image;
     ASSERT_TRUE(decodes(jpeg, image));
-    EXPECT_EQ(image.width, 16);
-    EXPECT_EQ(image.height, 8);
-    // Every pixel near its colour, JPEG being lossy, and exactly opaque.
-    ASSERT_EQ(image.pixels.size(), solid.pixels.size());
+    EXPECT_EQ(std::pair(image.width, image.height), std::pair(15, 8));
+    // Every pixel near its own colour (JPEG is lossy), and exactly opaque.
+    ASSERT_EQ(image.pixels.size(), checks.pixels.size());
     for (std::size_t i = 0; i < image.pixels.size(); ++i)
-        ASSERT_NEAR(image.pixels[i], solid.pixels[i], i % 4 == 3 ? 0 : 4) << "byte " << i;
+        ASSERT_NEAR(image.pixels[i], checks.pixels[i], i % 4 == 3 ? 0 : 12) << "byte " << i;
 
     TempDir dir;
     const std::string misnamed = dir.write(
         "really_a_jpeg.png", std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size()));
     EXPECT_TRUE(readImageFile(misnamed, image));
+    jpeg.back() = 0xD8; // the end marker made another start: damaged after the last pixel
+    EXPECT_FALSE(decodes(jpeg, image));
     EXPECT_TRUE(decodes(encoded(solidImage(1, 1, 1, 2, 3, 255), Form::Jpeg), image));
     EXPECT_EQ(image.width, 1);
     // Only FF D8 FF opens a JPEG: a third FF after other bytes is not one.
     EXPECT_FALSE(decodes({0x00, 0x00, 0xFF, 0xE0, 0x00, 0x10}, image));
 }
 
-TEST(ImageFiles, DamagedOrUnknownFilesGiveNothing) {
-    std::vector<std::uint8_t> png = encoded(gradient(64, 64), Form::Rgba);
-    std::vector<std::uint8_t> jpeg = encoded(solidImage(64, 64, 1, 2, 3, 255), Form::Jpeg);
-    struct Case {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Case> cases = {
-        {"zero bytes", {}},
-        {"text", {'h', 'e', 'l', 'l', 'o'}},
-        {"png signature only", std::vector<std::uint8_t>(png.begin(), png.begin() + 8)},
-        {"truncated png", std::vector<std::uint8_t>(png.begin(), png.begin() + png.size() / 2)},
-        {"truncated jpeg", std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
-        {"jpeg header only", std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + 4)},
-    };
-    Case corruptPng{"corrupt png", png};
-    for (std::size_t i = 40; i < corruptPng.bytes.size(); i += 7) {
-        corruptPng.bytes[i] ^= 0x5A;
-    }
-    cases.push_back(corruptPng);
-    Case corruptJpeg{"corrupt jpeg", jpeg};
-    for (std::size_t i = 200; i < corruptJpeg.bytes.size(); i += 5) {
-        corruptJpeg.bytes[i] = 0xFF;
-    }
-    cases.push_back(corruptJpeg);
-    for (const Case& c : cases) {
-        RgbaImage image;
-        EXPECT_FALSE(decodes(c.bytes, image)) << c.name;
-        EXPECT_EQ(image.width, 0) << c.name;
-        EXPECT_TRUE(image.pixels.empty()) << c.name;
+// Where a PNG's chunks start and end (signature, length, contents, check sum), and where a
+// JPEG's segments before its scan start, its scan, and its end marker (all under 64 KB long).
+std::vector<std::size_t> boundaries(const std::vector<std::uint8_t>& file, Form form) {
+    const auto length = [&](std::size_t at) { return std::size_t{file[at]} << 8 | file[at + 1]; };
+    std::vector<std::size_t> at = {1}; // the first byte: nothing at all, or one byte
+    std::size_t part = 2;
+    for (; form == Form::Jpeg && file[part + 1] != 0xDA; part += 2 + length(part + 2))
+        at.push_back(part);
+    if (form == Form::Jpeg)
+        at.insert(at.end(), {part, part + 2 + length(part + 2), file.size() - 2});
+    for (part = 8; form != Form::Jpeg && part < file.size(); part += 12 + length(part + 2))
+        at.insert(at.end(), {part, part + 8, part + 8 + length(part + 2)});
+    return at;
+}
+
+// A file cut at a boundary or a byte either side is no image, even with the rest of it still in
+// memory just past the end it was given.
+TEST(ImageFiles, FilesCutShortAtEveryBoundaryGiveNothing) {
+    TempDir dir;
+    for (const Form form : {Form::Rgba, Form::Jpeg}) {
+        const std::vector<std::uint8_t> whole = encoded(gradient(64, 64), form);
+        for (const std::size_t boundary : boundaries(whole, form)) {
+            for (const std::size_t cut : {boundary - 1, boundary, boundary + 1}) {
+                SCOPED_TRACE(std::to_string(cut) + " of " + std::to_string(whole.size()));
+                const std::string name =
+                    dir.write("file", std::string_view(reinterpret_cast<const char*>(whole.data()), cut));
+                for (const bool fromFile : {false, true}) {
+                    RgbaImage image = gradient(1, 1);
+                    EXPECT_FALSE(fromFile ? readImageFile(name, image)
+                                          : decodeImage(whole.data(), cut, image));
+                    EXPECT_TRUE(image.width == 0 && image.height == 0 && image.pixels.empty());
+                }
+            }
+        }
     }
 }
 
@@ -183,14 +190,6 @@ TEST(ImageFiles, PicturesWhosePixelsDoNotFillTheirSizeAreNeverWritten) {
     for (const auto& [quality, written] : qualities)
         EXPECT_EQ(writeJpegFile(dir.path("q.jpg"), solidImage(1, 1, 9, 9, 9, 255), quality), written)
             << quality;
-}
-
-TEST(ImageFiles, EnormousImagesAreRefusedQuickly) {
-    auto start = std::chrono::steady_clock::now();
-    RgbaImage image;
-    EXPECT_FALSE(readImageFile((Fixtures / "enormous.png").string(), image));
-    EXPECT_TRUE(image.pixels.empty());
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
 }
 
 // Bytes this process has read from files so far, or -1 where the system does not count them.

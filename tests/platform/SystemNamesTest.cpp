@@ -104,7 +104,7 @@ TEST(SystemFiles, BytesGoOutAndComeBackExactly) {
         image.pixels.push_back(static_cast<std::uint8_t>(i * 7 % 256));
     for (std::size_t i = 3; i < image.pixels.size(); i += 4)
         image.pixels[i] = 255;
-    ASSERT_TRUE(writePngFile(folder.path("picture.png"), image, false, &why)) << why;
+    ASSERT_TRUE(writePngFile(folder.path("picture.png"), image, false, &why) && why.empty()) << why;
     RgbaImage back;
     ASSERT_TRUE(readImageFile(folder.path("picture.png"), back));
     EXPECT_EQ(differingPixels(image, back), 0);

@@ -225,7 +225,7 @@ bool OutputFile::write(std::string_view bytes, std::string& why) {
 }
 
 bool OutputFile::close(std::string& why) {
-    if (descriptor < 0)
+    if (!isOpen())
         return true;
     const int result = ::close(fd(descriptor));
     descriptor = -1;
@@ -237,7 +237,7 @@ bool OutputFile::close(std::string& why) {
 }
 
 void OutputFile::discard() {
-    if (descriptor >= 0 && madeHere) {
+    if (isOpen() && madeHere) {
         struct stat now {};
         if (lstat(name.c_str(), &now) == 0 && S_ISREG(now.st_mode) &&
             static_cast<std::uint64_t>(now.st_dev) == device &&
