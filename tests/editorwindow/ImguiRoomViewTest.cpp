@@ -178,6 +178,7 @@ TEST(ImguiRoomView, TheGridMarksEveryFifthUnitAndTheHandlesSitOnTheSelectionsCor
             << "a strong grid line's corner at " << v.x << ", " << v.y;
     }
     EXPECT_EQ(frame.drawn(session, view, IM_COL32(255, 255, 255, 26)).size(), 4u * (32 + 24));
+    EXPECT_EQ(frame.drawn(session, view, IM_COL32(235, 235, 235, 200)).size(), 16u) << "a platform's outline";
     EXPECT_TRUE(frame.drawn(session, view, IM_COL32(0, 0, 0, 255)).empty())
         << "handles with nothing selected";
 
@@ -299,6 +300,8 @@ TEST(ImguiRoomView, TheSelectionShowsItsSideMarkersAndPatrol) {
     };
     const float middleY = view.toScreenY(box.y - box.h / 2.0f);
     EXPECT_TRUE(frame.drawn(session, view, White).empty()) << "white with nothing selected";
+    EXPECT_FALSE(frame.drawn(session, view, IM_COL32(90, 240, 90, 240)).empty()) << "an entry point's green";
+    EXPECT_FALSE(frame.drawn(session, view, IM_COL32(250, 80, 80, 230)).empty()) << "a robot's red";
 
     session.selectLine(0);
     auto [low, high] = extent();
