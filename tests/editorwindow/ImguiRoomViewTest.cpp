@@ -166,7 +166,8 @@ TEST(ImguiRoomView, TheGridMarksEveryFifthUnitAndTheHandlesSitOnTheSelectionsCor
     ImguiFrame frame;
     const RoomView view = layOutRoomView(WindowWidth, WindowHeight);
     ASSERT_EQ(view.scale, 24.0f);
-    EditorSession session("room.txt", "platform start 3 10 end 6 12 texture res/textures/stone.png\n");
+    EditorSession session("room.txt", "platform start 3 10 end 6 12 texture res/textures/stone.png\n"
+                                      "lift waypoint 30 20 waypoint 30 26\n");
 
     // The stronger lines: every fifth column (9) and row (7), each a quad from edge to edge.
     const std::vector<ImVec2> strong = frame.drawn(session, view, IM_COL32(255, 255, 255, 60));
@@ -179,6 +180,8 @@ TEST(ImguiRoomView, TheGridMarksEveryFifthUnitAndTheHandlesSitOnTheSelectionsCor
     }
     EXPECT_EQ(frame.drawn(session, view, IM_COL32(255, 255, 255, 26)).size(), 4u * (32 + 24));
     EXPECT_EQ(frame.drawn(session, view, IM_COL32(235, 235, 235, 200)).size(), 16u) << "a platform's outline";
+    // A lift's outline, its stops' outlines (each 16 corners) and numbers (4), the path between them.
+    EXPECT_EQ(frame.drawn(session, view, IM_COL32(60, 220, 210, 220)).size(), 16u + 2 * (16 + 4) + 4);
     EXPECT_TRUE(frame.drawn(session, view, IM_COL32(0, 0, 0, 255)).empty())
         << "handles with nothing selected";
 
