@@ -40,6 +40,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -237,8 +238,10 @@ class EditorWindow {
 
     // Until the author leaves (0) or a stop is asked for: 0 as in the game, 1 when changes not
     // saved are lost with it.
-    int run() {
+    int run(const std::function<void(const EditorSession&, SDL_Window*)>& beforePass) {
         while (!done) {
+            if (beforePass)
+                beforePass(session, window.get());
             if (stopRequested()) {
                 const bool lost = session.editor().modified();
                 session.say(lost ? "stopped with unsaved changes" : "stopped");
@@ -723,5 +726,5 @@ int runRoomEditor(const RoomEditorStart& start) {
         printStatus("solver: " + solverNote);
     if (!checkNote.empty())
         printStatus("check: " + checkNote);
-    return window.run();
+    return window.run(start.beforePass);
 }
