@@ -356,43 +356,6 @@ TEST_F(SdlMixerTest, OnlyOneMixerIsOpenAtATimeAndInitSoundOpensItSayingNothing) 
     EXPECT_TRUE(diagnostics.str().empty());
 }
 
-#ifdef __unix__
-// Sets the audio driver SDL asks for, for the test's lifetime.
-struct ScopedAudioDriver {
-    std::optional<std::string> previous;
-    explicit ScopedAudioDriver(const char* driver) {
-        if (const char* old = std::getenv("SDL_AUDIODRIVER"))
-            previous = old;
-        setenv("SDL_AUDIODRIVER", driver, 1);
-    }
-    ~ScopedAudioDriver() {
-        if (previous)
-            setenv("SDL_AUDIODRIVER", previous->c_str(), 1);
-        else
-            unsetenv("SDL_AUDIODRIVER");
-    }
-};
-
-#endif
-
-TEST(SdlMixerWithoutDevice, TheGamePlaysSilentlyWhenAudioCannotOpen) {
-#ifndef __unix__
-    GTEST_SKIP() << "the audio driver is named in the environment the POSIX way";
-#else
-    ScopedAudioDriver noDriver("no-such-driver");
-    std::string error;
-    EXPECT_EQ(createSdlMixer(error), nullptr);
-    EXPECT_NE(error.find("no-such-driver"), std::string::npos) << error;
-
-    std::ostringstream diagnostics;
-    std::unique_ptr<SoundSink> sink = initSound(diagnostics);
-    ASSERT_NE(sink, nullptr);
-    const std::string said = diagnostics.str();
-    EXPECT_NE(said.find("without sound"), std::string::npos) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
-#endif
-}
-
 } // namespace
 
 TEST_F(SdlMixerTest, CopiesOfOneSoundOverlapOnChannelsGrownUpToTheCeilingButARefusedOneGrowsNone) {

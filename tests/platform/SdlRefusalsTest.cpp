@@ -23,7 +23,7 @@ namespace {
 
 // How many of the next calls of each are refused.
 struct Refusals {
-    int start, window, renderer, texture, audio;
+    int start, subsystem, window, renderer, texture, audio;
 } refuse{};
 
 template <typename Function> Function sdlsOwn(Function, const char* name) {
@@ -45,6 +45,11 @@ extern "C" {
 int SDL_Init(Uint32 flags) {
     static const auto real = sdlsOwn(&SDL_Init, "SDL_Init");
     return refused(refuse.start) ? -1 : real(flags);
+}
+
+int SDL_InitSubSystem(Uint32 flags) {
+    static const auto real = sdlsOwn(&SDL_InitSubSystem, "SDL_InitSubSystem");
+    return refused(refuse.subsystem) ? -1 : real(flags);
 }
 
 SDL_Window* SDL_CreateWindow(const char* title, int x, int y, int w, int h, Uint32 flags) {
@@ -146,8 +151,11 @@ TEST_F(SdlRefusals, TheDrawingDeviceFallsBackToSoftwareAndKeepsItsFrameWhenTextu
 }
 
 TEST_F(SdlRefusals, AMixerRefusedItsDevicePlaysSilentlyAndClosesAudio) {
-    refuse.audio = 1;
+    refuse.subsystem = 1;
     std::string error;
+    EXPECT_EQ(createSdlMixer(error), nullptr);
+    EXPECT_EQ(error, "SDL audio: refused by the test");
+    refuse.audio = 1;
     EXPECT_EQ(createSdlMixer(error), nullptr);
     EXPECT_EQ(error, "sound mixer: refused by the test");
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
