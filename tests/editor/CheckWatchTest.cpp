@@ -132,6 +132,8 @@ TEST(CheckWatch, FindingsAreReadFromTheChecksLines) {
     EXPECT_TRUE(waitForCheck(watch));
     EXPECT_EQ(watch.summaryText(), "check: no answer: the check ended without its count (status 3)");
     EXPECT_TRUE(watch.findings().empty() && watch.measures().empty());
+    ASSERT_TRUE(watch.check("loud", why) && waitForCheck(watch)) << why;
+    EXPECT_EQ(watch.failure(), ""); // an answer ends the last run's failure
 
     CheckWatch homeless(checker, MARROWGAST_SOURCE_DIR, scratch.path("no such folder"));
     EXPECT_FALSE(homeless.check("loud", why));
