@@ -142,7 +142,7 @@ TEST(SolverWatch, NewerRoomsEndOlderSearchesAndFailuresAreAnswers) {
 // A solver that stands in for the real one, each way's lines as a script prints them: for the
 // room "first", east's answer among lines it must pass over and west's last message as it
 // fails; for "second", east stopped (a malformed answer after it changes nothing) and west
-// ending silent.
+// ending silent a little later.
 TEST(SolverWatch, AnswersAreReadFromTheSolversLines) {
 #ifdef _WIN32
     GTEST_SKIP() << "the stand-in solver is a shell script";
@@ -158,6 +158,7 @@ TEST(SolverWatch, AnswersAreReadFromTheSolversLines) {
         "'west first') printf 'marrowgast-solve: first words\\nmarrowgast-solve: no room\\n'; exit 2 ;;\n"
         "'east second') printf 'answer east stopped out of room\\nanswer east crossed x 3 jump down 1\\n' "
         ";;\n"
+        "'west second') sleep 0.5 ;;\n"
         "esac\n");
     std::filesystem::permissions(solver, std::filesystem::perms::owner_all);
     SolverWatch watch(solver, MARROWGAST_SOURCE_DIR, scratch.path(""));
@@ -173,6 +174,13 @@ TEST(SolverWatch, AnswersAreReadFromTheSolversLines) {
     EXPECT_EQ(watch.answerText(1), "west: no answer: no room");
 
     ASSERT_TRUE(watch.search("second", why)) << why;
+    // The poll that finds west ended silent says an answer changed.
+    bool saidChanged = false;
+    for (int i = 0; i < 6000 && watch.answer(1).state == WayAnswer::State::Searching; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        saidChanged = watch.poll();
+    }
+    EXPECT_TRUE(saidChanged);
     waitForAnswers(watch);
     EXPECT_EQ(watch.answerText(0), "east: not known: out of room");
     EXPECT_TRUE(watch.answer(0).path.empty() && watch.answer(0).reached.empty());
