@@ -45,7 +45,8 @@ bool FrameBuffer::resize(int width, int height) {
     pixels.width = width;
     pixels.height = height;
     pixels.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u, 0);
-    line.assign(static_cast<std::size_t>(width) * 4u, 0);
+    // A row's texels, each written before it is read.
+    line.resize(static_cast<std::size_t>(width) * 4u);
     return true;
 }
 
