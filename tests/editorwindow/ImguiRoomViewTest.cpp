@@ -526,6 +526,7 @@ TEST(ImguiRoomView, TheFindingsListSelectsTheLineClicked) {
     EXPECT_EQ(session.editor().selection(), 2u) << "a finding about the room selects no line";
     session.selectLine(0);
     frame.draw(session, view, screen);
+    EXPECT_EQ(session.editor().selection(), 0u) << "the list drawn without a click selects nothing";
     frame.click(session, view, watch.findings()[0].message.substr(0, 20), screen);
     EXPECT_EQ(session.editor().selection(), 2u) << "a click on a finding's words selects its line";
 
