@@ -110,6 +110,7 @@ TEST_F(WorldRing, AChangeStopsEverySoundAndTheNewRoomComesInThe121stStep) {
     EXPECT_EQ(player().x, 40.5f);
     ASSERT_TRUE(steps(1));
     EXPECT_FALSE(world.roomChangePending);
+    EXPECT_EQ(world.loadedRoom, world.currentRoom); // a room watch sees no change to read
     expectAt(2, 29);
     // The timer keeps its value until the next curtain.
     EXPECT_EQ(world.curtainTimer, 30.25f);
