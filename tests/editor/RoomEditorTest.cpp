@@ -226,6 +226,11 @@ TEST(RoomEditor, EveryChangeUndoesAndRedoes) {
     editor.selectLine(3);
     ASSERT_TRUE(editor.remove(2));
     EXPECT_EQ(editor.selection(), 2u);
+    // With the selection let go, a removal selects nothing.
+    editor.selectLine(9);
+    editor.selectLine(std::nullopt);
+    ASSERT_TRUE(editor.remove(2));
+    EXPECT_EQ(editor.selection(), std::nullopt);
 }
 
 // A click finds what is drawn on top, and the selected object's markers before any body.
