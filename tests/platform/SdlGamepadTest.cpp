@@ -1,5 +1,6 @@
 #include "platform/SdlGamepad.h"
 
+#include "input/Gamepad.h"
 #include "input/KeyCodes.h"
 #include "input/Keyboard.h"
 
@@ -142,6 +143,11 @@ TEST_F(VirtualPad, BackWithStartQuitsBackWithNorthTogglesFullScreenUnpluggingLet
     pump();
     EXPECT_EQ(pads.count(), 0);
     EXPECT_EQ(poll(), Space + "-");
+    // A pad let go at once releases what it held, whatever SDL says of its buttons.
+    GamepadState held;
+    setPadButton(input, 2, held, PadButton::DpadUp, true);
+    releasePad(input, 2, held);
+    EXPECT_EQ(poll(), Up + "+ " + Up + "-");
 }
 
 TEST_F(VirtualPad, SevenPadsAreReadAndAnEighthIsIgnored) {
